@@ -52,3 +52,33 @@ function(trelwin_add_benchmark)
   add_executable(${B_NAME} ${B_SOURCES})
   target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark)
 endfunction()
+
+# trelwin_add_tests_per_file(PREFIX <prefix> LIBS <targets...>)
+# One test executable per *_test.cpp file of the current folder, so that a
+# folder's suites build and fail independently.
+function(trelwin_add_tests_per_file)
+  cmake_parse_arguments(P "" "PREFIX" "LIBS" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  set(libs "")
+  foreach(lib IN LISTS P_LIBS)
+    if(TARGET ${lib})
+      list(APPEND libs ${lib})
+    endif()
+  endforeach()
+  set(P_LIBS ${libs})
+  foreach(test IN LISTS tests)
+    get_filename_component(stem ${test} NAME_WE)
+    trelwin_add_test(NAME ${P_PREFIX}_${stem} SOURCES ${test} LIBS ${P_LIBS})
+  endforeach()
+endfunction()
+
+# trelwin_link_existing(<target> <scope> <libs...>)
+# Links those of the libraries that exist so far; lets a folder shared by
+# several modules name its dependencies before all of them are written.
+function(trelwin_link_existing target scope)
+  foreach(lib IN LISTS ARGN)
+    if(TARGET ${lib})
+      target_link_libraries(${target} ${scope} ${lib})
+    endif()
+  endforeach()
+endfunction()
