@@ -129,6 +129,9 @@ DECLARE_HANDLE(HPEN);
 DECLARE_HANDLE(HRGN);
 DECLARE_HANDLE(HPALETTE);
 DECLARE_HANDLE(HMONITOR);
+// Iterator of the framework's lists and maps; opaque to their users.
+DECLARE_HANDLE(POSITION);
+#define BEFORE_START_POSITION ((POSITION)(LONG_PTR)-1)
 typedef HICON HCURSOR;
 typedef HINSTANCE HMODULE;
 typedef HANDLE HGDIOBJ;
@@ -136,6 +139,12 @@ typedef HANDLE HGLOBAL;
 typedef HANDLE HLOCAL;
 typedef HKEY* PHKEY;
 typedef int HFILE;
+
+// Resource ids: an integer id travels in a name pointer whose high bits are
+// zero, so a name argument can carry either a string or a 16-bit id.
+#define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
+#define MAKEINTRESOURCE(i) MAKEINTRESOURCEA(i)
+#define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
 
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 #define MAX_PATH 260
