@@ -254,9 +254,3 @@ typedef union _ULARGE_INTEGER {
 } ULARGE_INTEGER;
 
 typedef DWORD ACCESS_MASK;
-
-typedef struct _SECURITY_ATTRIBUTES {
-    DWORD nLength;
-    LPVOID lpSecurityDescriptor;
-    BOOL bInheritHandle;
-} SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
