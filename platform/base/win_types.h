@@ -63,6 +63,7 @@ typedef DWORD* PDWORD;
 typedef LONG* LPLONG;
 typedef LONG* PLONG;
 typedef UINT* LPUINT;
+typedef UINT* PUINT;
 typedef INT* LPINT;
 
 typedef char* LPSTR;
