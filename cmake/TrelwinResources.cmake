@@ -69,7 +69,8 @@ extern \"C\" const unsigned char ${sym}_begin[];
 extern \"C\" const unsigned char ${sym}_end[];
 
 namespace {
-const trelwin::ResourceRegistration registration(${TYPE_expr}, ${ID_expr}, ${sym}_begin, ${sym}_end);
+const trelwin::ResourceRegistration registration(${TYPE_expr}, ${ID_expr}, ${sym}_begin,
+                                                  static_cast<size_t>(${sym}_end - ${sym}_begin));
 }
 ")
   target_sources(${target} PRIVATE "${out}")

@@ -40,10 +40,6 @@ public:
     {
         RegisterResource(type, name, data, size);
     }
-    ResourceRegistration(LPCSTR type, LPCSTR name, const unsigned char* begin, const unsigned char* end)
-        : ResourceRegistration(type, name, begin, static_cast<size_t>(end - begin))
-    {
-    }
 };
 
 }  // namespace trelwin
