@@ -1,0 +1,63 @@
+#include "platform/threading/wait_functions.h"
+
+#include <algorithm>
+#include <new>
+
+#include "platform/base/last_error.h"
+#include "platform/base/win_errors.h"
+#include "platform/threading/thread_object.h"
+#include "platform/threading/waitable.h"
+
+namespace {
+
+std::shared_ptr<CWaitableObject> LookupWaitable(HANDLE handle) {
+    if (handle == TRELWIN_CURRENT_THREAD_HANDLE) {
+        return CThreadObject::Current();
+    }
+    return CHandleTable::LookupAs<CWaitableObject>(handle);
+}
+
+}  // namespace
+
+DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
+    return WaitForMultipleObjects(1, &hHandle, FALSE, dwMilliseconds);
+}
+
+DWORD WINAPI WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll, DWORD dwMilliseconds) {
+    if (nCount == 0 || nCount > MAXIMUM_WAIT_OBJECTS || lpHandles == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return WAIT_FAILED;
+    }
+    // The references keep every object alive for the whole wait, even when
+    // another thread closes its handle meanwhile.
+    std::shared_ptr<CWaitableObject> held[MAXIMUM_WAIT_OBJECTS];
+    CWaitableObject* objects[MAXIMUM_WAIT_OBJECTS];
+    try {
+        // A mutex taken by this wait needs an owner that will end; threads
+        // that this layer did not start get their object here.
+        CThreadObject::Current();
+        for (DWORD i = 0; i < nCount; ++i) {
+            held[i] = LookupWaitable(lpHandles[i]);
+            if (!held[i]) {
+                CHandleTable::SetInvalidHandleError();
+                return WAIT_FAILED;
+            }
+            objects[i] = held[i].get();
+        }
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return WAIT_FAILED;
+    }
+    if (bWaitAll && nCount > 1) {
+        // Waiting for all of a list that names one object twice is refused:
+        // the object could not be taken twice in one step.
+        CWaitableObject* sorted[MAXIMUM_WAIT_OBJECTS];
+        std::copy(objects, objects + nCount, sorted);
+        std::sort(sorted, sorted + nCount);
+        if (std::adjacent_find(sorted, sorted + nCount) != sorted + nCount) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return WAIT_FAILED;
+        }
+    }
+    return WaitForObjects(objects, nCount, bWaitAll, dwMilliseconds);
+}
