@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "net_test_util.h"
+
+TEST(FdSet, IsACountAndAnArray) {
+    fd_set set;
+    FD_ZERO(&set);
+    EXPECT_EQ(0u, set.fd_count);
+    FD_SET(5, &set);
+    FD_SET(5, &set);
+    FD_SET(0, &set);
+    EXPECT_EQ(2u, set.fd_count);
+    EXPECT_TRUE(FD_ISSET(0, &set));
+    EXPECT_TRUE(FD_ISSET(5, &set));
+    FD_CLR(5, &set);
+    EXPECT_FALSE(FD_ISSET(5, &set));
+    EXPECT_TRUE(FD_ISSET(0, &set));
+    // A full set ignores further handles instead of writing past its end.
+    FD_ZERO(&set);
+    for (int i = 0; i < FD_SETSIZE + 10; ++i) FD_SET(100000 + i, &set);
+    EXPECT_EQ((u_int)FD_SETSIZE, set.fd_count);
+    EXPECT_FALSE(FD_ISSET(100000 + FD_SETSIZE, &set));
+}
+
+TEST(Select, TimesOutAndKeepsOnlyReadySockets) {
+    SOCKET idle = nettest::BoundUdp("127.0.0.41"), busy = nettest::BoundUdp("127.0.0.42");
+    fd_set rd;
+    FD_ZERO(&rd);
+    FD_SET(idle, &rd);
+    timeval tv{0, 150000};
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(0, select(0, &rd, nullptr, nullptr, &tv));
+    EXPECT_GE(nettest::MsSince(t0), 140);
+    EXPECT_EQ(0u, rd.fd_count);
+    sockaddr_in to = nettest::Loopback("127.0.0.42", nettest::LocalPort(busy));
+    ASSERT_EQ(1, sendto(idle, "x", 1, 0, (sockaddr*)&to, sizeof(to)));
+    FD_ZERO(&rd);
+    FD_SET(idle, &rd);
+    FD_SET(busy, &rd);
+    fd_set wr;
+    FD_ZERO(&wr);
+    FD_SET(idle, &wr);
+    tv = {1, 0};
+    EXPECT_EQ(2, select(0, &rd, &wr, nullptr, &tv));
+    EXPECT_TRUE(FD_ISSET(busy, &rd));
+    EXPECT_FALSE(FD_ISSET(idle, &rd));
+    EXPECT_TRUE(FD_ISSET(idle, &wr));
+    closesocket(idle);
+    closesocket(busy);
+}
+
+TEST(Select, ClosedHandleAndEmptySetsAreErrors) {
+    SOCKET s = nettest::BoundUdp("127.0.0.43");
+    closesocket(s);
+    fd_set rd;
+    FD_ZERO(&rd);
+    FD_SET(s, &rd);
+    timeval tv{0, 1000};
+    EXPECT_EQ(SOCKET_ERROR, select(0, &rd, nullptr, nullptr, &tv));
+    EXPECT_EQ(WSAENOTSOCK, WSAGetLastError());
+    EXPECT_EQ(SOCKET_ERROR, select(0, (fd_set*)nullptr, nullptr, nullptr, &tv));
+    EXPECT_EQ(WSAEINVAL, WSAGetLastError());
+}
+
+// Descriptors beyond the bitmap size of the system's own select.
+TEST(Select, WorksWithDescriptorsAboveTheSystemLimit) {
+    rlimit lim{};
+    getrlimit(RLIMIT_NOFILE, &lim);
+    if (lim.rlim_cur < 1600) GTEST_SKIP() << "descriptor limit too low";
+    SOCKET s = nettest::BoundUdp("127.0.0.44");
+    SOCKET high = fcntl(s, F_DUPFD_CLOEXEC, 1500);
+    ASSERT_GE(high, 1500);
+    closesocket(s);
+    SOCKET a = nettest::BoundUdp("127.0.0.45");
+    sockaddr_in to = nettest::Loopback("127.0.0.44", nettest::LocalPort(high));
+    ASSERT_EQ(2, sendto(a, "hi", 2, 0, (sockaddr*)&to, sizeof(to)));
+    fd_set rd;
+    FD_ZERO(&rd);
+    FD_SET(high, &rd);
+    timeval tv{1, 0};
+    EXPECT_EQ(1, select(0, &rd, nullptr, nullptr, &tv));
+    EXPECT_TRUE(FD_ISSET(high, &rd));
+    closesocket(high);
+    closesocket(a);
+}
