@@ -72,8 +72,11 @@ private:
 
     bool ParseAll() {
         while (index_ < lines_.size() && Trim(lines_[index_]).empty()) ++index_;
-        if (index_ >= lines_.size() || Trim(lines_[index_]) != kHeader)
-            return Fail("the first line is not REGEDIT4");
+        if (index_ >= lines_.size()) {
+            index_ = 0;
+            return Fail("the file holds no REGEDIT4 line");
+        }
+        if (Trim(lines_[index_]) != kHeader) return Fail("the first line is not REGEDIT4");
         for (++index_; index_ < lines_.size(); ++index_) {
             std::string_view line = Trim(lines_[index_]);
             if (line.empty() || line.front() == ';') continue;
@@ -187,7 +190,8 @@ private:
         std::string_view part = Trim(first);
         while (!part.empty() && part.back() == '\\') {
             all.append(part.substr(0, part.size() - 1));
-            if (index_ + 1 >= lines_.size()) return Fail("a continued hex line at the end of the file");
+            if (index_ + 1 >= lines_.size() || Trim(lines_[index_ + 1]).empty())
+                return Fail("a hex line continued by nothing");
             part = Trim(lines_[++index_]);
         }
         all.append(part);
