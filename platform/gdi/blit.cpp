@@ -1,0 +1,352 @@
+#include "platform/gdi/blit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/gdi/internal/raster.h"
+#include "platform/gdi/internal/resample.h"
+#include "platform/gdi/internal/source_reader.h"
+
+using namespace trelwin::gdi;
+
+namespace {
+
+uint8_t rop_index(DWORD rop) {
+    return static_cast<uint8_t>((rop >> 16) & 0xFF);
+}
+
+// Operations that do not read the destination or that mix channels
+// bitwise keep source alpha; ROPs without a source leave alpha 0.
+Pixel finish_rop(Pixel result, bool uses_source) {
+    return uses_source ? result : (result & kRgbMask);
+}
+
+// Applies a ROP3 to a row: dst[i] = rop(pattern at (x0 + i, y), src[i], dst[i]).
+void rop_row(uint8_t rop, const Paint* pattern, int y, int x0, int n, const Pixel* src, Pixel* dst) {
+    const bool uses_source = ((rop >> 2) & 0x33) != (rop & 0x33);
+    for (int i = 0; i < n; ++i) {
+        Pixel p = 0;
+        if (pattern) {
+            p = pattern->colour;
+            if (pattern->pattern) pattern_at(*pattern, x0 + i, y, p);
+        }
+        dst[i] = finish_rop(apply_rop3(rop, p & kRgbMask, src ? src[i] : 0, dst[i]), uses_source);
+    }
+}
+
+// Writes a row of final pixels or combines them with the destination.
+void store_row(Surface& s, int y, int x, int n, uint8_t rop, const Paint* pattern, const Pixel* src,
+               std::vector<Pixel>& scratch) {
+    if (rop == 0xCC) {
+        s.write(y, x, n, src);
+        return;
+    }
+    if (s.bpp == 32) {
+        rop_row(rop, pattern, y, x, n, src, s.row32(y) + x);
+        return;
+    }
+    scratch.resize(static_cast<size_t>(n));
+    s.read(y, x, n, scratch.data());
+    rop_row(rop, pattern, y, x, n, src, scratch.data());
+    s.write(y, x, n, scratch.data());
+}
+
+bool realise_pattern(DeviceContext& dc, DWORD rop, RealisedBrush& brush) {
+    if (!rop_uses_pattern(rop)) return false;
+    if (dc.state.brush) realise_brush(dc, *dc.state.brush, false, brush);
+    if (brush.null) {
+        // A null brush paints as black pattern bits.
+        brush.paint = Paint{};
+    }
+    return true;
+}
+
+// The source DC snapshot used when source and destination share a surface.
+struct Snapshot {
+    std::vector<Pixel> pixels;
+    RECT area{};
+};
+
+// Destination pixel (x, y) in surface coordinates takes the world
+// transform's inverse into logical space and then the source mapping.
+bool transformed_blit(DeviceContext& dst, int x, int y, int w, int h, SourceReader* reader, DeviceContext* src,
+                      int xs, int ys, int ws, int hs, DWORD rop) {
+    Surface* s = dst.surface();
+    if (!s || w == 0 || h == 0) return true;
+    const POINT corners[4] = {dst.to_surface(x, y), dst.to_surface(x + w, y), dst.to_surface(x, y + h),
+                              dst.to_surface(x + w, y + h)};
+    LONG left = corners[0].x, right = corners[0].x, top = corners[0].y, bottom = corners[0].y;
+    for (const POINT& c : corners) {
+        left = std::min(left, c.x); right = std::max(right, c.x);
+        top = std::min(top, c.y); bottom = std::max(bottom, c.y);
+    }
+    const XFORM& m = dst.state.world;
+    const double det = double(m.eM11) * m.eM22 - double(m.eM12) * m.eM21;
+    const POINT origin = dst.surface_origin();
+    RealisedBrush brush;
+    const bool has_pattern = realise_pattern(dst, rop, brush);
+    const uint8_t code = rop_index(rop);
+    POINT src_origin = src ? src->to_surface(xs, ys) : POINT{0, 0};
+    std::vector<Pixel> scratch;
+    for_each_clip_rect(dst, RECT{left, top, right, bottom}, [&](const RECT& piece) {
+        for (int yy = piece.top; yy < piece.bottom; ++yy) {
+            for (int xx = piece.left; xx < piece.right; ++xx) {
+                // Back to page space, then through the inverse world transform.
+                const double px = xx + 0.5 - origin.x - dst.state.viewport_org.x + dst.state.window_org.x - m.eDx;
+                const double py = yy + 0.5 - origin.y - dst.state.viewport_org.y + dst.state.window_org.y - m.eDy;
+                const double lx = (px * m.eM22 - py * m.eM21) / det;
+                const double ly = (py * m.eM11 - px * m.eM12) / det;
+                const double u = (lx - x) / w, v = (ly - y) / h;
+                if (u < 0 || u >= 1 || v < 0 || v >= 1) continue;
+                Pixel source = 0;
+                if (reader) {
+                    const int sx = src_origin.x + static_cast<int>(std::floor(u * ws));
+                    const int sy = src_origin.y + static_cast<int>(std::floor(v * hs));
+                    reader->read(sy, sx, 1, &source);
+                }
+                store_row(*s, yy, xx, 1, code, has_pattern ? &brush.paint : nullptr, &source, scratch);
+            }
+        }
+    });
+    return true;
+}
+
+}  // namespace
+
+BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
+    auto dc = dc_from_handle(hdc);
+    if (!dc || rop_uses_source(rop)) return FALSE;
+    if (w < 0) { x += w; w = -w; }
+    if (h < 0) { y += h; h = -h; }
+    if (dc->transformed()) return transformed_blit(*dc, x, y, w, h, nullptr, nullptr, 0, 0, 0, 0, rop) ? TRUE : FALSE;
+    Surface* s = dc->surface();
+    if (!s) return FALSE;
+    const POINT p = dc->to_surface(x, y);
+    const RECT area{p.x, p.y, p.x + w, p.y + h};
+    const uint8_t code = rop_index(rop);
+    RealisedBrush brush;
+    realise_pattern(*dc, rop, brush);
+    // The common operations are span fills with a binary raster operation.
+    Paint paint = brush.paint;
+    switch (code) {
+        case 0xF0: paint.rop2 = R2_COPYPEN; paint_rect(*dc, area, paint); return TRUE;
+        case 0x5A: paint.rop2 = R2_XORPEN; paint_rect(*dc, area, paint); return TRUE;
+        case 0x55: paint_rect(*dc, area, Paint{0, nullptr, nullptr, 0, 0, 0, 0, R2_NOT}); return TRUE;
+        case 0x00: paint_rect(*dc, area, Paint{0, nullptr, nullptr, 0, 0, 0, 0, R2_BLACK}); return TRUE;
+        case 0xFF: paint_rect(*dc, area, Paint{0, nullptr, nullptr, 0, 0, 0, 0, R2_WHITE}); return TRUE;
+        case 0xAA: return TRUE;
+        default: break;
+    }
+    std::vector<Pixel> scratch;
+    const bool has_pattern = rop_uses_pattern(rop);
+    for_each_clip_rect(*dc, area, [&](const RECT& piece) {
+        for (int yy = piece.top; yy < piece.bottom; ++yy) {
+            store_row(*s, yy, piece.left, piece.right - piece.left, code, has_pattern ? &brush.paint : nullptr,
+                      nullptr, scratch);
+        }
+    });
+    return TRUE;
+}
+
+BOOL BitBlt(HDC hdst, int x, int y, int cx, int cy, HDC hsrc, int x1, int y1, DWORD rop) {
+    if (!rop_uses_source(rop)) return PatBlt(hdst, x, y, cx, cy, rop);
+    auto dst = dc_from_handle(hdst);
+    auto src = dc_from_handle(hsrc);
+    if (!dst || !src) return FALSE;
+    if (dst->transformed()) {
+        SourceReader reader(*src, *dst);
+        if (!reader.valid()) return FALSE;
+        return transformed_blit(*dst, x, y, cx, cy, &reader, src.get(), x1, y1, cx, cy, rop) ? TRUE : FALSE;
+    }
+    if (cx < 0 || cy < 0) return StretchBlt(hdst, x, y, cx, cy, hsrc, x1, y1, cx, cy, rop);
+    Surface* s = dst->surface();
+    SourceReader reader(*src, *dst);
+    if (!s || !reader.valid()) return FALSE;
+    const POINT d = dst->to_surface(x, y);
+    const POINT sp = src->to_surface(x1, y1);
+    const Surface& ss = reader.surface();
+    // Only destination pixels whose source lies on the source surface change.
+    RECT area{std::max<LONG>(d.x, d.x - sp.x), std::max<LONG>(d.y, d.y - sp.y),
+              std::min<LONG>(d.x + cx, d.x - sp.x + ss.width), std::min<LONG>(d.y + cy, d.y - sp.y + ss.height)};
+    if (area.right <= area.left || area.bottom <= area.top) return TRUE;
+    const int ox = sp.x - d.x, oy = sp.y - d.y;
+    const uint8_t code = rop_index(rop);
+    RealisedBrush brush;
+    const bool has_pattern = realise_pattern(*dst, rop, brush);
+
+    // Source and destination on one surface: copy the source area first.
+    Snapshot snapshot;
+    const bool same = &ss == s;
+    if (same) {
+        snapshot.area = RECT{area.left + ox, area.top + oy, area.right + ox, area.bottom + oy};
+        const int w = area.right - area.left;
+        snapshot.pixels.resize(static_cast<size_t>(w) * (area.bottom - area.top));
+        for (int yy = snapshot.area.top; yy < snapshot.area.bottom; ++yy) {
+            reader.read(yy, snapshot.area.left, w, &snapshot.pixels[static_cast<size_t>(yy - snapshot.area.top) * w]);
+        }
+    }
+    const bool raw = code == 0xCC && reader.raw_32() && s->bpp == 32 && !same;
+    std::vector<Pixel> row, scratch;
+    for_each_clip_rect(*dst, area, [&](const RECT& piece) {
+        const int n = piece.right - piece.left;
+        row.resize(static_cast<size_t>(n));
+        for (int yy = piece.top; yy < piece.bottom; ++yy) {
+            if (raw) {
+                std::memcpy(s->row32(yy) + piece.left, ss.row32(yy + oy) + piece.left + ox, static_cast<size_t>(n) * 4);
+                continue;
+            }
+            const Pixel* source;
+            if (same) {
+                const int w = snapshot.area.right - snapshot.area.left;
+                source = &snapshot.pixels[static_cast<size_t>(yy + oy - snapshot.area.top) * w +
+                                          (piece.left + ox - snapshot.area.left)];
+            } else {
+                reader.read(yy + oy, piece.left + ox, n, row.data());
+                source = row.data();
+            }
+            store_row(*s, yy, piece.left, n, code, has_pattern ? &brush.paint : nullptr, source, scratch);
+        }
+    });
+    return TRUE;
+}
+
+namespace {
+
+// Runs a scaled transfer: emit(dest y, dest x0, pixels for [x0, x1)) for
+// each clipped piece of each destination row.
+template <typename Store>
+bool scaled_transfer(DeviceContext& dst, DeviceContext& src, int x, int y, int w, int h, int xs, int ys, int ws,
+                     int hs, int mode, Store&& store) {
+    SourceReader reader(src, dst);
+    if (!reader.valid() || !dst.surface()) return false;
+    const POINT d = dst.to_surface(x, y);
+    const POINT sp = src.to_surface(xs, ys);
+    // A negative destination size means the area extends left or up from the point.
+    const int dx0 = w < 0 ? d.x + w + 1 : d.x;
+    const int dy0 = h < 0 ? d.y + h + 1 : d.y;
+    const int aw = std::abs(w), ah = std::abs(h);
+    const RECT area{dx0, dy0, dx0 + aw, dy0 + ah};
+    // Which rows are visible at all, so rows outside the clip are not computed.
+    const RECT box = dst.effective_clip().box();
+    if (box.bottom <= area.top || box.top >= area.bottom || box.right <= area.left || box.left >= area.right) {
+        return true;
+    }
+    resample([&](int yy, int xx, int n, Pixel* out) { reader.read(yy, xx, n, out); }, sp.x, sp.y, ws, hs, w, h, mode,
+             [&](int j, const Pixel* pixels) {
+                 const int yy = dy0 + j;
+                 for_each_clipped(dst, yy, area.left, area.right, [&](int, int a, int b) {
+                     store(yy, a, b - a, pixels + (a - dx0));
+                 });
+             });
+    return true;
+}
+
+}  // namespace
+
+BOOL StretchBlt(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, int ws, int hs, DWORD rop) {
+    if (!rop_uses_source(rop)) return PatBlt(hdst, x, y, w, h, rop);
+    auto dst = dc_from_handle(hdst);
+    auto src = dc_from_handle(hsrc);
+    if (!dst || !src) return FALSE;
+    if (w == 0 || h == 0 || ws == 0 || hs == 0) return TRUE;
+    if (dst->transformed()) {
+        SourceReader reader(*src, *dst);
+        if (!reader.valid()) return FALSE;
+        return transformed_blit(*dst, x, y, w, h, &reader, src.get(), xs, ys, ws, hs, rop) ? TRUE : FALSE;
+    }
+    if (w == ws && h == hs && w > 0 && h > 0) return BitBlt(hdst, x, y, w, h, hsrc, xs, ys, rop);
+    Surface* s = dst->surface();
+    if (!s) return FALSE;
+    const uint8_t code = rop_index(rop);
+    RealisedBrush brush;
+    const bool has_pattern = realise_pattern(*dst, rop, brush);
+    std::vector<Pixel> scratch;
+    // Same surface: scale from a copy of the source.
+    const bool ok = scaled_transfer(*dst, *src, x, y, w, h, xs, ys, ws, hs, dst->state.stretch_mode,
+                                    [&](int yy, int xx, int n, const Pixel* pixels) {
+                                        store_row(*s, yy, xx, n, code, has_pattern ? &brush.paint : nullptr, pixels,
+                                                  scratch);
+                                    });
+    return ok ? TRUE : FALSE;
+}
+
+namespace {
+
+inline uint32_t div255(uint32_t v) {
+    return (v + 127) / 255;
+}
+
+}  // namespace
+
+BOOL AlphaBlend(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, int ws, int hs, BLENDFUNCTION blend) {
+    auto dst = dc_from_handle(hdst);
+    auto src = dc_from_handle(hsrc);
+    if (!dst || !src || blend.BlendOp != AC_SRC_OVER) return FALSE;
+    if (w < 0 || h < 0 || ws < 0 || hs < 0) return FALSE;
+    Surface* s = dst->surface();
+    Surface* ss = src->surface();
+    if (!s || !ss) return FALSE;
+    const bool per_pixel = (blend.AlphaFormat & AC_SRC_ALPHA) != 0;
+    if (per_pixel && ss->bpp != 32) return FALSE;
+    const POINT sp = src->to_surface(xs, ys);
+    if (sp.x < 0 || sp.y < 0 || sp.x + ws > ss->width || sp.y + hs > ss->height) return FALSE;
+    if (w == 0 || h == 0 || ws == 0 || hs == 0) return TRUE;
+    const uint32_t k = blend.SourceConstantAlpha;
+    std::vector<Pixel> row;
+    auto store = [&](int yy, int xx, int n, const Pixel* pixels) {
+        Pixel* d;
+        if (s->bpp == 32) {
+            d = s->row32(yy) + xx;
+        } else {
+            row.resize(static_cast<size_t>(n));
+            s->read(yy, xx, n, row.data());
+            d = row.data();
+        }
+        for (int i = 0; i < n; ++i) {
+            const Pixel sp_ = pixels[i], dp = d[i];
+            Pixel out = 0;
+            if (per_pixel) {
+                // Source channels (premultiplied) scaled by the constant alpha.
+                uint32_t sc[4];
+                for (int c = 0; c < 4; ++c) sc[c] = div255(((sp_ >> (8 * c)) & 0xFF) * k);
+                const uint32_t inverse = 255 - sc[3];
+                for (int c = 0; c < 4; ++c) {
+                    const uint32_t v = sc[c] + div255(((dp >> (8 * c)) & 0xFF) * inverse);
+                    out |= std::min<uint32_t>(255, v) << (8 * c);
+                }
+            } else {
+                for (int c = 0; c < 4; ++c) {
+                    const uint32_t v = div255(((sp_ >> (8 * c)) & 0xFF) * k + ((dp >> (8 * c)) & 0xFF) * (255 - k));
+                    out |= std::min<uint32_t>(255, v) << (8 * c);
+                }
+            }
+            d[i] = out;
+        }
+        if (s->bpp != 32) s->write(yy, xx, n, row.data());
+    };
+    const int mode = (w == ws && h == hs) ? COLORONCOLOR : dst->state.stretch_mode;
+    return scaled_transfer(*dst, *src, x, y, w, h, xs, ys, ws, hs, mode == HALFTONE ? HALFTONE : COLORONCOLOR, store)
+               ? TRUE
+               : FALSE;
+}
+
+BOOL TransparentBlt(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, int ws, int hs, UINT transparent) {
+    auto dst = dc_from_handle(hdst);
+    auto src = dc_from_handle(hsrc);
+    if (!dst || !src || w < 0 || h < 0 || ws < 0 || hs < 0) return FALSE;
+    Surface* s = dst->surface();
+    if (!s) return FALSE;
+    if (w == 0 || h == 0 || ws == 0 || hs == 0) return TRUE;
+    const Pixel key = colorref_to_pixel(transparent);
+    std::vector<Pixel> row;
+    auto store = [&](int yy, int xx, int n, const Pixel* pixels) {
+        row.resize(static_cast<size_t>(n));
+        s->read(yy, xx, n, row.data());
+        for (int i = 0; i < n; ++i) {
+            if ((pixels[i] & kRgbMask) != key) row[static_cast<size_t>(i)] = pixels[i];
+        }
+        s->write(yy, xx, n, row.data());
+    };
+    return scaled_transfer(*dst, *src, x, y, w, h, xs, ys, ws, hs, COLORONCOLOR, store) ? TRUE : FALSE;
+}

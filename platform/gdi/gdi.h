@@ -1,0 +1,12 @@
+// The graphics layer: device contexts over pixel surfaces, bitmaps, pens,
+// brushes, regions, shapes, blits and clipping.
+#pragma once
+
+#include "platform/gdi/bitmaps.h"
+#include "platform/gdi/blit.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/draw.h"
+#include "platform/gdi/gdi_objects.h"
+#include "platform/gdi/gdi_types.h"
+#include "platform/gdi/rect.h"
+#include "platform/gdi/regions.h"

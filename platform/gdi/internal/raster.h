@@ -1,0 +1,107 @@
+// Painting of spans and pixels on a DC's surface with its clip, ROP2 and
+// brush patterns, and the ternary raster operations of the blits.
+#pragma once
+
+#include <map>
+#include <vector>
+
+#include "platform/gdi/internal/dc_state.h"
+
+namespace trelwin::gdi {
+
+// How the pixels of a span are coloured.
+struct Paint {
+    Pixel colour = 0;
+    // Pattern tile (brushes other than solid); null for a solid colour.
+    const Pixel* pattern = nullptr;
+    const uint8_t* pattern_opaque = nullptr;  // hatch gaps in TRANSPARENT mode are 0
+    int pattern_width = 0;
+    int pattern_height = 0;
+    int origin_x = 0;  // surface coordinates of the tile's (0, 0)
+    int origin_y = 0;
+    int rop2 = R2_COPYPEN;
+};
+
+// A brush realised for one DC: the tile storage that a Paint points into.
+struct RealisedBrush {
+    bool null = true;
+    Paint paint;
+    std::vector<Pixel> tile;
+    std::vector<uint8_t> opaque;
+};
+// Uses the DC's text and background colours, mode, brush origin and ROP2
+// (ROP2 R2_COPYPEN when use_rop2 is false, as for FillRect).
+void realise_brush(DeviceContext& dc, const BrushObject& brush, bool use_rop2, RealisedBrush& out);
+
+// The pen's colour (DC_PEN resolved), as a pixel.
+Pixel pen_pixel(DeviceContext& dc, const PenObject& pen);
+
+// Pattern pixel at a surface position, or false when it is a gap.
+inline bool pattern_at(const Paint& p, int x, int y, Pixel& out) {
+    int px = (x - p.origin_x) % p.pattern_width;
+    int py = (y - p.origin_y) % p.pattern_height;
+    if (px < 0) px += p.pattern_width;
+    if (py < 0) py += p.pattern_height;
+    const size_t i = static_cast<size_t>(py) * p.pattern_width + px;
+    if (p.pattern_opaque && !p.pattern_opaque[i]) return false;
+    out = p.pattern[i];
+    return true;
+}
+
+Pixel apply_rop2(int rop2, Pixel pen, Pixel dst);
+// ROP3 by its index (bits 16-23 of the raster operation code).
+Pixel apply_rop3(uint8_t rop, Pixel pattern, Pixel source, Pixel dst);
+inline bool rop_uses_source(DWORD rop) {
+    const uint8_t r = (rop >> 16) & 0xFF;
+    return ((r >> 2) & 0x33) != (r & 0x33);
+}
+inline bool rop_uses_pattern(DWORD rop) {
+    const uint8_t r = (rop >> 16) & 0xFF;
+    return ((r >> 4) & 0x0F) != (r & 0x0F);
+}
+
+// Paints [x0, x1) of row y (surface coordinates), clipped.
+void paint_span(DeviceContext& dc, int y, int x0, int x1, const Paint& paint);
+// Paints a rectangle (surface coordinates), clipped.
+void paint_rect(DeviceContext& dc, const RECT& r, const Paint& paint);
+// Paints every span of a region (surface coordinates), clipped.
+void paint_region(DeviceContext& dc, const RegionData& region, const Paint& paint);
+
+// Collects pixels or spans in surface coordinates so that each is painted
+// once even where a shape's pieces overlap (matters under XOR).
+class SpanSet {
+public:
+    void add(int y, int x0, int x1);
+    void add_pixel(int x, int y) { add(y, x, x + 1); }
+    RegionData to_region() const;
+    bool empty() const { return rows_.empty(); }
+
+private:
+    std::map<int, std::vector<Span>> rows_;
+};
+
+// Calls f(y, x0, x1) for each clipped piece of a span.
+template <typename F>
+void for_each_clipped(DeviceContext& dc, int y, int x0, int x1, F&& f) {
+    if (x1 <= x0) return;
+    auto [begin, end] = dc.effective_clip().band_at(y);
+    for (const RECT* r = begin; r != end; ++r) {
+        const int a = std::max<int>(x0, r->left);
+        const int b = std::min<int>(x1, r->right);
+        if (a < b) f(y, a, b);
+    }
+}
+
+// Clips a rectangle (surface coordinates) to the DC's drawable area and
+// calls f(rect) for each piece.
+template <typename F>
+void for_each_clip_rect(DeviceContext& dc, const RECT& r, F&& f) {
+    for (const RECT& c : dc.effective_clip().rects()) {
+        if (c.top >= r.bottom) break;
+        RECT piece{std::max(c.left, r.left), std::max(c.top, r.top), std::min(c.right, r.right),
+                   std::min(c.bottom, r.bottom)};
+        if (piece.left < piece.right && piece.top < piece.bottom) f(piece);
+    }
+}
+
+}  // namespace trelwin::gdi

@@ -1,0 +1,118 @@
+#include "platform/gdi/internal/shape_regions.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/gdi/gdi_types.h"
+
+namespace trelwin::gdi {
+
+namespace {
+
+constexpr double kEpsilon = 1e-9;
+
+void normalise(LONG& a, LONG& b) {
+    if (a > b) std::swap(a, b);
+}
+
+Span centre_span(double from, double to) {
+    // Pixels whose centres lie in [from, to].
+    const LONG x0 = static_cast<LONG>(std::ceil(from - 0.5 - kEpsilon));
+    const LONG x1 = static_cast<LONG>(std::floor(to - 0.5 + kEpsilon)) + 1;
+    return Span{x0, x1};
+}
+
+}  // namespace
+
+RegionData ellipse_region(LONG left, LONG top, LONG right, LONG bottom) {
+    normalise(left, right);
+    normalise(top, bottom);
+    if (right - left < 1 || bottom - top < 1) return RegionData();
+    const double cx = (left + right) / 2.0, cy = (top + bottom) / 2.0;
+    const double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
+    std::vector<std::vector<Span>> rows(static_cast<size_t>(bottom - top));
+    for (LONG y = top; y < bottom; ++y) {
+        const double dy = (y + 0.5 - cy) / ry;
+        if (std::fabs(dy) > 1.0) continue;
+        const double half = rx * std::sqrt(std::max(0.0, 1.0 - dy * dy));
+        rows[static_cast<size_t>(y - top)].push_back(centre_span(cx - half, cx + half));
+    }
+    return RegionData::from_rows(top, rows);
+}
+
+RegionData round_rect_region(LONG left, LONG top, LONG right, LONG bottom, LONG corner_w, LONG corner_h) {
+    normalise(left, right);
+    normalise(top, bottom);
+    if (right - left < 1 || bottom - top < 1) return RegionData();
+    corner_w = std::min<LONG>(std::abs(corner_w), right - left);
+    corner_h = std::min<LONG>(std::abs(corner_h), bottom - top);
+    if (corner_w == 0 || corner_h == 0) return RegionData::from_rect(RECT{left, top, right, bottom});
+    const double a = corner_w / 2.0, b = corner_h / 2.0;
+    std::vector<std::vector<Span>> rows(static_cast<size_t>(bottom - top));
+    for (LONG y = top; y < bottom; ++y) {
+        const double py = y + 0.5;
+        double dy = 0.0;
+        if (py < top + b) dy = top + b - py;
+        else if (py > bottom - b) dy = py - (bottom - b);
+        if (dy <= 0.0) {
+            rows[static_cast<size_t>(y - top)].push_back(Span{left, right});
+            continue;
+        }
+        const double half = a * std::sqrt(std::max(0.0, 1.0 - (dy / b) * (dy / b)));
+        rows[static_cast<size_t>(y - top)].push_back(centre_span(left + a - half, right - a + half));
+    }
+    return RegionData::from_rows(top, rows);
+}
+
+RegionData polygon_region(const POINT* points, int count, int fill_mode) {
+    if (!points || count < 3) return RegionData();
+    LONG ymin = points[0].y, ymax = points[0].y;
+    for (int i = 1; i < count; ++i) {
+        ymin = std::min(ymin, points[i].y);
+        ymax = std::max(ymax, points[i].y);
+    }
+    struct Crossing { double x; int dir; };
+    std::vector<std::vector<Span>> rows(static_cast<size_t>(ymax - ymin));
+    std::vector<Crossing> crossings;
+    for (LONG y = ymin; y < ymax; ++y) {
+        const double py = y + 0.5;
+        crossings.clear();
+        for (int i = 0; i < count; ++i) {
+            const POINT& a = points[i];
+            const POINT& b = points[(i + 1) % count];
+            if (a.y == b.y) continue;
+            const double lo = std::min(a.y, b.y), hi = std::max(a.y, b.y);
+            if (py < lo || py >= hi) continue;
+            const double x = a.x + (py - a.y) * static_cast<double>(b.x - a.x) / static_cast<double>(b.y - a.y);
+            crossings.push_back(Crossing{x, b.y > a.y ? 1 : -1});
+        }
+        std::sort(crossings.begin(), crossings.end(), [](const Crossing& p, const Crossing& q) { return p.x < q.x; });
+        auto& row = rows[static_cast<size_t>(y - ymin)];
+        if (fill_mode == WINDING) {
+            int winding = 0;
+            for (size_t i = 0; i + 1 < crossings.size(); ++i) {
+                winding += crossings[i].dir;
+                if (winding != 0) row.push_back(centre_span(crossings[i].x, crossings[i + 1].x - 2 * kEpsilon - 1e-6));
+            }
+        } else {
+            for (size_t i = 0; i + 1 < crossings.size(); i += 2) {
+                row.push_back(centre_span(crossings[i].x, crossings[i + 1].x - 2 * kEpsilon - 1e-6));
+            }
+        }
+    }
+    return RegionData::from_rows(ymin, rows);
+}
+
+RegionData region_boundary(const RegionData& region) {
+    RegionData eroded = region;
+    const int offsets[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    for (const auto& o : offsets) {
+        RegionData shifted = region;
+        shifted.offset(o[0], o[1]);
+        eroded = RegionData::combine(eroded, shifted, RGN_AND);
+    }
+    return RegionData::combine(region, eroded, RGN_DIFF);
+}
+
+}  // namespace trelwin::gdi
