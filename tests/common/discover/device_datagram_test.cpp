@@ -96,7 +96,7 @@ TEST(DeviceDatagram, VersionTextOfTheStatedLength)
 TEST(DeviceDatagram, VersionReplyShorterThanItsCountFieldHasNoText)
 {
     _TDiscoverReply reply;
-    for (const std::string& rest : {std::string(), std::string("\0", 1), std::string("\0\5", 2)})
+    for (const std::string& rest : {std::string(), std::string("\0", 1), std::string("\0\5", 2), std::string("7")})
     {
         reply.version = "old";
         ASSERT_TRUE(Parse(Reply(1, 5, rest), reply)) << rest.size();
