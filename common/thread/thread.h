@@ -1,0 +1,4 @@
+// Everything common/thread provides.
+#pragma once
+
+#include "common/thread/win_thread.h"
