@@ -1,0 +1,98 @@
+#include "tools/device_standin/standin_device.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/discover/device_datagram.h"
+#include "common/discover/device_settings.h"
+
+namespace {
+
+std::vector<uint8_t> ReplyHeader(uint8_t command) {
+    std::vector<uint8_t> reply(DEVICE_HEADER_SIZE);
+    std::memcpy(reply.data(), DEVICE_MAGIC, DEVICE_MAGIC_SIZE);
+    reply[6] = DEVICE_DIRECTION_REPLY;
+    reply[7] = command;
+    return reply;
+}
+
+const char* CommandName(StandinChannel channel, uint8_t command) {
+    if (channel == StandinChannel::Settings) {
+        return command == DISCOVER_COMMAND_SETTINGS ? "settings request" : "command";
+    }
+    switch (command) {
+    case DISCOVER_COMMAND_DISCOVER: return "discover request";
+    case DISCOVER_COMMAND_VERSION: return "version request";
+    default: return "command";
+    }
+}
+
+}  // namespace
+
+CStandinDevice::CStandinDevice(StandinDeviceSpec spec) : m_spec(std::move(spec)) {
+    SetHandler(StandinChannel::Main, DISCOVER_COMMAND_DISCOVER,
+               [](CStandinDevice& device, const StandinRequest&, StandinReplies& replies) {
+                   replies.push_back(device.BuildDiscoverReply());
+               });
+    SetHandler(StandinChannel::Main, DISCOVER_COMMAND_VERSION,
+               [](CStandinDevice& device, const StandinRequest&, StandinReplies& replies) {
+                   if (device.Spec().answersVersion) {
+                       replies.push_back(device.BuildVersionReply());
+                   }
+               });
+    SetHandler(StandinChannel::Settings, DISCOVER_COMMAND_SETTINGS,
+               [](CStandinDevice& device, const StandinRequest&, StandinReplies& replies) {
+                   if (device.Spec().answersSettings) {
+                       replies.push_back(device.BuildSettingsRecord());
+                   }
+               });
+}
+
+void CStandinDevice::SetHandler(StandinChannel channel, uint8_t command, Handler handler) {
+    m_handlers[{channel, command}] = std::move(handler);
+}
+
+std::string CStandinDevice::Handle(const StandinRequest& request, StandinReplies& replies) {
+    if (request.data == nullptr || request.length < DEVICE_HEADER_SIZE ||
+        std::memcmp(request.data, DEVICE_MAGIC, DEVICE_MAGIC_SIZE) != 0 ||
+        request.data[6] != DEVICE_DIRECTION_REQUEST) {
+        return "foreign datagram of " + std::to_string(request.length) + " bytes, ignored";
+    }
+    const uint8_t command = request.data[7];
+    std::string what = std::string(CommandName(request.channel, command)) + " (command " +
+                       std::to_string(command) + ", " + std::to_string(request.length) + " bytes)";
+    auto handler = m_handlers.find({request.channel, command});
+    if (handler == m_handlers.end()) {
+        return what + ", not handled";
+    }
+    if (m_faults.silent) {
+        return what + ", silent";
+    }
+    const size_t before = replies.size();
+    handler->second(*this, request, replies);
+    return what + (replies.size() > before ? ", answered" : ", not answered");
+}
+
+std::vector<uint8_t> CStandinDevice::BuildDiscoverReply() const {
+    std::vector<uint8_t> reply = ReplyHeader(DISCOVER_COMMAND_DISCOVER);
+    reply.push_back(static_cast<uint8_t>(static_cast<int8_t>(m_spec.type)));
+    return reply;
+}
+
+std::vector<uint8_t> CStandinDevice::BuildVersionReply() const {
+    std::vector<uint8_t> reply = ReplyHeader(DISCOVER_COMMAND_VERSION);
+    const size_t length = std::min<size_t>(m_spec.version.size(), 0xFFFF);
+    reply.push_back(static_cast<uint8_t>(length & 0xFF));
+    reply.push_back(static_cast<uint8_t>(length >> 8));
+    reply.insert(reply.end(), m_spec.version.begin(), m_spec.version.begin() + static_cast<long>(length));
+    return reply;
+}
+
+std::vector<uint8_t> CStandinDevice::BuildSettingsRecord() const {
+    CDeviceSettings settings;
+    settings.s1 = m_spec.name.c_str();
+    settings.s2 = m_spec.lineStatus.c_str();
+    std::vector<uint8_t> record(static_cast<size_t>(settings.Write(nullptr)));
+    settings.Write(record.data());
+    return record;
+}

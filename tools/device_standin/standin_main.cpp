@@ -1,0 +1,151 @@
+// trelwin-standin: plays networked devices for tests, benchmarks and demos.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/device_standin/standin_network.h"
+#include "tools/device_standin/standin_spec.h"
+
+namespace {
+
+CStandinNetwork* g_network = nullptr;
+
+void OnStopSignal(int) {
+    if (g_network != nullptr) g_network->Stop();
+}
+
+void OnReloadSignal(int) {
+    if (g_network != nullptr) g_network->RequestReload();
+}
+
+void Usage(FILE* out) {
+    std::fputs(
+        "usage: trelwin-standin [options]\n"
+        "Plays networked devices, each bound to its own address, until stopped (SIGINT, SIGTERM).\n"
+        "  --devices FILE      device descriptions, one a line; SIGHUP reads it again and applies\n"
+        "                      the new type, texts, answers and faults to the devices already played\n"
+        "  --device 'LINE'     one device description (may be repeated)\n"
+        "  --port N            device port (default 50013); settings requests come to N + 2\n"
+        "  --listen-broadcast  also answer requests sent to 255.255.255.255 (every device answers);\n"
+        "                      use only inside a network namespace of its own\n"
+        "  --log FILE          log of the requests received (default: standard output)\n"
+        "  --quiet             no log of requests\n"
+        "A description: ADDRESS [type=N] [version=TEXT] [name=TEXT] [status=TEXT]\n"
+        "               [version-reply=yes|no] [settings-reply=yes|no] [silent=yes|no]\n",
+        out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    StandinOptions options;
+    options.log = stdout;
+    std::string devicesFile;
+    std::vector<StandinDeviceLine> devices;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](const char* what) -> const char* {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "trelwin-standin: %s needs %s\n", arg.c_str(), what);
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        std::string error;
+        if (arg == "--devices") {
+            devicesFile = value("a file name");
+            std::vector<StandinDeviceLine> read;
+            if (!LoadStandinDeviceFile(devicesFile, read, error)) {
+                std::fprintf(stderr, "trelwin-standin: %s\n", error.c_str());
+                return 2;
+            }
+            devices.insert(devices.end(), read.begin(), read.end());
+        } else if (arg == "--device") {
+            StandinDeviceLine device;
+            const char* line = value("a description");
+            if (!ParseStandinDeviceLine(line, device, error)) {
+                std::fprintf(stderr, "trelwin-standin: --device '%s': %s\n", line, error.c_str());
+                return 2;
+            }
+            devices.push_back(device);
+        } else if (arg == "--port") {
+            const char* text = value("a port number");
+            char* end = nullptr;
+            const long port = std::strtol(text, &end, 10);
+            if (*end != '\0' || port < 1 || port > 65533) {
+                std::fprintf(stderr, "trelwin-standin: --port must be 1 to 65533, not \"%s\"\n", text);
+                return 2;
+            }
+            options.port = static_cast<uint16_t>(port);
+        } else if (arg == "--listen-broadcast") {
+            options.listenBroadcast = true;
+        } else if (arg == "--log") {
+            const char* path = value("a file name");
+            options.log = std::fopen(path, "a");
+            if (options.log == nullptr) {
+                std::fprintf(stderr, "trelwin-standin: cannot open the log %s: %s\n", path, std::strerror(errno));
+                return 2;
+            }
+        } else if (arg == "--quiet") {
+            options.log = nullptr;
+        } else if (arg == "--help" || arg == "-h") {
+            Usage(stdout);
+            return 0;
+        } else {
+            std::fprintf(stderr, "trelwin-standin: unknown option \"%s\"\n", arg.c_str());
+            Usage(stderr);
+            return 2;
+        }
+    }
+    if (devices.empty()) {
+        std::fprintf(stderr, "trelwin-standin: no devices described\n");
+        Usage(stderr);
+        return 2;
+    }
+
+    CStandinNetwork network(options);
+    for (const auto& device : devices) {
+        std::string error;
+        if (!network.AddDevice(device, error)) {
+            std::fprintf(stderr, "trelwin-standin: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    std::string error;
+    if (!network.Open(error)) {
+        std::fprintf(stderr, "trelwin-standin: %s\n", error.c_str());
+        return 1;
+    }
+    network.SetReloadFunction([devicesFile](CStandinNetwork& net) {
+        if (devicesFile.empty()) return;
+        std::vector<StandinDeviceLine> read;
+        std::string loadError;
+        if (!LoadStandinDeviceFile(devicesFile, read, loadError)) {
+            std::fprintf(stderr, "trelwin-standin: reload: %s (devices unchanged)\n", loadError.c_str());
+            return;
+        }
+        std::string warnings;
+        net.Update(read, warnings);
+        if (!warnings.empty()) std::fprintf(stderr, "trelwin-standin: reload: %s", warnings.c_str());
+        std::fprintf(stderr, "trelwin-standin: reloaded %s\n", devicesFile.c_str());
+    });
+
+    g_network = &network;
+    struct sigaction stop {};
+    stop.sa_handler = OnStopSignal;
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
+    struct sigaction reload {};
+    reload.sa_handler = OnReloadSignal;
+    sigaction(SIGHUP, &reload, nullptr);
+
+    std::fprintf(stderr, "trelwin-standin: playing %zu device(s) on port %u%s\n", devices.size(), options.port,
+                 options.listenBroadcast ? ", answering broadcasts" : "");
+    network.Run();
+    g_network = nullptr;
+    std::fprintf(stderr, "trelwin-standin: stopped\n");
+    return 0;
+}

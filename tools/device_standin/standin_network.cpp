@@ -1,0 +1,241 @@
+#include "tools/device_standin/standin_network.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "platform/net/net.h"
+
+// A socket of the stand-in: a device's channel, or the broadcast listener
+// (no device) whose requests every device answers.
+struct CStandinNetwork::Bound {
+    SOCKET socket = INVALID_SOCKET;
+    CStandinDevice* device = nullptr;
+    StandinChannel channel = StandinChannel::Main;
+};
+
+namespace {
+
+enum : char { WAKE_STOP = 's', WAKE_RELOAD = 'r' };
+
+// A datagram socket bound to the address and port; the port may be shared
+// with the broadcast listener, which is bound to the any address.
+SOCKET OpenBound(ULONG address, uint16_t port, std::string& error) {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) {
+        error = "sockets cannot be started";
+        return INVALID_SOCKET;
+    }
+    SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+    if (s == INVALID_SOCKET) {
+        error = "no socket: error " + std::to_string(WSAGetLastError());
+        return INVALID_SOCKET;
+    }
+    int on = 1;
+    setsockopt(s, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof(on));
+    setsockopt(s, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), sizeof(on));
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(port);
+    local.sin_addr.S_un.S_addr = address;
+    if (bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) == SOCKET_ERROR) {
+        in_addr shown{};
+        shown.S_un.S_addr = address;
+        error = std::string("cannot bind ") + inet_ntoa(shown) + ":" + std::to_string(port) + " (error " +
+                std::to_string(WSAGetLastError()) + "; is the address on an interface?)";
+        closesocket(s);
+        return INVALID_SOCKET;
+    }
+    return s;
+}
+
+}  // namespace
+
+CStandinNetwork::CStandinNetwork(const StandinOptions& options) : m_options(options) {
+    if (pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+        m_wake[0] = m_wake[1] = -1;
+    }
+}
+
+CStandinNetwork::~CStandinNetwork() {
+    for (auto& bound : m_sockets) {
+        closesocket(bound->socket);
+    }
+    for (int fd : m_wake) {
+        if (fd >= 0) close(fd);
+    }
+}
+
+bool CStandinNetwork::AddDevice(const StandinDeviceLine& line, std::string& error) {
+    for (const auto& device : m_devices) {
+        if (device->Spec().address == line.spec.address) {
+            error = line.spec.address + " is described twice";
+            return false;
+        }
+    }
+    const ULONG address = inet_addr(line.spec.address.c_str());
+    auto device = std::make_unique<CStandinDevice>(line.spec);
+    device->Faults() = line.faults;
+    auto main = std::make_unique<Bound>();
+    main->socket = OpenBound(address, m_options.port, error);
+    if (main->socket == INVALID_SOCKET) return false;
+    main->device = device.get();
+    auto settings = std::make_unique<Bound>();
+    settings->socket = OpenBound(address, static_cast<uint16_t>(m_options.port + 2), error);
+    if (settings->socket == INVALID_SOCKET) {
+        closesocket(main->socket);
+        return false;
+    }
+    settings->device = device.get();
+    settings->channel = StandinChannel::Settings;
+    m_sockets.push_back(std::move(main));
+    m_sockets.push_back(std::move(settings));
+    m_devices.push_back(std::move(device));
+    return true;
+}
+
+bool CStandinNetwork::Open(std::string& error) {
+    if (m_wake[0] < 0) {
+        error = "no wake-up pipe";
+        return false;
+    }
+    if (!m_options.listenBroadcast) return true;
+    auto listener = std::make_unique<Bound>();
+    listener->socket = OpenBound(INADDR_ANY, m_options.port, error);
+    if (listener->socket == INVALID_SOCKET) return false;
+    m_sockets.push_back(std::move(listener));
+    return true;
+}
+
+void CStandinNetwork::Run() {
+    std::vector<pollfd> polled(m_sockets.size() + 1);
+    polled[0] = {m_wake[0], POLLIN, 0};
+    for (size_t i = 0; i < m_sockets.size(); ++i) {
+        polled[i + 1] = {m_sockets[i]->socket, POLLIN, 0};
+    }
+    for (;;) {
+        const int ready = poll(polled.data(), polled.size(), -1);
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (polled[0].revents != 0) {
+            char wake[16];
+            const ssize_t n = read(m_wake[0], wake, sizeof(wake));
+            for (ssize_t i = 0; i < n; ++i) {
+                if (wake[i] == WAKE_STOP) return;
+                if (wake[i] == WAKE_RELOAD && m_reload) m_reload(*this);
+            }
+        }
+        for (size_t i = 1; i < polled.size(); ++i) {
+            if (polled[i].revents != 0) Receive(*m_sockets[i - 1]);
+        }
+    }
+}
+
+void CStandinNetwork::Receive(Bound& bound) {
+    char buffer[2048];
+    sockaddr_in from{};
+    int fromLength = sizeof(from);
+    const int length = recvfrom(bound.socket, buffer, sizeof(buffer), 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
+    if (length == SOCKET_ERROR) return;  // a datagram too long for any request, or an error: nothing to answer
+    StandinRequest request;
+    request.channel = bound.channel;
+    request.fromAddress = inet_ntoa(from.sin_addr);
+    request.fromPort = ntohs(from.sin_port);
+    request.data = reinterpret_cast<const uint8_t*>(buffer);
+    request.length = length;
+    std::lock_guard<std::mutex> lock(m_lock);
+    ++m_requests;
+    if (bound.device != nullptr) {
+        Answer(bound, *bound.device, request);
+        return;
+    }
+    // A broadcast: every device answers through its own socket of the channel.
+    for (auto& other : m_sockets) {
+        if (other->device != nullptr && other->channel == bound.channel) {
+            Answer(*other, *other->device, request);
+        }
+    }
+}
+
+void CStandinNetwork::Answer(Bound& bound, CStandinDevice& device, const StandinRequest& request) {
+    StandinReplies replies;
+    Log(&device, request, device.Handle(request, replies));
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(request.fromPort);
+    to.sin_addr.S_un.S_addr = inet_addr(request.fromAddress.c_str());
+    for (const auto& reply : replies) {
+        sendto(bound.socket, reinterpret_cast<const char*>(reply.data()), static_cast<int>(reply.size()), 0,
+               reinterpret_cast<const sockaddr*>(&to), sizeof(to));
+    }
+}
+
+void CStandinNetwork::Log(const CStandinDevice* device, const StandinRequest& request, const std::string& what) {
+    if (m_options.log == nullptr) return;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    localtime_r(&now.tv_sec, &local);
+    char stamp[32];
+    strftime(stamp, sizeof(stamp), "%H:%M:%S", &local);
+    std::fprintf(m_options.log, "%s.%03ld %s:%d <- %s:%u %s\n", stamp, now.tv_nsec / 1000000L,
+                 device->Spec().address.c_str(),
+                 request.channel == StandinChannel::Main ? m_options.port : m_options.port + 2,
+                 request.fromAddress.c_str(), request.fromPort, what.c_str());
+    std::fflush(m_options.log);
+}
+
+void CStandinNetwork::Stop() {
+    const char wake = WAKE_STOP;
+    if (m_wake[1] >= 0 && write(m_wake[1], &wake, 1) < 0) {
+        // The pipe is full of earlier wake-ups: Run sees them.
+    }
+}
+
+void CStandinNetwork::RequestReload() {
+    const char wake = WAKE_RELOAD;
+    if (m_wake[1] >= 0 && write(m_wake[1], &wake, 1) < 0) {
+        // As in Stop.
+    }
+}
+
+void CStandinNetwork::SetReloadFunction(std::function<void(CStandinNetwork&)> reload) { m_reload = std::move(reload); }
+
+void CStandinNetwork::Update(const std::vector<StandinDeviceLine>& devices, std::string& warnings) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    for (const auto& line : devices) {
+        bool found = false;
+        for (auto& device : m_devices) {
+            if (device->Spec().address == line.spec.address) {
+                device->Spec() = line.spec;
+                device->Faults() = line.faults;
+                found = true;
+                break;
+            }
+        }
+        if (!found) {
+            warnings += line.spec.address + " is not played (addresses are fixed at start); ignored\n";
+        }
+    }
+}
+
+bool CStandinNetwork::WithDevice(const std::string& address, const std::function<void(CStandinDevice&)>& change) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    for (auto& device : m_devices) {
+        if (device->Spec().address == address) {
+            change(*device);
+            return true;
+        }
+    }
+    return false;
+}
+
+uint64_t CStandinNetwork::RequestCount() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_requests;
+}
