@@ -24,7 +24,13 @@ DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
 }
 
 DWORD WINAPI WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll, DWORD dwMilliseconds) {
-    if (nCount == 0 || nCount > MAXIMUM_WAIT_OBJECTS || lpHandles == nullptr) {
+    return WaitForHandles(nCount, lpHandles, bWaitAll, dwMilliseconds, nullptr);
+}
+
+DWORD WaitForHandles(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll, DWORD dwMilliseconds,
+                     CWaitableObject* pExtra) {
+    const DWORD nTotal = nCount + (pExtra != nullptr ? 1 : 0);
+    if (nTotal == 0 || nTotal > MAXIMUM_WAIT_OBJECTS || (nCount > 0 && lpHandles == nullptr)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return WAIT_FAILED;
     }
@@ -44,20 +50,23 @@ DWORD WINAPI WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL 
             }
             objects[i] = held[i].get();
         }
+        if (pExtra != nullptr) {
+            objects[nCount] = pExtra;
+        }
     } catch (const std::bad_alloc&) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return WAIT_FAILED;
     }
-    if (bWaitAll && nCount > 1) {
+    if (bWaitAll && nTotal > 1) {
         // Waiting for all of a list that names one object twice is refused:
         // the object could not be taken twice in one step.
         CWaitableObject* sorted[MAXIMUM_WAIT_OBJECTS];
-        std::copy(objects, objects + nCount, sorted);
-        std::sort(sorted, sorted + nCount);
-        if (std::adjacent_find(sorted, sorted + nCount) != sorted + nCount) {
+        std::copy(objects, objects + nTotal, sorted);
+        std::sort(sorted, sorted + nTotal);
+        if (std::adjacent_find(sorted, sorted + nTotal) != sorted + nTotal) {
             SetLastError(ERROR_INVALID_PARAMETER);
             return WAIT_FAILED;
         }
     }
-    return WaitForObjects(objects, nCount, bWaitAll, dwMilliseconds);
+    return WaitForObjects(objects, nTotal, bWaitAll, dwMilliseconds);
 }

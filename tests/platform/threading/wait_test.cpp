@@ -152,3 +152,40 @@ TEST_F(WaitTest, ManyThreadsWaitForAllOfManyThreads) {
         CloseHandle(hThread);
     }
 }
+
+namespace {
+
+// A wake-up source of a later module's own kind (as a message queue would
+// be): signalled while it has something pending.
+class CPendingSource : public CWaitableObject {
+public:
+    bool IsSignalledFor(const CWaiter&) const override { return m_nPending > 0; }
+    bool Acquire(CWaiter&) override { return false; }
+    void Post() {
+        std::lock_guard<std::mutex> lock(WaitLock());
+        ++m_nPending;
+        NotifyWaiters();
+    }
+
+private:
+    int m_nPending = 0;
+};
+
+}  // namespace
+
+TEST_F(WaitTest, ExtraSourceJoinsAWaitAfterTheHandles) {
+    CPendingSource source;
+    EXPECT_EQ(WaitForHandles(0, nullptr, FALSE, 10, &source), WAIT_TIMEOUT);
+    std::thread poster([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        source.Post();
+    });
+    EXPECT_EQ(WaitForHandles(2, m_handles, FALSE, 2000, &source), WAIT_OBJECT_0 + 2);
+    poster.join();
+    SetEvent(m_hManual);
+    EXPECT_EQ(WaitForHandles(2, m_handles, FALSE, 0, &source), WAIT_OBJECT_0 + 1);
+    EXPECT_EQ(WaitForHandles(2, m_handles, TRUE, 0, &source), WAIT_TIMEOUT);  // the auto event is missing
+    SetEvent(m_hAuto);
+    EXPECT_EQ(WaitForHandles(2, m_handles, TRUE, 0, &source), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForHandles(0, nullptr, FALSE, 0, nullptr), WAIT_FAILED);
+}
