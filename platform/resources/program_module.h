@@ -1,14 +1,13 @@
-// All resources belong to the program itself; a module argument names it
-// either by NULL or by the program's own module handle.
+// A module argument names the program either by NULL or by its handle.
 #pragma once
 
-#include "platform/base/win_types.h"
+#include "platform/resources/module_handle.h"
 
 namespace trelwin {
 
 inline bool IsProgramModule(HMODULE hModule)
 {
-    return hModule == nullptr;
+    return hModule == nullptr || hModule == GetModuleHandleA(nullptr);
 }
 
 }  // namespace trelwin

@@ -74,6 +74,18 @@ TEST_F(ResourceApiTest, MissingTypeAndMissingNameHaveTheirOwnErrors)
 
 TEST_F(ResourceApiTest, OnlyTheProgramsModuleHasResources)
 {
+    HMODULE program = GetModuleHandleA(nullptr);
+    ASSERT_NE(program, nullptr);
+    EXPECT_EQ(GetModuleHandleA(nullptr), program);
+    HRSRC res = FindResourceA(program, "Logo", "TestData");
+    ASSERT_NE(res, nullptr);
+    EXPECT_EQ(SizeofResource(program, res), 4u);
+    char buf[8];
+    EXPECT_GT(LoadStringA(reinterpret_cast<HINSTANCE>(program), 103, buf, sizeof buf), 0);
+
+    SetLastError(0);
+    EXPECT_EQ(GetModuleHandleA("other.dll"), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_MOD_NOT_FOUND));
     SetLastError(0);
     EXPECT_EQ(FindResourceA(reinterpret_cast<HMODULE>(0x1000), "Logo", "TestData"), nullptr);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_DATA_NOT_FOUND));
