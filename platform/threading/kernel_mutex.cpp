@@ -3,7 +3,7 @@
 #include <new>
 
 #include "platform/base/last_error.h"
-#include "platform/threading/current_thread_id.h"
+#include "platform/base/process.h"
 #include "platform/base/win_errors.h"
 #include "platform/threading/kernel_object_name.h"
 

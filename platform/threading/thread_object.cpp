@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "platform/base/last_error.h"
-#include "platform/threading/current_thread_id.h"
+#include "platform/base/process.h"
 #include "platform/base/win_errors.h"
 #include "platform/threading/kernel_mutex.h"
 

@@ -1,11 +1,10 @@
 // Everything platform/threading provides.
 #pragma once
 
-#include "platform/threading/afx_sync.h"
 #include "platform/threading/afx_single_lock.h"
+#include "platform/threading/afx_sync.h"
 #include "platform/threading/afx_thread.h"
 #include "platform/threading/critical_section.h"
-#include "platform/threading/current_thread_id.h"
 #include "platform/threading/handle_table.h"
 #include "platform/threading/interlocked.h"
 #include "platform/threading/kernel_event.h"

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/base/last_error.h"
+#include "platform/base/process.h"
 #include "platform/base/win_errors.h"
 #include "platform/threading/threading.h"
 #include "thread_test_util.h"
