@@ -75,6 +75,11 @@ void CHandleTable::SetInvalidHandleError() {
 }
 
 BOOL WINAPI CloseHandle(HANDLE hObject) {
+    // The pseudo handles of the own process and thread name no table entry;
+    // closing them does nothing.
+    if (hObject == TRELWIN_CURRENT_PROCESS_HANDLE || hObject == TRELWIN_CURRENT_THREAD_HANDLE) {
+        return TRUE;
+    }
     return CHandleTable::Close(hObject);
 }
 
