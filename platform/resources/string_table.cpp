@@ -48,7 +48,7 @@ bool IsContinuationByte(char c)
 }
 
 // Copies at most cch - 1 bytes and a terminator; when the text does not fit
-// and splitByte is false, the cut moves back to the start of the UTF-8
+// and splitBytes is false, the cut moves back to the start of the UTF-8
 // sequence it would split.
 int CopyText(LPCSTR text, LPSTR buffer, int cch, bool splitBytes)
 {
