@@ -1,0 +1,62 @@
+#include "platform/base/process.h"
+
+#include "platform/base/last_error.h"
+#include "platform/base/win_errors.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+DWORD GetCurrentProcessId()
+{
+    return static_cast<DWORD>(getpid());
+}
+
+DWORD GetCurrentThreadId()
+{
+    return static_cast<DWORD>(syscall(SYS_gettid));
+}
+
+DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize)
+{
+    if (hModule) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    if (!lpFilename && nSize) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    char path[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n < 0) {
+        SetLastErrorFromErrno(errno);
+        return 0;
+    }
+    if (nSize == 0) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    size_t len = static_cast<size_t>(n);
+    if (len + 1 > nSize) {
+        memcpy(lpFilename, path, nSize - 1);
+        lpFilename[nSize - 1] = '\0';
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return nSize;
+    }
+    memcpy(lpFilename, path, len);
+    lpFilename[len] = '\0';
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(len);
+}
+
+void OutputDebugStringA(LPCSTR lpOutputString)
+{
+    static const bool enabled = getenv("TRELWIN_DEBUG_OUTPUT") != nullptr;
+    if (enabled && lpOutputString)
+        fputs(lpOutputString, stderr);
+}
