@@ -1,0 +1,169 @@
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/thread/win_thread.h"
+
+namespace {
+
+// An owner with worker functions: Block runs until the stop event is set,
+// Quick returns at once. Both record their argument.
+class Worker {
+public:
+    UINT Block(int nArg) {
+        Record(nArg);
+        m_stop.Lock(5000);
+        return 0;
+    }
+    UINT Quick(int nArg) {
+        Record(nArg);
+        return 0;
+    }
+
+    bool StartedRuns(int nRuns) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (m_runs < nRuns && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return m_runs >= nRuns;
+    }
+
+    CEvent m_stop{FALSE, TRUE};
+    std::atomic<int> m_runs{0};
+    std::atomic<int> m_lastArg{-1};
+
+private:
+    void Record(int nArg) {
+        m_lastArg = nArg;
+        ++m_runs;
+    }
+};
+
+class WinThreadTest : public ::testing::Test {
+protected:
+    Worker m_worker;
+    CThread<Worker> m_thread;
+    IThread<Worker>& m_iface = m_thread;
+};
+
+}  // namespace
+
+TEST_F(WinThreadTest, WaitBeforeAnyStartReturnsAtOnce) {
+    EXPECT_FALSE(m_iface.IsRunning());
+    EXPECT_TRUE(m_iface.WaitForEnd(INFINITE));
+    EXPECT_TRUE(m_iface.WaitForEnd(0));
+}
+
+TEST_F(WinThreadTest, StartWhileRunningIsIgnored) {
+    ASSERT_TRUE(m_iface.Start(&m_worker, &Worker::Block, 1, THREAD_PRIORITY_NORMAL, FALSE));
+    ASSERT_TRUE(m_worker.StartedRuns(1));
+    EXPECT_TRUE(m_iface.Start(&m_worker, &Worker::Quick, 2, THREAD_PRIORITY_NORMAL, FALSE));
+    m_worker.m_stop.SetEvent();
+    EXPECT_TRUE(m_iface.WaitForEnd(INFINITE));
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(m_worker.m_runs, 1);
+    EXPECT_EQ(m_worker.m_lastArg, 1);
+}
+
+// A finite wait that runs out leaves the thread tracked: it is still seen
+// running, and a later wait still waits for it.
+TEST_F(WinThreadTest, TimedOutWaitKeepsTrackingTheThread) {
+    m_iface.Start(&m_worker, &Worker::Block, 0, THREAD_PRIORITY_NORMAL, FALSE);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(m_iface.WaitForEnd(30));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
+    EXPECT_TRUE(m_iface.IsRunning());
+    EXPECT_FALSE(m_iface.WaitForEnd(0));
+    // A start now would be a second thread for one instance: ignored.
+    m_iface.Start(&m_worker, &Worker::Quick, 9, THREAD_PRIORITY_NORMAL, FALSE);
+    m_worker.m_stop.SetEvent();
+    EXPECT_TRUE(m_iface.WaitForEnd(2000));
+    EXPECT_FALSE(m_iface.IsRunning());
+    EXPECT_EQ(m_worker.m_runs, 1);
+}
+
+TEST_F(WinThreadTest, EndedThreadIsReleasedAndTheInstanceRestarts) {
+    m_iface.Start(&m_worker, &Worker::Quick, 3, THREAD_PRIORITY_NORMAL, FALSE);
+    ASSERT_TRUE(m_worker.StartedRuns(1));
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (m_iface.IsRunning() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_FALSE(m_iface.IsRunning());
+    EXPECT_TRUE(m_iface.WaitForEnd(0));
+    EXPECT_TRUE(m_iface.WaitForEnd(INFINITE));
+
+    m_iface.Start(&m_worker, &Worker::Quick, 4, THREAD_PRIORITY_NORMAL, FALSE);
+    EXPECT_TRUE(m_iface.WaitForEnd(INFINITE));
+    EXPECT_EQ(m_worker.m_runs, 2);
+    EXPECT_EQ(m_worker.m_lastArg, 4);
+}
+
+TEST_F(WinThreadTest, AutoDeleteThreadStaysWaitableAfterItsEnd) {
+    m_iface.Start(&m_worker, &Worker::Quick, 5, THREAD_PRIORITY_NORMAL, TRUE);
+    EXPECT_TRUE(m_iface.WaitForEnd(INFINITE));
+    EXPECT_TRUE(m_iface.WaitForEnd(INFINITE));
+    EXPECT_FALSE(m_iface.IsRunning());
+    EXPECT_TRUE(m_iface.WaitForEnd(0));
+    // A new start replaces the ended thread.
+    m_iface.Start(&m_worker, &Worker::Quick, 6, THREAD_PRIORITY_NORMAL, TRUE);
+    EXPECT_TRUE(m_iface.WaitForEnd(INFINITE));
+    EXPECT_EQ(m_worker.m_runs, 2);
+    EXPECT_EQ(m_worker.m_lastArg, 6);
+}
+
+// The progress pattern: many heap instances with auto-delete, one worker
+// each with its own argument; each is waited for and deleted.
+TEST(WinThreadManyTest, ManyAutoDeleteInstancesAreWaitedForAndDeleted) {
+    Worker worker;
+    std::vector<std::unique_ptr<CThread<Worker>>> threads;
+    for (int i = 0; i < 16; ++i) {
+        threads.push_back(std::make_unique<CThread<Worker>>());
+        ASSERT_TRUE(threads.back()->Start(&worker, i % 2 ? &Worker::Quick : &Worker::Block, i, 0, TRUE));
+    }
+    worker.m_stop.SetEvent();
+    for (auto& thread : threads) {
+        EXPECT_TRUE(thread->WaitForEnd(INFINITE));
+    }
+    EXPECT_EQ(worker.m_runs, 16);
+}
+
+// Several owner threads start, test and wait for one instance at once; it
+// never runs two workers at a time.
+TEST(WinThreadManyTest, ConcurrentCallersNeverStartTwoWorkers) {
+    struct Counter {
+        std::atomic<int> inside{0};
+        std::atomic<int> overlaps{0};
+        std::atomic<int> runs{0};
+        UINT Work(int) {
+            if (++inside > 1) {
+                ++overlaps;
+            }
+            ++runs;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            --inside;
+            return 0;
+        }
+    } counter;
+    CThread<Counter> thread;
+    std::vector<std::thread> callers;
+    for (int c = 0; c < 4; ++c) {
+        callers.emplace_back([&, c] {
+            for (int i = 0; i < 50; ++i) {
+                thread.Start(&counter, &Counter::Work, i, 0, FALSE);
+                thread.IsRunning();
+                thread.WaitForEnd(c % 2 ? 1 : INFINITE);
+            }
+        });
+    }
+    for (auto& caller : callers) {
+        caller.join();
+    }
+    EXPECT_TRUE(thread.WaitForEnd(INFINITE));
+    EXPECT_EQ(counter.overlaps, 0);
+    EXPECT_GT(counter.runs, 0);
+}
