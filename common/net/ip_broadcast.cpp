@@ -1,0 +1,92 @@
+#include "common/net/ip_broadcast.h"
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "common/net/ip_simple_client.h"
+#include "common/net/socket_startup.h"
+
+#if __has_include("platform/afx/afx.h")
+#include "platform/afx/afx.h"
+#define IP_BROADCAST_HAS_MESSAGE_BOX 1
+#endif
+
+namespace {
+
+void ShowVersionMessage() {
+#ifdef IP_BROADCAST_HAS_MESSAGE_BOX
+    AfxMessageBox("No es la versión 1.1 de sockets", MB_OK);
+#endif
+}
+
+}  // namespace
+
+CIPBroadcast::CIPBroadcast() : m_socket(INVALID_SOCKET), m_nLocalPort(-1) {}
+
+CIPBroadcast::~CIPBroadcast() { Close(); }
+
+void CIPBroadcast::Close() {
+    if (m_socket != INVALID_SOCKET) closesocket(m_socket);
+    m_socket = INVALID_SOCKET;
+}
+
+int CIPBroadcast::Open(int nLocalPort, CString strLocalAddress, CString strSecondAddress) {
+    m_nLocalPort = nLocalPort;
+    // A handle still open from an earlier Open would otherwise be lost.
+    Close();
+    int started = StartWindowsSockets11();
+    if (started < 0) return -1;
+    if (started == 0) {
+        ShowVersionMessage();
+        return 0;
+    }
+    SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+    if (s == INVALID_SOCKET) return 0;
+    BOOL on = TRUE;
+    setsockopt(s, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), sizeof(on));
+    if (!strLocalAddress.IsEmpty() && strSecondAddress.IsEmpty()) {
+        sockaddr_in local;
+        std::memset(&local, 0, sizeof(local));
+        local.sin_family = AF_INET;
+        local.sin_port = 0;
+        local.sin_addr.s_addr = inet_addr(strLocalAddress);
+        if (bind(s, reinterpret_cast<sockaddr*>(&local), sizeof(local)) == SOCKET_ERROR) {
+            closesocket(s);
+            return 0;
+        }
+    }
+    m_socket = s;
+    return 1;
+}
+
+int CIPBroadcast::SendTo(CString strHost, int nPort, const BYTE* pData, int nLength) {
+    sockaddr_in to;
+    std::memset(&to, 0, sizeof(to));
+    to.sin_family = AF_INET;
+    to.sin_port = htons((USHORT)nPort);
+    to.sin_addr.s_addr = inet_addr(strHost);
+    if (to.sin_addr.s_addr == INADDR_NONE) {
+        // Also the broadcast address, which inet_addr cannot tell from an
+        // error: the name look-up gives it back.
+        if (strHost.IsEmpty()) return 0;
+        ULONG ip = ResolveHostAddress(strHost);
+        if (ip == 0) return 0;
+        to.sin_addr.s_addr = ip;
+    }
+    int sent = 0;
+    do {
+        int n = sendto(m_socket, reinterpret_cast<const char*>(pData) + sent, nLength - sent, 0,
+                       reinterpret_cast<sockaddr*>(&to), sizeof(to));
+        if (n == SOCKET_ERROR) return 0;
+        if (n <= 0) break;
+        sent += n;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    } while (sent < nLength);
+    return 1;
+}
+
+int CIPBroadcast::ReceiveFrom(BYTE* pBuffer, CString& strAddress, WORD& wPort) {
+    if (m_socket == INVALID_SOCKET) return 0;
+    return ReceiveDatagram1024(m_socket, pBuffer, strAddress, wPort);
+}

@@ -1,0 +1,175 @@
+#include "common/net/ip_simple_client.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "common/net/socket_startup.h"
+
+namespace {
+
+sockaddr_in MakeAddress(ULONG ip, int nPort) {
+    sockaddr_in a;
+    std::memset(&a, 0, sizeof(a));
+    a.sin_family = AF_INET;
+    a.sin_port = htons((USHORT)nPort);
+    a.sin_addr.s_addr = ip;
+    return a;
+}
+
+}  // namespace
+
+int ReceiveDatagram1024(SOCKET s, BYTE* pBuffer, CString& strAddress, WORD& wPort) {
+    fd_set rd;
+    FD_ZERO(&rd);
+    FD_SET(s, &rd);
+    timeval tv;
+    tv.tv_sec = 0;
+    tv.tv_usec = 10000;
+    if (select(0, &rd, nullptr, nullptr, &tv) < 1) return 0;
+    sockaddr_in from;
+    std::memset(&from, 0, sizeof(from));
+    int fromLen = sizeof(from);
+    int n = recvfrom(s, reinterpret_cast<char*>(pBuffer), 1024, 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
+    if (n == SOCKET_ERROR) return 0;
+    strAddress = inet_ntoa(from.sin_addr);
+    wPort = ntohs(from.sin_port);
+    return n;
+}
+
+ULONG ResolveHostAddress(LPCSTR pszName) {
+    if (pszName == nullptr || *pszName == '\0') return 0;
+    hostent* host = gethostbyname(pszName);
+    if (host == nullptr || host->h_addr_list == nullptr || host->h_addr_list[0] == nullptr) return 0;
+    ULONG ip;
+    std::memcpy(&ip, host->h_addr_list[0], sizeof(ip));
+    return ip;
+}
+
+int ConnectWithTimeout(SOCKET s, int nSeconds, const sockaddr_in& peer) {
+    u_long mode = 1;
+    ioctlsocket(s, FIONBIO, &mode);
+    if (connect(s, reinterpret_cast<const sockaddr*>(&peer), sizeof(peer)) == 0) {
+        mode = 0;
+        ioctlsocket(s, FIONBIO, &mode);
+        return 0;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    fd_set wr, ex;
+    FD_ZERO(&wr);
+    FD_ZERO(&ex);
+    FD_SET(s, &wr);
+    FD_SET(s, &ex);
+    timeval tv;
+    tv.tv_sec = nSeconds;
+    tv.tv_usec = 0;
+    if (select(0, nullptr, &wr, &ex, nSeconds == 0 ? nullptr : &tv) < 1) return -1;
+    if (!FD_ISSET(s, &wr) && !FD_ISSET(s, &ex)) return -1;
+    int error = 0;
+    int len = sizeof(error);
+    if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &len) < 0) return -1;
+    if (error == 0) {
+        mode = 0;
+        ioctlsocket(s, FIONBIO, &mode);
+        return 0;
+    }
+    errno = error;
+    WSASetLastError(error);
+    return -1;
+}
+
+CIPSimpleClient::CIPSimpleClient() : m_socket(INVALID_SOCKET), m_nProtocol(1) {}
+
+CIPSimpleClient::~CIPSimpleClient() { Close(); }
+
+void CIPSimpleClient::Close() {
+    if (m_socket != INVALID_SOCKET) {
+        closesocket(m_socket);
+        m_socket = INVALID_SOCKET;
+    }
+}
+
+int CIPSimpleClient::CreateSocket() {
+    Close();
+    if (StartWindowsSockets11() != 1) return 0;
+    m_socket = socket(AF_INET, m_nProtocol != 0 ? SOCK_DGRAM : SOCK_STREAM, 0);
+    return m_socket == INVALID_SOCKET ? 0 : 1;
+}
+
+int CIPSimpleClient::Bind(int nLocalPort, CString strLocalAddress) {
+    ULONG ip = strLocalAddress.IsEmpty() ? INADDR_ANY : inet_addr(strLocalAddress);
+    sockaddr_in local = MakeAddress(ip, nLocalPort == -1 ? 0 : nLocalPort);
+    return bind(m_socket, reinterpret_cast<sockaddr*>(&local), sizeof(local)) == SOCKET_ERROR ? 0 : 1;
+}
+
+int CIPSimpleClient::OpenLocal(CString strLocalAddress, int nLocalPort) {
+    m_nProtocol = 1;
+    if (!CreateSocket()) return 0;
+    if (nLocalPort == -1 && strLocalAddress.IsEmpty()) return 1;
+    return Bind(nLocalPort, strLocalAddress);
+}
+
+int CIPSimpleClient::Open(_TIPClientConfig& settings) {
+    m_strHost = settings.m_strHost;
+    m_strPort.Format("%d", settings.m_nPort);
+    m_nProtocol = settings.m_nProtocol;
+    if (!CreateSocket()) return 0;
+
+    BOOL secondEmpty = settings.m_strSecondAddress.IsEmpty();
+    if (settings.m_nLocalPort != -1 || (!settings.m_strLocalAddress.IsEmpty() && secondEmpty)) {
+        if (!Bind(settings.m_nLocalPort, secondEmpty ? settings.m_strLocalAddress : CString(""))) return 0;
+    }
+
+    hostent* host = gethostbyname(m_strHost);
+    if (host == nullptr || host->h_addr_list == nullptr || host->h_addr_list[0] == nullptr) return 0;
+    ULONG ip;
+    std::memcpy(&ip, host->h_addr_list[0], sizeof(ip));
+    sockaddr_in peer = MakeAddress(ip, std::atoi(m_strPort));
+
+    if (settings.m_nConnectTimeout < 1 || m_nProtocol == 1)
+        return connect(m_socket, reinterpret_cast<sockaddr*>(&peer), sizeof(peer)) == SOCKET_ERROR ? 0 : 1;
+    // Whole seconds, but never 0, which would wait without limit: a limit
+    // below one second becomes one second.
+    int seconds = settings.m_nConnectTimeout / 1000;
+    if (seconds < 1) seconds = 1;
+    return ConnectWithTimeout(m_socket, seconds, peer) == 0 ? 1 : 0;
+}
+
+int CIPSimpleClient::SendTo(CString strAddress, int nPort, const BYTE* pData, int nLength) {
+    sockaddr_in to = MakeAddress(inet_addr(strAddress), nPort);
+    int sent = 0;
+    do {
+        int n = sendto(m_socket, reinterpret_cast<const char*>(pData) + sent, nLength - sent, 0,
+                       reinterpret_cast<sockaddr*>(&to), sizeof(to));
+        if (n == SOCKET_ERROR) return 0;
+        if (n <= 0) break;
+        sent += n;
+    } while (sent < nLength);
+    return 1;
+}
+
+int CIPSimpleClient::WaitForData(int nTimeoutMs) {
+    fd_set rd;
+    FD_ZERO(&rd);
+    FD_SET(m_socket, &rd);
+    timeval tv;
+    tv.tv_sec = nTimeoutMs / 1000;
+    tv.tv_usec = (nTimeoutMs % 1000) * 1000;
+    return select(0, &rd, nullptr, nullptr, &tv);
+}
+
+int CIPSimpleClient::Receive(BYTE* pBuffer, int nLength, BOOL bWhole) {
+    int received = 0;
+    do {
+        int n = recv(m_socket, reinterpret_cast<char*>(pBuffer) + received, nLength - received, 0);
+        if (n == 0 || n == SOCKET_ERROR) return -1;
+        received += n;
+    } while (bWhole && received < nLength);
+    return received;
+}
+
+int CIPSimpleClient::ReceiveFrom(BYTE* pBuffer, CString& strAddress, WORD& wPort) {
+    return ReceiveDatagram1024(m_socket, pBuffer, strAddress, wPort);
+}

@@ -1,0 +1,32 @@
+// Internal: starting Windows Sockets 1.1 before each socket is made, and
+// catching what a socket thread throws.
+#pragma once
+
+#include "common/base/exception_base.h"
+#include "common/base/exception_report.h"
+#include "platform/base/cstring.h"
+#include "platform/net/net.h"
+
+// 1 started with version 1.1; 0 another version was granted (the start is
+// undone again); -1 WSAStartup failed. A successful start stays counted.
+int StartWindowsSockets11();
+
+// One datagram of at most 1024 bytes within 10 ms into pBuffer (at least
+// 1024 bytes): its length, or 0 on time-out or error.
+int ReceiveDatagram1024(SOCKET s, BYTE* pBuffer, CString& strAddress, WORD& wPort);
+
+// Runs the body of a socket thread; an exception is reported through the
+// top-level logger and gives false.
+template <class F>
+bool RunReportingExceptions(F&& body) {
+    try {
+        body();
+        return true;
+    } catch (CExceptionBase& e) {
+        e.GetReport();
+        ReportException(&e);
+    } catch (...) {
+        ReportException(nullptr);
+    }
+    return false;
+}
