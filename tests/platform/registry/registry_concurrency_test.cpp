@@ -131,7 +131,8 @@ TEST(RegistryConcurrency, AWriterKilledMidwayLeavesAWholeFile) {
             }
         }
         auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!std::filesystem::exists(dir.FilePath()) && std::chrono::steady_clock::now() < end)
+        // Wait for the first whole write of the value, then kill at a varying moment.
+        while (dir.ReadFile().find("\"Blob\"") == std::string::npos && std::chrono::steady_clock::now() < end)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         std::this_thread::sleep_for(std::chrono::milliseconds(3 + 7 * round));
         kill(pid, SIGKILL);
