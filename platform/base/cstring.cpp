@@ -129,25 +129,15 @@ void CString::AppendFormatV(LPCTSTR pszFormat, va_list args)
     m_str += out;
 }
 
-void CString::FormatText(LPCTSTR pszFormat, ...)
+void CString::FormatText(bool append, LPCTSTR pszFormat, ...)
 {
     va_list args;
     va_start(args, pszFormat);
     try {
-        FormatV(pszFormat, args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
-    va_end(args);
-}
-
-void CString::AppendFormatText(LPCTSTR pszFormat, ...)
-{
-    va_list args;
-    va_start(args, pszFormat);
-    try {
-        AppendFormatV(pszFormat, args);
+        if (append)
+            AppendFormatV(pszFormat, args);
+        else
+            FormatV(pszFormat, args);
     } catch (...) {
         va_end(args);
         throw;

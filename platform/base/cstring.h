@@ -65,12 +65,12 @@ public:
     template <typename... Args>
     void Format(LPCTSTR pszFormat, Args&&... args)
     {
-        FormatText(pszFormat, trelwin_detail::FormatArg(std::forward<Args>(args))...);
+        FormatText(false, pszFormat, trelwin_detail::FormatArg(std::forward<Args>(args))...);
     }
     template <typename... Args>
     void AppendFormat(LPCTSTR pszFormat, Args&&... args)
     {
-        AppendFormatText(pszFormat, trelwin_detail::FormatArg(std::forward<Args>(args))...);
+        FormatText(true, pszFormat, trelwin_detail::FormatArg(std::forward<Args>(args))...);
     }
     // The format is the string table entry nFormatID.
     template <typename... Args>
@@ -78,7 +78,7 @@ public:
     {
         CString fmt;
         fmt.LoadString(nFormatID);
-        FormatText(fmt, trelwin_detail::FormatArg(std::forward<Args>(args))...);
+        FormatText(false, fmt, trelwin_detail::FormatArg(std::forward<Args>(args))...);
     }
     void FormatV(LPCTSTR pszFormat, va_list args);
     void AppendFormatV(LPCTSTR pszFormat, va_list args);
@@ -141,8 +141,7 @@ public:
     friend CString operator+(char a, const CString& b);
 
 private:
-    void FormatText(LPCTSTR pszFormat, ...);
-    void AppendFormatText(LPCTSTR pszFormat, ...);
+    void FormatText(bool append, LPCTSTR pszFormat, ...);
 
     std::string m_str;
 };

@@ -50,15 +50,10 @@ CString CFile::NativePath(LPCTSTR lpszPath)
 
 BOOL CFile::Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError)
 {
-    if (m_hFile != hFileNull || !lpszFileName || !*lpszFileName) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        if (pError) {
-            pError->m_cause = m_hFile != hFileNull ? CFileException::genericException : CFileException::badPath;
-            pError->m_lOsError = static_cast<LONG>(GetLastError());
-            pError->m_strFileName = lpszFileName;
-        }
-        return FALSE;
-    }
+    if (m_hFile != hFileNull)
+        return OpenFailed(pError, CFileException::genericException, ERROR_INVALID_PARAMETER, lpszFileName);
+    if (!lpszFileName || !*lpszFileName)
+        return OpenFailed(pError, CFileException::badPath, ERROR_INVALID_NAME, lpszFileName);
     int flags = O_CLOEXEC;
     switch (nOpenFlags & 3) {
     case modeRead: flags |= O_RDONLY; break;
@@ -77,31 +72,33 @@ BOOL CFile::Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError)
     do {
         fd = ::open(path, flags, 0666);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        int err = errno;
-        DWORD code = SetLastErrorFromErrno(err);
-        if (pError) {
-            pError->m_cause = CFileException::ErrnoToException(err);
-            pError->m_lOsError = static_cast<LONG>(code);
-            pError->m_strFileName = lpszFileName;
-        }
-        return FALSE;
-    }
+    if (fd < 0)
+        return OpenFailedErrno(pError, errno, lpszFileName);
     struct stat st;
     if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
-        DWORD code = SetLastErrorFromErrno(EISDIR);
-        if (pError) {
-            pError->m_cause = CFileException::accessDenied;
-            pError->m_lOsError = static_cast<LONG>(code);
-            pError->m_strFileName = lpszFileName;
-        }
-        return FALSE;
+        return OpenFailedErrno(pError, EISDIR, lpszFileName);
     }
     m_hFile = HandleOf(fd);
     m_bCloseOnDelete = TRUE;
     m_strFileName = lpszFileName;
     return TRUE;
+}
+
+BOOL CFile::OpenFailed(CFileException* pError, int nCause, DWORD dwOsError, LPCTSTR lpszFileName)
+{
+    SetLastError(dwOsError);
+    if (pError) {
+        pError->m_cause = nCause;
+        pError->m_lOsError = static_cast<LONG>(dwOsError);
+        pError->m_strFileName = lpszFileName;
+    }
+    return FALSE;
+}
+
+BOOL CFile::OpenFailedErrno(CFileException* pError, int nErrno, LPCTSTR lpszFileName)
+{
+    return OpenFailed(pError, CFileException::ErrnoToException(nErrno), ErrorFromErrno(nErrno), lpszFileName);
 }
 
 int CFile::Descriptor() const

@@ -70,6 +70,9 @@ public:
 
 protected:
     int Descriptor() const;
+    // Sets the last error, fills pError (when given) and returns FALSE.
+    static BOOL OpenFailed(CFileException* pError, int nCause, DWORD dwOsError, LPCTSTR lpszFileName);
+    static BOOL OpenFailedErrno(CFileException* pError, int nErrno, LPCTSTR lpszFileName);
     [[noreturn]] void ThrowErrno(int nErrno) const;
 
     BOOL m_bCloseOnDelete;

@@ -40,15 +40,8 @@ CStdioFile::~CStdioFile()
 
 BOOL CStdioFile::Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError)
 {
-    if (m_pStream) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        if (pError) {
-            pError->m_cause = CFileException::genericException;
-            pError->m_lOsError = ERROR_INVALID_PARAMETER;
-            pError->m_strFileName = lpszFileName;
-        }
-        return FALSE;
-    }
+    if (m_pStream)
+        return OpenFailed(pError, CFileException::genericException, ERROR_INVALID_PARAMETER, lpszFileName);
     if (!CFile::Open(lpszFileName, nOpenFlags, pError))
         return FALSE;
     const char* mode;
@@ -62,13 +55,7 @@ BOOL CStdioFile::Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pEr
     if (!m_pStream) {
         int err = errno;
         CFile::Abort();
-        DWORD code = SetLastErrorFromErrno(err);
-        if (pError) {
-            pError->m_cause = CFileException::ErrnoToException(err);
-            pError->m_lOsError = static_cast<LONG>(code);
-            pError->m_strFileName = lpszFileName;
-        }
-        return FALSE;
+        return OpenFailedErrno(pError, err, lpszFileName);
     }
     m_bText = (nOpenFlags & typeBinary) ? FALSE : TRUE;
     return TRUE;

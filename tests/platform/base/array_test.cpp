@@ -1,23 +1,13 @@
 #include "platform/base/array.h"
 #include "platform/base/cstring.h"
 
+#include "tests/platform/base/throws_invalid_arg.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 
 namespace {
-
-template <typename F>
-bool ThrowsInvalidArg(F f)
-{
-    try {
-        f();
-    } catch (CInvalidArgException* e) {
-        e->Delete();
-        return true;
-    }
-    return false;
-}
 
 // Counts live instances so leaks and double destruction show.
 struct Counted {

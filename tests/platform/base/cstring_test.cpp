@@ -1,6 +1,8 @@
 #include "platform/base/cstring.h"
 #include "platform/base/exceptions.h"
 
+#include "tests/platform/base/throws_invalid_arg.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,19 +10,6 @@
 #include <vector>
 
 namespace {
-
-// Runs f, expecting a CInvalidArgException* (deleted afterwards).
-template <typename F>
-bool ThrowsInvalidArg(F f)
-{
-    try {
-        f();
-    } catch (CInvalidArgException* e) {
-        e->Delete();
-        return true;
-    }
-    return false;
-}
 
 TEST(CStringFormat, LongOutputAndCStringArguments)
 {
