@@ -253,6 +253,9 @@ int select(int, fd_set* readfds, fd_set* writefds, fd_set* exceptfds, timeval* t
     add(writefds, netsys::kWritable);
     add(exceptfds, netsys::kExcept);
     if (count == 0) return Fail(WSAEINVAL);
+    // The system's poll skips negative descriptors; here they are errors.
+    for (size_t j = 0; j < count; ++j)
+        if (items[j].fd < 0) return Fail(WSAENOTSOCK);
     long ms = -1;
     if (timeout) {
         if (timeout->tv_sec < 0 || timeout->tv_usec < 0) return Fail(WSAEINVAL);

@@ -62,6 +62,10 @@ TEST(Select, ClosedHandleAndEmptySetsAreErrors) {
     timeval tv{0, 1000};
     EXPECT_EQ(SOCKET_ERROR, select(0, &rd, nullptr, nullptr, &tv));
     EXPECT_EQ(WSAENOTSOCK, WSAGetLastError());
+    FD_ZERO(&rd);
+    FD_SET(INVALID_SOCKET, &rd);
+    EXPECT_EQ(SOCKET_ERROR, select(0, &rd, nullptr, nullptr, &tv));
+    EXPECT_EQ(WSAENOTSOCK, WSAGetLastError());
     EXPECT_EQ(SOCKET_ERROR, select(0, (fd_set*)nullptr, nullptr, nullptr, &tv));
     EXPECT_EQ(WSAEINVAL, WSAGetLastError());
 }
