@@ -92,6 +92,14 @@ TEST(CMapKeys, PointerStringAndEnumKeys)
     byLiteral[kName] = 3;
     EXPECT_TRUE(byLiteral.Lookup(kName, v));
 
+    // The framework's usual string-keyed form: stored CString, looked up by text.
+    CMap<CString, LPCTSTR, int, int> byText;
+    byText["alpha"] = 1;
+    CString key("alpha");
+    ASSERT_TRUE(byText.Lookup(key, v));
+    EXPECT_EQ(v, 1);
+    EXPECT_TRUE(byText.RemoveKey("alpha"));
+
     CMap<Kind, Kind, CString, const CString&> byEnum;
     byEnum[KindB] = "b";
     CString s;
