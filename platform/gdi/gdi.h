@@ -10,3 +10,4 @@
 #include "platform/gdi/gdi_types.h"
 #include "platform/gdi/rect.h"
 #include "platform/gdi/regions.h"
+#include "platform/gdi/text.h"
