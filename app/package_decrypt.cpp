@@ -11,6 +11,7 @@
 #include <fstream>
 #include <new>
 #include <system_error>
+#include <vector>
 
 namespace
 {
@@ -35,21 +36,44 @@ bool OpenPackage(const CString& strPath, std::ifstream& file, std::string& out)
     return true;
 }
 
+// The file goes to the filters in large blocks: the library's own file
+// source reads in small pieces, which costs more than the decryption.
+enum : size_t
+{
+    PUMP_BLOCK_SIZE = 1 << 20,
+};
+
+// Puts the whole stream into the target and ends its message.
+void PumpFile(std::istream& file, CryptoPP::BufferedTransformation& target)
+{
+    std::vector<CryptoPP::byte> block(PUMP_BLOCK_SIZE);
+    while (file)
+    {
+        file.read(reinterpret_cast<char*>(block.data()), static_cast<std::streamsize>(block.size()));
+        const std::streamsize count = file.gcount();
+        if (count > 0)
+            target.Put(block.data(), static_cast<size_t>(count));
+    }
+    if (file.bad())
+        throw CryptoPP::FileStore::ReadErr();
+    target.MessageEnd();
+}
+
 void DecryptStream(std::istream& file, std::string& out)
 {
     CryptoPP::GCM<CryptoPP::AES>::Decryption decryption;
     decryption.SetKeyWithIV(GetPackageKey(), PACKAGE_KEY_SIZE, GetPackageIv(), PACKAGE_IV_SIZE);
-    CryptoPP::FileSource source(
-        file, true,
-        new CryptoPP::AuthenticatedDecryptionFilter(decryption, new CryptoPP::StringSink(out),
-                                                    CryptoPP::AuthenticatedDecryptionFilter::THROW_EXCEPTION,
-                                                    static_cast<int>(PACKAGE_TAG_SIZE)));
+    CryptoPP::AuthenticatedDecryptionFilter filter(decryption, new CryptoPP::StringSink(out),
+                                                   CryptoPP::AuthenticatedDecryptionFilter::THROW_EXCEPTION,
+                                                   static_cast<int>(PACKAGE_TAG_SIZE));
+    PumpFile(file, filter);
 }
 
-} // namespace
-
-namespace
+void CopyStream(std::istream& file, std::string& out)
 {
+    CryptoPP::StringSink sink(out);
+    PumpFile(file, sink);
+}
 
 BOOL ReadPackage(const CString& strPath, std::string& out)
 {
@@ -69,7 +93,7 @@ BOOL ReadPackage(const CString& strPath, std::string& out)
         try
         {
             if (OpenPackage(strPath, file, out))
-                CryptoPP::FileSource raw(file, true, new CryptoPP::StringSink(out));
+                CopyStream(file, out);
         }
         catch (const CryptoPP::Exception&)
         {

@@ -62,6 +62,17 @@ pm::Image SamplePackage()
     return image;
 }
 
+// The section count of an image begun from the container and given the
+// sections of the key and id.
+int CopiedCount(const pm::Image& image, WORD key, int id)
+{
+    Container package(image);
+    CMemFile target;
+    BeginImage(package.File(), target);
+    CopyImageSections(package.File(), target, key, id);
+    return HeaderOf(target).count;
+}
+
 struct Found
 {
     WORD key;
@@ -247,11 +258,7 @@ TEST(ImageContainerBuild, CopyComparesTheWholeGroup)
 {
     pm::Image image = SamplePackage();
     image.sections[1].group = 0x1FE;
-    Container package(image);
-    CMemFile target;
-    BeginImage(package.File(), target);
-    CopyImageSections(package.File(), target, 0xFEFE, -1);
-    EXPECT_EQ(0, HeaderOf(target).count);
+    EXPECT_EQ(0, CopiedCount(image, 0xFEFE, -1));
 }
 
 TEST(ImageContainerBuild, CopyChecksNeitherTagNorMagic)
@@ -259,11 +266,7 @@ TEST(ImageContainerBuild, CopyChecksNeitherTagNorMagic)
     pm::Image image = SamplePackage();
     image.tag = "something";
     image.sections[2].magic = std::array<char, 4>{'a', 'b', 'c', 'd'};
-    Container package(image);
-    CMemFile target;
-    BeginImage(package.File(), target);
-    CopyImageSections(package.File(), target, 0x0A0D, -1);
-    EXPECT_EQ(1, HeaderOf(target).count);
+    EXPECT_EQ(1, CopiedCount(image, 0x0A0D, -1));
 }
 
 TEST(ImageContainerBuild, CopyOfALyingBodyCopiesOnlyWhatIsThere)
@@ -281,11 +284,7 @@ TEST(ImageContainerBuild, CopyOfALyingBodyCopiesOnlyWhatIsThere)
     // A lying count copies the sections present and stops.
     image = SamplePackage();
     image.count = INT32_MAX;
-    Container many(image);
-    CMemFile all;
-    BeginImage(many.File(), all);
-    CopyImageSections(many.File(), all, 0x0100, -1);
-    EXPECT_EQ(2, HeaderOf(all).count);
+    EXPECT_EQ(2, CopiedCount(image, 0x0100, -1));
 }
 
 TEST(ImageContainerBuild, CopyIntoATargetWithoutHeaderDoesNothing)

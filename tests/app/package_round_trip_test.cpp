@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
 
 namespace pm = package_maker;
@@ -36,8 +37,8 @@ TEST(PackageRoundTrip, MakeDecryptWalkCopyCompare)
     image.sections.push_back(pm::MakeSection(0x0A0C, 3, "01.2.3", Body(513, 4)));
     image.sections.push_back(pm::MakeSection(0x050D, 4, "00.0.9", ""));
 
-    const std::string path =
-        (std::filesystem::path(testing::TempDir()) / ("round_trip_" + std::to_string(std::rand()) + ".zpk")).string();
+    const std::string name = "round_trip_" + std::to_string(std::random_device()()) + ".zpk";
+    const std::string path = (std::filesystem::path(testing::TempDir()) / name).string();
     std::string error;
     ASSERT_TRUE(pm::WriteFile(path, pm::EncryptPackage(pm::BuildImage(image)), error)) << error;
 

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 namespace pm = package_maker;
@@ -20,7 +21,7 @@ protected:
     {
         const auto* info = testing::UnitTest::GetInstance()->current_test_info();
         m_dir = std::filesystem::path(testing::TempDir()) /
-                (std::string("update_package_") + info->name() + "_" + std::to_string(std::rand()));
+                (std::string("update_package_") + info->name() + "_" + std::to_string(std::random_device()()));
         std::filesystem::create_directories(m_dir);
     }
     void TearDown() override { std::filesystem::remove_all(m_dir); }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace pm = package_maker;
@@ -20,7 +21,9 @@ class PackageMakerCli : public testing::Test
 protected:
     void SetUp() override
     {
-        m_dir = std::filesystem::path(testing::TempDir()) / ("trelwin_pkg_cli_" + std::to_string(std::rand()));
+        const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+        m_dir = std::filesystem::path(testing::TempDir()) /
+                ("trelwin_pkg_cli_" + name + "_" + std::to_string(std::random_device()()));
         std::filesystem::create_directories(m_dir);
     }
     void TearDown() override { std::filesystem::remove_all(m_dir); }
