@@ -2,6 +2,7 @@
 // root and a path; every call looks its key up again in the root's current
 // tree, so a key deleted here or by another process fails cleanly.
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -147,9 +148,10 @@ LONG OpenPath(Registry& r, const OpenKey& parent, const Path& sub, bool create, 
     });
 }
 
-LONG OpenOrCreate(HKEY hKey, LPCSTR lpSubKey, REGSAM sam, bool create, PHKEY result, LPDWORD disposition) {
-    if (!result) return ERROR_INVALID_PARAMETER;
-    *result = nullptr;
+// Runs op with the registry locked, on the key of hKey and the path
+// lpSubKey below it.
+LONG WithSubkeyPath(HKEY hKey, LPCSTR lpSubKey,
+                    const std::function<LONG(Registry&, const OpenKey& parent, const Path& sub)>& op) {
     Path sub;
     LONG rc = SplitPath(lpSubKey, sub);
     if (rc != ERROR_SUCCESS) return rc;
@@ -157,16 +159,23 @@ LONG OpenOrCreate(HKEY hKey, LPCSTR lpSubKey, REGSAM sam, bool create, PHKEY res
     std::lock_guard<std::mutex> guard(r.mutex);
     OpenKey parent;
     rc = Lookup(r, hKey, parent);
-    if (rc != ERROR_SUCCESS) return rc;
-    OpenKey opened;
-    bool created = false;
-    rc = OpenPath(r, parent, sub, create, opened, created);
-    if (rc != ERROR_SUCCESS) return rc;
-    opened.access = Granted(sam);
-    if (parent.root == Root::Empty) opened.access &= KEY_READ;
-    *result = AddHandle(r, std::move(opened));
-    if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    return ERROR_SUCCESS;
+    return rc == ERROR_SUCCESS ? op(r, parent, sub) : rc;
+}
+
+LONG OpenOrCreate(HKEY hKey, LPCSTR lpSubKey, REGSAM sam, bool create, PHKEY result, LPDWORD disposition) {
+    if (!result) return ERROR_INVALID_PARAMETER;
+    *result = nullptr;
+    return WithSubkeyPath(hKey, lpSubKey, [&](Registry& r, const OpenKey& parent, const Path& sub) -> LONG {
+        OpenKey opened;
+        bool created = false;
+        LONG rc = OpenPath(r, parent, sub, create, opened, created);
+        if (rc != ERROR_SUCCESS) return rc;
+        opened.access = Granted(sam);
+        if (parent.root == Root::Empty) opened.access &= KEY_READ;
+        *result = AddHandle(r, std::move(opened));
+        if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+        return ERROR_SUCCESS;
+    });
 }
 
 bool HasPrefix(const Path& path, const Path& prefix) {
@@ -288,33 +297,27 @@ LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchVal
 
 LONG RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     if (!lpSubKey) return ERROR_INVALID_PARAMETER;
-    Path sub;
-    LONG rc = SplitPath(lpSubKey, sub);
-    if (rc != ERROR_SUCCESS) return rc;
-    Registry& r = State();
-    std::lock_guard<std::mutex> guard(r.mutex);
-    OpenKey parent;
-    rc = Lookup(r, hKey, parent);
-    if (rc != ERROR_SUCCESS) return rc;
-    if (parent.root == Root::Empty) return sub.empty() ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
-    Path target = parent.path;
-    target.insert(target.end(), sub.begin(), sub.end());
-    if (target.empty()) return ERROR_ACCESS_DENIED;  // a root cannot be deleted
+    return WithSubkeyPath(hKey, lpSubKey, [&](Registry& r, const OpenKey& parent, const Path& sub) -> LONG {
+        if (parent.root == Root::Empty) return sub.empty() ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
+        Path target = parent.path;
+        target.insert(target.end(), sub.begin(), sub.end());
+        if (target.empty()) return ERROR_ACCESS_DENIED;  // a root cannot be deleted
 
-    RegistryFile& file = parent.root == Root::CurrentUser ? r.currentUser : r.localMachine;
-    rc = file.Access(true, [&](RegistryKey& root, bool& changed) -> LONG {
-        if (!root.Find(parent.path)) return ERROR_KEY_DELETED;
-        Path above(target.begin(), target.end() - 1);
-        RegistryKey* holder = root.Find(above);
-        if (!holder || !holder->RemoveSubkey(target.back())) return ERROR_FILE_NOT_FOUND;
-        changed = true;
-        return ERROR_SUCCESS;
+        RegistryFile& file = parent.root == Root::CurrentUser ? r.currentUser : r.localMachine;
+        LONG rc = file.Access(true, [&](RegistryKey& root, bool& changed) -> LONG {
+            if (!root.Find(parent.path)) return ERROR_KEY_DELETED;
+            Path above(target.begin(), target.end() - 1);
+            RegistryKey* holder = root.Find(above);
+            if (!holder || !holder->RemoveSubkey(target.back())) return ERROR_FILE_NOT_FOUND;
+            changed = true;
+            return ERROR_SUCCESS;
+        });
+        if (rc == ERROR_SUCCESS) {
+            for (auto& [id, key] : r.handles)
+                if (key.root == parent.root && HasPrefix(key.path, target)) key.deleted = true;
+        }
+        return rc;
     });
-    if (rc == ERROR_SUCCESS) {
-        for (auto& [id, key] : r.handles)
-            if (key.root == parent.root && HasPrefix(key.path, target)) key.deleted = true;
-    }
-    return rc;
 }
 
 LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {

@@ -38,12 +38,14 @@ protected:
         data.resize(size);
         return data;
     }
-    static std::vector<std::string> SubkeyNames(HKEY key) {
+    // Names from index 0 until the enumeration ends.
+    template <typename Enumerate>
+    static std::vector<std::string> Names(Enumerate enumerate) {
         std::vector<std::string> names;
         char name[256];
         for (DWORD i = 0; i < 1000; ++i) {
             DWORD size = sizeof name;
-            LONG rc = RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr);
+            LONG rc = enumerate(i, name, &size);
             if (rc == ERROR_NO_MORE_ITEMS) break;
             EXPECT_EQ(rc, ERROR_SUCCESS);
             EXPECT_EQ(size, std::strlen(name));
@@ -51,17 +53,15 @@ protected:
         }
         return names;
     }
+    static std::vector<std::string> SubkeyNames(HKEY key) {
+        return Names([key](DWORD i, char* name, DWORD* size) {
+            return RegEnumKeyExA(key, i, name, size, nullptr, nullptr, nullptr, nullptr);
+        });
+    }
     static std::vector<std::string> ValueNames(HKEY key) {
-        std::vector<std::string> names;
-        char name[256];
-        for (DWORD i = 0; i < 1000; ++i) {
-            DWORD size = sizeof name;
-            LONG rc = RegEnumValueA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr);
-            if (rc == ERROR_NO_MORE_ITEMS) break;
-            EXPECT_EQ(rc, ERROR_SUCCESS);
-            names.push_back(name);
-        }
-        return names;
+        return Names([key](DWORD i, char* name, DWORD* size) {
+            return RegEnumValueA(key, i, name, size, nullptr, nullptr, nullptr, nullptr);
+        });
     }
 
     ScopedRegistryDir dir_;
