@@ -47,6 +47,18 @@ std::shared_ptr<CThreadObject> LookupThread(HANDLE hThread) {
     return CHandleTable::LookupAs<CThreadObject>(hThread);
 }
 
+// Runs the call on the thread's object under the wait lock; the failure
+// value (last error set) for a handle that names no thread.
+template <class Result, class Call>
+Result WithThread(HANDLE hThread, Result failure, Call call) {
+    std::shared_ptr<CThreadObject> thread = LookupThread(hThread);
+    if (!thread) {
+        return failure;
+    }
+    std::lock_guard<std::mutex> lock(WaitLock());
+    return call(*thread);
+}
+
 HANDLE StartThread(LPTHREAD_START_ROUTINE pfnStart, LPVOID pParam, DWORD dwCreationFlags, DWORD* pThreadId) {
     if (pfnStart == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -211,21 +223,11 @@ void WINAPI ExitThread(DWORD dwExitCode) {
 }
 
 DWORD WINAPI ResumeThread(HANDLE hThread) {
-    std::shared_ptr<CThreadObject> thread = LookupThread(hThread);
-    if (!thread) {
-        return static_cast<DWORD>(-1);
-    }
-    std::lock_guard<std::mutex> lock(WaitLock());
-    return thread->Resume();
+    return WithThread(hThread, static_cast<DWORD>(-1), [](CThreadObject& thread) { return thread.Resume(); });
 }
 
 DWORD WINAPI SuspendThread(HANDLE hThread) {
-    std::shared_ptr<CThreadObject> thread = LookupThread(hThread);
-    if (!thread) {
-        return static_cast<DWORD>(-1);
-    }
-    std::lock_guard<std::mutex> lock(WaitLock());
-    return thread->Suspend();
+    return WithThread(hThread, static_cast<DWORD>(-1), [](CThreadObject& thread) { return thread.Suspend(); });
 }
 
 BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode) {
@@ -261,12 +263,7 @@ BOOL WINAPI SetThreadPriority(HANDLE hThread, int nPriority) {
 }
 
 int WINAPI GetThreadPriority(HANDLE hThread) {
-    std::shared_ptr<CThreadObject> thread = LookupThread(hThread);
-    if (!thread) {
-        return THREAD_PRIORITY_ERROR_RETURN;
-    }
-    std::lock_guard<std::mutex> lock(WaitLock());
-    return thread->m_nPriority;
+    return WithThread(hThread, THREAD_PRIORITY_ERROR_RETURN, [](CThreadObject& thread) { return thread.m_nPriority; });
 }
 
 BOOL WINAPI SetPriorityClass(HANDLE hProcess, DWORD dwPriorityClass) {

@@ -5,20 +5,9 @@
 
 #include "common/base/collection.h"
 #include "common/base/smart_ptr.h"
+#include "tests/platform/base/throws_invalid_arg.h"
 
 namespace {
-
-// True when the call raises the framework's invalid-argument error.
-template <class Call>
-bool RaisesInvalidArgument(Call call) {
-    try {
-        call();
-    } catch (CInvalidArgException* e) {
-        e->Delete();
-        return true;
-    }
-    return false;
-}
 
 // A derived collection, as owners write them, that keeps a find-and-remove
 // consistent by holding the (recursive) lock around both.
@@ -71,7 +60,7 @@ TEST(CollectionTest, AddInsideShiftsTheRestUp) {
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(items.GetAt(i), i);
     }
-    EXPECT_TRUE(RaisesInvalidArgument([&] { items.Add(9, -2); }));
+    EXPECT_TRUE(ThrowsInvalidArg([&] { items.Add(9, -2); }));
     EXPECT_EQ(items.GetSize(), 4);
 }
 
@@ -86,8 +75,8 @@ TEST(CollectionTest, RemoveAtShiftsDownAndChecksTheIndex) {
     items.RemoveAt(0);
     EXPECT_EQ(items.GetAt(0), 10);
     EXPECT_EQ(items.GetAt(1), 20);
-    EXPECT_TRUE(RaisesInvalidArgument([&] { items.RemoveAt(2); }));
-    EXPECT_TRUE(RaisesInvalidArgument([&] { items.RemoveAt(-1); }));
+    EXPECT_TRUE(ThrowsInvalidArg([&] { items.RemoveAt(2); }));
+    EXPECT_TRUE(ThrowsInvalidArg([&] { items.RemoveAt(-1); }));
     EXPECT_EQ(items.GetSize(), 2);
 }
 

@@ -1,4 +1,5 @@
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -15,41 +16,59 @@ namespace {
 
 constexpr int kWaiters = 8;
 
-// Each waiter waits once on the event with the given limit; returns how
-// many of them got it.
-int CountWaitersServed(HANDLE hEvent, DWORD dwTimeout, const std::function<void()>& signal) {
-    std::atomic<int> waiting{0};
-    std::atomic<int> served{0};
-    std::vector<std::thread> threads;
-    for (int i = 0; i < kWaiters; ++i) {
-        threads.emplace_back([&] {
-            ++waiting;
-            if (WaitForSingleObject(hEvent, dwTimeout) == WAIT_OBJECT_0) {
-                ++served;
+// Waiters that each wait once on an event (at most two seconds).
+class Waiters {
+public:
+    explicit Waiters(HANDLE hEvent) {
+        for (int i = 0; i < kWaiters; ++i) {
+            m_threads.emplace_back([this, hEvent] {
+                ++m_waiting;
+                if (WaitForSingleObject(hEvent, 2000) == WAIT_OBJECT_0) {
+                    ++m_served;
+                }
+            });
+        }
+        Eventually([this] { return m_waiting == kWaiters; });
+    }
+    ~Waiters() { Join(); }
+    void Join() {
+        for (auto& thread : m_threads) {
+            if (thread.joinable()) {
+                thread.join();
             }
-        });
+        }
     }
-    Eventually([&] { return waiting == kWaiters; });
-    signal();
-    for (auto& thread : threads) {
-        thread.join();
-    }
-    return served;
-}
+
+    std::atomic<int> m_waiting{0};
+    std::atomic<int> m_served{0};
+
+private:
+    std::vector<std::thread> m_threads;
+};
 
 }  // namespace
 
 TEST(EventTest, AutoResetReleasesExactlyOneWaiterPerSet) {
     HANDLE hEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     ASSERT_NE(hEvent, nullptr);
-    EXPECT_EQ(CountWaitersServed(hEvent, 150, [&] { SetEvent(hEvent); }), 1);
-    EXPECT_EQ(WaitForSingleObject(hEvent, 0), WAIT_TIMEOUT);  // consumed by the one waiter
+    Waiters waiters(hEvent);
+    for (int set = 1; set <= kWaiters; ++set) {
+        SetEvent(hEvent);
+        EXPECT_TRUE(Eventually([&] { return waiters.m_served >= set; }));
+        std::this_thread::sleep_for(std::chrono::milliseconds(set == 1 ? 30 : 2));
+        EXPECT_EQ(waiters.m_served, set);
+    }
+    waiters.Join();
+    EXPECT_EQ(WaitForSingleObject(hEvent, 0), WAIT_TIMEOUT);  // every set was consumed by one waiter
     CloseHandle(hEvent);
 }
 
 TEST(EventTest, ManualResetReleasesEveryWaiterAndStaysSignalled) {
     HANDLE hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    EXPECT_EQ(CountWaitersServed(hEvent, 2000, [&] { SetEvent(hEvent); }), kWaiters);
+    Waiters waiters(hEvent);
+    SetEvent(hEvent);
+    waiters.Join();
+    EXPECT_EQ(waiters.m_served, kWaiters);
     EXPECT_EQ(WaitForSingleObject(hEvent, 0), WAIT_OBJECT_0);
     EXPECT_TRUE(ResetEvent(hEvent));
     EXPECT_EQ(WaitForSingleObject(hEvent, 0), WAIT_TIMEOUT);

@@ -11,6 +11,7 @@
 #include "thread_test_util.h"
 
 using threading_test::Eventually;
+using threading_test::ExpectEndsWith;
 using threading_test::StartFunction;
 
 namespace {
@@ -76,15 +77,13 @@ TEST(ThreadTest, HandleStaysWaitableWithItsExitCodeAfterTheEnd) {
     };
     DWORD nThreadId = 0;
     HANDLE hThread = StartFunction(&body, 0, &nThreadId);
-    ASSERT_EQ(WaitForSingleObject(hThread, 2000), WAIT_OBJECT_0);
+    ExpectEndsWith(hThread, 7);
     EXPECT_EQ(nInside, nThreadId);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(WaitForSingleObject(hThread, 0), WAIT_OBJECT_0);
         EXPECT_EQ(WaitForSingleObject(hThread, INFINITE), WAIT_OBJECT_0);
     }
     DWORD code = 0;
-    EXPECT_TRUE(GetExitCodeThread(hThread, &code));
-    EXPECT_EQ(code, 7u);
     EXPECT_TRUE(CloseHandle(hThread));
     EXPECT_FALSE(GetExitCodeThread(hThread, &code));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
@@ -97,10 +96,7 @@ TEST(ThreadTest, EndthreadexEndsTheThreadAtOnceAndUnwindsItsFrames) {
     uintptr_t hThread = _beginthreadex(nullptr, 0, &EndingEarly, nullptr, 0, &nThreadId);
     ASSERT_NE(hThread, 0u);
     HANDLE handle = reinterpret_cast<HANDLE>(hThread);
-    ASSERT_EQ(WaitForSingleObject(handle, 2000), WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeThread(handle, &code);
-    EXPECT_EQ(code, 5u);
+    ExpectEndsWith(handle, 5);
     EXPECT_TRUE(g_bUnwound);
     EXPECT_FALSE(g_bAfterEnd);
     CloseHandle(handle);
@@ -109,10 +105,7 @@ TEST(ThreadTest, EndthreadexEndsTheThreadAtOnceAndUnwindsItsFrames) {
 TEST(ThreadTest, ExitThreadEndsTheThreadWithItsCode) {
     g_bUnwound = false;
     HANDLE hThread = CreateThread(nullptr, 0, &ExitingEarly, nullptr, 0, nullptr);
-    ASSERT_EQ(WaitForSingleObject(hThread, 2000), WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeThread(hThread, &code);
-    EXPECT_EQ(code, 9u);
+    ExpectEndsWith(hThread, 9);
     EXPECT_TRUE(g_bUnwound);
     CloseHandle(hThread);
 }

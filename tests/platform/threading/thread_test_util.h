@@ -6,6 +6,8 @@
 #include <functional>
 #include <thread>
 
+#include <gtest/gtest.h>
+
 #include "platform/threading/threading.h"
 
 namespace threading_test {
@@ -33,6 +35,14 @@ bool Eventually(Condition condition, int nMilliseconds = 2000) {
 
 inline long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The thread ends within a bound, with the exit code.
+inline void ExpectEndsWith(HANDLE hThread, DWORD nExitCode) {
+    ASSERT_EQ(WaitForSingleObject(hThread, 2000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeThread(hThread, &code));
+    EXPECT_EQ(code, nExitCode);
 }
 
 }  // namespace threading_test
