@@ -102,8 +102,7 @@ UINT CIPServer::ThreadUdp(int) {
             if (n > 0) std::memcpy(packet.m_pData, buffer.data(), n);
             packet.m_strAddress = inet_ntoa(from.sin_addr);
             packet.m_wPort = ntohs(from.sin_port);
-            RunReportingExceptions([&] { Callback(IP_SERVER_PACKET, 0, &packet); });
-            delete[] packet.m_pData;
+            RunReportingExceptions([&] { DeliverPacket(m_settings, 0, &packet); });
         }
     });
     return 0;
@@ -172,9 +171,7 @@ void CIPServer::ServeClient(SOCKET s, CString strPeerAddress) {
             break;
         packet.m_dwLength = (DWORD)length;
         packet.m_strAddress = strPeerAddress;
-        int result = Callback(IP_SERVER_PACKET, s, &packet);
-        delete[] packet.m_pData;
-        if (result == 0) break;
+        if (DeliverPacket(m_settings, s, &packet) == 0) break;
     }
     ping.Stop();
     Callback(IP_SERVER_DISCONNECTED, s, nullptr);

@@ -127,11 +127,11 @@ UINT CIPServerChild::ThreadDispatch(int) {
                 packet = m_queue[0];
                 m_queue.RemoveAt(0);
             }
-            int result = 1;
-            if (m_bCallback && settings.m_pfnCallback != nullptr)
-                result = settings.m_pfnCallback(settings.m_pContext, IP_SERVER_PACKET, m_socket, &packet);
-            delete[] packet.m_pData;
-            if (result == 0) break;
+            if (!m_bCallback) {
+                delete[] packet.m_pData;
+                continue;
+            }
+            if (DeliverPacket(settings, m_socket, &packet) == 0) break;
         }
     });
     SOCKET s = m_socket;

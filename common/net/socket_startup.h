@@ -4,6 +4,7 @@
 
 #include "common/base/exception_base.h"
 #include "common/base/exception_report.h"
+#include "common/net/ip_server_config.h"
 #include "platform/base/cstring.h"
 #include "platform/net/net.h"
 
@@ -30,3 +31,7 @@ bool RunReportingExceptions(F&& body) {
     }
     return false;
 }
+
+// Hands a packet to the settings' callback (when there is one; 1 without)
+// and frees its buffer afterwards, also when the callback throws.
+int DeliverPacket(const _TIPServerConfig& settings, SOCKET s, _TIPCommand* pPacket);
