@@ -10,6 +10,7 @@
 #include "platform/base/last_error.h"
 #include "platform/base/map.h"
 #include "platform/base/mem_file.h"
+#include "platform/base/module_handle.h"
 #include "platform/base/object.h"
 #include "platform/base/process.h"
 #include "platform/base/stdio_file.h"

@@ -1,6 +1,7 @@
 #include "platform/base/process.h"
 
 #include "platform/base/last_error.h"
+#include "platform/base/module_handle.h"
 #include "platform/base/win_errors.h"
 
 #include <cerrno>
@@ -23,7 +24,8 @@ DWORD GetCurrentThreadId()
 
 DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize)
 {
-    if (hModule) {
+    // The program is its only module.
+    if (hModule && hModule != GetModuleHandleA(nullptr)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }

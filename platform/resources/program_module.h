@@ -1,7 +1,7 @@
 // A module argument names the program either by NULL or by its handle.
 #pragma once
 
-#include "platform/resources/module_handle.h"
+#include "platform/base/module_handle.h"
 
 namespace trelwin {
 

@@ -2,7 +2,7 @@
 // the string table.
 #pragma once
 
-#include "platform/resources/module_handle.h"
+#include "platform/base/module_handle.h"
 #include "platform/resources/resource_api.h"
 #include "platform/resources/resource_registry.h"
 #include "platform/resources/resource_types.h"

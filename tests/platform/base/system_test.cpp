@@ -2,6 +2,7 @@
 // information.
 #include "platform/base/format_message.h"
 #include "platform/base/last_error.h"
+#include "platform/base/module_handle.h"
 #include "platform/base/process.h"
 #include "platform/base/system_time.h"
 #include "platform/base/version_info.h"
@@ -94,6 +95,12 @@ TEST(Process, IdsAndModuleFileName)
     EXPECT_EQ(n, strlen(path));
     EXPECT_EQ(path[0], '/');
     EXPECT_NE(std::string(path).find("platform_base_system_test"), std::string::npos);
+
+    // The program's own handle names the same file; any other is refused.
+    char again[512];
+    EXPECT_EQ(GetModuleFileNameA(GetModuleHandleA(nullptr), again, sizeof again), n);
+    EXPECT_STREQ(again, path);
+    EXPECT_EQ(GetModuleFileNameA(reinterpret_cast<HMODULE>(path), again, sizeof again), 0u);
 
     char tiny[4];
     EXPECT_EQ(GetModuleFileNameA(nullptr, tiny, sizeof tiny), 4u);

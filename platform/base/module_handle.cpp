@@ -1,4 +1,4 @@
-#include "platform/resources/module_handle.h"
+#include "platform/base/module_handle.h"
 
 #include "platform/base/last_error.h"
 #include "platform/base/win_errors.h"
