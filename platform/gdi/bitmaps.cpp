@@ -252,6 +252,11 @@ BOOL GetBitmapDimensionEx(HBITMAP hbm, LPSIZE size) {
 }
 
 HANDLE CopyImage(HANDLE image, UINT type, int cx, int cy, UINT flags) {
+    if (type == IMAGE_ICON || type == IMAGE_CURSOR) {
+        HANDLE copy = copy_icon_image(image, cx, cy);
+        if (copy && (flags & LR_COPYDELETEORG)) unregister_object(image);
+        return copy;
+    }
     if (type != IMAGE_BITMAP) return nullptr;
     auto source = lookup<BitmapObject>(image, Kind::Bitmap);
     if (!source || cx < 0 || cy < 0) return nullptr;

@@ -12,7 +12,7 @@
 namespace trelwin::gdi {
 
 // Values match the OBJ_* codes that GetObjectType reports; icons have no
-// OBJ_ code and use a private value.
+// OBJ_ code and use private values, as do image lists.
 enum class Kind : int {
     Pen = 1,
     Brush = 2,
@@ -22,6 +22,7 @@ enum class Kind : int {
     Region = 8,
     MemDc = 10,
     Icon = 0x40,
+    ImageList = 0x41,
 };
 
 struct GdiObject {

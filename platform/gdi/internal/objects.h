@@ -75,6 +75,9 @@ std::shared_ptr<BitmapObject> make_ddb(int width, int height, int bpp);
 std::shared_ptr<BitmapObject> make_dib(int width, int height, int bpp, bool top_down,
                                        const std::vector<Pixel>& palette);
 
+// A copy of an icon at another size (0 keeps it), for CopyImage.
+HANDLE copy_icon_image(HANDLE icon, int cx, int cy);
+
 HGDIOBJ stock_object(int index);
 bool is_stock(HGDIOBJ h);
 
