@@ -6,6 +6,11 @@
 #include "common/net/ip_send_receive.h"
 #include "common/net/ping.h"
 #include "common/net/socket_startup.h"
+#include "platform/user/window_class.h"
+
+UINT MSG_IP_CLIENTE_CONECTADO = RegisterWindowMessageA("MSG_IP_CLIENTE_CONECTADO");
+UINT MSG_IP_CLIENTE_DESCONECTADO = RegisterWindowMessageA("MSG_IP_CLIENTE_DESCONECTADO");
+UINT MSG_IP_CLIENTE_COMANDO_RECIBIDO = RegisterWindowMessageA("MSG_IP_CLIENTE_COMANDO_RECIBIDO");
 
 CIPServer::CIPServer()
     : m_evStop(FALSE, FALSE), m_socket(INVALID_SOCKET), m_clientSocket(INVALID_SOCKET), m_bRunning(0),

@@ -11,6 +11,12 @@
 #include "platform/net/net.h"
 #include "platform/threading/afx_sync.h"
 
+// Registered at start-up for the server's owners; the server itself reports
+// through its callback only.
+extern UINT MSG_IP_CLIENTE_CONECTADO;
+extern UINT MSG_IP_CLIENTE_DESCONECTADO;
+extern UINT MSG_IP_CLIENTE_COMANDO_RECIBIDO;
+
 class CIPServer {
     friend class CIPServerChild;
 

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "net_test_support.h"
+#include "platform/user/window_class.h"
 
 using namespace nettest;
 
@@ -31,6 +32,13 @@ TEST(TIPServerConfig, StartsWithItsDefaults) {
     EXPECT_EQ(30000u, s.m_dwReceiveTimeout);
     EXPECT_EQ(0x100000u, s.m_dwMaxPayload);
     EXPECT_EQ(30, s.m_nReserved5);
+}
+
+TEST(IPServerMessages, AreRegisteredAtStartUp) {
+    EXPECT_GE(MSG_IP_CLIENTE_CONECTADO, 0xC000u);
+    EXPECT_NE(MSG_IP_CLIENTE_CONECTADO, MSG_IP_CLIENTE_DESCONECTADO);
+    EXPECT_NE(MSG_IP_CLIENTE_DESCONECTADO, MSG_IP_CLIENTE_COMANDO_RECIBIDO);
+    EXPECT_EQ(MSG_IP_CLIENTE_COMANDO_RECIBIDO, RegisterWindowMessageA("MSG_IP_CLIENTE_COMANDO_RECIBIDO"));
 }
 
 TEST(IPServerDatagram, EveryDatagramReachesTheCallback) {
