@@ -1,0 +1,108 @@
+// One message queue per thread: the messages posted to the thread and its
+// windows, the messages other threads send to its windows, and its quit
+// request.
+//
+// Every queue's state is guarded by the wait machinery's lock (WaitLock), and
+// a queue is itself a waitable object: the thread that owns it waits on it
+// (alone in GetMessage and SendMessage, next to other objects in
+// MsgWaitForMultipleObjects) with the condition that the wait needs, which
+// the owner stores in the queue before it waits. Only the owner thread ever
+// waits on its queue.
+//
+// A message sent from another thread is a record that the sender keeps and
+// waits on; the owner handles it whenever it waits in GetMessage,
+// PeekMessage, SendMessage or MsgWaitForMultipleObjects, stores the result
+// and wakes the sender. When the owner thread ends, every message still to
+// be handled is answered with 0, and later sends return 0 at once.
+#pragma once
+
+#include <deque>
+#include <memory>
+
+#include "platform/threading/waitable.h"
+#include "platform/user/user_types.h"
+
+class CMessageQueue;
+
+// One cross-thread SendMessage in flight.
+struct CSentMessage {
+    HWND hwnd = nullptr;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    LRESULT result = 0;
+    bool done = false;                       // under WaitLock
+    std::shared_ptr<CMessageQueue> sender;  // woken when done
+};
+
+// What a waiting owner thread needs to wake up for, besides sent messages.
+struct CQueueWake {
+    enum Kind { Messages, Reply, SentOnly };
+    Kind kind = Messages;
+    HWND hwnd = nullptr;  // Messages: filter of GetMessage (NULL, (HWND)-1 or a window)
+    UINT min = 0, max = 0;
+    DWORD mask = QS_ALLINPUT;                  // MsgWaitForMultipleObjects' wake mask
+    const CSentMessage* reply = nullptr;       // Reply: the send the owner waits for
+};
+
+class CMessageQueue : public CWaitableObject {
+public:
+    explicit CMessageQueue(DWORD threadId) : m_threadId(threadId) {}
+
+    bool IsSignalledFor(const CWaiter& waiter) const override;
+    bool Acquire(CWaiter&) override { return false; }
+
+    // The queue of the calling thread, made on first use.
+    static std::shared_ptr<CMessageQueue> Current();
+    // The queue of a live thread, or null. Takes WaitLock.
+    static std::shared_ptr<CMessageQueue> Find(DWORD threadId);
+
+    // Queues a posted message; FALSE when the thread has ended. Caller holds
+    // WaitLock.
+    bool PostLocked(const MSG& msg);
+    // Queues a sent message; FALSE when the thread has ended. Caller holds
+    // WaitLock.
+    bool SendLocked(const std::shared_ptr<CSentMessage>& sent);
+
+    // Owner thread only. Handles every message sent to this thread so far;
+    // true when it handled any.
+    bool HandleSentMessages();
+    // Takes (or, without remove, copies) the first posted message that
+    // passes the filter; WM_QUIT comes after the other messages that pass.
+    bool PeekPosted(MSG& msg, HWND hwnd, UINT min, UINT max, bool remove);
+    // Waits for the handles and for the wake condition (handling nothing)
+    // until the time runs out. The queue counts as if it stood after the
+    // last handle: WAIT_OBJECT_0 + nCount when it woke the wait.
+    DWORD Wait(const CQueueWake& wake, DWORD nCount, const HANDLE* handles, BOOL waitAll, DWORD ms);
+
+    // Whether a wait with the mask would end for the queue now: posted
+    // messages or the quit request (QS_POSTMESSAGE, QS_ALLPOSTMESSAGE), sent
+    // messages (QS_SENDMESSAGE).
+    bool HasInput(DWORD mask);
+
+    // Drops the posted messages of a window that is being destroyed.
+    void DropMessagesOf(HWND hwnd);
+
+    // Owner thread's end: answers the sent messages, drops the posted ones,
+    // refuses everything from now on.
+    void Close();
+
+    void PostQuit(int exitCode);
+
+    const DWORD m_threadId;
+
+private:
+    bool MatchesLocked(const MSG& msg, HWND hwnd, UINT min, UINT max) const;
+    bool WakeLocked() const;
+
+    // Guarded by WaitLock.
+    std::deque<MSG> m_posted;
+    std::deque<std::shared_ptr<CSentMessage>> m_sent;
+    bool m_quit = false;
+    int m_exitCode = 0;
+    bool m_closed = false;
+    CQueueWake m_wake;
+};
+
+// Whether a message passes a PeekMessage / GetMessage filter.
+bool MessagePassesFilter(const MSG& msg, HWND hwnd, UINT min, UINT max);
