@@ -1,11 +1,9 @@
 #include "common/net/ip_broadcast.h"
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "common/net/ip_simple_client.h"
-#include "common/net/socket_startup.h"
+#include "common/net/socket_helpers.h"
 
 #if __has_include("platform/afx/afx.h")
 #include "platform/afx/afx.h"
@@ -74,16 +72,7 @@ int CIPBroadcast::SendTo(CString strHost, int nPort, const BYTE* pData, int nLen
         if (ip == 0) return 0;
         to.sin_addr.s_addr = ip;
     }
-    int sent = 0;
-    do {
-        int n = sendto(m_socket, reinterpret_cast<const char*>(pData) + sent, nLength - sent, 0,
-                       reinterpret_cast<sockaddr*>(&to), sizeof(to));
-        if (n == SOCKET_ERROR) return 0;
-        if (n <= 0) break;
-        sent += n;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    } while (sent < nLength);
-    return 1;
+    return SendAllTo(m_socket, to, pData, nLength, 10);
 }
 
 int CIPBroadcast::ReceiveFrom(BYTE* pBuffer, CString& strAddress, WORD& wPort) {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/net/socket_helpers.h"
+
 namespace {
 
 const BYTE kKeepAliveFrame[IP_FRAME_HEADER_SIZE] = {0, 0, 0, 0, 0, 0, 0, 0};
@@ -22,13 +24,7 @@ bool ReadExactly(SOCKET s, BYTE* pBuffer, int nLength, int nTimeoutMs) {
 }  // namespace
 
 int ReceiveWithTimeout(SOCKET s, BYTE* pBuffer, int nLength, int nTimeoutMs) {
-    fd_set rd;
-    FD_ZERO(&rd);
-    FD_SET(s, &rd);
-    timeval tv;
-    tv.tv_sec = nTimeoutMs / 1000;
-    tv.tv_usec = (nTimeoutMs % 1000) * 1000;
-    if (select(0, &rd, nullptr, nullptr, &tv) < 1) return -1;
+    if (WaitReadable(s, nTimeoutMs) < 1) return -1;
     return recv(s, reinterpret_cast<char*>(pBuffer), nLength, 0);
 }
 

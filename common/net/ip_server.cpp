@@ -5,7 +5,7 @@
 
 #include "common/net/ip_send_receive.h"
 #include "common/net/ping.h"
-#include "common/net/socket_startup.h"
+#include "common/net/socket_helpers.h"
 #include "platform/user/window_class.h"
 
 UINT MSG_IP_CLIENTE_CONECTADO = RegisterWindowMessageA("MSG_IP_CLIENTE_CONECTADO");

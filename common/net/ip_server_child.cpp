@@ -6,7 +6,7 @@
 
 #include "common/net/ip_server.h"
 #include "common/net/ping.h"
-#include "common/net/socket_startup.h"
+#include "common/net/socket_helpers.h"
 
 CIPServerChild::CIPServerChild(SOCKET s, CIPServer* pServer)
     : m_pServer(pServer), m_socket(INVALID_SOCKET), m_bCallback(0), m_evReceiveStop(FALSE, FALSE),

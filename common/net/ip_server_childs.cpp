@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "common/net/socket_startup.h"
+#include "common/net/socket_helpers.h"
 
 CIPServerChilds::CIPServerChilds()
     : m_evStop(FALSE, FALSE), m_evClosed(FALSE, TRUE), m_mutex(FALSE), m_bReaperRunning(0) {}

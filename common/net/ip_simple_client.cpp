@@ -6,7 +6,7 @@
 #include <cstring>
 #include <thread>
 
-#include "common/net/socket_startup.h"
+#include "common/net/socket_helpers.h"
 
 namespace {
 
@@ -20,24 +20,6 @@ sockaddr_in MakeAddress(ULONG ip, int nPort) {
 }
 
 }  // namespace
-
-int ReceiveDatagram1024(SOCKET s, BYTE* pBuffer, CString& strAddress, WORD& wPort) {
-    fd_set rd;
-    FD_ZERO(&rd);
-    FD_SET(s, &rd);
-    timeval tv;
-    tv.tv_sec = 0;
-    tv.tv_usec = 10000;
-    if (select(0, &rd, nullptr, nullptr, &tv) < 1) return 0;
-    sockaddr_in from;
-    std::memset(&from, 0, sizeof(from));
-    int fromLen = sizeof(from);
-    int n = recvfrom(s, reinterpret_cast<char*>(pBuffer), 1024, 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
-    if (n == SOCKET_ERROR) return 0;
-    strAddress = inet_ntoa(from.sin_addr);
-    wPort = ntohs(from.sin_port);
-    return n;
-}
 
 ULONG ResolveHostAddress(LPCSTR pszName) {
     if (pszName == nullptr || *pszName == '\0') return 0;
@@ -139,26 +121,10 @@ int CIPSimpleClient::Open(_TIPClientConfig& settings) {
 
 int CIPSimpleClient::SendTo(CString strAddress, int nPort, const BYTE* pData, int nLength) {
     sockaddr_in to = MakeAddress(inet_addr(strAddress), nPort);
-    int sent = 0;
-    do {
-        int n = sendto(m_socket, reinterpret_cast<const char*>(pData) + sent, nLength - sent, 0,
-                       reinterpret_cast<sockaddr*>(&to), sizeof(to));
-        if (n == SOCKET_ERROR) return 0;
-        if (n <= 0) break;
-        sent += n;
-    } while (sent < nLength);
-    return 1;
+    return SendAllTo(m_socket, to, pData, nLength, 0);
 }
 
-int CIPSimpleClient::WaitForData(int nTimeoutMs) {
-    fd_set rd;
-    FD_ZERO(&rd);
-    FD_SET(m_socket, &rd);
-    timeval tv;
-    tv.tv_sec = nTimeoutMs / 1000;
-    tv.tv_usec = (nTimeoutMs % 1000) * 1000;
-    return select(0, &rd, nullptr, nullptr, &tv);
-}
+int CIPSimpleClient::WaitForData(int nTimeoutMs) { return WaitReadable(m_socket, nTimeoutMs); }
 
 int CIPSimpleClient::Receive(BYTE* pBuffer, int nLength, BOOL bWhole) {
     int received = 0;

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "common/net/ip_send_receive.h"
-#include "common/net/socket_startup.h"
+#include "common/net/socket_helpers.h"
 
 CPing::CPing(SOCKET s, int bStream, int bKeepAlive, int bRun, CCriticalSection* pSendLock)
     : m_socket(s), m_dwInterval(1000), m_evStop(FALSE, FALSE), m_bStream(bStream), m_bKeepAlive(bKeepAlive),

@@ -34,6 +34,17 @@ void MakePair(const char* ip, Pair* p) {
     closesocket(l);
 }
 
+// Waits for a non-blocking connect: the select result, with the socket
+// left in the sets it is ready for.
+int WaitConnect(SOCKET s, fd_set* wr, fd_set* ex) {
+    FD_ZERO(wr);
+    FD_ZERO(ex);
+    FD_SET(s, wr);
+    FD_SET(s, ex);
+    timeval tv{2, 0};
+    return select(0, nullptr, wr, ex, &tv);
+}
+
 }  // namespace
 
 TEST(Stream, TransferAndOrderlyClose) {
@@ -97,12 +108,7 @@ TEST(Stream, NonBlockingConnectCompletesThroughSelect) {
     if (rc == SOCKET_ERROR) {
         EXPECT_EQ(WSAEWOULDBLOCK, WSAGetLastError());
         fd_set wr, ex;
-        FD_ZERO(&wr);
-        FD_ZERO(&ex);
-        FD_SET(s, &wr);
-        FD_SET(s, &ex);
-        timeval tv{2, 0};
-        EXPECT_EQ(1, select(0, nullptr, &wr, &ex, &tv));
+        EXPECT_EQ(1, WaitConnect(s, &wr, &ex));
         EXPECT_TRUE(FD_ISSET(s, &wr));
         EXPECT_FALSE(FD_ISSET(s, &ex));
     }
@@ -123,12 +129,7 @@ TEST(Stream, FailedNonBlockingConnectShowsInExceptionSet) {
     sockaddr_in a = Loopback("127.0.0.35", port);
     if (connect(s, (sockaddr*)&a, sizeof(a)) == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) {
         fd_set wr, ex;
-        FD_ZERO(&wr);
-        FD_ZERO(&ex);
-        FD_SET(s, &wr);
-        FD_SET(s, &ex);
-        timeval tv{2, 0};
-        EXPECT_GE(select(0, nullptr, &wr, &ex, &tv), 1);
+        EXPECT_GE(WaitConnect(s, &wr, &ex), 1);
         EXPECT_TRUE(FD_ISSET(s, &ex));
         int err = 0, len = sizeof(err);
         ASSERT_EQ(0, getsockopt(s, SOL_SOCKET, SO_ERROR, (char*)&err, &len));
