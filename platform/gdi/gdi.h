@@ -9,6 +9,7 @@
 #include "platform/gdi/gdi_objects.h"
 #include "platform/gdi/gdi_types.h"
 #include "platform/gdi/icons.h"
+#include "platform/gdi/image_decode.h"
 #include "platform/gdi/image_list.h"
 #include "platform/gdi/rect.h"
 #include "platform/gdi/regions.h"

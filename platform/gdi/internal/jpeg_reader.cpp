@@ -1,0 +1,80 @@
+#include "platform/gdi/internal/jpeg_reader.h"
+
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+namespace trelwin::gdi {
+
+namespace {
+
+constexpr JDIMENSION kMaxSide = 32768;
+constexpr uint64_t kMaxPixels = 1ull << 28;
+
+struct ErrorManager {
+    jpeg_error_mgr base;
+    jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void on_error(j_common_ptr info) {
+    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
+    (*info->err->format_message)(info, manager->message);
+    longjmp(manager->jump, 1);
+}
+
+void on_message(j_common_ptr) {}
+
+// Plain C-style decoding: nothing with a destructor lives across the jumps.
+bool decode(const uint8_t* data, size_t size, JpegSink* sink, char* message) {
+    jpeg_decompress_struct info;
+    ErrorManager errors;
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = on_error;
+    errors.base.output_message = on_message;
+    errors.message[0] = '\0';
+    if (setjmp(errors.jump)) {
+        std::snprintf(message, JMSG_LENGTH_MAX, "%s", errors.message);
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_EXT_BGRX;
+    jpeg_start_decompress(&info);
+    if (info.output_width == 0 || info.output_height == 0 || info.output_width > kMaxSide ||
+        info.output_height > kMaxSide ||
+        static_cast<uint64_t>(info.output_width) * info.output_height > kMaxPixels || info.output_components != 4) {
+        std::snprintf(message, JMSG_LENGTH_MAX, "%s", "image size is out of range");
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    ptrdiff_t stride = 0;
+    uint8_t* top = sink->allocate(sink->context, static_cast<int>(info.output_width),
+                                  static_cast<int>(info.output_height), &stride);
+    if (!top) {
+        std::snprintf(message, JMSG_LENGTH_MAX, "%s", "out of memory");
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = top + stride * static_cast<ptrdiff_t>(info.output_scanline);
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+}  // namespace
+
+bool read_jpeg(const uint8_t* data, size_t size, JpegSink* sink, std::string* error) {
+    char message[JMSG_LENGTH_MAX] = {};
+    if (decode(data, size, sink, message)) return true;
+    if (error) *error = message[0] ? message : "JPEG image cannot be decoded";
+    return false;
+}
+
+}  // namespace trelwin::gdi

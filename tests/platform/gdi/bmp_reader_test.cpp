@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/image/bmp_reader.h"
+#include "platform/gdi/internal/object_table.h"
+
+using trelwin::gdi::decode_bmp;
+using trelwin::gdi::decode_bmp_file;
+using trelwin::gdi::decode_packed_dib;
+
+namespace {
+
+// Builds BMP files byte by byte, so the tests control every field.
+class Bytes {
+public:
+    Bytes& u8(unsigned v) {
+        data.push_back(static_cast<uint8_t>(v));
+        return *this;
+    }
+    Bytes& u16(unsigned v) { return u8(v & 0xFF).u8((v >> 8) & 0xFF); }
+    Bytes& u32(uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
+    Bytes& i32(int32_t v) { return u32(static_cast<uint32_t>(v)); }
+    Bytes& zeros(size_t n) {
+        data.insert(data.end(), n, 0);
+        return *this;
+    }
+    Bytes& append(const Bytes& other) {
+        data.insert(data.end(), other.data.begin(), other.data.end());
+        return *this;
+    }
+    std::vector<uint8_t> data;
+};
+
+Bytes info_header(int width, int height, int bpp, uint32_t compression = BI_RGB, uint32_t colours_used = 0,
+                  uint32_t header_size = 40) {
+    Bytes b;
+    b.u32(header_size).i32(width).i32(height).u16(1).u16(static_cast<unsigned>(bpp)).u32(compression).u32(0);
+    b.i32(2835).i32(2835).u32(colours_used).u32(0);
+    return b;
+}
+
+// A file header in front of a packed DIB whose rows start at `rows_at`.
+Bytes file_of(const Bytes& dib, uint32_t rows_at) {
+    Bytes f;
+    f.u8('B').u8('M').u32(static_cast<uint32_t>(14 + dib.data.size())).u16(0).u16(0).u32(14 + rows_at);
+    return f.append(dib);
+}
+
+// Reads a pixel through a memory DC, as drawing code would see it.
+COLORREF pixel(HBITMAP bitmap, int x, int y) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const COLORREF c = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return c;
+}
+
+BITMAP info_of(HBITMAP bitmap) {
+    BITMAP bm{};
+    GetObject(bitmap, sizeof(bm), &bm);
+    return bm;
+}
+
+// 3 x 2, 24 bits: rows of 9 bytes padded to 12, bottom row first.
+Bytes rgb24_3x2(bool top_down) {
+    Bytes dib = info_header(3, top_down ? -2 : 2, 24);
+    Bytes top, bottom;
+    top.u8(0).u8(0).u8(255).u8(0).u8(255).u8(0).u8(255).u8(0).u8(0).zeros(3);           // red green blue
+    bottom.u8(255).u8(255).u8(255).u8(0).u8(0).u8(0).u8(0x30).u8(0x20).u8(0x10).zeros(3);  // white black 102030
+    return top_down ? dib.append(top).append(bottom) : dib.append(bottom).append(top);
+}
+
+void expect_rgb24_3x2(HBITMAP bmp) {
+    ASSERT_NE(bmp, nullptr);
+    EXPECT_EQ(pixel(bmp, 0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(pixel(bmp, 1, 0), RGB(0, 255, 0));
+    EXPECT_EQ(pixel(bmp, 2, 0), RGB(0, 0, 255));
+    EXPECT_EQ(pixel(bmp, 0, 1), RGB(255, 255, 255));
+    EXPECT_EQ(pixel(bmp, 1, 1), RGB(0, 0, 0));
+    EXPECT_EQ(pixel(bmp, 2, 1), RGB(0x10, 0x20, 0x30));
+}
+
+std::string rejection(const std::vector<uint8_t>& bytes) {
+    std::string error;
+    const size_t before = trelwin::gdi::live_object_count();
+    HBITMAP bmp = decode_bmp(bytes.data(), bytes.size(), &error);
+    EXPECT_EQ(bmp, nullptr);
+    if (bmp) DeleteObject(bmp);
+    EXPECT_EQ(trelwin::gdi::live_object_count(), before);
+    EXPECT_FALSE(error.empty());
+    return error;
+}
+
+}  // namespace
+
+TEST(BmpReader, BottomUpFileRowsArePaddedAndStoredBottomRowFirst) {
+    const Bytes dib = rgb24_3x2(false);
+    const Bytes file = file_of(dib, 40);
+    HBITMAP bmp = decode_bmp_file(file.data.data(), file.data.size());
+    expect_rgb24_3x2(bmp);
+    const BITMAP bm = info_of(bmp);
+    EXPECT_EQ(bm.bmWidth, 3);
+    EXPECT_EQ(bm.bmHeight, 2);
+    EXPECT_EQ(bm.bmBitsPixel, 24);
+    EXPECT_EQ(bm.bmWidthBytes, 12);
+    DeleteObject(bmp);
+}
+
+TEST(BmpReader, TopDownRowsAndPackedDibsFromResources) {
+    const Bytes dib = rgb24_3x2(true);
+    HBITMAP bmp = decode_packed_dib(dib.data.data(), dib.data.size());
+    expect_rgb24_3x2(bmp);
+    DIBSECTION ds{};
+    ASSERT_EQ(GetObject(bmp, sizeof(ds), &ds), static_cast<int>(sizeof(ds)));
+    EXPECT_LT(ds.dsBmih.biHeight, 0);
+    DeleteObject(bmp);
+    // decode_bmp tells the two apart by the signature.
+    bmp = decode_bmp(dib.data.data(), dib.data.size());
+    expect_rgb24_3x2(bmp);
+    DeleteObject(bmp);
+}
+
+TEST(BmpReader, FileRowsMayStartAfterAGap) {
+    const Bytes dib = rgb24_3x2(false);
+    Bytes gapped = info_header(3, 2, 24);
+    gapped.zeros(6);
+    gapped.data.insert(gapped.data.end(), dib.data.begin() + 40, dib.data.end());
+    const Bytes file = file_of(gapped, 46);
+    HBITMAP bmp = decode_bmp(file.data.data(), file.data.size());
+    expect_rgb24_3x2(bmp);
+    DeleteObject(bmp);
+}
+
+TEST(BmpReader, PaletteDepthsKeepTheirDepthAndColourTable) {
+    // 1 bit, 10 wide: one row is 2 bytes of bits padded to 4.
+    Bytes mono = info_header(10, 1, 1);
+    mono.u8(0).u8(0).u8(0).u8(0).u8(0xFF).u8(0xFF).u8(0xFF).u8(0);
+    mono.u8(0b10100000).u8(0b01000000).zeros(2);
+    HBITMAP bmp = decode_packed_dib(mono.data.data(), mono.data.size());
+    ASSERT_NE(bmp, nullptr);
+    EXPECT_EQ(info_of(bmp).bmBitsPixel, 1);
+    EXPECT_EQ(pixel(bmp, 0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(pixel(bmp, 1, 0), RGB(0, 0, 0));
+    EXPECT_EQ(pixel(bmp, 2, 0), RGB(255, 255, 255));
+    EXPECT_EQ(pixel(bmp, 9, 0), RGB(255, 255, 255));
+    EXPECT_EQ(pixel(bmp, 8, 0), RGB(0, 0, 0));
+    DeleteObject(bmp);
+
+    // 4 bits with only 3 colours in the table: the high nibble is the left pixel.
+    Bytes four = info_header(3, 1, 4, BI_RGB, 3);
+    four.u8(0).u8(0).u8(0xFF).u8(0).u8(0xFF).u8(0).u8(0).u8(0).u8(0).u8(0xFF).u8(0).u8(0);
+    four.u8(0x12).u8(0x00).zeros(2);
+    bmp = decode_packed_dib(four.data.data(), four.data.size());
+    ASSERT_NE(bmp, nullptr);
+    EXPECT_EQ(info_of(bmp).bmBitsPixel, 4);
+    EXPECT_EQ(pixel(bmp, 0, 0), RGB(0, 0, 255));
+    EXPECT_EQ(pixel(bmp, 1, 0), RGB(0, 255, 0));
+    EXPECT_EQ(pixel(bmp, 2, 0), RGB(255, 0, 0));
+    DeleteObject(bmp);
+
+    // 8 bits, two rows of width 5 padded to 8 bytes; an index past the
+    // table reads as black rather than from beyond it.
+    Bytes eight = info_header(5, 2, 8, BI_RGB, 2);
+    eight.u8(0x11).u8(0x22).u8(0x33).u8(0).u8(0x44).u8(0x55).u8(0x66).u8(0);
+    eight.u8(1).u8(1).u8(1).u8(1).u8(200).zeros(3);  // bottom row
+    eight.u8(0).u8(1).u8(0).u8(1).u8(0).zeros(3);    // top row
+    bmp = decode_packed_dib(eight.data.data(), eight.data.size());
+    ASSERT_NE(bmp, nullptr);
+    EXPECT_EQ(pixel(bmp, 0, 0), RGB(0x33, 0x22, 0x11));
+    EXPECT_EQ(pixel(bmp, 1, 0), RGB(0x66, 0x55, 0x44));
+    EXPECT_EQ(pixel(bmp, 0, 1), RGB(0x66, 0x55, 0x44));
+    EXPECT_EQ(pixel(bmp, 4, 1), RGB(0, 0, 0));
+    DeleteObject(bmp);
+}
+
+TEST(BmpReader, CoreHeaderHasThreeByteColourEntries) {
+    Bytes core;
+    core.u32(12).u16(2).u16(1).u16(1).u16(1);
+    core.u8(0x10).u8(0x20).u8(0x30).u8(0xA0).u8(0xB0).u8(0xC0);
+    core.u8(0b01000000).zeros(3);
+    HBITMAP bmp = decode_packed_dib(core.data.data(), core.data.size());
+    ASSERT_NE(bmp, nullptr);
+    EXPECT_EQ(pixel(bmp, 0, 0), RGB(0x30, 0x20, 0x10));
+    EXPECT_EQ(pixel(bmp, 1, 0), RGB(0xC0, 0xB0, 0xA0));
+    DeleteObject(bmp);
+}
+
+TEST(BmpReader, SixteenBitsFiveFiveFiveAndBitFields) {
+    // BI_RGB 16 bits is 5-5-5; full channels widen to 255.
+    Bytes rgb555 = info_header(2, 1, 16);
+    rgb555.u16(0x7C00).u16(0x001F);
+    HBITMAP bmp = decode_packed_dib(rgb555.data.data(), rgb555.data.size());
+    ASSERT_NE(bmp, nullptr);
+    EXPECT_EQ(info_of(bmp).bmBitsPixel, 24);
+    EXPECT_EQ(pixel(bmp, 0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(pixel(bmp, 1, 0), RGB(0, 0, 255));
+    DeleteObject(bmp);
+
+    // 5-6-5 through masks after a 40-byte header: green has six bits.
+    Bytes rgb565 = info_header(2, 1, 16, BI_BITFIELDS);
+    rgb565.u32(0xF800).u32(0x07E0).u32(0x001F);
+    rgb565.u16(0x07E0).u16(0x0400);
+    bmp = decode_packed_dib(rgb565.data.data(), rgb565.data.size());
+    ASSERT_NE(bmp, nullptr);
+    EXPECT_EQ(pixel(bmp, 0, 0), RGB(0, 255, 0));
+    EXPECT_EQ(pixel(bmp, 1, 0), RGB(0, 130, 0));  // 32 of 63, rounded
+    DeleteObject(bmp);
+}
+
+TEST(BmpReader, ThirtyTwoBitsKeepAlphaAndHonourUnusualMasks) {
+    Bytes plain = info_header(1, 1, 32);
+    plain.u8(0x10).u8(0x20).u8(0x30).u8(0x80);
+    HBITMAP bmp = decode_packed_dib(plain.data.data(), plain.data.size());
+    ASSERT_NE(bmp, nullptr);
+    BITMAP bm = info_of(bmp);
+    ASSERT_NE(bm.bmBits, nullptr);
+    EXPECT_EQ(*static_cast<uint32_t*>(bm.bmBits), 0x80302010u);
+    DeleteObject(bmp);
+
+    // A version 5 header whose masks put red in the lowest byte and alpha in
+    // the highest: the bitmap comes out in the usual blue-green-red-alpha order.
+    Bytes v5 = info_header(1, 1, 32, BI_BITFIELDS, 0, 124);
+    v5.u32(0x000000FF).u32(0x0000FF00).u32(0x00FF0000).u32(0xFF000000).zeros(124 - 56);
+    v5.u8(0x11).u8(0x22).u8(0x33).u8(0x44);
+    bmp = decode_packed_dib(v5.data.data(), v5.data.size());
+    ASSERT_NE(bmp, nullptr);
+    bm = info_of(bmp);
+    EXPECT_EQ(bm.bmBitsPixel, 32);
+    EXPECT_EQ(*static_cast<uint32_t*>(bm.bmBits), 0x44112233u);
+    DeleteObject(bmp);
+}
+
+TEST(BmpReader, RefusesDamagedAndLyingFiles) {
+    const Bytes good = file_of(rgb24_3x2(false), 40);
+    std::vector<uint8_t> bytes = good.data;
+
+    bytes.pop_back();  // one byte of the last row missing
+    EXPECT_NE(rejection(bytes).find("cut short"), std::string::npos);
+
+    bytes = good.data;
+    bytes[10] = 0xF0;  // rows said to start past the end
+    rejection(bytes);
+
+    bytes = good.data;
+    bytes[10] = 20;  // rows said to start inside the header
+    rejection(bytes);
+
+    bytes = good.data;
+    bytes[14 + 4] = 0xFF;  // width 255: rows would need more bytes than there are
+    bytes[14 + 5] = 0xFF;
+    rejection(bytes);
+
+    bytes = good.data;
+    bytes[14 + 12] = 2;  // two planes
+    rejection(bytes);
+
+    bytes = good.data;
+    bytes[14 + 14] = 3;  // three bits per pixel
+    rejection(bytes);
+
+    bytes = good.data;
+    bytes[14 + 16] = BI_RLE8;
+    EXPECT_NE(rejection(bytes).find("compressed"), std::string::npos);
+
+    bytes = good.data;
+    bytes[14 + 33] = 0x01;  // 256 + 256 colours in the table
+    bytes[14 + 32] = 0x01;
+    rejection(bytes);
+
+    bytes = good.data;
+    bytes[14 + 8] = 0;  // height 0
+    rejection(bytes);
+
+    bytes = good.data;
+    bytes[14] = 41;  // no such header
+    rejection(bytes);
+
+    Bytes holes = info_header(1, 1, 16, BI_BITFIELDS);
+    holes.u32(0xF00F).u32(0x0F0).u32(0).u16(0);
+    rejection(holes.data);
+
+    Bytes short_table = info_header(1, 1, 8);  // 256 entries promised, 1 given
+    short_table.u32(0).u8(0).zeros(3);
+    rejection(short_table.data);
+
+    rejection({});
+    rejection({'B', 'M', 0, 0});
+    std::string error;
+    EXPECT_EQ(decode_bmp(nullptr, 100, &error), nullptr);
+}
