@@ -1,0 +1,118 @@
+// CBriselDiscover: finds devices on one local interface by broadcast, or at
+// a list or range of addresses, keeps a table of what it found and reports
+// every change to its owner window with posted messages (discover_info.h).
+//
+// Two threads of its own: the send thread sends the discover requests (one
+// pass, or a pass per period), the receive thread takes the replies for the
+// listening time (or until stopped), asks new devices for their version and
+// settings, and at its end closes the sockets and posts MSG_DISCOVER_END.
+// In server mode a datagram server on the device port also hands what it
+// receives to the reply handling.
+#pragma once
+
+#include "common/base/collection.h"
+#include "common/discover/discover_info.h"
+#include "common/net/ip_broadcast.h"
+#include "common/net/ip_command.h"
+#include "common/net/ip_server.h"
+#include "common/net/ip_simple_client.h"
+#include "common/thread/thread.h"
+#include "platform/base/array.h"
+#include "platform/base/cstring.h"
+#include "platform/threading/afx_sync.h"
+#include "platform/user/user_types.h"
+
+class CBriselDiscover
+{
+public:
+    CBriselDiscover();
+    virtual ~CBriselDiscover();
+    CBriselDiscover(const CBriselDiscover&) = delete;
+    CBriselDiscover& operator=(const CBriselDiscover&) = delete;
+
+    // Stops a run in progress, clears the table and starts a new run.
+    // unicast 0 broadcasts from localAddress; 1 queries addressText (entries
+    // "host" or "host:port" separated by ';') or, without one, the range.
+    // A device port below 1 means 50013.
+    void Start(int unicast, int periodic, int askVersion, int serverMode, CString excludedAddress, int askSettings,
+               CString addressText, DWORD listeningTimeMs, int acceptType0, CString localAddress, int devicePort,
+               CString secondBindText, CString subnetMask, int subnetFilter);
+    // Ends both threads and waits for them.
+    void Stop();
+    void ClearDevices();
+
+    // The datagram server's callback; the context is the discoverer.
+    static int OnDatagram(void* pContext, int nEvent, SOCKET s, _TIPCommand* pPacket);
+
+    UINT ThreadSend(int nArg);
+    UINT ThreadReceive(int nArg);
+
+    // Set by the creator before Start.
+    HWND m_hWndOwner = nullptr;
+    // Device classes to accept; empty accepts all.
+    CCollection<_eDeviceType> m_classFilter;
+    // Range pass: first address (network byte order) and number of further
+    // addresses.
+    DWORD m_dwRangeStart = 0;
+    int m_nRangeCount = 0;
+    // Periodic mode: ms between passes, and seconds after which a silent
+    // device is dropped; guarded by m_csPeriod.
+    CCriticalSection m_csPeriod;
+    DWORD m_dwPeriod = 2000;
+    DWORD m_dwExpiry = 4;
+    // Set while a run is in progress.
+    CEvent m_evRunning;
+
+protected:
+    int SendPass();
+    void ReceiveLoop(DWORD durationMs);
+    void OnReply(_TIPCommand* pPacket, int nEvent);
+    void OnSettingsReply(const BYTE* pData, int nLength, const CString& strSender);
+    void AgeDevices();
+    void SendDiscoverRequest(const CString& address, int port);
+    void SendVersionRequest(const CString& address);
+    void SendSettingsRequest(const CString& address);
+
+    // Caller holds m_csDevices. -1 when the address is not in the table.
+    int FindDevice(const CString& address) const;
+    // The subnet rule of the reply handling.
+    BOOL IsInSubnet(const CString& sender) const;
+    BOOL WasQueried(const CString& address);
+    BOOL IsStopping(CEvent& stop) const;
+    // Posts to the owner; FALSE when there is no owner or it is gone.
+    BOOL PostToOwner(UINT message, WPARAM wParam, LPARAM lParam);
+    void PostDeviceLost(const CString& address);
+
+    CString m_strExcludedAddress;
+    int m_bPeriodic = 0;
+    CThread<CBriselDiscover> m_threadSend;
+    CThread<CBriselDiscover> m_threadReceive;
+    CEvent m_evStopSend;
+    CEvent m_evStopReceive;
+    // Set by the send thread when it ends, so that the receive thread closes
+    // the sockets only after the last send.
+    CEvent m_evSendDone;
+    CArray<_tDeviceDiscovered*> m_devices;
+    CIPBroadcast m_broadcast;
+    CIPSimpleClient m_client;
+    CIPServer m_server;
+    CCriticalSection m_csDevices;
+    int m_bUnicast = 0;
+    int m_bAskVersion = 0;
+    int m_bServerMode = 0;
+    int m_bAskSettings = 0;
+    CIPBroadcast m_broadcastSettings;
+    CIPSimpleClient m_clientSettings;
+    int m_bHasAddressText = 0;
+    CString m_strAddressText;
+    DWORD m_dwListeningTime = 2000;
+    int m_bAcceptType0 = 0;
+    CString m_strLocalAddress;
+    int m_nDevicePort = 0;
+    CString m_strSecondBindText;
+    int m_bSubnetFilter = 0;
+    CString m_strSubnetMask;
+    CArray<CString> m_queried;
+    CCriticalSection m_csQueried;
+    CCriticalSection m_csStop;
+};
