@@ -273,8 +273,64 @@ BOOL StretchBlt(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, 
 
 namespace {
 
+// Rounded v / 255, exact for v up to 255 * 255, without a division.
 inline uint32_t div255(uint32_t v) {
-    return (v + 127) / 255;
+    v += 128;
+    return (v + (v >> 8)) >> 8;
+}
+
+// Two 8-bit lanes at a time (bits 0-7 and 16-23): rounded (lanes * f) / 255
+// plus `add` lanes, each lane staying within 16 bits.
+inline uint32_t lanes_mul_div255(uint32_t lanes, uint32_t f, uint32_t add) {
+    uint32_t v = lanes * f + add + 0x00800080u;
+    return ((v + ((v >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+}
+
+// Premultiplied source over destination: d = s * k / 255 + d * (255 - a') / 255,
+// a' being the source alpha after the constant alpha k.
+void blend_premultiplied_row(const Pixel* src, Pixel* dst, int n, uint32_t k) {
+    for (int i = 0; i < n; ++i) {
+        const Pixel sp = src[i];
+        uint32_t sa = sp >> 24;
+        if (k == 255) {
+            if (sa == 0) continue;
+            if (sa == 255) {
+                dst[i] = sp;
+                continue;
+            }
+        }
+        Pixel scaled = sp;
+        if (k != 255) {
+            scaled = lanes_mul_div255(sp & 0x00FF00FFu, k, 0) | (lanes_mul_div255((sp >> 8) & 0x00FF00FFu, k, 0) << 8);
+            sa = scaled >> 24;
+        }
+        const uint32_t inverse = 255 - sa;
+        const Pixel dp = dst[i];
+        const uint32_t r = (scaled >> 16) & 0xFF, g = (scaled >> 8) & 0xFF, b = scaled & 0xFF;
+        if (r <= sa && g <= sa && b <= sa) {
+            // Valid premultiplied colour: no channel can pass 255.
+            dst[i] = scaled + (lanes_mul_div255(dp & 0x00FF00FFu, inverse, 0) |
+                               (lanes_mul_div255((dp >> 8) & 0x00FF00FFu, inverse, 0) << 8));
+            continue;
+        }
+        Pixel out = 0;
+        for (int c = 0; c < 32; c += 8) {
+            const uint32_t v = ((scaled >> c) & 0xFF) + div255(((dp >> c) & 0xFF) * inverse);
+            out |= (v > 255 ? 255 : v) << c;
+        }
+        dst[i] = out;
+    }
+}
+
+// Constant alpha: d = (s * k + d * (255 - k)) / 255.
+void blend_constant_row(const Pixel* src, Pixel* dst, int n, uint32_t k) {
+    const uint32_t inverse = 255 - k;
+    for (int i = 0; i < n; ++i) {
+        const Pixel sp = src[i], dp = dst[i];
+        const uint32_t low = lanes_mul_div255(sp & 0x00FF00FFu, k, (dp & 0x00FF00FFu) * inverse);
+        const uint32_t high = lanes_mul_div255((sp >> 8) & 0x00FF00FFu, k, ((dp >> 8) & 0x00FF00FFu) * inverse);
+        dst[i] = low | (high << 8);
+    }
 }
 
 }  // namespace
@@ -303,28 +359,25 @@ BOOL AlphaBlend(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, 
             s->read(yy, xx, n, row.data());
             d = row.data();
         }
-        for (int i = 0; i < n; ++i) {
-            const Pixel sp_ = pixels[i], dp = d[i];
-            Pixel out = 0;
-            if (per_pixel) {
-                // Source channels (premultiplied) scaled by the constant alpha.
-                uint32_t sc[4];
-                for (int c = 0; c < 4; ++c) sc[c] = div255(((sp_ >> (8 * c)) & 0xFF) * k);
-                const uint32_t inverse = 255 - sc[3];
-                for (int c = 0; c < 4; ++c) {
-                    const uint32_t v = sc[c] + div255(((dp >> (8 * c)) & 0xFF) * inverse);
-                    out |= std::min<uint32_t>(255, v) << (8 * c);
-                }
-            } else {
-                for (int c = 0; c < 4; ++c) {
-                    const uint32_t v = div255(((sp_ >> (8 * c)) & 0xFF) * k + ((dp >> (8 * c)) & 0xFF) * (255 - k));
-                    out |= std::min<uint32_t>(255, v) << (8 * c);
-                }
-            }
-            d[i] = out;
+        if (per_pixel) {
+            blend_premultiplied_row(pixels, d, n, k);
+        } else {
+            blend_constant_row(pixels, d, n, k);
         }
         if (s->bpp != 32) s->write(yy, xx, n, row.data());
     };
+    // Same size, both 32 bits, different surfaces: rows straight from memory.
+    const POINT d0 = dst->to_surface(x, y);
+    if (w == ws && h == hs && ss->bpp == 32 && ss != s) {
+        const RECT area{d0.x, d0.y, d0.x + w, d0.y + h};
+        for_each_clip_rect(*dst, area, [&](const RECT& piece) {
+            for (int yy = piece.top; yy < piece.bottom; ++yy) {
+                store(yy, piece.left, piece.right - piece.left,
+                      ss->row32(yy - d0.y + sp.y) + (piece.left - d0.x + sp.x));
+            }
+        });
+        return TRUE;
+    }
     const int mode = (w == ws && h == hs) ? COLORONCOLOR : dst->state.stretch_mode;
     return scaled_transfer(*dst, *src, x, y, w, h, xs, ys, ws, hs, mode == HALFTONE ? HALFTONE : COLORONCOLOR, store)
                ? TRUE

@@ -13,6 +13,8 @@
 
 namespace trelwin::gdi {
 
+class RealFont;
+
 // Where a DC that is not a memory DC draws (a window's surface, later).
 // Coordinates of the DC are relative to origin() on the surface.
 class DrawTarget {
@@ -89,6 +91,11 @@ struct DeviceContext : GdiObject {
     // the target's visible region and the clip region.
     const RegionData& effective_clip();
     void invalidate_clip() { clip_valid_ = false; }
+
+    // The realised form of the selected font, kept while that font stays
+    // selected (fonts do not change after creation).
+    std::shared_ptr<const FontObject> realised_for;
+    std::shared_ptr<const RealFont> realised_font;
 
 private:
     RegionData clip_cache_;

@@ -178,6 +178,27 @@ public:
 
     const Glyph& glyph(uint32_t code) const override {
         std::lock_guard<std::mutex> lock(mutex_);
+        return locked_glyph(code);
+    }
+
+    void glyphs(const uint32_t* codes, size_t count, const Glyph** out) const override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (size_t i = 0; i < count; ++i) out[i] = &locked_glyph(codes[i]);
+    }
+
+    static constexpr LONG FW_SEMIBOLD_VALUE = 600;
+    static constexpr BYTE NONANTIALIASED_QUALITY_VALUE = 3;
+
+private:
+    const Glyph& locked_glyph(uint32_t code) const {
+        if (code < 256) {
+            if (!latin_[code]) latin_[code] = &cached_glyph(code);
+            return *latin_[code];
+        }
+        return cached_glyph(code);
+    }
+
+    const Glyph& cached_glyph(uint32_t code) const {
         auto it = glyphs_.find(code);
         if (it != glyphs_.end()) return *it->second;
         auto glyph = std::make_unique<Glyph>();
@@ -185,10 +206,6 @@ public:
         return *glyphs_.emplace(code, std::move(glyph)).first->second;
     }
 
-    static constexpr LONG FW_SEMIBOLD_VALUE = 600;
-    static constexpr BYTE NONANTIALIASED_QUALITY_VALUE = 3;
-
-private:
     void render(uint32_t code, Glyph& g) const {
         if (!face_) return;
         const FT_Int32 flags = FT_LOAD_DEFAULT | (mono_ ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL);
@@ -240,6 +257,7 @@ private:
     int strikeout_thickness_ = 1;
     mutable std::mutex mutex_;
     mutable std::unordered_map<uint32_t, std::unique_ptr<Glyph>> glyphs_;
+    mutable const Glyph* latin_[256] = {};
 };
 
 // Used when no face loads: fixed metrics, no ink.

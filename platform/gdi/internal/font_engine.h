@@ -33,6 +33,10 @@ public:
     virtual int strikeout_thickness() const = 0;
     // The glyph of a code point; the reference stays valid for the font's life.
     virtual const Glyph& glyph(uint32_t code) const = 0;
+    // The glyphs of several code points under one lock.
+    virtual void glyphs(const uint32_t* codes, size_t count, const Glyph** out) const {
+        for (size_t i = 0; i < count; ++i) out[i] = &glyph(codes[i]);
+    }
     // The family fontconfig chose, for example "Liberation Sans".
     virtual const std::string& family() const = 0;
 };

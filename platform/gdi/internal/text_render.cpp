@@ -7,29 +7,35 @@
 namespace trelwin::gdi {
 
 std::shared_ptr<const RealFont> dc_font(DeviceContext& dc) {
+    if (dc.realised_font && dc.realised_for == dc.state.font) return dc.realised_font;
     LOGFONTA lf{};
     if (dc.state.font) lf = dc.state.font->logfont;
-    return realise_font(lf);
+    dc.realised_for = dc.state.font;
+    dc.realised_font = realise_font(lf);
+    return dc.realised_font;
 }
 
 TextRun layout_run(DeviceContext& dc, const RealFont& font, std::string_view text, bool justify) {
     TextRun run;
     run.chars = decode_text(text);
-    run.glyphs.reserve(run.chars.size());
     run.advances.reserve(run.chars.size());
+    std::vector<uint32_t> codes(run.chars.size());
+    for (size_t i = 0; i < run.chars.size(); ++i) codes[i] = run.chars[i].code;
+    run.glyphs.resize(run.chars.size());
+    font.glyphs(codes.data(), codes.size(), run.glyphs.data());
     const int breaks = dc.state.break_count;
     const int extra = dc.state.break_extra;
     const uint32_t break_char = font.metrics().tmBreakChar;
     int seen_breaks = 0;
-    for (const DecodedChar& c : run.chars) {
-        const Glyph& g = font.glyph(c.code);
+    for (size_t i = 0; i < run.chars.size(); ++i) {
+        const DecodedChar& c = run.chars[i];
+        const Glyph& g = *run.glyphs[i];
         int advance = g.advance + dc.state.char_extra;
         if (justify && breaks > 0 && c.code == break_char) {
             // The first (extra mod breaks) spaces take one pixel more.
             advance += extra / breaks + (seen_breaks < extra % breaks ? 1 : 0);
             ++seen_breaks;
         }
-        run.glyphs.push_back(&g);
         run.advances.push_back(advance);
         run.width += advance;
     }
@@ -80,26 +86,31 @@ void draw_run(DeviceContext& dc, const RealFont& font, const TextRun& run, int x
         for (int j = 0; j < g.height; ++j) {
             const uint8_t* coverage = &g.coverage[static_cast<size_t>(j) * g.width];
             clipped(dc, clip, gy + j, gx, gx + g.width, [&](int yy, int a, int b) {
-                row.resize(static_cast<size_t>(b - a));
-                s->read(yy, a, b - a, row.data());
-                bool changed = false;
+                // 32-bit surfaces are blended in place, others through a row copy.
+                Pixel* d;
+                if (s->bpp == 32) {
+                    d = s->row32(yy) + a;
+                } else {
+                    row.resize(static_cast<size_t>(b - a));
+                    s->read(yy, a, b - a, row.data());
+                    d = row.data();
+                }
                 for (int k = a; k < b; ++k) {
                     const uint32_t c = coverage[k - gx];
                     if (c == 0) continue;
-                    changed = true;
-                    Pixel& d = row[static_cast<size_t>(k - a)];
+                    Pixel& p = d[k - a];
                     if (c == 255) {
-                        d = colour;
+                        p = colour;
                         continue;
                     }
                     Pixel out = 0;
                     for (int shift = 0; shift < 24; shift += 8) {
-                        const uint32_t t = (colour >> shift) & 0xFF, v = (d >> shift) & 0xFF;
+                        const uint32_t t = (colour >> shift) & 0xFF, v = (p >> shift) & 0xFF;
                         out |= ((t * c + v * (255 - c) + 127) / 255) << shift;
                     }
-                    d = out;
+                    p = out;
                 }
-                if (changed) s->write(yy, a, b - a, row.data());
+                if (s->bpp != 32) s->write(yy, a, b - a, row.data());
             });
         }
         pen += run.advances[i];

@@ -260,3 +260,33 @@ TEST(TransparentBlt, SkipsTheKeyColourAndStretches) {
     EXPECT_EQ(dst.row(1, kRed), "..##");
     EXPECT_FALSE(TransparentBlt(dst.dc(), 0, 0, -4, 2, src.dc(), 0, 0, 2, 1, 0));
 }
+
+TEST(AlphaBlend, MatchesTheFormulaOverManyColours) {
+    // Premultiplied sources (channels at most alpha) against random backgrounds.
+    Canvas src(64, 32), dst(64, 32), expected(64, 32);
+    uint32_t seed = 12345;
+    auto next = [&seed] { seed = seed * 1103515245u + 12345u; return (seed >> 8) & 0xFF; };
+    for (int i = 0; i < 64 * 32; ++i) {
+        const uint32_t a = next();
+        const uint32_t r = a ? next() % (a + 1) : 0, g = a ? next() % (a + 1) : 0, b = a ? next() % (a + 1) : 0;
+        src.bits()[i] = (a << 24) | (r << 16) | (g << 8) | b;
+        dst.bits()[i] = (next() << 24) | (next() << 16) | (next() << 8) | next();
+    }
+    for (uint32_t k : {255u, 200u, 77u}) {
+        Canvas target(64, 32);
+        std::memcpy(target.bits(), dst.bits(), 64 * 32 * 4);
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(k), AC_SRC_ALPHA};
+        AlphaBlend(target.dc(), 0, 0, 64, 32, src.dc(), 0, 0, 64, 32, blend);
+        for (int i = 0; i < 64 * 32; ++i) {
+            const uint32_t s = src.bits()[i], d = dst.bits()[i];
+            uint32_t sc[4];
+            for (int c = 0; c < 4; ++c) sc[c] = static_cast<uint32_t>(mix(static_cast<int>((s >> (8 * c)) & 0xFF), static_cast<int>(k), 0, 0));
+            uint32_t want = 0;
+            for (int c = 0; c < 4; ++c) {
+                const uint32_t v = sc[c] + static_cast<uint32_t>(mix(static_cast<int>((d >> (8 * c)) & 0xFF), static_cast<int>(255 - sc[3]), 0, 0));
+                want |= std::min<uint32_t>(255, v) << (8 * c);
+            }
+            ASSERT_EQ(target.bits()[i], want) << "pixel " << i << " alpha " << k;
+        }
+    }
+}
