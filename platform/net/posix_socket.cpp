@@ -38,9 +38,17 @@ void ForgetShutdown(int fd) {
     std::lock_guard<std::mutex> lock(g_shutMutex);
     g_shut.erase(fd);
 }
-void NoteShutdown(int fd, int bits) {
+// Returns the bits held before.
+int NoteShutdown(int fd, int bits) {
     std::lock_guard<std::mutex> lock(g_shutMutex);
-    g_shut[fd] |= bits;
+    int before = g_shut[fd];
+    g_shut[fd] = before | bits;
+    return before;
+}
+void RestoreShutdown(int fd, int bits) {
+    std::lock_guard<std::mutex> lock(g_shutMutex);
+    if (bits == 0) g_shut.erase(fd);
+    else g_shut[fd] = bits;
 }
 bool IsShut(int fd, int bits) {
     std::lock_guard<std::mutex> lock(g_shutMutex);
@@ -125,11 +133,15 @@ int Close(int fd) {
 int Shutdown(int fd, Shut how) {
     int sys = how == Shut::Receive ? SHUT_RD : how == Shut::Send ? SHUT_WR : SHUT_RDWR;
     int bits = how == Shut::Receive ? kShutRead : how == Shut::Send ? kShutWrite : kShutRead | kShutWrite;
+    // Noted before the call: a reader woken by it must already find it.
+    int before = NoteShutdown(fd, bits);
     int rc = ::shutdown(fd, sys);
+    if (rc == 0) return 0;
+    int err = errno;
     // An unconnected datagram socket reports ENOTCONN, yet the shutdown
     // takes effect and wakes its readers.
-    if (rc == 0 || errno == ENOTCONN) NoteShutdown(fd, bits);
-    return rc == 0 ? 0 : FailErrno();
+    if (err != ENOTCONN) RestoreShutdown(fd, before);
+    return Fail(ErrorFromErrno(err));
 }
 
 int Bind(int fd, const Addr4& addr) {
