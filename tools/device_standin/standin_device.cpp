@@ -81,6 +81,7 @@ std::vector<uint8_t> CStandinDevice::BuildDiscoverReply() const {
 
 std::vector<uint8_t> CStandinDevice::BuildVersionReply() const {
     std::vector<uint8_t> reply = ReplyHeader(DISCOVER_COMMAND_VERSION);
+    reply.push_back(0);  // byte 8 is not read in a version reply
     const size_t length = std::min<size_t>(m_spec.version.size(), 0xFFFF);
     reply.push_back(static_cast<uint8_t>(length & 0xFF));
     reply.push_back(static_cast<uint8_t>(length >> 8));

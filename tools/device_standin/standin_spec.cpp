@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "platform/net/net.h"
+#include "common/base/address_helpers.h"
 
 namespace {
 
@@ -58,8 +58,8 @@ bool ParseStandinDeviceLine(const std::string& line, StandinDeviceLine& device, 
         error = "no device address";
         return false;
     }
-    if (inet_addr(words[0].c_str()) == INADDR_NONE) {
-        error = "\"" + words[0] + "\" is not a dotted IPv4 address";
+    if (AddressFromString(words[0].c_str()) == 0) {
+        error = "\"" + words[0] + "\" is not a dotted IPv4 address of four numbers";
         return false;
     }
     device = StandinDeviceLine();
