@@ -1,0 +1,119 @@
+// Interfaces and broadcasts inside a network namespace of the test's own:
+// a child process unshares its network, adds veth pairs, checks, and exits,
+// which removes the namespace with everything in it.
+#include <gtest/gtest.h>
+
+#include <sched.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "net_test_util.h"
+
+namespace {
+
+constexpr int kSkip = 77;
+
+// Runs body in a child with a network namespace of its own; the child's
+// exit code is the body's result (0 passed, kSkip when no namespace could
+// be made). Bounded: a child still running after 20 s is killed.
+int InNamespace(const std::function<int()>& body) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (geteuid() != 0 || unshare(CLONE_NEWNET) != 0) _exit(kSkip);
+        if (std::system("ip link set lo up 2>/dev/null") != 0) _exit(kSkip);
+        _exit(body());
+    }
+    if (pid < 0) return kSkip;
+    int status = 0;
+    for (int i = 0; i < 2000; ++i) {
+        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+        usleep(10000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return 101;
+}
+
+// One veth pair with an address on each end, both up.
+bool AddPair(int n) {
+    std::string cmd = "ip link add va" + std::to_string(n) + " type veth peer name vb" + std::to_string(n) +
+                      " && ip addr add 10.77." + std::to_string(n) + ".1/24 brd + dev va" + std::to_string(n) +
+                      " && ip addr add 10.78." + std::to_string(n) + ".1/24 brd + dev vb" + std::to_string(n) +
+                      " && ip link set va" + std::to_string(n) + " up && ip link set vb" + std::to_string(n) +
+                      " up";
+    return std::system((cmd + " 2>/dev/null").c_str()) == 0;
+}
+
+}  // namespace
+
+TEST(Namespace, InterfaceListHasFlagsAndFillsOnlyTheBuffer) {
+    int rc = InNamespace([] {
+        for (int n = 0; n < 6; ++n)
+            if (!AddPair(n)) return kSkip;
+        SOCKET s = WSASocketA(AF_INET, SOCK_DGRAM, IPPROTO_UDP, nullptr, 0, 0);
+        INTERFACE_INFO list[20];
+        DWORD bytes = 0;
+        if (WSAIoctl(s, SIO_GET_INTERFACE_LIST, nullptr, 0, list, sizeof(list), &bytes, nullptr, nullptr) != 0)
+            return 1;
+        if (bytes != 13 * sizeof(INTERFACE_INFO)) return 2;  // loopback and twelve veth ends
+        int usable = 0;
+        for (int i = 0; i < 13; ++i) {
+            ULONG f = list[i].iiFlags;
+            if ((f & IFF_UP) && (f & IFF_BROADCAST) && !(f & IFF_LOOPBACK)) {
+                ++usable;
+                in_addr bc = list[i].iiBroadcastAddress.AddressIn.sin_addr;
+                if (bc.S_un.S_un_b.s_b4 != 255 || bc.S_un.S_un_b.s_b1 != 10) return 3;
+                if (list[i].iiNetmask.AddressIn.sin_addr.s_addr != inet_addr("255.255.255.0")) return 4;
+            }
+        }
+        if (usable != 12) return 5;
+        // The 760-byte buffer of ten entries gets the first ten.
+        if (WSAIoctl(s, SIO_GET_INTERFACE_LIST, nullptr, 0, list, 760, &bytes, nullptr, nullptr) != 0) return 6;
+        if (bytes != 760) return 7;
+        closesocket(s);
+        return 0;
+    });
+    if (rc == kSkip) GTEST_SKIP() << "no network namespace here";
+    EXPECT_EQ(0, rc);
+}
+
+TEST(Namespace, BroadcastNeedsTheOptionAndReachesLocalListeners) {
+    int rc = InNamespace([] {
+        if (!AddPair(1)) return kSkip;
+        SOCKET listener = socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in any{};
+        any.sin_family = AF_INET;
+        any.sin_port = htons(50013);
+        any.sin_addr.s_addr = INADDR_ANY;
+        if (bind(listener, (sockaddr*)&any, sizeof(any)) != 0) return 1;
+        SOCKET sender = socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in local = nettest::Loopback("10.77.1.1", 0);
+        if (bind(sender, (sockaddr*)&local, sizeof(local)) != 0) return 2;
+        sockaddr_in to = any;
+        to.sin_addr.s_addr = INADDR_BROADCAST;
+        if (sendto(sender, "b", 1, 0, (sockaddr*)&to, sizeof(to)) != SOCKET_ERROR) return 3;
+        if (WSAGetLastError() != WSAEACCES) return 4;
+        BOOL on = TRUE;
+        setsockopt(sender, SOL_SOCKET, SO_BROADCAST, (const char*)&on, sizeof(on));
+        if (sendto(sender, "b", 1, 0, (sockaddr*)&to, sizeof(to)) != 1) return 5;
+        fd_set rd;
+        FD_ZERO(&rd);
+        FD_SET(listener, &rd);
+        timeval tv{2, 0};
+        if (select(0, &rd, nullptr, nullptr, &tv) != 1) return 6;
+        sockaddr_in from{};
+        int len = sizeof(from);
+        char c = 0;
+        if (recvfrom(listener, &c, 1, 0, (sockaddr*)&from, &len) != 1 || c != 'b') return 7;
+        if (from.sin_addr.s_addr != inet_addr("10.77.1.1")) return 8;
+        return 0;
+    });
+    if (rc == kSkip) GTEST_SKIP() << "no network namespace here";
+    EXPECT_EQ(0, rc);
+}
