@@ -61,7 +61,9 @@ bool decode(const uint8_t* data, size_t size, JpegSink* sink, char* message) {
     }
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = top + stride * static_cast<ptrdiff_t>(info.output_scanline);
-        jpeg_read_scanlines(&info, &row, 1);
+        if (jpeg_read_scanlines(&info, &row, 1) != 1) break;
+        // The decoder fills the fourth byte with 0xFF; a picture without alpha keeps it 0.
+        for (JDIMENSION x = 0; x < info.output_width; ++x) row[x * 4 + 3] = 0;
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);

@@ -236,6 +236,9 @@ TEST(JpegDecode, DecodesToA32BitBitmap) {
     EXPECT_NEAR(GetRValue(c), 200, 4);
     EXPECT_NEAR(GetGValue(c), 40, 4);
     EXPECT_NEAR(GetBValue(c), 90, 4);
+    // No alpha: the fourth byte of every pixel stays 0.
+    const auto* bits = static_cast<const uint32_t*>(ds.dsBm.bmBits);
+    for (int i = 0; i < 20 * 10; ++i) ASSERT_EQ(bits[i] >> 24, 0u) << i;
     DeleteObject(bmp);
 }
 
