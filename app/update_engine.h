@@ -1,0 +1,134 @@
+// The update engine: the conversation with one device over UDP (reset, load
+// in plain or window mode, record) and the whole update of one device. Every
+// device's update runs on its own worker thread with its own client socket,
+// settings and image streams; the engine's shared state (sheet, package
+// bytes, report) is read-only while runs go on.
+//
+// A stop request ends every run soon: it is checked between datagrams and
+// in every wait, and a stopped run reports nothing, least of all success.
+#pragma once
+
+#include "app/update_packet.h"
+#include "app/update_report.h"
+#include "app/wizard_state.h"
+#include "common/net/ip_client_config.h"
+#include "common/net/ip_simple_client.h"
+#include "platform/base/cstring.h"
+#include "platform/base/file.h"
+
+#include <atomic>
+#include <string>
+
+// Resource type and id of the boot-loader image.
+#define UPDATE_BIOS_RESOURCE_TYPE "BIOS"
+enum : WORD
+{
+    UPDATE_BIOS_RESOURCE_ID = 139,
+};
+
+class CUpdateEngine
+{
+public:
+    CUpdateEngine(const CWizardState& sheet, CUpdateReport& report);
+    virtual ~CUpdateEngine();
+    CUpdateEngine(const CUpdateEngine&) = delete;
+    CUpdateEngine& operator=(const CUpdateEngine&) = delete;
+
+    // The decrypted package that every device's update reads; fill it before
+    // the first run starts and leave it alone while runs go on.
+    std::string& PackageBytes() { return m_package; }
+
+    // Asks every run to end at its next datagram or wait; ClearStop before
+    // a new pass.
+    void RequestStop() { m_bStop.store(true, std::memory_order_relaxed); }
+    void ClearStop() { m_bStop.store(false, std::memory_order_relaxed); }
+    BOOL IsStopRequested() const { return m_bStop.load(std::memory_order_relaxed); }
+
+    // --- The protocol with one device.
+
+    // Sends the command (none when below 0) with up to 514 payload bytes and,
+    // with a reply buffer of 522 bytes, waits that long for one datagram.
+    // Bytes received; without a reply buffer the datagram length (0 when
+    // nothing was sent); -1 on a send failure or when nothing arrived.
+    int SendPacket(CIPSimpleClient& client, _TIPClientConfig& settings, int nCommand, const BYTE* pData, int nLength,
+                   BYTE* pReply, int nWait);
+    // Sends the command up to nTimeout / 1000 + 1 times, each time listening
+    // about a second for the device's reply to it (same command byte and
+    // magic). The reply's length, or -1. With no reply buffer or command -1,
+    // one SendPacket.
+    int SendCommand(CIPSimpleClient& client, _TIPClientConfig& settings, int nCommand, const BYTE* pData, int nLength,
+                    BYTE* pReply, int nTimeout);
+    // 1 when the datagram begins with the magic "BRISEL".
+    static int IsDevicePacket(const BYTE* pPacket, int nLength);
+    // Brings the device into its loader: 0 answered, -1 after
+    // UpgradeResetTimeout.
+    int ResetDevice(CIPSimpleClient& client, _TIPClientConfig& settings);
+    // Loads one image into the device and, unless bSkipRecord, watches it
+    // record. A shown run moves the device's row from nBase to nBase + nSpan
+    // while loading and on towards 99 while recording. 1 on success, 0
+    // otherwise (a shown run has then reported the error).
+    int LoadAndRecord(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& image, int nSpan,
+                      int nBase, int bShow, int bSkipRecord);
+
+    // --- The update of one device.
+
+    // 1 updated (or nothing to update), 0 failed or stopped.
+    int UpdateDevice(int nIndex);
+    // 1 with the resource id when the boot loader must be loaded first.
+    int NeedBiosUpdate(int nIndex, WORD& wResourceId);
+    int IsSameGeneration(int nIndex);
+    // 1 with the id field text for the initialisation image.
+    int IsCrossGeneration(int nIndex, CString& strIdText);
+    // Appends to the (already begun) image the package sections the device
+    // needs; the image's section count, 0 when nothing differs.
+    int BuildUpgradeImage(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& package,
+                          CFile& image);
+
+    static int VersionToInt(const CString& strVersion);
+    static void ParseVersionText(const CString& strVersion, int& nValue, int& bValid);
+    // The version text in the package's path: after the last 'v', before
+    // the last '.' of what follows.
+    CString GetPackageVersionText() const;
+
+protected:
+    // Waits for a datagram in slices, so that a stop request is seen: 1 data,
+    // 0 time-out, -1 socket error, STOPPED when stopped.
+    int WaitForDevice(CIPSimpleClient& client, int nMilliseconds);
+    // FALSE when stopped before the time was up.
+    BOOL Pause(int nMilliseconds);
+
+    enum { STOPPED = -2 };
+
+    // The load phases of LoadAndRecord; each returns 1 loaded, 0 failed
+    // (already reported), or STOPPED.
+    int LoadPlain(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& image, int nSpan, int nBase,
+                  int bShow);
+    int LoadWindows(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& image, int nSpan,
+                    int nBase, int bShow);
+    // Sends the window's slots and waits for its acknowledgement; 1
+    // acknowledged, 0 refused or unanswered, STOPPED.
+    int SendWindow(CIPSimpleClient& client, _TIPClientConfig& settings, const _TBuffer* slots, WORD wLastSequence,
+                   int nTimeout);
+    // Watches the record phase after an accepted start; 1 recorded, 0 failed.
+    int WatchRecord(CIPSimpleClient& client, int nIndex, int nSpan, int nBase, int bShow, int nRecordTimeout);
+    // Reports the failure of a run (unless it was stopped) and gives 0.
+    int FailRun(const CString& strText, int nIndex, int bShow);
+    // Sends abort load and ignores the answer.
+    void AbortLoad(CIPSimpleClient& client, _TIPClientConfig& settings, int nTimeout);
+    // The load's percent for a position: nBase + nSpan * position / length.
+    static int LoadPercent(int nBase, int nSpan, ULONGLONG position, ULONGLONG length);
+
+    int UpdateDeviceConnected(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, const _TDevice& device);
+    int LoadBootLoader(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, WORD wResourceId, int nSpan,
+                       int nBase);
+    int InventoryImage(CIPSimpleClient& client, _TIPClientConfig& settings, int nCommand, int nRecordSize,
+                       CFile& package, CFile& image, BOOL bCountCopies);
+
+    const CWizardState& m_sheet;
+    CUpdateReport& m_report;
+    std::string m_package;
+    std::atomic<bool> m_bStop;
+};
+
+// The section count in the header of a container.
+int GetImageSectionCount(CFile& image);

@@ -1,0 +1,295 @@
+// Loading one image into a device and watching it record.
+#include "app/registry_settings.h"
+#include "app/update_engine.h"
+#include "platform/base/array.h"
+#include "platform/base/exceptions.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace
+{
+
+const BYTE kEmptyPayload[3] = {0, 0, 0};
+
+// Ignored datagrams (stale acknowledgements, foreign ones) that one wait for
+// an acknowledgement takes before it counts as a failed attempt: a device
+// that keeps talking must not hold the run for ever.
+const int kIgnoredPerWaitMax = 256;
+
+// Datagrams the record phase takes before it gives up on a device that
+// never ends its recording.
+const int kRecordDatagramsMax = 65536;
+
+// Reads up to nCount bytes; FALSE when the stream fails.
+BOOL ReadImage(CFile& image, BYTE* pBuffer, UINT nCount, UINT& nRead)
+{
+    nRead = 0;
+    try
+    {
+        nRead = image.Read(pBuffer, nCount);
+        return TRUE;
+    }
+    catch (CException* e)
+    {
+        e->Delete();
+        return FALSE;
+    }
+}
+
+WORD ReadNetworkWord(const BYTE* p)
+{
+    return static_cast<WORD>((p[0] << 8) | p[1]);
+}
+
+} // namespace
+
+int CUpdateEngine::LoadPercent(int nBase, int nSpan, ULONGLONG position, ULONGLONG length)
+{
+    if (length == 0)
+        return nBase + nSpan;
+    return static_cast<int>(static_cast<float>(nBase) +
+                            static_cast<float>(nSpan) * static_cast<float>(position) / static_cast<float>(length));
+}
+
+int CUpdateEngine::FailRun(const CString& strText, int nIndex, int bShow)
+{
+    if (!IsStopRequested())
+        m_report.ReportError(strText, nIndex, bShow);
+    return 0;
+}
+
+void CUpdateEngine::AbortLoad(CIPSimpleClient& client, _TIPClientConfig& settings, int nTimeout)
+{
+    BYTE reply[UPGRADE_PACKET_MAX];
+    SendCommand(client, settings, UPGRADE_ABORT_LOAD, kEmptyPayload, sizeof(kEmptyPayload), reply, nTimeout);
+}
+
+int CUpdateEngine::LoadAndRecord(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& image,
+                                 int nSpan, int nBase, int bShow, int bSkipRecord)
+{
+    image.Seek(0, CFile::begin);
+    const int packetTimeout = ReadRegistryInt("UpgradePacketTimeout", 5000);
+    const int recordTimeout = ReadRegistryInt("RecordPacketTimeout2", 120000);
+
+    if (bShow)
+        m_report.SetStatusText(nIndex, "Reseting Device...");
+    if (ResetDevice(client, settings) == -1)
+        return FailRun("ERROR Timeout waiting device reset", nIndex, bShow);
+
+    if (bShow)
+        m_report.SetStatusText(nIndex, "Starting Load Process...");
+    BYTE reply[UPGRADE_PACKET_MAX];
+    int count = SendCommand(client, settings, UPGRADE_START_LOAD, kEmptyPayload, sizeof(kEmptyPayload), reply,
+                            packetTimeout);
+    // A reply too short to hold a status is no acceptance.
+    if (count <= UPGRADE_HEADER_SIZE || reply[8] != 0)
+        return FailRun("ERROR Starting To Load Firmware", nIndex, bShow);
+
+    const int loaded = count == UPGRADE_WINDOW_REPLY_LENGTH
+                           ? LoadWindows(client, settings, nIndex, image, nSpan, nBase, bShow)
+                           : LoadPlain(client, settings, nIndex, image, nSpan, nBase, bShow);
+    if (loaded != 1)
+        return 0;
+
+    count = SendCommand(client, settings, UPGRADE_RECORD, kEmptyPayload, sizeof(kEmptyPayload), reply, packetTimeout);
+    if (count <= 0)
+        return FailRun("ERROR Starting Record Process", nIndex, bShow);
+    if (bSkipRecord)
+        return IsStopRequested() ? 0 : 1;
+
+    if (bShow)
+    {
+        m_report.SendProgress(nIndex, nBase + nSpan);
+        m_report.SetStatusText(nIndex, "Starting Record Process...");
+        m_report.SetRemainingTime(nIndex, -2);
+    }
+    if (count <= UPGRADE_HEADER_SIZE || reply[8] != 0)
+    {
+        CString text;
+        text.Format("ERROR UPDATING DEVICE. CODE %d", count > 9 ? reply[9] : 0);
+        return FailRun(text, nIndex, bShow);
+    }
+    return WatchRecord(client, nIndex, nSpan, nBase, bShow, recordTimeout) == 1 ? 1 : 0;
+}
+
+int CUpdateEngine::LoadPlain(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& image, int nSpan,
+                             int nBase, int bShow)
+{
+    const int packetTimeout = ReadRegistryInt("UpgradePacketTimeout", 5000);
+    const ULONGLONG length = image.GetLength();
+    if (bShow)
+        m_report.SetStatusText(nIndex, "Loading Data...");
+    BYTE block[UPGRADE_BLOCK_SIZE];
+    BYTE reply[UPGRADE_PACKET_MAX];
+    UINT read = 0;
+    if (!ReadImage(image, block, sizeof(block), read))
+        return FailRun("ERROR reading file", nIndex, bShow);
+    while (read > 0)
+    {
+        if (bShow)
+            m_report.UpdateTransferInfo(static_cast<DWORD>(image.GetPosition()), static_cast<DWORD>(length), nIndex);
+        const int count =
+            SendCommand(client, settings, UPGRADE_DATA, block, static_cast<int>(read), reply, packetTimeout);
+        if (count <= 0)
+            return FailRun("ERROR Loading Data", nIndex, bShow);
+        if (count <= UPGRADE_HEADER_SIZE || reply[8] != 0)
+        {
+            FailRun("ERROR Finishing Data Load", nIndex, bShow);
+            AbortLoad(client, settings, packetTimeout);
+            return 0;
+        }
+        if (bShow)
+            m_report.SendProgress(nIndex, LoadPercent(nBase, nSpan, image.GetPosition(), length));
+        if (!ReadImage(image, block, sizeof(block), read))
+            return FailRun("ERROR reading file", nIndex, bShow);
+    }
+    // After the last acknowledged block the device records as in window
+    // mode: the caller goes on with the record phase.
+    return IsStopRequested() ? STOPPED : 1;
+}
+
+int CUpdateEngine::LoadWindows(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& image,
+                               int nSpan, int nBase, int bShow)
+{
+    const int packetTimeout = ReadRegistryInt("UpgradePacketTimeout", 5000);
+    const ULONGLONG length = image.GetLength();
+    // The window's buffers are made once and reused for every window.
+    std::unique_ptr<BYTE[]> buffers(new BYTE[UPGRADE_WINDOW_SLOTS * UPGRADE_PAYLOAD_MAX]);
+    CArray<_TBuffer> slots;
+    slots.SetSize(UPGRADE_WINDOW_SLOTS);
+    for (int k = 0; k < UPGRADE_WINDOW_SLOTS; ++k)
+        slots[k] = _TBuffer{0, buffers.get() + k * UPGRADE_PAYLOAD_MAX};
+
+    int sequence = 1;
+    ULONGLONG bytesRead = 0;
+    if (bShow)
+        m_report.SetStatusText(nIndex, "Loading Data...");
+    while (image.GetPosition() != length)
+    {
+        int attempts = 0;
+        for (int k = 0; k < UPGRADE_WINDOW_SLOTS; ++k)
+        {
+            _TBuffer& slot = slots[k];
+            UINT read = 0;
+            if (!ReadImage(image, slot.pBuffer, UPGRADE_BLOCK_SIZE, read))
+            {
+                FailRun("ERROR reading file", nIndex, bShow);
+                attempts = UPGRADE_WINDOW_SLOTS;
+            }
+            bytesRead += read;
+            const WORD number = static_cast<WORD>((sequence + k) & 0xFFFF);
+            slot.pBuffer[read] = static_cast<BYTE>(number >> 8);
+            slot.pBuffer[read + 1] = static_cast<BYTE>(number & 0xFF);
+            slot.nLength = static_cast<INT32>(read + 2);
+        }
+        if (bShow)
+            m_report.UpdateTransferInfo(static_cast<DWORD>(bytesRead), static_cast<DWORD>(length), nIndex);
+
+        const WORD last = static_cast<WORD>((sequence + UPGRADE_WINDOW_SLOTS - 1) & 0xFFFF);
+        int acknowledged = 0;
+        while (attempts < UPGRADE_WINDOW_SLOTS && acknowledged == 0)
+        {
+            acknowledged = SendWindow(client, settings, slots.GetData(), last, packetTimeout);
+            if (acknowledged == STOPPED)
+                return STOPPED;
+            if (acknowledged == 0)
+                ++attempts;
+        }
+        if (acknowledged == 0)
+        {
+            FailRun("ERROR Finishing Data Load", nIndex, bShow);
+            AbortLoad(client, settings, packetTimeout);
+            return 0;
+        }
+        if (bShow)
+            m_report.SendProgress(nIndex, LoadPercent(nBase, nSpan, image.GetPosition(), length));
+        sequence += UPGRADE_WINDOW_SLOTS;
+    }
+    return 1;
+}
+
+int CUpdateEngine::SendWindow(CIPSimpleClient& client, _TIPClientConfig& settings, const _TBuffer* slots,
+                              WORD wLastSequence, int nTimeout)
+{
+    for (int k = 0; k < UPGRADE_WINDOW_SLOTS; ++k)
+    {
+        if (IsStopRequested())
+            return STOPPED;
+        SendCommand(client, settings, UPGRADE_DATA, slots[k].pBuffer, slots[k].nLength, nullptr, 0);
+    }
+    BYTE reply[UPGRADE_PACKET_MAX];
+    for (int ignored = 0; ignored < kIgnoredPerWaitMax; ++ignored)
+    {
+        const int ready = WaitForDevice(client, nTimeout);
+        if (ready == STOPPED)
+            return STOPPED;
+        if (ready <= 0)
+            return Pause(nTimeout) ? 0 : STOPPED;
+        const int count = client.Receive(reply, UPGRADE_PACKET_MAX, FALSE);
+        if (count <= 0)
+            return 0;
+        // Too short to carry a sequence number, or not an acknowledgement.
+        if (count < 11 || reply[7] != UPGRADE_DATA)
+            continue;
+        if (reply[8] != 0)
+            return 0;
+        // Otherwise a late acknowledgement of an earlier sending.
+        if (ReadNetworkWord(reply + 9) == wLastSequence)
+            return 1;
+    }
+    return 0;
+}
+
+int CUpdateEngine::WatchRecord(CIPSimpleClient& client, int nIndex, int nSpan, int nBase, int bShow,
+                               int nRecordTimeout)
+{
+    int percent = bShow ? nBase + nSpan : 0;
+    BYTE reply[UPGRADE_PACKET_MAX];
+    for (int received = 0; received < kRecordDatagramsMax; ++received)
+    {
+        const int ready = WaitForDevice(client, nRecordTimeout);
+        if (ready == STOPPED)
+            return STOPPED;
+        if (ready <= 0)
+        {
+            if (!Pause(nRecordTimeout))
+                return STOPPED;
+            return FailRun("ERROR In Record Process ACK", nIndex, bShow);
+        }
+        const int count = client.Receive(reply, UPGRADE_PACKET_MAX, FALSE);
+        if (count <= 0)
+            return FailRun("ERROR In Record Process ACK", nIndex, bShow);
+        // Both datagrams of the record phase carry two bytes after the header.
+        if (count < 10)
+            continue;
+        if (reply[7] == UPGRADE_RECORD_PROGRESS)
+        {
+            const int total = reply[8];
+            const int current = reply[9];
+            percent = 0;
+            if (bShow && total != 0)
+            {
+                CString text;
+                text.Format("Recording %d/%d...", current, total);
+                m_report.SetStatusText(nIndex, text);
+                percent = std::min(99, nBase + nSpan + current * 70 / (total + 1));
+                m_report.SendProgress(nIndex, percent);
+            }
+        }
+        else if (reply[7] == UPGRADE_RECORD)
+        {
+            if (reply[8] != 0)
+            {
+                CString text;
+                text.Format("ERROR UPDATING DEVICE. CODE %d", reply[9]);
+                return FailRun(text, nIndex, bShow);
+            }
+            if (IsStopRequested())
+                return STOPPED;
+            m_report.SendProgress(nIndex, percent);
+            return 1;
+        }
+    }
+    return FailRun("ERROR In Record Process ACK", nIndex, bShow);
+}

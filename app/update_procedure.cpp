@@ -1,0 +1,244 @@
+// The whole update of one device: boot loader, initialisation image,
+// default configuration, and the image of the sections that differ.
+#include "app/image_container.h"
+#include "app/registry_settings.h"
+#include "app/update_engine.h"
+#include "platform/base/mem_file.h"
+#include "platform/resources/resources.h"
+
+#include <cstring>
+
+namespace
+{
+
+const BYTE kEmptyPayload[3] = {0, 0, 0};
+
+// Fixed time-out of the inventory commands.
+const int kInventoryTimeout = 5000;
+
+// The sections of these types make the initialisation image across
+// generations; type 13 never goes into a forced or complete image.
+bool IsCrossGenerationType(BYTE type)
+{
+    return type == 0 || type == 10 || type == 12;
+}
+const BYTE kNeverCompleteType = 13;
+
+DWORD ReadNetworkLong(const BYTE* p)
+{
+    return (static_cast<DWORD>(p[0]) << 24) | (static_cast<DWORD>(p[1]) << 16) | (static_cast<DWORD>(p[2]) << 8) |
+           p[3];
+}
+
+// Copies every package section whose type passes the test.
+template <class Test> void CopySectionsOfTypes(CFile& package, CFile& image, Test test)
+{
+    WORD key = 0;
+    DWORD id = 0;
+    for (int n = 0; FindImageSection(package, key, id, n); ++n)
+    {
+        if (test(static_cast<BYTE>(key & 0xFF)))
+            CopyImageSections(package, image, key, static_cast<int>(id));
+    }
+}
+
+} // namespace
+
+int GetImageSectionCount(CFile& image)
+{
+    _TImageHeader header{};
+    image.Seek(0, CFile::begin);
+    if (image.Read(&header, sizeof(header)) != sizeof(header))
+        return 0;
+    return header.count;
+}
+
+int CUpdateEngine::UpdateDevice(int nIndex)
+{
+    const _TDevice* device = m_sheet.GetDevice(nIndex);
+    if (device == nullptr)
+        return 0;
+    CIPSimpleClient client;
+    _TIPClientConfig settings;
+    settings.m_nProtocol = 1;
+    settings.m_strHost = device->m_strIPAddress;
+    settings.m_nPort = device->m_nUDPPort;
+
+    m_report.SetStatusText(nIndex, "Connecting...");
+    m_report.SendProgress(nIndex, 0);
+    if (!client.Open(settings))
+    {
+        CString text;
+        text.Format("ERROR Connecting with IP %s", static_cast<LPCTSTR>(settings.m_strHost));
+        m_report.ReportError(text, nIndex, 1);
+        return 0;
+    }
+    return UpdateDeviceConnected(client, settings, nIndex, *device);
+}
+
+int CUpdateEngine::LoadBootLoader(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, WORD wResourceId,
+                                  int nSpan, int nBase)
+{
+    HMODULE module = GetModuleHandle(nullptr);
+    HRSRC info = FindResource(module, MAKEINTRESOURCE(wResourceId), UPDATE_BIOS_RESOURCE_TYPE);
+    HGLOBAL data = info != nullptr ? LoadResource(module, info) : nullptr;
+    BYTE* bytes = data != nullptr ? static_cast<BYTE*>(LockResource(data)) : nullptr;
+    m_report.SetStatusText(nIndex, "Updating BIOS...");
+    m_report.SendProgress(nIndex, 1);
+    // A program built without its boot-loader image cannot update the loader.
+    if (bytes == nullptr)
+        return 0;
+    CMemFile image(bytes, SizeofResource(module, info), 0);
+    return LoadAndRecord(client, settings, nIndex, image, nSpan, nBase, 0, 0);
+}
+
+int CUpdateEngine::UpdateDeviceConnected(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex,
+                                         const _TDevice& device)
+{
+    (void)device;
+    int span = 30;
+    int base = 0;
+    CMemFile package(reinterpret_cast<BYTE*>(m_package.data()), static_cast<UINT>(m_package.size()), 0);
+
+    WORD resourceId = 0;
+    if (m_sheet.m_nFamilyPackage && NeedBiosUpdate(nIndex, resourceId))
+    {
+        if (!LoadBootLoader(client, settings, nIndex, resourceId, span, base))
+        {
+            if (IsStopRequested())
+                return 0;
+            m_report.SendProgress(nIndex, -1);
+            m_report.SetStatusText(nIndex, "ERROR Updating BIOS");
+            return 0;
+        }
+        span -= 5;
+        base = 5;
+        m_report.SendProgress(nIndex, 5);
+    }
+
+    if (package.GetLength() == 0)
+    {
+        CString text;
+        text.Format("Error opening file:\n%s", static_cast<LPCTSTR>(m_sheet.m_strPackagePath));
+        m_report.ShowMessageBox(text);
+        m_report.SendProgress(nIndex, -1);
+        m_report.SetStatusText(nIndex, "Error opening file");
+        return 0;
+    }
+
+    const int family = m_sheet.m_nFamily;
+    if (family != 1 && family != 4 && family != 5)
+        return LoadAndRecord(client, settings, nIndex, package, span, base, 1, 0);
+
+    CMemFile init(1024);
+    BeginImage(package, init);
+    CString idText = "xxxxxx";
+    if (IsSameGeneration(nIndex) && HasImageSectionType(package, IMAGE_KEY_INIT & 0xFF) &&
+        CompareImageVersion(package, IMAGE_KEY_INIT, -1, "00.0.2") == 1)
+    {
+        CopyImageSections(package, init, IMAGE_KEY_LOADER_START, -1);
+        CopyImageSections(package, init, IMAGE_KEY_PACKAGE_INFO, -1);
+        CopyImageSections(package, init, IMAGE_KEY_INIT, -1);
+    }
+    else if (IsCrossGeneration(nIndex, idText))
+    {
+        SetImageIdField(init, idText);
+        CopyImageSections(package, init, IMAGE_KEY_LOADER_START, -1);
+        CopyImageSections(package, init, IMAGE_KEY_PACKAGE_INFO, -1);
+        CopySectionsOfTypes(package, init, IsCrossGenerationType);
+    }
+
+    if (GetImageSectionCount(init) == 0)
+        return LoadAndRecord(client, settings, nIndex, package, span, base, 1, 0);
+
+    m_report.SetStatusText(nIndex, "Initializing...");
+    if (!LoadAndRecord(client, settings, nIndex, init, span, base, 0, 1))
+    {
+        if (IsStopRequested())
+            return 0;
+        m_report.SendProgress(nIndex, -1);
+        m_report.SetStatusText(nIndex, "ERROR Updating BIOS");
+        return 0;
+    }
+    span -= 5;
+    base = 5;
+    m_report.SendProgress(nIndex, 5);
+
+    BYTE reply[UPGRADE_PACKET_MAX];
+    if (m_sheet.m_nRestoreDefaultConfig)
+    {
+        ResetDevice(client, settings);
+        m_report.SetStatusText(nIndex, "Restoring Default Configuration...");
+        SendCommand(client, settings, UPGRADE_RESTORE_DEFAULTS, kEmptyPayload, sizeof(kEmptyPayload), reply,
+                    ReadRegistryInt("UpgradePacketTimeout", 5000));
+    }
+
+    CMemFile upgrade(1024);
+    BeginImage(package, upgrade);
+    if (BuildUpgradeImage(client, settings, nIndex, package, upgrade) > 0)
+        return LoadAndRecord(client, settings, nIndex, upgrade, span, base, 1, 0);
+    if (IsStopRequested())
+        return 0;
+
+    SendCommand(client, settings, UPGRADE_NOTHING_TO_UPGRADE, kEmptyPayload, sizeof(kEmptyPayload), reply, 0);
+    m_report.SetStatusText(nIndex, "Nothing to upgrade!");
+    if (!Pause(3000))
+        return 0;
+    m_report.SendProgress(nIndex, 100);
+    m_report.SetRemainingTime(nIndex, -1);
+    return 1;
+}
+
+int CUpdateEngine::InventoryImage(CIPSimpleClient& client, _TIPClientConfig& settings, int nCommand, int nRecordSize,
+                                  CFile& package, CFile& image, BOOL bCountCopies)
+{
+    BYTE reply[UPGRADE_PACKET_MAX];
+    const int count = SendCommand(client, settings, nCommand, nullptr, 0, reply, kInventoryTimeout);
+    if (count <= 0)
+        return -1;
+    CopyImageSections(package, image, IMAGE_KEY_LOADER_START, -1);
+    CopyImageSections(package, image, IMAGE_KEY_PACKAGE_INFO, -1);
+    const int records = count > UPGRADE_HEADER_SIZE ? reply[8] : 0;
+    int copies = 0;
+    for (int i = 0; i < records; ++i)
+    {
+        const int offset = UPGRADE_INVENTORY_FIRST + i * nRecordSize;
+        // Only records wholly within the datagram are read.
+        if (offset + nRecordSize > count)
+            break;
+        const BYTE* record = reply + offset;
+        const WORD key = static_cast<WORD>((record[0] << 8) | record[1]);
+        const int id = static_cast<int>(ReadNetworkLong(record + 2));
+        const CString version(reinterpret_cast<const char*>(record + 6), 6);
+        if (CompareImageVersion(package, key, id, version) != 0)
+        {
+            CopyImageSections(package, image, key, id);
+            ++copies;
+        }
+    }
+    if (bCountCopies && copies == 0)
+        return 0;
+    return GetImageSectionCount(image);
+}
+
+int CUpdateEngine::BuildUpgradeImage(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& package,
+                                     CFile& image)
+{
+    (void)nIndex;
+    ResetDevice(client, settings);
+    if (!m_sheet.m_nForceCompleteUpgrade)
+    {
+        int sections = InventoryImage(client, settings, UPGRADE_INVENTORY_12, UPGRADE_INVENTORY_12_SIZE, package,
+                                      image, TRUE);
+        if (sections >= 0)
+            return sections;
+        sections = InventoryImage(client, settings, UPGRADE_INVENTORY_32, UPGRADE_INVENTORY_32_SIZE, package, image,
+                                  FALSE);
+        if (sections >= 0)
+            return sections;
+    }
+    if (IsStopRequested())
+        return 0;
+    CopySectionsOfTypes(package, image, [](BYTE type) { return type != kNeverCompleteType; });
+    return GetImageSectionCount(image);
+}

@@ -1,0 +1,150 @@
+// Sending a command and waiting for its answer, and the device reset.
+#include "app/registry_settings.h"
+#include "app/update_engine.h"
+#include "common/discover/device_datagram.h"
+#include "platform/base/system_time.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace
+{
+
+// Longest single wait between two looks at the stop request.
+const int kWaitSlice = 50;
+
+// Each attempt of SendCommand listens this long for the reply, and pauses as
+// long again when nothing came.
+const DWORD kAttemptTime = 1000;
+
+} // namespace
+
+CUpdateEngine::CUpdateEngine(const CWizardState& sheet, CUpdateReport& report)
+    : m_sheet(sheet), m_report(report), m_bStop(false)
+{
+}
+
+CUpdateEngine::~CUpdateEngine() = default;
+
+int CUpdateEngine::WaitForDevice(CIPSimpleClient& client, int nMilliseconds)
+{
+    const DWORD start = GetTickCount();
+    for (;;)
+    {
+        if (IsStopRequested())
+            return STOPPED;
+        const DWORD elapsed = GetTickCount() - start;
+        const int left = nMilliseconds > static_cast<int>(elapsed) ? nMilliseconds - static_cast<int>(elapsed) : 0;
+        const int result = client.WaitForData(std::min(left, kWaitSlice));
+        if (result != 0 || left <= kWaitSlice)
+            return result;
+    }
+}
+
+BOOL CUpdateEngine::Pause(int nMilliseconds)
+{
+    const DWORD start = GetTickCount();
+    for (;;)
+    {
+        if (IsStopRequested())
+            return FALSE;
+        const DWORD elapsed = GetTickCount() - start;
+        if (nMilliseconds <= static_cast<int>(elapsed))
+            return TRUE;
+        Sleep(static_cast<DWORD>(std::min(nMilliseconds - static_cast<int>(elapsed), kWaitSlice)));
+    }
+}
+
+int CUpdateEngine::IsDevicePacket(const BYTE* pPacket, int nLength)
+{
+    return pPacket != nullptr && nLength >= DEVICE_MAGIC_SIZE &&
+           std::memcmp(pPacket, DEVICE_MAGIC, DEVICE_MAGIC_SIZE) == 0;
+}
+
+int CUpdateEngine::SendPacket(CIPSimpleClient& client, _TIPClientConfig& settings, int nCommand, const BYTE* pData,
+                              int nLength, BYTE* pReply, int nWait)
+{
+    int sent = 0;
+    if (nCommand >= 0)
+    {
+        _TDevicePacket packet;
+        std::memcpy(packet.magic, DEVICE_MAGIC, DEVICE_MAGIC_SIZE);
+        packet.zero = 0;
+        packet.command = static_cast<BYTE>(nCommand);
+        const int payload = pData != nullptr ? std::clamp(nLength, 0, static_cast<int>(UPGRADE_PAYLOAD_MAX)) : 0;
+        if (payload > 0)
+            std::memcpy(packet.data, pData, static_cast<size_t>(payload));
+        sent = UPGRADE_HEADER_SIZE + payload;
+        if (!client.SendTo(settings.m_strHost, settings.m_nPort, reinterpret_cast<const BYTE*>(&packet), sent))
+            return -1;
+    }
+    if (pReply == nullptr)
+        return sent;
+    const int ready = WaitForDevice(client, nWait);
+    if (ready > 0)
+        return client.Receive(pReply, UPGRADE_PACKET_MAX, FALSE);
+    // A socket error returns at once: pausing keeps callers that retry from
+    // spinning.
+    if (ready != STOPPED)
+        Pause(nWait);
+    return -1;
+}
+
+int CUpdateEngine::SendCommand(CIPSimpleClient& client, _TIPClientConfig& settings, int nCommand, const BYTE* pData,
+                               int nLength, BYTE* pReply, int nTimeout)
+{
+    if (nCommand == -1 || pReply == nullptr)
+        return SendPacket(client, settings, nCommand, pData, nLength, pReply, nTimeout);
+    int attemptsLeft = nTimeout / 1000;
+    for (;;)
+    {
+        if (IsStopRequested())
+            return -1;
+        SendPacket(client, settings, nCommand, pData, nLength, nullptr, 0);
+        const DWORD start = GetTickCount();
+        for (;;)
+        {
+            const DWORD elapsed = GetTickCount() - start;
+            if (elapsed > kAttemptTime)
+                break;
+            const int ready = WaitForDevice(client, static_cast<int>(kAttemptTime - elapsed) + 1);
+            if (ready == STOPPED)
+                return -1;
+            if (ready > 0)
+            {
+                const int count = client.Receive(pReply, UPGRADE_PACKET_MAX, FALSE);
+                if (count > 7 && pReply[7] == static_cast<BYTE>(nCommand) && IsDevicePacket(pReply, count))
+                    return count;
+                // Anything else (a late answer to an earlier command, a
+                // foreign datagram) is dropped.
+                continue;
+            }
+            if (!Pause(static_cast<int>(kAttemptTime)))
+                return -1;
+        }
+        if (attemptsLeft <= 0)
+            return -1;
+        --attemptsLeft;
+    }
+}
+
+int CUpdateEngine::ResetDevice(CIPSimpleClient& client, _TIPClientConfig& settings)
+{
+    const int resetTimeout = ReadRegistryInt("UpgradeResetTimeout", 60000);
+    const int packetTimeout = ReadRegistryInt("UpgradePacketTimeout", 5000);
+    BYTE reply[UPGRADE_PACKET_MAX];
+    // The first answer may come from the running firmware, before it has
+    // switched to the loader: only a later one counts.
+    SendCommand(client, settings, UPGRADE_RESET, nullptr, 0, reply, packetTimeout);
+    const DWORD start = GetTickCount();
+    for (;;)
+    {
+        if (IsStopRequested())
+            return -1;
+        const int count = SendCommand(client, settings, UPGRADE_RESET, nullptr, 0, reply, packetTimeout);
+        if (count > 7 && IsDevicePacket(reply, count) && reply[7] == UPGRADE_RESET)
+            return 0;
+        if (static_cast<LONGLONG>(GetTickCount() - start) > resetTimeout)
+            return -1;
+    }
+}
