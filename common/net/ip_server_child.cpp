@@ -37,8 +37,10 @@ void CIPServerChild::Start() {
     m_evDispatchStop.ResetEvent();
     m_evQueued.ResetEvent();
     m_bReceiveEnded = 0;
-    m_threadReceive.Start(this, &CIPServerChild::ThreadReceive, 0, THREAD_PRIORITY_NORMAL, FALSE);
+    // The dispatch thread first: a receive thread that ends at once waits
+    // for it.
     m_threadDispatch.Start(this, &CIPServerChild::ThreadDispatch, 0, THREAD_PRIORITY_NORMAL, FALSE);
+    m_threadReceive.Start(this, &CIPServerChild::ThreadReceive, 0, THREAD_PRIORITY_NORMAL, FALSE);
 }
 
 void CIPServerChild::Stop() {
