@@ -8,6 +8,7 @@
 #include <strings.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -51,7 +52,16 @@ struct Match {
 
 bool find_face(const std::string& family, bool bold, bool italic, Match& out) {
     std::lock_guard<std::mutex> lock(fontconfig_mutex());
-    static bool initialised = FcInit() == FcTrue;
+    // The library's configuration lives until the process ends; handing it
+    // back then keeps leak checkers quiet.
+    static bool initialised = [] {
+        if (FcInit() != FcTrue) return false;
+        std::atexit([] {
+            std::lock_guard<std::mutex> exit_lock(fontconfig_mutex());
+            FcFini();
+        });
+        return true;
+    }();
     if (!initialised) return false;
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
