@@ -31,29 +31,36 @@ int FailErrno() { return Fail(ErrorFromErrno(errno)); }
 // must not pass for empty datagrams: they are reported as WSAESHUTDOWN.
 constexpr int kShutRead = 1;
 constexpr int kShutWrite = 2;
-std::mutex g_shutMutex;
-std::unordered_map<int, int> g_shut;
+struct ShutTable {
+    std::mutex mutex;
+    std::unordered_map<int, int> bits;
+};
+// Never destroyed: threads still ending at process exit may use it.
+ShutTable& Shuts() {
+    static ShutTable* table = new ShutTable;
+    return *table;
+}
 
 void ForgetShutdown(int fd) {
-    std::lock_guard<std::mutex> lock(g_shutMutex);
-    g_shut.erase(fd);
+    std::lock_guard<std::mutex> lock(Shuts().mutex);
+    Shuts().bits.erase(fd);
 }
 // Returns the bits held before.
 int NoteShutdown(int fd, int bits) {
-    std::lock_guard<std::mutex> lock(g_shutMutex);
-    int before = g_shut[fd];
-    g_shut[fd] = before | bits;
+    std::lock_guard<std::mutex> lock(Shuts().mutex);
+    int before = Shuts().bits[fd];
+    Shuts().bits[fd] = before | bits;
     return before;
 }
 void RestoreShutdown(int fd, int bits) {
-    std::lock_guard<std::mutex> lock(g_shutMutex);
-    if (bits == 0) g_shut.erase(fd);
-    else g_shut[fd] = bits;
+    std::lock_guard<std::mutex> lock(Shuts().mutex);
+    if (bits == 0) Shuts().bits.erase(fd);
+    else Shuts().bits[fd] = bits;
 }
 bool IsShut(int fd, int bits) {
-    std::lock_guard<std::mutex> lock(g_shutMutex);
-    auto it = g_shut.find(fd);
-    return it != g_shut.end() && (it->second & bits) != 0;
+    std::lock_guard<std::mutex> lock(Shuts().mutex);
+    auto it = Shuts().bits.find(fd);
+    return it != Shuts().bits.end() && (it->second & bits) != 0;
 }
 
 bool IsNonBlocking(int fd) {
