@@ -42,6 +42,11 @@ hostent* gethostbyname(const char* name) {
         netsys::SetLastError(WSAEFAULT);
         return nullptr;
     }
+    // An empty name is nobody's; no look-up is made for it.
+    if (*name == '\0') {
+        netsys::SetLastError(WSAHOST_NOT_FOUND);
+        return nullptr;
+    }
     HostRecord& h = t_host;
     int err = netsys::Resolve(name, &h.addrs, &h.name);
     if (err != 0) {

@@ -89,6 +89,8 @@ TEST(WinsockNames, GetHostByNameResolvesAddressesAndLocalNames) {
     std::memcpy(&ip, h->h_addr_list[0], 4);
     EXPECT_EQ(127, ip & 0xff);
     EXPECT_EQ(nullptr, gethostbyname(nullptr));
+    EXPECT_EQ(nullptr, gethostbyname(""));
+    EXPECT_EQ(WSAHOST_NOT_FOUND, WSAGetLastError());
 }
 
 TEST(WinsockNames, GetHostByNameIsSafeAcrossThreads) {
