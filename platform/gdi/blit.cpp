@@ -232,7 +232,30 @@ bool scaled_transfer(DeviceContext& dst, DeviceContext& src, int x, int y, int w
     if (box.bottom <= area.top || box.top >= area.bottom || box.right <= area.left || box.left >= area.right) {
         return true;
     }
-    resample([&](int yy, int xx, int n, Pixel* out) { reader.read(yy, xx, n, out); }, sp.x, sp.y, ws, hs, w, h, mode,
+    // Scaling within one surface reads from a copy of the source area, as
+    // the destination rows may overwrite source rows still to be read.
+    std::vector<Pixel> copy;
+    RECT copied{};
+    if (&reader.surface() == dst.surface()) {
+        copied.left = ws < 0 ? sp.x + ws + 1 : sp.x;
+        copied.top = hs < 0 ? sp.y + hs + 1 : sp.y;
+        copied.right = copied.left + std::abs(ws);
+        copied.bottom = copied.top + std::abs(hs);
+        const int cw = copied.right - copied.left;
+        copy.resize(static_cast<size_t>(cw) * (copied.bottom - copied.top));
+        for (int yy = copied.top; yy < copied.bottom; ++yy) {
+            reader.read(yy, copied.left, cw, &copy[static_cast<size_t>(yy - copied.top) * cw]);
+        }
+    }
+    auto read = [&](int yy, int xx, int n, Pixel* out) {
+        if (copy.empty()) {
+            reader.read(yy, xx, n, out);
+            return;
+        }
+        const int cw = copied.right - copied.left;
+        std::copy_n(&copy[static_cast<size_t>(yy - copied.top) * cw + (xx - copied.left)], n, out);
+    };
+    resample(read, sp.x, sp.y, ws, hs, w, h, mode,
              [&](int j, const Pixel* pixels) {
                  const int yy = dy0 + j;
                  for_each_clipped(dst, yy, area.left, area.right, [&](int, int a, int b) {

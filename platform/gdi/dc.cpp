@@ -143,6 +143,18 @@ HDC CreateCompatibleDC(HDC hdc) {
     return static_cast<HDC>(register_object(dc));
 }
 
+namespace trelwin::gdi {
+
+HDC create_target_dc(std::shared_ptr<DrawTarget> target) {
+    if (!target) return nullptr;
+    auto dc = std::make_shared<DeviceContext>(false);
+    set_default_objects(*dc);
+    dc->target = std::move(target);
+    return static_cast<HDC>(register_object(dc));
+}
+
+}  // namespace trelwin::gdi
+
 BOOL DeleteDC(HDC hdc) {
     if (!dc_from_handle(hdc)) return FALSE;
     return unregister_object(hdc) ? TRUE : FALSE;

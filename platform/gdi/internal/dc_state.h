@@ -107,4 +107,8 @@ private:
 // The DC behind a handle, or null.
 std::shared_ptr<DeviceContext> dc_from_handle(HDC hdc);
 
+// A DC drawing on a target other than a bitmap (a window, for example); it
+// starts with the default objects and state. Deleted with DeleteDC.
+HDC create_target_dc(std::shared_ptr<DrawTarget> target);
+
 }  // namespace trelwin::gdi

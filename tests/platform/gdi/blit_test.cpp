@@ -290,3 +290,13 @@ TEST(AlphaBlend, MatchesTheFormulaOverManyColours) {
         }
     }
 }
+
+TEST(StretchBlt, ScalingWithinOneSurfaceReadsTheOriginalPixels) {
+    Canvas c(1, 8);
+    const COLORREF colours[4] = {kRed, kGreen, kBlue, kBlack};
+    for (int y = 0; y < 4; ++y) c.put(0, y, colours[y]);
+    SetStretchBltMode(c.dc(), COLORONCOLOR);
+    // Doubling in place: destination rows cover source rows not yet read.
+    StretchBlt(c.dc(), 0, 0, 1, 8, c.dc(), 0, 0, 1, 4, SRCCOPY);
+    for (int y = 0; y < 8; ++y) EXPECT_EQ(c.at(0, y), colours[y / 2]) << y;
+}

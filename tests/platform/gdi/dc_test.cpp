@@ -6,6 +6,7 @@
 
 #include "canvas.h"
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/internal/dc_state.h"
 
 using gdi_test::Canvas;
 
@@ -238,4 +239,108 @@ TEST(Threads, SeveralThreadsDrawIntoTheirOwnDcs) {
     }
     for (auto& th : threads) th.join();
     EXPECT_EQ(failures.load(), 0);
+}
+
+TEST(SaveDc, TextStateBrushOriginAndTransformComeBack) {
+    Canvas canvas(8, 8);
+    HDC dc = canvas.dc();
+    LOGFONT lf{};
+    lf.lfHeight = -20;
+    std::strcpy(lf.lfFaceName, "Arial");
+    HFONT font = CreateFontIndirect(&lf);
+    const int level = SaveDC(dc);
+    SelectObject(dc, font);
+    SetTextAlign(dc, TA_BASELINE | TA_CENTER | TA_UPDATECP);
+    SetTextJustification(dc, 10, 2);
+    SetTextCharacterExtra(dc, 3);
+    SetBrushOrgEx(dc, 4, 5, nullptr);
+    SetPolyFillMode(dc, WINDING);
+    SetGraphicsMode(dc, GM_ADVANCED);
+    XFORM scale{2, 0, 0, 2, 0, 0};
+    SetWorldTransform(dc, &scale);
+    SetDCBrushColor(dc, RGB(1, 2, 3));
+    SIZE changed{};
+    GetTextExtentPoint32(dc, "a b c", 5, &changed);
+    RestoreDC(dc, level);
+    EXPECT_EQ(GetTextAlign(dc), static_cast<UINT>(TA_LEFT | TA_TOP | TA_NOUPDATECP));
+    EXPECT_EQ(GetTextCharacterExtra(dc), 0);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), GetStockObject(SYSTEM_FONT));
+    POINT org;
+    GetBrushOrgEx(dc, &org);
+    EXPECT_EQ(org.x, 0);
+    EXPECT_EQ(GetPolyFillMode(dc), ALTERNATE);
+    EXPECT_EQ(GetGraphicsMode(dc), GM_COMPATIBLE);
+    XFORM back{};
+    GetWorldTransform(dc, &back);
+    EXPECT_EQ(back.eM11, 1.0f);
+    EXPECT_EQ(GetDCBrushColor(dc), RGB(255, 255, 255));
+    // The justification is gone too: the same font measures without it.
+    SelectObject(dc, font);
+    SIZE plain{};
+    GetTextExtentPoint32(dc, "a b c", 5, &plain);
+    EXPECT_EQ(changed.cx, plain.cx + 10 + 5 * 3);
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    DeleteObject(font);
+}
+
+TEST(Handles, DeletingASelectedPenKeepsTheDcDrawing) {
+    Canvas canvas(6, 2);
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
+    SelectObject(canvas.dc(), pen);
+    EXPECT_TRUE(DeleteObject(pen));
+    MoveToEx(canvas.dc(), 0, 0, nullptr);
+    LineTo(canvas.dc(), 6, 0);
+    EXPECT_EQ(canvas.at(3, 0), RGB(255, 0, 0));
+    EXPECT_EQ(GetObjectType(pen), 0u);
+    SelectObject(canvas.dc(), GetStockObject(BLACK_PEN));
+}
+
+namespace {
+
+// A stand-in for a window: a part of a shared surface at an origin, with a
+// visible region that leaves out what overlapping windows cover.
+class ChildTarget : public trelwin::gdi::DrawTarget {
+public:
+    ChildTarget(uint32_t* bits, int width, int height) {
+        surface_.width = width;
+        surface_.height = height;
+        surface_.bpp = 32;
+        surface_.bits = reinterpret_cast<uint8_t*>(bits);
+        surface_.stride = width * 4;
+        visible_ = trelwin::gdi::RegionData::combine(trelwin::gdi::RegionData::from_rect(RECT{10, 10, 30, 30}),
+                                                     trelwin::gdi::RegionData::from_rect(RECT{10, 10, 13, 13}), RGN_DIFF);
+    }
+    trelwin::gdi::Surface* surface() override { return &surface_; }
+    POINT origin() override { return POINT{10, 10}; }
+    const trelwin::gdi::RegionData* visible_region() override { return &visible_; }
+
+private:
+    trelwin::gdi::Surface surface_;
+    trelwin::gdi::RegionData visible_;
+};
+
+}  // namespace
+
+TEST(TargetDc, DrawsAtTheTargetOriginInsideItsVisibleRegion) {
+    Canvas screen(40, 40);
+    HDC dc = trelwin::gdi::create_target_dc(std::make_shared<ChildTarget>(screen.bits(), 40, 40));
+    ASSERT_NE(dc, nullptr);
+    EXPECT_EQ(GetObjectType(dc), static_cast<DWORD>(OBJ_DC));
+    RECT r{0, 0, 25, 5};
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    // Client (0,0)-(25,5) is screen (10,10)-(35,15), cut to the window's 20
+    // columns, minus the covered 3x3 corner.
+    EXPECT_EQ(screen.count(RGB(0, 0, 0)), 20 * 5 - 9);
+    EXPECT_EQ(screen.at(13, 10), RGB(0, 0, 0));
+    EXPECT_EQ(screen.at(12, 12), RGB(255, 255, 255));
+    RECT box;
+    EXPECT_EQ(GetClipBox(dc, &box), COMPLEXREGION);
+    EXPECT_EQ(box.left, 0);
+    EXPECT_EQ(box.right, 20);
+    IntersectClipRect(dc, 5, 0, 10, 20);  // client coordinates
+    screen.clear(RGB(255, 255, 255));
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EXPECT_EQ(screen.count(RGB(0, 0, 0)), 5 * 5);
+    EXPECT_EQ(screen.at(15, 10), RGB(0, 0, 0));
+    EXPECT_TRUE(DeleteDC(dc));
 }
