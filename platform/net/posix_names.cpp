@@ -23,11 +23,12 @@ bool ParseAddress(const char* text, uint32_t* ip) {
     return true;
 }
 
-int Resolve(const char* name, std::vector<uint32_t>* addrs, std::string* canonical) {
+int Resolve(const char* name, std::vector<uint32_t>* addrs) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_DGRAM;
-    hints.ai_flags = AI_CANONNAME;
+    // No AI_CANONNAME: it may cost a look-up of its own, and nothing reads
+    // more than the name given.
     addrinfo* list = nullptr;
     int rc = getaddrinfo(name, nullptr, &hints, &list);
     if (rc != 0) {
@@ -40,7 +41,6 @@ int Resolve(const char* name, std::vector<uint32_t>* addrs, std::string* canonic
         }
     }
     addrs->clear();
-    canonical->assign(list->ai_canonname ? list->ai_canonname : name);
     for (addrinfo* p = list; p; p = p->ai_next) {
         if (p->ai_family != AF_INET || !p->ai_addr) continue;
         uint32_t ip = reinterpret_cast<sockaddr_in*>(p->ai_addr)->sin_addr.s_addr;

@@ -72,7 +72,7 @@ int Poll(PollItem* items, size_t count, long timeoutMs);
 // Dotted text (all the classic forms) to an address in network order.
 bool ParseAddress(const char* text, uint32_t* ip);
 // IPv4 addresses of a name, in network order; 0 or a WSA error code.
-int Resolve(const char* name, std::vector<uint32_t>* addrs, std::string* canonical);
+int Resolve(const char* name, std::vector<uint32_t>* addrs);
 int HostName(std::string* name);
 int ListInterfaces(std::vector<Interface>* list);
 

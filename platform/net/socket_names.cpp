@@ -48,11 +48,12 @@ hostent* gethostbyname(const char* name) {
         return nullptr;
     }
     HostRecord& h = t_host;
-    int err = netsys::Resolve(name, &h.addrs, &h.name);
+    int err = netsys::Resolve(name, &h.addrs);
     if (err != 0) {
         netsys::SetLastError(err);
         return nullptr;
     }
+    h.name = name;
     h.addrList.clear();
     for (uint32_t& ip : h.addrs) h.addrList.push_back(reinterpret_cast<char*>(&ip));
     h.addrList.push_back(nullptr);
