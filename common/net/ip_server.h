@@ -1,7 +1,8 @@
 // CIPServer: listens on one local port in datagram or stream mode and
 // reports connections, disconnections and packets through the callback of
-// its settings. Start and Stop belong to the owner's thread; a running
-// server is stopped before it is destroyed (the destructor does it too).
+// its settings. Start and Stop belong to the owner's thread, never to the
+// callback (Stop waits for the threads that call it); a running server is
+// stopped before it is destroyed (the destructor does it too).
 #pragma once
 
 #include "common/net/ip_server_childs.h"
