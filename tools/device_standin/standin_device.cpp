@@ -73,6 +73,16 @@ std::string CStandinDevice::Handle(const StandinRequest& request, StandinReplies
     return what + (replies.size() > before ? ", answered" : ", not answered");
 }
 
+void CStandinDevice::SetSender(Sender sender) {
+    std::lock_guard<std::mutex> lock(m_sendLock);
+    m_sender = std::move(sender);
+}
+
+void CStandinDevice::Send(const std::string& address, uint16_t port, const std::vector<uint8_t>& datagram) {
+    std::lock_guard<std::mutex> lock(m_sendLock);
+    if (m_sender) m_sender(address, port, datagram);
+}
+
 std::vector<uint8_t> CStandinDevice::BuildDiscoverReply() const {
     std::vector<uint8_t> reply = ReplyHeader(DISCOVER_COMMAND_DISCOVER);
     reply.push_back(static_cast<uint8_t>(static_cast<int8_t>(m_spec.type)));

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -66,6 +67,14 @@ public:
     const StandinDeviceSpec& Spec() const { return m_spec; }
     StandinFaults& Faults() { return m_faults; }
 
+    // Sends a datagram from the device's main socket outside the answer to
+    // a request (a later answer). The network sets the sender and clears it
+    // before it closes the socket; safe from any thread.
+    typedef std::function<void(const std::string& address, uint16_t port, const std::vector<uint8_t>& datagram)>
+        Sender;
+    void SetSender(Sender sender);
+    void Send(const std::string& address, uint16_t port, const std::vector<uint8_t>& datagram);
+
     // The replies of the discovery protocol.
     std::vector<uint8_t> BuildDiscoverReply() const;
     std::vector<uint8_t> BuildVersionReply() const;
@@ -74,5 +83,9 @@ public:
 private:
     StandinDeviceSpec m_spec;
     StandinFaults m_faults;
+    // Before the handlers, which may hold objects that still send while
+    // they are destroyed.
+    std::mutex m_sendLock;
+    Sender m_sender;
     std::map<std::pair<StandinChannel, uint8_t>, Handler> m_handlers;
 };

@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "platform/net/net.h"
+#include "tools/device_standin/standin_update.h"
 
 // A socket of the stand-in: a device's channel, or the broadcast listener
 // (no device) whose requests every device answers.
@@ -61,6 +62,9 @@ CStandinNetwork::CStandinNetwork(const StandinOptions& options) : m_options(opti
 }
 
 CStandinNetwork::~CStandinNetwork() {
+    for (auto& device : m_devices) {
+        device->SetSender(nullptr);
+    }
     for (auto& bound : m_sockets) {
         closesocket(bound->socket);
     }
@@ -83,6 +87,16 @@ bool CStandinNetwork::AddDevice(const StandinDeviceLine& line, std::string& erro
     main->socket = OpenBound(address, m_options.port, error);
     if (main->socket == INVALID_SOCKET) return false;
     main->device = device.get();
+    const SOCKET mainSocket = main->socket;
+    device->SetSender([mainSocket](const std::string& toAddress, uint16_t toPort, const std::vector<uint8_t>& datagram) {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(toPort);
+        to.sin_addr.S_un.S_addr = inet_addr(toAddress.c_str());
+        sendto(mainSocket, reinterpret_cast<const char*>(datagram.data()), static_cast<int>(datagram.size()), 0,
+               reinterpret_cast<const sockaddr*>(&to), sizeof(to));
+    });
+    InstallStandinUpdate(*device, line.update);
     auto settings = std::make_unique<Bound>();
     settings->socket = OpenBound(address, static_cast<uint16_t>(m_options.port + 2), error);
     if (settings->socket == INVALID_SOCKET) {

@@ -94,6 +94,8 @@ bool ParseStandinDeviceLine(const std::string& line, StandinDeviceLine& device, 
             if (!ParseYesNo(key, value, device.spec.answersSettings, error)) return false;
         } else if (key == "silent") {
             if (!ParseYesNo(key, value, device.faults.silent, error)) return false;
+        } else if (IsStandinUpdateKey(key)) {
+            if (!ParseStandinUpdateKey(key, value, device.update, error)) return false;
         } else {
             error = "unknown key \"" + key + "\"";
             return false;

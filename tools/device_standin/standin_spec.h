@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "tools/device_standin/standin_device.h"
+#include "tools/device_standin/standin_update.h"
 
 struct StandinDeviceLine {
     StandinDeviceSpec spec;
     StandinFaults faults;
+    StandinUpdateSpec update;  // the update side's keys (standin_update.h)
 };
 
 // Parses one description; false with a message for bad input.

@@ -1,0 +1,413 @@
+#include "tools/device_standin/standin_update.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include "common/discover/device_datagram.h"
+#include "tools/device_standin/standin_scheduler.h"
+
+namespace {
+
+enum : uint8_t {
+    CMD_START_LOAD = 1,
+    CMD_DATA = 2,
+    CMD_ABORT = 3,
+    CMD_RECORD = 4,
+    CMD_PROGRESS = 6,
+    CMD_RESET = 7,
+    CMD_INVENTORY_32 = 9,
+    CMD_RESTORE = 10,
+    CMD_NOTHING = 11,
+    CMD_INVENTORY_12 = 12,
+};
+
+const uint8_t kUpdateCommands[] = {CMD_START_LOAD,   CMD_DATA,    CMD_ABORT,  CMD_RECORD,      CMD_RESET,
+                                   CMD_INVENTORY_32, CMD_RESTORE, CMD_NOTHING, CMD_INVENTORY_12};
+
+const int kWindowSlots = 10;
+const size_t kPacketMax = 522;
+// Loads kept for the tests; older ones are dropped so that long runs stay small.
+const size_t kLoadsKept = 4;
+
+std::vector<uint8_t> Datagram(uint8_t command, std::initializer_list<uint8_t> payload) {
+    std::vector<uint8_t> datagram(DEVICE_HEADER_SIZE);
+    std::memcpy(datagram.data(), DEVICE_MAGIC, DEVICE_MAGIC_SIZE);
+    datagram[6] = DEVICE_DIRECTION_REPLY;
+    datagram[7] = command;
+    datagram.insert(datagram.end(), payload);
+    return datagram;
+}
+
+std::vector<uint8_t> Acknowledgement(uint8_t status, uint16_t sequence) {
+    return Datagram(CMD_DATA, {status, static_cast<uint8_t>(sequence >> 8), static_cast<uint8_t>(sequence & 0xFF)});
+}
+
+uint32_t ReadLittle32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// The sections of an image in the container format: none when the bytes are
+// not one. Stops at the first section that runs past the end.
+std::vector<StandinSection> ImageSections(const std::vector<uint8_t>& image) {
+    std::vector<StandinSection> sections;
+    if (image.size() < 24 || std::memcmp(image.data(), "Veltrano", 8) != 0) return sections;
+    const uint32_t count = ReadLittle32(&image[20]);
+    size_t at = 24;
+    for (uint32_t i = 0; i < count && at + 28 <= image.size(); ++i) {
+        const uint8_t* header = &image[at];
+        if (std::memcmp(header, "nwdl", 4) != 0) break;
+        const uint64_t end = at + 28 + static_cast<uint64_t>(ReadLittle32(header + 20));
+        if (end > image.size()) break;
+        StandinSection section;
+        section.key = static_cast<uint16_t>(((ReadLittle32(header + 4) & 0xFF) << 8) | header[12]);
+        section.id = ReadLittle32(header + 8);
+        section.version.assign(reinterpret_cast<const char*>(header + 13), 6);
+        sections.push_back(section);
+        at = static_cast<size_t>(end);
+    }
+    return sections;
+}
+
+bool ParseInt(const std::string& text, int low, int high, int& out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 0);
+    if (*end != '\0' || value < low || value > high) return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+bool ParseFlag(const std::string& text, bool& out) {
+    if (text == "yes" || text == "1" || text == "true") {
+        out = true;
+        return true;
+    }
+    if (text == "no" || text == "0" || text == "false") {
+        out = false;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+CStandinUpdater::CStandinUpdater(StandinUpdateSpec spec)
+    : m_spec(std::move(spec)), m_slots(kWindowSlots), m_filled(kWindowSlots, false) {}
+
+CStandinUpdater::~CStandinUpdater() = default;
+
+void CStandinUpdater::SetSpec(const StandinUpdateSpec& spec) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    std::vector<StandinSection> sections = std::move(m_spec.sections);
+    m_spec = spec;
+    m_spec.sections = std::move(sections);
+}
+
+std::vector<StandinLoad> CStandinUpdater::Loads() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_loads;
+}
+
+std::vector<StandinSection> CStandinUpdater::Sections() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_spec.sections;
+}
+
+std::vector<uint8_t> CStandinUpdater::Commands() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_commands;
+}
+
+int CStandinUpdater::CountOf(uint8_t command) const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    int count = 0;
+    for (uint8_t c : m_commands) count += c == command;
+    return count;
+}
+
+bool CStandinUpdater::Lose() {
+    m_random = m_random * 1103515245u + 12345u;
+    return static_cast<int>((m_random >> 16) % 100) < m_spec.lossPercent;
+}
+
+void CStandinUpdater::Reply(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies,
+                            std::vector<uint8_t> datagram, int delayMs) {
+    if (delayMs <= 0) {
+        replies.push_back(std::move(datagram));
+        return;
+    }
+    CStandinScheduler::Instance().Schedule(&device, device, request.fromAddress, request.fromPort, std::move(datagram),
+                                           std::chrono::milliseconds(delayMs));
+}
+
+void CStandinUpdater::Handle(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    const uint8_t command = request.data[7];
+    // Data datagrams are too many to list; the loads hold what they carried.
+    if (command != CMD_DATA) m_commands.push_back(command);
+    if (m_spec.silent) return;
+    const int slow = m_spec.slowMs;
+    switch (command) {
+    case CMD_RESET:
+        // The device restarts: what it was still going to send is lost.
+        CStandinScheduler::Instance().Cancel(&device);
+        m_inLoader = true;
+        m_loading = false;
+        if (m_spec.resetAnswers) Reply(device, request, replies, Datagram(CMD_RESET, {0}), slow);
+        break;
+    case CMD_START_LOAD: {
+        if (!m_inLoader) {
+            Reply(device, request, replies, Datagram(CMD_START_LOAD, {1}), slow);
+            break;
+        }
+        m_loading = true;
+        m_windowBase = 1;
+        m_windowDone = false;
+        m_filled.assign(kWindowSlots, false);
+        StandinLoad load;
+        load.windowMode = m_spec.startReplyLength == 11;
+        if (m_loads.size() >= kLoadsKept) m_loads.erase(m_loads.begin());
+        m_loads.push_back(std::move(load));
+        std::vector<uint8_t> reply = Datagram(CMD_START_LOAD, {0});
+        reply.resize(static_cast<size_t>(std::max(9, m_spec.startReplyLength)), 0);
+        Reply(device, request, replies, std::move(reply), slow);
+        break;
+    }
+    case CMD_DATA:
+        OnData(device, request, replies);
+        break;
+    case CMD_ABORT:
+        if (m_loading && !m_loads.empty()) m_loads.back().aborted = true;
+        m_loading = false;
+        Reply(device, request, replies, Datagram(CMD_ABORT, {0}), slow);
+        break;
+    case CMD_RECORD:
+        OnStartRecord(device, request, replies);
+        break;
+    case CMD_INVENTORY_12:
+        if (m_spec.answersInventory12) Reply(device, request, replies, Inventory(command, 12), slow);
+        break;
+    case CMD_INVENTORY_32:
+        if (m_spec.answersInventory9) Reply(device, request, replies, Inventory(command, 32), slow);
+        break;
+    case CMD_RESTORE:
+    case CMD_NOTHING:
+        Reply(device, request, replies, Datagram(command, {0}), slow);
+        break;
+    default:
+        break;
+    }
+}
+
+void CStandinUpdater::OnData(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies) {
+    if (Lose()) return;
+    const uint8_t* payload = request.data + DEVICE_HEADER_SIZE;
+    const size_t length = static_cast<size_t>(request.length) - DEVICE_HEADER_SIZE;
+    const int delay = m_spec.slowMs + m_spec.ackDelayMs;
+    auto acknowledge = [&](std::vector<uint8_t> ack) {
+        if (m_spec.duplicateAcks) Reply(device, request, replies, ack, delay);
+        Reply(device, request, replies, std::move(ack), delay);
+    };
+    if (!m_loading || m_loads.empty()) {
+        acknowledge(Acknowledgement(1, 0));
+        return;
+    }
+    StandinLoad& load = m_loads.back();
+    if (!load.windowMode) {
+        if (m_spec.refuseAcks > 0) {
+            --m_spec.refuseAcks;
+            acknowledge(Datagram(CMD_DATA, {1}));
+            return;
+        }
+        load.bytes.insert(load.bytes.end(), payload, payload + length);
+        acknowledge(Datagram(CMD_DATA, {0}));
+        return;
+    }
+    if (length < 2) return;
+    const uint16_t sequence = static_cast<uint16_t>((payload[length - 2] << 8) | payload[length - 1]);
+    const uint16_t offset = static_cast<uint16_t>(sequence - m_windowBase);
+    const uint16_t last = static_cast<uint16_t>(m_windowBase + kWindowSlots - 1);
+    if (offset < kWindowSlots) {
+        if (!m_filled[offset]) {
+            m_slots[offset].assign(payload, payload + length - 2);
+            m_filled[offset] = true;
+        }
+        for (bool filled : m_filled) {
+            if (!filled) return;
+        }
+        m_filled.assign(kWindowSlots, false);
+        if (m_spec.refuseAcks > 0) {
+            --m_spec.refuseAcks;
+            acknowledge(Acknowledgement(1, last));
+            return;
+        }
+        for (const auto& slot : m_slots) load.bytes.insert(load.bytes.end(), slot.begin(), slot.end());
+        m_windowBase = static_cast<uint16_t>(m_windowBase + kWindowSlots);
+        m_windowDone = true;
+        acknowledge(Acknowledgement(0, last));
+    } else if (m_windowDone && sequence == static_cast<uint16_t>(m_windowBase - 1)) {
+        // The previous window again: its acknowledgement was lost or late.
+        acknowledge(Acknowledgement(0, sequence));
+    }
+}
+
+void CStandinUpdater::OnStartRecord(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies) {
+    const int slow = m_spec.slowMs;
+    if (!m_loading || m_loads.empty()) {
+        // A repeated start (its answer was lost) is answered as the first was.
+        const bool started = !m_loads.empty() && m_loads.back().recorded;
+        Reply(device, request, replies, Datagram(CMD_RECORD, {static_cast<uint8_t>(started ? 0 : 1), 0}), slow);
+        return;
+    }
+    m_loading = false;
+    m_inLoader = false;
+    StandinLoad& load = m_loads.back();
+    if (m_spec.startRecordError != 0) {
+        Reply(device, request, replies,
+              Datagram(CMD_RECORD, {1, static_cast<uint8_t>(m_spec.startRecordError)}), slow);
+        return;
+    }
+    Reply(device, request, replies, Datagram(CMD_RECORD, {0, 0}), slow);
+    if (m_spec.recordError == 0) {
+        load.recorded = true;
+        Record(device.Spec().address, load.bytes);
+    }
+    const int steps = m_spec.recordSteps;
+    for (int step = 1; step <= steps; ++step) {
+        Reply(device, request, replies,
+              Datagram(CMD_PROGRESS, {static_cast<uint8_t>(steps), static_cast<uint8_t>(step)}),
+              slow + step * m_spec.recordPaceMs + 1);
+    }
+    Reply(device, request, replies,
+          Datagram(CMD_RECORD, {static_cast<uint8_t>(m_spec.recordError != 0 ? 1 : 0),
+                                static_cast<uint8_t>(m_spec.recordError)}),
+          slow + (steps + 1) * m_spec.recordPaceMs + 1);
+}
+
+void CStandinUpdater::Record(const std::string& address, const std::vector<uint8_t>& image) {
+    for (const StandinSection& section : ImageSections(image)) {
+        bool replaced = false;
+        for (StandinSection& held : m_spec.sections) {
+            if (held.key == section.key && held.id == section.id) {
+                held.version = section.version;
+                replaced = true;
+            }
+        }
+        if (!replaced) m_spec.sections.push_back(section);
+    }
+    if (m_spec.dumpDirectory.empty()) return;
+    const std::string path = m_spec.dumpDirectory + "/" + address + "-" + std::to_string(++m_dumpCount) + ".bin";
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+}
+
+std::vector<uint8_t> CStandinUpdater::Inventory(uint8_t command, size_t recordSize) const {
+    std::vector<uint8_t> reply = Datagram(command, {0});
+    size_t count = 0;
+    for (const StandinSection& section : m_spec.sections) {
+        if (reply.size() + recordSize > kPacketMax) break;
+        const uint8_t record[12] = {static_cast<uint8_t>(section.key >> 8), static_cast<uint8_t>(section.key & 0xFF),
+                                    static_cast<uint8_t>(section.id >> 24), static_cast<uint8_t>(section.id >> 16),
+                                    static_cast<uint8_t>(section.id >> 8),  static_cast<uint8_t>(section.id & 0xFF)};
+        const size_t at = reply.size();
+        reply.insert(reply.end(), record, record + 6);
+        std::string version = section.version;
+        version.resize(6, '\0');
+        reply.insert(reply.end(), version.begin(), version.end());
+        reply.resize(at + recordSize, 0);
+        ++count;
+    }
+    reply[8] = static_cast<uint8_t>(count);
+    return reply;
+}
+
+namespace {
+
+// Handlers hold the installation; when they go (the device is destroyed or
+// installed again), what the device was still going to send goes too.
+struct Installation {
+    std::shared_ptr<CStandinUpdater> updater;
+    CStandinDevice* device = nullptr;
+    ~Installation() { CStandinScheduler::Instance().Cancel(device); }
+};
+
+}  // namespace
+
+std::shared_ptr<CStandinUpdater> InstallStandinUpdate(CStandinDevice& device, const StandinUpdateSpec& spec) {
+    auto installation = std::make_shared<Installation>();
+    installation->updater = std::make_shared<CStandinUpdater>(spec);
+    installation->device = &device;
+    for (uint8_t command : kUpdateCommands) {
+        device.SetHandler(StandinChannel::Main, command,
+                          [installation](CStandinDevice& d, const StandinRequest& request, StandinReplies& replies) {
+                              installation->updater->Handle(d, request, replies);
+                          });
+    }
+    return installation->updater;
+}
+
+bool IsStandinUpdateKey(const std::string& key) {
+    static const char* const keys[] = {"load",     "record-steps",   "record-pace", "record-error", "start-record-error",
+                                       "loss",     "duplicate-acks", "ack-delay",   "refuse-acks",  "reset-reply",
+                                       "update-silent", "slow",      "inventory12", "inventory9",   "section",
+                                       "dump"};
+    for (const char* known : keys) {
+        if (key == known) return true;
+    }
+    return false;
+}
+
+bool ParseStandinUpdateKey(const std::string& key, const std::string& value, StandinUpdateSpec& spec,
+                           std::string& error) {
+    bool ok = true;
+    if (key == "load") {
+        ok = value == "window" || value == "plain";
+        spec.startReplyLength = value == "plain" ? 9 : 11;
+    } else if (key == "record-steps") {
+        ok = ParseInt(value, 0, 255, spec.recordSteps);
+    } else if (key == "record-pace") {
+        ok = ParseInt(value, 0, 600000, spec.recordPaceMs);
+    } else if (key == "record-error") {
+        ok = ParseInt(value, 0, 255, spec.recordError);
+    } else if (key == "start-record-error") {
+        ok = ParseInt(value, 0, 255, spec.startRecordError);
+    } else if (key == "loss") {
+        ok = ParseInt(value, 0, 100, spec.lossPercent);
+    } else if (key == "duplicate-acks") {
+        ok = ParseFlag(value, spec.duplicateAcks);
+    } else if (key == "ack-delay") {
+        ok = ParseInt(value, 0, 600000, spec.ackDelayMs);
+    } else if (key == "refuse-acks") {
+        ok = ParseInt(value, 0, 1000000, spec.refuseAcks);
+    } else if (key == "reset-reply") {
+        ok = ParseFlag(value, spec.resetAnswers);
+    } else if (key == "update-silent") {
+        ok = ParseFlag(value, spec.silent);
+    } else if (key == "slow") {
+        ok = ParseInt(value, 0, 600000, spec.slowMs);
+    } else if (key == "inventory12") {
+        ok = ParseFlag(value, spec.answersInventory12);
+    } else if (key == "inventory9") {
+        ok = ParseFlag(value, spec.answersInventory9);
+    } else if (key == "section") {
+        const size_t first = value.find(':');
+        const size_t second = first == std::string::npos ? first : value.find(':', first + 1);
+        int sectionKey = 0;
+        int id = 0;
+        ok = second != std::string::npos && ParseInt(value.substr(0, first), 0, 0xFFFF, sectionKey) &&
+             ParseInt(value.substr(first + 1, second - first - 1), 0, 0x7FFFFFFF, id) &&
+             value.size() - second - 1 == 6;
+        if (ok) spec.sections.push_back({static_cast<uint16_t>(sectionKey), static_cast<uint32_t>(id), value.substr(second + 1)});
+    } else if (key == "dump") {
+        ok = !value.empty();
+        spec.dumpDirectory = value;
+    } else {
+        ok = false;
+    }
+    if (!ok) error = "bad value \"" + value + "\" for " + key;
+    return ok;
+}

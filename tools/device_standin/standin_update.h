@@ -1,0 +1,122 @@
+// The device's side of the update protocol: reset into the loader, load in
+// plain or window mode, abort, record with progress datagrams, inventory of
+// the sections it holds, restore defaults and "nothing to upgrade". A device
+// keeps what it recorded: an image in the container format replaces the
+// sections of the same key and id in its inventory.
+//
+// Description keys (on a device line of the stand-in):
+//   load=window|plain        answer start load with 11 bytes, or 9
+//   record-steps=N           record progress datagrams (0..255, default 3)
+//   record-pace=MS           time between them (default 10)
+//   record-error=CODE        the record end reports this error (1..255)
+//   start-record-error=CODE  the answer to start record refuses with it
+//   loss=PERCENT             drops that share of the update datagrams received
+//   duplicate-acks=yes|no    every data acknowledgement is sent twice
+//   ack-delay=MS             data acknowledgements come this much later
+//   refuse-acks=N            the first N data acknowledgements refuse (byte 8 = 1)
+//   reset-reply=yes|no       no: the reset is never answered
+//   update-silent=yes|no     receives and logs the update commands, answers none
+//   slow=MS                  every answer comes this much later
+//   inventory12=yes|no       inventory9=yes|no   answer the inventory commands
+//   section=KEY:ID:VERSION   a section the device holds at start (repeatable)
+//   dump=DIR                 writes every recorded image to DIR/ADDRESS-N.bin
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "tools/device_standin/standin_device.h"
+
+// A section installed in the device, as its inventory reports it.
+struct StandinSection {
+    uint16_t key = 0;
+    uint32_t id = 0;
+    std::string version;  // 6 characters
+
+    bool operator==(const StandinSection& other) const {
+        return key == other.key && id == other.id && version == other.version;
+    }
+};
+
+struct StandinUpdateSpec {
+    int startReplyLength = 11;  // 11 selects window mode
+    int recordSteps = 3;
+    int recordPaceMs = 10;
+    int recordError = 0;
+    int startRecordError = 0;
+    int lossPercent = 0;
+    bool duplicateAcks = false;
+    int ackDelayMs = 0;
+    int refuseAcks = 0;
+    bool resetAnswers = true;
+    bool silent = false;
+    int slowMs = 0;
+    bool answersInventory12 = true;
+    bool answersInventory9 = true;
+    std::vector<StandinSection> sections;
+    std::string dumpDirectory;
+};
+
+// One load as the device saw it.
+struct StandinLoad {
+    bool windowMode = false;
+    std::vector<uint8_t> bytes;  // image bytes received, in order
+    bool aborted = false;
+    bool recorded = false;  // start record accepted and no record error
+};
+
+class CStandinUpdater {
+public:
+    explicit CStandinUpdater(StandinUpdateSpec spec);
+    ~CStandinUpdater();
+    CStandinUpdater(const CStandinUpdater&) = delete;
+    CStandinUpdater& operator=(const CStandinUpdater&) = delete;
+
+    // Answers one update command (the header has been checked).
+    void Handle(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies);
+
+    // What the device has seen, for tests; safe from any thread.
+    std::vector<StandinLoad> Loads() const;
+    std::vector<StandinSection> Sections() const;
+    // Every update command received, in order (also the dropped and the
+    // unanswered ones).
+    std::vector<uint8_t> Commands() const;
+    int CountOf(uint8_t command) const;
+    // Changes the switches while the device runs.
+    void SetSpec(const StandinUpdateSpec& spec);
+
+private:
+    void Reply(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies,
+               std::vector<uint8_t> datagram, int delayMs);
+    void OnData(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies);
+    void OnStartRecord(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies);
+    std::vector<uint8_t> Inventory(uint8_t command, size_t recordSize) const;
+    void Record(const std::string& address, const std::vector<uint8_t>& image);
+    bool Lose();
+
+    mutable std::mutex m_lock;
+    StandinUpdateSpec m_spec;
+    std::vector<uint8_t> m_commands;
+    std::vector<StandinLoad> m_loads;
+    bool m_inLoader = false;
+    bool m_loading = false;
+    uint16_t m_windowBase = 1;  // first sequence number of the window being filled
+    bool m_windowDone = false;  // a window has been acknowledged in this load
+    std::vector<std::vector<uint8_t>> m_slots;
+    std::vector<bool> m_filled;
+    uint32_t m_random = 12345;
+    int m_dumpCount = 0;
+};
+
+// Makes the device play the update protocol with these switches; the
+// returned object tells what it received and recorded.
+std::shared_ptr<CStandinUpdater> InstallStandinUpdate(CStandinDevice& device, const StandinUpdateSpec& spec);
+
+// True when the key belongs to the update side; then parses its value (false
+// with a message for bad input).
+bool IsStandinUpdateKey(const std::string& key);
+bool ParseStandinUpdateKey(const std::string& key, const std::string& value, StandinUpdateSpec& spec,
+                           std::string& error);
