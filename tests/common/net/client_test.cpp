@@ -7,17 +7,6 @@
 
 using namespace nettest;
 
-TEST(TIPClientConfig, StartsWithItsDefaults) {
-    _TIPClientConfig c;
-    EXPECT_EQ(0, c.m_nProtocol);
-    EXPECT_TRUE(c.m_strHost.IsEmpty());
-    EXPECT_EQ(-1, c.m_nPort);
-    EXPECT_EQ(-1, c.m_nConnectTimeout);
-    EXPECT_EQ(-1, c.m_nLocalPort);
-    EXPECT_TRUE(c.m_strLocalAddress.IsEmpty());
-    EXPECT_TRUE(c.m_strSecondAddress.IsEmpty());
-}
-
 TEST(IPSimpleClient, DatagramOpenConnectsToThePeerOnly) {
     SOCKET device = Udp("127.0.1.1"), stranger = Udp("127.0.1.2");
     _TIPClientConfig c;

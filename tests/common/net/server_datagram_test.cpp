@@ -21,19 +21,6 @@ _TIPServerConfig DatagramSettings(Recorder* r, const char* ip, int port = 0) {
 
 }  // namespace
 
-TEST(TIPServerConfig, StartsWithItsDefaults) {
-    _TIPServerConfig s;
-    EXPECT_EQ(0, s.m_nProtocol);
-    EXPECT_EQ(-1, s.m_nPort);
-    EXPECT_EQ(nullptr, s.m_pfnCallback);
-    EXPECT_EQ(0, s.m_bMultiClient);
-    EXPECT_EQ(1, s.m_bPingRun);
-    EXPECT_EQ(1, s.m_bKeepAlive);
-    EXPECT_EQ(30000u, s.m_dwReceiveTimeout);
-    EXPECT_EQ(0x100000u, s.m_dwMaxPayload);
-    EXPECT_EQ(30, s.m_nReserved5);
-}
-
 TEST(IPServerMessages, AreRegisteredAtStartUp) {
     EXPECT_GE(MSG_IP_CLIENTE_CONECTADO, 0xC000u);
     EXPECT_NE(MSG_IP_CLIENTE_CONECTADO, MSG_IP_CLIENTE_DESCONECTADO);
