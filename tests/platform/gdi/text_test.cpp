@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
+#include <vector>
 #include <cstring>
 #include <string>
 
@@ -359,4 +362,26 @@ TEST(DrawText, PrefixesAndTabs) {
     const int under = tm.tmAscent + rounded(142 * 14 / 2048.0);
     EXPECT_EQ(c.count(kBlack, 0, under, 200, under + 1), extent(c.dc(), "O"));
     EXPECT_EQ(c.count(kBlack), extent(c.dc(), "O") * std::max(1, rounded(150 * 14 / 2048.0)));
+}
+
+TEST(Threads, SeveralThreadsShareFontsAndGlyphs) {
+    std::atomic<int> mismatches{0};
+    Canvas reference(120, 20);
+    {
+        Selected f(reference.dc(), make_font("Tahoma", -13));
+        TextOut(reference.dc(), 2, 2, "Thread 0123456789", 17);
+    }
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 6; ++t) {
+        threads.emplace_back([&] {
+            for (int round = 0; round < 20; ++round) {
+                Canvas c(120, 20);
+                Selected f(c.dc(), make_font("Tahoma", -13));
+                TextOut(c.dc(), 2, 2, "Thread 0123456789", 17);
+                if (std::memcmp(c.bits(), reference.bits(), 120 * 20 * 4) != 0) mismatches++;
+            }
+        });
+    }
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(mismatches.load(), 0);
 }
