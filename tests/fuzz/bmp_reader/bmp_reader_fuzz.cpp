@@ -13,6 +13,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A buffer of the input's exact size, so that a read past it shows.
     std::vector<uint8_t> bytes(data, data + size);
+    // The stock objects are made on first use; count handles after that.
+    static const bool stock_made = [] {
+        DeleteDC(CreateCompatibleDC(nullptr));
+        return true;
+    }();
+    (void)stock_made;
     const size_t handles = trelwin::gdi::live_object_count();
     std::string error;
     HBITMAP bitmap = trelwin::gdi::decode_bmp(bytes.data(), bytes.size(), &error);
