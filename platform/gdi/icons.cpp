@@ -113,7 +113,6 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON h, int cx, int cy, UINT, HBRUSH, UI
     if ((flags & DI_NORMAL) == 0) flags |= DI_NORMAL;
     const int width = cx > 0 ? cx : icon->width;
     const int height = cy > 0 ? cy : icon->height;
-    Surface& target = *dc->surface();
     const Surface& mask = icon->mask->surface;
     const Surface* image = icon->colour ? &icon->colour->surface : nullptr;
     const bool alpha = image && (flags & DI_IMAGE) && (flags & DI_MASK) && has_alpha(*image);
@@ -133,30 +132,19 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON h, int cx, int cy, UINT, HBRUSH, UI
                  icon->height, width, height, COLORONCOLOR,
                  [&](int j, const Pixel* p) { std::copy_n(p, width, xor_rows.begin() + static_cast<ptrdiff_t>(j) * width); });
     }
-    std::vector<Pixel> row;
     for (int j = 0; j < height; ++j) {
-        const int yy = origin.y + j;
-        for_each_clipped(*dc, yy, origin.x, origin.x + width, [&](int, int a, int b) {
-            row.resize(static_cast<size_t>(b - a));
-            target.read(yy, a, b - a, row.data());
-            for (int xx = a; xx < b; ++xx) {
-                const size_t i = static_cast<size_t>(j) * width + (xx - origin.x);
-                Pixel& d = row[static_cast<size_t>(xx - a)];
+        modify_span(*dc, origin.y + j, origin.x, origin.x + width, [&](Pixel* row, int a, int n) {
+            for (int k = 0; k < n; ++k) {
+                const size_t i = static_cast<size_t>(j) * width + (a + k - origin.x);
+                Pixel& d = row[k];
                 const Pixel s = xor_rows[i];
                 if (alpha) {
-                    const uint32_t k = s >> 24;
-                    Pixel out = 0;
-                    for (int shift = 0; shift < 24; shift += 8) {
-                        const uint32_t sv = (s >> shift) & 0xFF, dv = (d >> shift) & 0xFF;
-                        out |= ((sv * k + dv * (255 - k) + 127) / 255) << shift;
-                    }
-                    d = out;
+                    d = mix_pixel(s, d, s >> 24);
                     continue;
                 }
                 if (flags & DI_MASK) d &= (and_rows[i] & kRgbMask) | 0xFF000000u;
                 if (flags & DI_IMAGE) d = (d ^ (s & kRgbMask)) & kRgbMask;
             }
-            target.write(yy, a, b - a, row.data());
         });
     }
     return TRUE;

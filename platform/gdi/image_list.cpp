@@ -204,17 +204,12 @@ BOOL ImageList_DrawEx(HIMAGELIST h, int index, HDC hdc, int x, int y, int dx, in
     else if (style & ILD_BLEND25) blend = 25;
     if (foreground == CLR_DEFAULT || foreground == CLR_NONE) foreground = GetSysColor(COLOR_HIGHLIGHT);
     const Pixel tint = colorref_to_pixel(foreground);
-    Surface& target = *dc->surface();
     const POINT origin = dc->to_surface(x, y);
-    std::vector<Pixel> row;
     for (int j = 0; j < height; ++j) {
-        const int yy = origin.y + j;
-        for_each_clipped(*dc, yy, origin.x, origin.x + width, [&](int, int a, int b) {
-            row.resize(static_cast<size_t>(b - a));
-            target.read(yy, a, b - a, row.data());
-            for (int xx = a; xx < b; ++xx) {
-                const size_t i = static_cast<size_t>(j) * list->cx + (xx - origin.x);
-                Pixel& d = row[static_cast<size_t>(xx - a)];
+        modify_span(*dc, origin.y + j, origin.x, origin.x + width, [&](Pixel* row, int a, int n) {
+            for (int k = 0; k < n; ++k) {
+                const size_t i = static_cast<size_t>(j) * list->cx + (a + k - origin.x);
+                Pixel& d = row[k];
                 const bool clear = masked && image.transparent[i];
                 if (style & ILD_MASK) {
                     d = clear ? kRgbMask : 0;
@@ -233,19 +228,8 @@ BOOL ImageList_DrawEx(HIMAGELIST h, int index, HDC hdc, int x, int y, int dx, in
                     }
                     s = out;
                 }
-                if (image.alpha) {
-                    const uint32_t k = s >> 24;  // straight alpha
-                    Pixel out = 0;
-                    for (int shift = 0; shift < 24; shift += 8) {
-                        const uint32_t sv = (s >> shift) & 0xFF, dv = (d >> shift) & 0xFF;
-                        out |= ((sv * k + dv * (255 - k) + 127) / 255) << shift;
-                    }
-                    d = out;
-                } else {
-                    d = s & kRgbMask;
-                }
+                d = image.alpha ? mix_pixel(s, d, s >> 24) : (s & kRgbMask);
             }
-            target.write(yy, a, b - a, row.data());
         });
     }
     return TRUE;

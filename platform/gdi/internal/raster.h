@@ -92,6 +92,36 @@ void for_each_clipped(DeviceContext& dc, int y, int x0, int x1, F&& f) {
     }
 }
 
+// Lets f(Pixel* pixels, int x0, int count) change the clipped pieces of a
+// span in place: 32-bit rows directly, other depths through a row copy.
+template <typename F>
+void modify_span(DeviceContext& dc, int y, int x0, int x1, F&& f) {
+    Surface* s = dc.surface();
+    if (!s) return;
+    std::vector<Pixel> row;
+    for_each_clipped(dc, y, x0, x1, [&](int yy, int a, int b) {
+        if (s->bpp == 32) {
+            f(s->row32(yy) + a, a, b - a);
+            return;
+        }
+        row.resize(static_cast<size_t>(b - a));
+        s->read(yy, a, b - a, row.data());
+        f(row.data(), a, b - a);
+        s->write(yy, a, b - a, row.data());
+    });
+}
+
+// round(over * weight / 255 + under * (255 - weight) / 255) per colour
+// channel; the alpha byte becomes 0.
+inline Pixel mix_pixel(Pixel over, Pixel under, uint32_t weight) {
+    Pixel out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const uint32_t o = (over >> shift) & 0xFF, u = (under >> shift) & 0xFF;
+        out |= ((o * weight + u * (255 - weight) + 127) / 255) << shift;
+    }
+    return out;
+}
+
 // Clips a rectangle (surface coordinates) to the DC's drawable area and
 // calls f(rect) for each piece.
 template <typename F>

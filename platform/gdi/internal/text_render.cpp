@@ -78,39 +78,25 @@ void draw_run(DeviceContext& dc, const RealFont& font, const TextRun& run, int x
     }
     const Pixel colour = colorref_to_pixel(dc.state.text_colour);
     const int baseline = top + tm.tmAscent;
-    std::vector<Pixel> row;
     int pen = x;
     for (size_t i = 0; i < run.glyphs.size(); ++i) {
         const Glyph& g = *run.glyphs[i];
         const int gx = pen + g.left, gy = baseline - g.top;
         for (int j = 0; j < g.height; ++j) {
             const uint8_t* coverage = &g.coverage[static_cast<size_t>(j) * g.width];
-            clipped(dc, clip, gy + j, gx, gx + g.width, [&](int yy, int a, int b) {
-                // 32-bit surfaces are blended in place, others through a row copy.
-                Pixel* d;
-                if (s->bpp == 32) {
-                    d = s->row32(yy) + a;
-                } else {
-                    row.resize(static_cast<size_t>(b - a));
-                    s->read(yy, a, b - a, row.data());
-                    d = row.data();
-                }
-                for (int k = a; k < b; ++k) {
-                    const uint32_t c = coverage[k - gx];
+            int x0 = gx, x1 = gx + g.width;
+            if (clip) {
+                if (gy + j < clip->top || gy + j >= clip->bottom) continue;
+                x0 = std::max<int>(x0, clip->left);
+                x1 = std::min<int>(x1, clip->right);
+            }
+            if (x1 <= x0) continue;
+            modify_span(dc, gy + j, x0, x1, [&](Pixel* pixels, int a, int n) {
+                for (int k = 0; k < n; ++k) {
+                    const uint32_t c = coverage[a + k - gx];
                     if (c == 0) continue;
-                    Pixel& p = d[k - a];
-                    if (c == 255) {
-                        p = colour;
-                        continue;
-                    }
-                    Pixel out = 0;
-                    for (int shift = 0; shift < 24; shift += 8) {
-                        const uint32_t t = (colour >> shift) & 0xFF, v = (p >> shift) & 0xFF;
-                        out |= ((t * c + v * (255 - c) + 127) / 255) << shift;
-                    }
-                    p = out;
+                    pixels[k] = c == 255 ? colour : mix_pixel(colour, pixels[k], c);
                 }
-                if (s->bpp != 32) s->write(yy, a, b - a, row.data());
             });
         }
         pen += run.advances[i];
