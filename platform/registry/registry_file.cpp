@@ -127,6 +127,7 @@ LONG RegistryFile::Access(bool write, const Operation& op) {
     if (path != path_) {
         path_ = path;
         tree_.Clear();
+        cached_ = Cached::Nothing;
         stamp_ = FileStamp();
         blocked_ = false;
     }
@@ -140,7 +141,7 @@ LONG RegistryFile::Access(bool write, const Operation& op) {
     bool changed = false;
     LONG result = op(tree_, changed);
     if (write && changed && !Save()) {
-        stamp_ = FileStamp();
+        cached_ = Cached::Nothing;  // tree_ holds the change that is not on disk
         return ERROR_CANTWRITE;
     }
     return result;
@@ -150,18 +151,22 @@ void RegistryFile::Refresh(bool locked) {
     int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT) {
-            if (!(stamp_ == MissingStamp())) tree_.Clear();
+            tree_.Clear();
+            text_.clear();
+            cached_ = Cached::Tree;
             stamp_ = MissingStamp();
             blocked_ = false;
             return;
         }
+        int openErrno = errno;
         struct stat st;
         FileStamp now = stat(path_.c_str(), &st) == 0 ? StampOf(st) : MissingStamp();
         if (!(now == stamp_)) {
             std::fprintf(stderr, "registry: %s cannot be opened (%s); %s is empty and cannot be changed\n",
-                         path_.c_str(), std::strerror(errno), rootName_.c_str());
+                         path_.c_str(), std::strerror(openErrno), rootName_.c_str());
         }
         tree_.Clear();
+        cached_ = Cached::Nothing;
         stamp_ = now;
         blocked_ = true;
         return;
@@ -170,45 +175,54 @@ void RegistryFile::Refresh(bool locked) {
     if (fstat(fd, &st) != 0) {
         close(fd);
         tree_.Clear();
+        cached_ = Cached::Nothing;
         stamp_ = FileStamp();
         return;
     }
-    FileStamp now = StampOf(st);
-    if (now == stamp_) {
-        close(fd);
-        return;
-    }
+    // The whole text is read and compared every time: the file's times and
+    // inode cannot prove that another process has not rewritten it.
     std::string text;
     bool readOk = ReadAll(fd, text);
+    int readErrno = errno;
     close(fd);
-    stamp_ = now;
-    blocked_ = false;
+    stamp_ = StampOf(st);
     if (!readOk) {
-        SetAside(std::string("reading failed: ") + std::strerror(errno), false);
+        SetAside(std::string("reading failed: ") + std::strerror(readErrno), false);
+        cached_ = Cached::Nothing;  // text_ is not what the file holds
         return;
     }
+    if (text == text_ && cached_ != Cached::Nothing) return;
+    blocked_ = false;
     RegistryKey fresh;
     RegeditError error;
     if (text.empty() || ParseRegedit(text, rootName_, fresh, &error)) {
         tree_ = std::move(fresh);
+        text_ = std::move(text);
+        cached_ = Cached::Tree;
         return;
     }
+    text_ = std::move(text);
     SetAside("line " + std::to_string(error.line) + ": " + error.reason, locked);
 }
 
 void RegistryFile::SetAside(const std::string& reason, bool locked) {
     tree_.Clear();
+    cached_ = Cached::Nothing;
     if (locked) {
         std::string aside = AsideName(path_);
         if (rename(path_.c_str(), aside.c_str()) == 0) {
             std::fprintf(stderr, "registry: %s cannot be read (%s); it was kept as %s and %s starts empty\n",
                          path_.c_str(), reason.c_str(), aside.c_str(), rootName_.c_str());
+            text_.clear();
+            cached_ = Cached::Tree;
             stamp_ = MissingStamp();
+            blocked_ = false;
             return;
         }
     }
     std::fprintf(stderr, "registry: %s cannot be read (%s); %s is empty and is not written until the file is repaired\n",
                  path_.c_str(), reason.c_str(), rootName_.c_str());
+    cached_ = Cached::Unreadable;
     blocked_ = true;
 }
 
@@ -233,6 +247,8 @@ bool RegistryFile::Save() {
     }
     struct stat st;
     stamp_ = stat(path_.c_str(), &st) == 0 ? StampOf(st) : FileStamp();
+    text_ = std::move(text);
+    cached_ = Cached::Tree;
     return true;
 }
 

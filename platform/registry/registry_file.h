@@ -12,9 +12,11 @@
 
 namespace trelwin::registry {
 
-// What identifies one version of the file on disk. Every save replaces the
-// file by a new one, so a change of inode, size or times means someone else
-// wrote it.
+// What the file on disk looked like at the last look: whether it exists and
+// its identity, to tell a newly unreadable file from one already reported.
+// It cannot tell whether the content changed: an inode freed by a rename is
+// soon given to the next new file, and file times move in coarse clock
+// ticks, so two versions written within one tick can share every field.
 struct FileStamp {
     bool known = false;   // false: the file must be read before the tree is used
     bool exists = false;
@@ -52,6 +54,11 @@ private:
     std::string rootName_;
     std::string path_;
     RegistryKey tree_;
+    // The file's text as last read or saved, so that a file whose text is
+    // unchanged is not parsed again.
+    enum class Cached { Nothing, Tree, Unreadable };
+    std::string text_;
+    Cached cached_ = Cached::Nothing;  // Tree: tree_ holds text_; Unreadable: text_ failed and was reported
     FileStamp stamp_;
     // Set while an unreadable file could not be moved out of the way: writes
     // are refused rather than overwriting it.

@@ -1,7 +1,9 @@
 // The registry's files on disk: changes made by others, unreadable files,
 // failed writes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -57,6 +59,31 @@ TEST(RegistryFile, ChangesMadeByOthersAreSeenAtTheNextCall) {
     EXPECT_EQ(ReadText(HKEY_CURRENT_USER, "Software\\App", "Added"), "by hand");
     std::filesystem::remove(dir.FilePath());
     EXPECT_EQ(ReadText(HKEY_CURRENT_USER, "Software\\App", "Timeout"), "<no key>");
+}
+
+// Rewrites of the same length made in place by another writer keep the
+// file's inode and size, and on file systems with coarse timestamps (one
+// clock tick, several milliseconds) its times as well; each must still be
+// seen, and must survive our next save.
+TEST(RegistryFile, SameLengthRewritesInPlaceAreSeen) {
+    ScopedRegistryDir dir;
+    ASSERT_EQ(WriteText(HKEY_CURRENT_USER, "A", "v", "100"), ERROR_SUCCESS);
+    const size_t at = dir.ReadFile().find("\"100\"");
+    ASSERT_NE(at, std::string::npos);
+    int fd = open(dir.FilePath().c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    int wrong = 0;
+    std::string value;
+    for (int i = 1; i <= 300; ++i) {
+        value = std::to_string(100 + i);
+        ASSERT_EQ(pwrite(fd, value.data(), 3, static_cast<off_t>(at + 1)), 3);
+        if (ReadText(HKEY_CURRENT_USER, "A", "v") != value) ++wrong;
+    }
+    close(fd);
+    EXPECT_EQ(wrong, 0);
+    ASSERT_EQ(WriteText(HKEY_CURRENT_USER, "A", "w", "x"), ERROR_SUCCESS);
+    dir.ForceReread();
+    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, "A", "v"), value);
 }
 
 TEST(RegistryFile, AnUnreadableFileIsKeptAsideWithAMessage) {
