@@ -5,12 +5,10 @@
 #include "canvas.h"
 #include "platform/gdi/gdi.h"
 
-using gdi_test::Canvas;
+using namespace gdi_test;
 
 namespace {
 
-const COLORREF kRed = RGB(255, 0, 0);
-const COLORREF kBlue = RGB(0, 0, 255);
 
 struct Info {
     BITMAPINFOHEADER header;

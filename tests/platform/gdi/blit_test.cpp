@@ -5,15 +5,9 @@
 #include "canvas.h"
 #include "platform/gdi/gdi.h"
 
-using gdi_test::Canvas;
-using gdi_test::Selected;
+using namespace gdi_test;
 
 namespace {
-const COLORREF kBlack = RGB(0, 0, 0);
-const COLORREF kWhite = RGB(255, 255, 255);
-const COLORREF kRed = RGB(255, 0, 0);
-const COLORREF kGreen = RGB(0, 255, 0);
-const COLORREF kBlue = RGB(0, 0, 255);
 
 // Rounded (a * x + b * y) / 255.
 int mix(int a, int x, int b, int y) {
@@ -55,18 +49,13 @@ TEST(BitBlt, EveryRasterOperation) {
 
 TEST(BitBlt, MonochromeSourceTakesTheDestinationColours) {
     const WORD row[1] = {0xF0};  // four white bits, then four black
-    HBITMAP mono = CreateBitmap(8, 1, 1, 1, row);
-    HDC mdc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(mdc, mono);
+    MonoCanvas mono(8, 1, row);
     Canvas dst(8, 1);
     SetTextColor(dst.dc(), kRed);
     SetBkColor(dst.dc(), kGreen);
-    BitBlt(dst.dc(), 0, 0, 8, 1, mdc, 0, 0, SRCCOPY);
+    BitBlt(dst.dc(), 0, 0, 8, 1, mono.dc(), 0, 0, SRCCOPY);
     EXPECT_EQ(dst.row(0, kGreen), "####....");
     EXPECT_EQ(dst.row(0, kRed), "....####");
-    SelectObject(mdc, old);
-    DeleteObject(mono);
-    DeleteDC(mdc);
 }
 
 TEST(BitBlt, ColourToMonochromeByTheSourceBackgroundColour) {
@@ -180,18 +169,13 @@ TEST(StretchBlt, HalftoneAveragesTheCoveredArea) {
 
 TEST(StretchBlt, ThroughARopAndFromMonochrome) {
     const WORD rows[1] = {0x40};  // bit 1 set: white
-    HBITMAP mono = CreateBitmap(2, 1, 1, 1, rows);
-    HDC mdc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(mdc, mono);
+    MonoCanvas mono(2, 1, rows);
     Canvas dst(4, 2, kGreen);
     SetTextColor(dst.dc(), kBlack);
     SetBkColor(dst.dc(), kWhite);
-    StretchBlt(dst.dc(), 0, 0, 4, 2, mdc, 0, 0, 2, 1, SRCAND);
+    StretchBlt(dst.dc(), 0, 0, 4, 2, mono.dc(), 0, 0, 2, 1, SRCAND);
     EXPECT_EQ(dst.row(0, kBlack), "##..");
     EXPECT_EQ(dst.row(1, kGreen), "..##");
-    SelectObject(mdc, old);
-    DeleteObject(mono);
-    DeleteDC(mdc);
 }
 
 TEST(AlphaBlend, ConstantAlpha) {

@@ -11,6 +11,13 @@
 
 namespace gdi_test {
 
+const COLORREF kBlack = RGB(0, 0, 0);
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kRed = RGB(255, 0, 0);
+const COLORREF kGreen = RGB(0, 255, 0);
+const COLORREF kBlue = RGB(0, 0, 255);
+const COLORREF kMagenta = RGB(255, 0, 255);
+
 class Canvas {
 public:
     Canvas(int width, int height, COLORREF fill = RGB(255, 255, 255)) : width_(width), height_(height) {
@@ -80,6 +87,29 @@ private:
     HBITMAP bitmap_;
     HGDIOBJ old_;
     uint32_t* bits_ = nullptr;
+};
+
+// A monochrome device bitmap (rows of WORDs, set bits white) in its own memory DC.
+class MonoCanvas {
+public:
+    MonoCanvas(int width, int height, const WORD* rows) : dc_(CreateCompatibleDC(nullptr)) {
+        bitmap_ = CreateBitmap(width, height, 1, 1, rows);
+        old_ = SelectObject(dc_, bitmap_);
+    }
+    ~MonoCanvas() {
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    MonoCanvas(const MonoCanvas&) = delete;
+    MonoCanvas& operator=(const MonoCanvas&) = delete;
+    HDC dc() const { return dc_; }
+    HBITMAP bitmap() const { return bitmap_; }
+
+private:
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ old_;
 };
 
 // Selects an object for the lifetime of the guard and deletes it afterwards.

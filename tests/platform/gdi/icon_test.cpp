@@ -3,16 +3,10 @@
 #include "canvas.h"
 #include "platform/gdi/gdi.h"
 
-using gdi_test::Canvas;
+using namespace gdi_test;
 
 namespace {
 
-const COLORREF kRed = RGB(255, 0, 0);
-const COLORREF kGreen = RGB(0, 255, 0);
-const COLORREF kBlue = RGB(0, 0, 255);
-const COLORREF kBlack = RGB(0, 0, 0);
-const COLORREF kWhite = RGB(255, 255, 255);
-const COLORREF kMagenta = RGB(255, 0, 255);
 
 // A 4x4 icon: left half transparent, right half red; the top-left pixel
 // inverts the screen (white mask, white image).

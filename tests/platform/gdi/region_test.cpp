@@ -5,12 +5,10 @@
 #include "canvas.h"
 #include "platform/gdi/gdi.h"
 
-using gdi_test::Canvas;
+using namespace gdi_test;
 
 namespace {
 
-const COLORREF kRed = RGB(255, 0, 0);
-const COLORREF kWhite = RGB(255, 255, 255);
 
 std::vector<RECT> rects_of(HRGN rgn) {
     const DWORD size = GetRegionData(rgn, 0, nullptr);

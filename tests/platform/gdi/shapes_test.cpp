@@ -3,15 +3,7 @@
 #include "canvas.h"
 #include "platform/gdi/gdi.h"
 
-using gdi_test::Canvas;
-using gdi_test::Selected;
-
-namespace {
-const COLORREF kBlack = RGB(0, 0, 0);
-const COLORREF kWhite = RGB(255, 255, 255);
-const COLORREF kRed = RGB(255, 0, 0);
-const COLORREF kGreen = RGB(0, 255, 0);
-}  // namespace
+using namespace gdi_test;
 
 TEST(Rectangle, PenOnTheEdgesBrushInsideRightAndBottomExclusive) {
     Canvas c(12, 10);

@@ -11,14 +11,10 @@
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/internal/font_engine.h"
 
-using gdi_test::Canvas;
-using gdi_test::Selected;
+using namespace gdi_test;
 
 namespace {
 
-const COLORREF kBlack = RGB(0, 0, 0);
-const COLORREF kWhite = RGB(255, 255, 255);
-const COLORREF kRed = RGB(255, 0, 0);
 
 HFONT make_font(const char* face, int height, int weight = FW_NORMAL, bool underline = false, bool strike = false) {
     LOGFONT lf{};
