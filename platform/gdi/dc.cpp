@@ -276,168 +276,107 @@ int GetDeviceCaps(HDC hdc, int index) {
     }
 }
 
-#define DC_OR_RETURN(value)           \
-    auto dc = dc_from_handle(hdc);    \
-    if (!dc) return value
+namespace {
+
+// Replaces one field of the DC's state and returns the previous value.
+template <typename T>
+T exchange_field(HDC hdc, T DcState::*field, T value, T failure) {
+    auto dc = dc_from_handle(hdc);
+    if (!dc) return failure;
+    T previous = dc->state.*field;
+    dc->state.*field = value;
+    return previous;
+}
+
+template <typename T>
+T read_field(HDC hdc, T DcState::*field, T failure) {
+    auto dc = dc_from_handle(hdc);
+    return dc ? dc->state.*field : failure;
+}
+
+// A mode setter that accepts values from `low` to `high` only.
+int exchange_mode(HDC hdc, int DcState::*field, int mode, int low, int high) {
+    if (mode < low || mode > high) return 0;
+    return exchange_field(hdc, field, mode, 0);
+}
+
+BOOL exchange_point(HDC hdc, POINT DcState::*field, POINT value, bool relative, LPPOINT previous) {
+    auto dc = dc_from_handle(hdc);
+    if (!dc) return FALSE;
+    POINT& p = dc->state.*field;
+    if (previous) *previous = p;
+    p = relative ? POINT{p.x + value.x, p.y + value.y} : value;
+    return TRUE;
+}
+
+BOOL read_point(HDC hdc, POINT DcState::*field, LPPOINT out) {
+    auto dc = dc_from_handle(hdc);
+    if (!dc || !out) return FALSE;
+    *out = dc->state.*field;
+    return TRUE;
+}
+
+}  // namespace
 
 COLORREF SetTextColor(HDC hdc, COLORREF colour) {
-    DC_OR_RETURN(CLR_INVALID);
-    COLORREF previous = dc->state.text_colour;
-    dc->state.text_colour = colour & 0xFFFFFF;
-    return previous;
+    return exchange_field(hdc, &DcState::text_colour, colour & 0xFFFFFF, CLR_INVALID);
 }
-COLORREF GetTextColor(HDC hdc) {
-    DC_OR_RETURN(CLR_INVALID);
-    return dc->state.text_colour;
-}
+COLORREF GetTextColor(HDC hdc) { return read_field(hdc, &DcState::text_colour, CLR_INVALID); }
 COLORREF SetBkColor(HDC hdc, COLORREF colour) {
-    DC_OR_RETURN(CLR_INVALID);
-    COLORREF previous = dc->state.bk_colour;
-    dc->state.bk_colour = colour & 0xFFFFFF;
-    return previous;
+    return exchange_field(hdc, &DcState::bk_colour, colour & 0xFFFFFF, CLR_INVALID);
 }
-COLORREF GetBkColor(HDC hdc) {
-    DC_OR_RETURN(CLR_INVALID);
-    return dc->state.bk_colour;
-}
-int SetBkMode(HDC hdc, int mode) {
-    DC_OR_RETURN(0);
-    if (mode != TRANSPARENT && mode != OPAQUE) return 0;
-    int previous = dc->state.bk_mode;
-    dc->state.bk_mode = mode;
-    return previous;
-}
-int GetBkMode(HDC hdc) {
-    DC_OR_RETURN(0);
-    return dc->state.bk_mode;
-}
-int SetROP2(HDC hdc, int rop2) {
-    DC_OR_RETURN(0);
-    if (rop2 < R2_BLACK || rop2 > R2_WHITE) return 0;
-    int previous = dc->state.rop2;
-    dc->state.rop2 = rop2;
-    return previous;
-}
-int GetROP2(HDC hdc) {
-    DC_OR_RETURN(0);
-    return dc->state.rop2;
-}
+COLORREF GetBkColor(HDC hdc) { return read_field(hdc, &DcState::bk_colour, CLR_INVALID); }
+int SetBkMode(HDC hdc, int mode) { return exchange_mode(hdc, &DcState::bk_mode, mode, TRANSPARENT, OPAQUE); }
+int GetBkMode(HDC hdc) { return read_field(hdc, &DcState::bk_mode, 0); }
+int SetROP2(HDC hdc, int rop2) { return exchange_mode(hdc, &DcState::rop2, rop2, R2_BLACK, R2_WHITE); }
+int GetROP2(HDC hdc) { return read_field(hdc, &DcState::rop2, 0); }
 int SetStretchBltMode(HDC hdc, int mode) {
-    DC_OR_RETURN(0);
-    if (mode < BLACKONWHITE || mode > HALFTONE) return 0;
-    int previous = dc->state.stretch_mode;
-    dc->state.stretch_mode = mode;
-    return previous;
+    return exchange_mode(hdc, &DcState::stretch_mode, mode, BLACKONWHITE, HALFTONE);
 }
-int GetStretchBltMode(HDC hdc) {
-    DC_OR_RETURN(0);
-    return dc->state.stretch_mode;
-}
-int SetPolyFillMode(HDC hdc, int mode) {
-    DC_OR_RETURN(0);
-    if (mode != ALTERNATE && mode != WINDING) return 0;
-    int previous = dc->state.poly_fill_mode;
-    dc->state.poly_fill_mode = mode;
-    return previous;
-}
-int GetPolyFillMode(HDC hdc) {
-    DC_OR_RETURN(0);
-    return dc->state.poly_fill_mode;
-}
+int GetStretchBltMode(HDC hdc) { return read_field(hdc, &DcState::stretch_mode, 0); }
+int SetPolyFillMode(HDC hdc, int mode) { return exchange_mode(hdc, &DcState::poly_fill_mode, mode, ALTERNATE, WINDING); }
+int GetPolyFillMode(HDC hdc) { return read_field(hdc, &DcState::poly_fill_mode, 0); }
 COLORREF SetDCBrushColor(HDC hdc, COLORREF colour) {
-    DC_OR_RETURN(CLR_INVALID);
-    COLORREF previous = dc->state.dc_brush_colour;
-    dc->state.dc_brush_colour = colour & 0xFFFFFF;
-    return previous;
+    return exchange_field(hdc, &DcState::dc_brush_colour, colour & 0xFFFFFF, CLR_INVALID);
 }
-COLORREF GetDCBrushColor(HDC hdc) {
-    DC_OR_RETURN(CLR_INVALID);
-    return dc->state.dc_brush_colour;
-}
+COLORREF GetDCBrushColor(HDC hdc) { return read_field(hdc, &DcState::dc_brush_colour, CLR_INVALID); }
 COLORREF SetDCPenColor(HDC hdc, COLORREF colour) {
-    DC_OR_RETURN(CLR_INVALID);
-    COLORREF previous = dc->state.dc_pen_colour;
-    dc->state.dc_pen_colour = colour & 0xFFFFFF;
-    return previous;
+    return exchange_field(hdc, &DcState::dc_pen_colour, colour & 0xFFFFFF, CLR_INVALID);
 }
-COLORREF GetDCPenColor(HDC hdc) {
-    DC_OR_RETURN(CLR_INVALID);
-    return dc->state.dc_pen_colour;
-}
+COLORREF GetDCPenColor(HDC hdc) { return read_field(hdc, &DcState::dc_pen_colour, CLR_INVALID); }
 BOOL SetBrushOrgEx(HDC hdc, int x, int y, LPPOINT previous) {
-    DC_OR_RETURN(FALSE);
-    if (previous) *previous = dc->state.brush_org;
-    dc->state.brush_org = POINT{x, y};
-    return TRUE;
+    return exchange_point(hdc, &DcState::brush_org, POINT{x, y}, false, previous);
 }
-BOOL GetBrushOrgEx(HDC hdc, LPPOINT origin) {
-    DC_OR_RETURN(FALSE);
-    if (!origin) return FALSE;
-    *origin = dc->state.brush_org;
-    return TRUE;
-}
+BOOL GetBrushOrgEx(HDC hdc, LPPOINT origin) { return read_point(hdc, &DcState::brush_org, origin); }
 BOOL SetColorAdjustment(HDC hdc, const COLORADJUSTMENT* adjustment) {
-    DC_OR_RETURN(FALSE);
-    if (!adjustment || adjustment->caSize != sizeof(COLORADJUSTMENT)) return FALSE;
+    auto dc = dc_from_handle(hdc);
+    if (!dc || !adjustment || adjustment->caSize != sizeof(COLORADJUSTMENT)) return FALSE;
     dc->state.colour_adjustment = *adjustment;
     return TRUE;
 }
 BOOL GetColorAdjustment(HDC hdc, LPCOLORADJUSTMENT adjustment) {
-    DC_OR_RETURN(FALSE);
-    if (!adjustment) return FALSE;
+    auto dc = dc_from_handle(hdc);
+    if (!dc || !adjustment) return FALSE;
     *adjustment = dc->state.colour_adjustment;
     return TRUE;
 }
-int SetMapMode(HDC hdc, int mode) {
-    DC_OR_RETURN(0);
-    // Only the pixel mapping is supported: nothing here asks for another.
-    if (mode != MM_TEXT) return 0;
-    int previous = dc->state.map_mode;
-    dc->state.map_mode = mode;
-    return previous;
-}
-int GetMapMode(HDC hdc) {
-    DC_OR_RETURN(0);
-    return dc->state.map_mode;
-}
+// Only the pixel mapping is supported: nothing here asks for another.
+int SetMapMode(HDC hdc, int mode) { return exchange_mode(hdc, &DcState::map_mode, mode, MM_TEXT, MM_TEXT); }
+int GetMapMode(HDC hdc) { return read_field(hdc, &DcState::map_mode, 0); }
 
 BOOL SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT previous) {
-    DC_OR_RETURN(FALSE);
-    if (previous) *previous = dc->state.viewport_org;
-    dc->state.viewport_org = POINT{x, y};
-    return TRUE;
+    return exchange_point(hdc, &DcState::viewport_org, POINT{x, y}, false, previous);
 }
-BOOL GetViewportOrgEx(HDC hdc, LPPOINT origin) {
-    DC_OR_RETURN(FALSE);
-    if (!origin) return FALSE;
-    *origin = dc->state.viewport_org;
-    return TRUE;
-}
+BOOL GetViewportOrgEx(HDC hdc, LPPOINT origin) { return read_point(hdc, &DcState::viewport_org, origin); }
 BOOL OffsetViewportOrgEx(HDC hdc, int dx, int dy, LPPOINT previous) {
-    DC_OR_RETURN(FALSE);
-    if (previous) *previous = dc->state.viewport_org;
-    dc->state.viewport_org.x += dx;
-    dc->state.viewport_org.y += dy;
-    return TRUE;
+    return exchange_point(hdc, &DcState::viewport_org, POINT{dx, dy}, true, previous);
 }
 BOOL SetWindowOrgEx(HDC hdc, int x, int y, LPPOINT previous) {
-    DC_OR_RETURN(FALSE);
-    if (previous) *previous = dc->state.window_org;
-    dc->state.window_org = POINT{x, y};
-    return TRUE;
+    return exchange_point(hdc, &DcState::window_org, POINT{x, y}, false, previous);
 }
-BOOL GetWindowOrgEx(HDC hdc, LPPOINT origin) {
-    DC_OR_RETURN(FALSE);
-    if (!origin) return FALSE;
-    *origin = dc->state.window_org;
-    return TRUE;
-}
+BOOL GetWindowOrgEx(HDC hdc, LPPOINT origin) { return read_point(hdc, &DcState::window_org, origin); }
 BOOL OffsetWindowOrgEx(HDC hdc, int dx, int dy, LPPOINT previous) {
-    DC_OR_RETURN(FALSE);
-    if (previous) *previous = dc->state.window_org;
-    dc->state.window_org.x += dx;
-    dc->state.window_org.y += dy;
-    return TRUE;
+    return exchange_point(hdc, &DcState::window_org, POINT{dx, dy}, true, previous);
 }
 
 namespace {
@@ -451,6 +390,10 @@ XFORM multiply(const XFORM& a, const XFORM& b) {
                  a.eDx * b.eM11 + a.eDy * b.eM21 + b.eDx, a.eDx * b.eM12 + a.eDy * b.eM22 + b.eDy};
 }
 }  // namespace
+
+#define DC_OR_RETURN(value)           \
+    auto dc = dc_from_handle(hdc);    \
+    if (!dc) return value
 
 int SetGraphicsMode(HDC hdc, int mode) {
     DC_OR_RETURN(0);
