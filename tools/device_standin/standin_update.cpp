@@ -147,9 +147,9 @@ void CStandinUpdater::Reply(CStandinDevice& device, const StandinRequest& reques
 void CStandinUpdater::Handle(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies) {
     std::lock_guard<std::mutex> lock(m_lock);
     const uint8_t command = request.data[7];
-    // Data datagrams are too many to list; the loads hold what they carried.
-    if (command != CMD_DATA) m_commands.push_back(command);
-    if (m_spec.silent) return;
+    m_commands.push_back(command);
+    if (m_spec.silent || std::find(m_spec.ignored.begin(), m_spec.ignored.end(), command) != m_spec.ignored.end())
+        return;
     const int slow = m_spec.slowMs;
     switch (command) {
     case CMD_RESET:
@@ -282,6 +282,7 @@ void CStandinUpdater::OnStartRecord(CStandinDevice& device, const StandinRequest
               Datagram(CMD_PROGRESS, {static_cast<uint8_t>(steps), static_cast<uint8_t>(step)}),
               slow + step * m_spec.recordPaceMs + 1);
     }
+    if (!m_spec.recordEnds) return;
     Reply(device, request, replies,
           Datagram(CMD_RECORD, {static_cast<uint8_t>(m_spec.recordError != 0 ? 1 : 0),
                                 static_cast<uint8_t>(m_spec.recordError)}),
@@ -353,7 +354,7 @@ std::shared_ptr<CStandinUpdater> InstallStandinUpdate(CStandinDevice& device, co
 bool IsStandinUpdateKey(const std::string& key) {
     static const char* const keys[] = {"load",     "record-steps",   "record-pace", "record-error", "start-record-error",
                                        "loss",     "duplicate-acks", "ack-delay",   "refuse-acks",  "reset-reply",
-                                       "update-silent", "slow",      "inventory12", "inventory9",   "section",
+                                       "update-silent", "ignore", "record-end", "slow",      "inventory12", "inventory9",   "section",
                                        "dump"};
     for (const char* known : keys) {
         if (key == known) return true;
@@ -387,6 +388,18 @@ bool ParseStandinUpdateKey(const std::string& key, const std::string& value, Sta
         ok = ParseFlag(value, spec.resetAnswers);
     } else if (key == "update-silent") {
         ok = ParseFlag(value, spec.silent);
+    } else if (key == "ignore") {
+        spec.ignored.clear();
+        size_t at = 0;
+        while (ok && at <= value.size()) {
+            const size_t comma = std::min(value.find(',', at), value.size());
+            int command = 0;
+            ok = ParseInt(value.substr(at, comma - at), 0, 255, command);
+            spec.ignored.push_back(static_cast<uint8_t>(command));
+            at = comma + 1;
+        }
+    } else if (key == "record-end") {
+        ok = ParseFlag(value, spec.recordEnds);
     } else if (key == "slow") {
         ok = ParseInt(value, 0, 600000, spec.slowMs);
     } else if (key == "inventory12") {

@@ -16,6 +16,8 @@
 //   refuse-acks=N            the first N data acknowledgements refuse (byte 8 = 1)
 //   reset-reply=yes|no       no: the reset is never answered
 //   update-silent=yes|no     receives and logs the update commands, answers none
+//   ignore=N[,N...]          receives and logs these commands, answers none
+//   record-end=yes|no        no: the recording never ends
 //   slow=MS                  every answer comes this much later
 //   inventory12=yes|no       inventory9=yes|no   answer the inventory commands
 //   section=KEY:ID:VERSION   a section the device holds at start (repeatable)
@@ -53,6 +55,8 @@ struct StandinUpdateSpec {
     int refuseAcks = 0;
     bool resetAnswers = true;
     bool silent = false;
+    std::vector<uint8_t> ignored;
+    bool recordEnds = true;
     int slowMs = 0;
     bool answersInventory12 = true;
     bool answersInventory9 = true;

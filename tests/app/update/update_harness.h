@@ -1,0 +1,181 @@
+// Stand-in devices on loopback addresses for the update engine's tests and
+// benchmarks: a private registry with short time-outs, devices at
+// 127.<block>.<group>.<n> played by an in-process stand-in, a recording
+// report, and images.
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/registry_settings.h"
+#include "app/update_engine.h"
+#include "platform/base/mem_file.h"
+#include "tests/platform/registry/registry_test_dir.h"
+#include "tools/device_standin/standin_network.h"
+#include "tools/device_standin/standin_update.h"
+
+// What runs told about their devices.
+class CRecordingReport : public CUpdateReport {
+public:
+    void SendProgress(int index, int percent) override {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_progress[index].push_back(percent);
+    }
+    void SetStatusText(int index, const CString& text) override {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_status[index].push_back(static_cast<LPCTSTR>(text));
+    }
+    void UpdateTransferInfo(DWORD bytes, DWORD total, int index) override {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_transfer[index].push_back({bytes, total});
+    }
+    void SetRemainingTime(int index, int seconds) override {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_remaining[index].push_back(seconds);
+    }
+    void ReportError(const CString& text, int index, int show) override {
+        if (!show) return;
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_progress[index].push_back(-1);
+        m_status[index].push_back(static_cast<LPCTSTR>(text));
+        m_errors[index].push_back(static_cast<LPCTSTR>(text));
+    }
+    void ShowMessageBox(const CString& text) override {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_boxes.push_back(static_cast<LPCTSTR>(text));
+    }
+
+    std::vector<int> Progress(int index) { return Get(m_progress, index); }
+    std::vector<std::string> Status(int index) { return Get(m_status, index); }
+    std::vector<std::string> Errors(int index) { return Get(m_errors, index); }
+    std::vector<int> Remaining(int index) { return Get(m_remaining, index); }
+    std::vector<std::pair<DWORD, DWORD>> Transfers(int index) { return Get(m_transfer, index); }
+    std::vector<std::string> Boxes() {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_boxes;
+    }
+    bool HasStatus(int index, const std::string& text) {
+        const auto all = Status(index);
+        return std::find(all.begin(), all.end(), text) != all.end();
+    }
+    void Clear() {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_progress.clear();
+        m_status.clear();
+        m_errors.clear();
+        m_remaining.clear();
+        m_transfer.clear();
+        m_boxes.clear();
+    }
+
+private:
+    template <class T> std::vector<T> Get(std::map<int, std::vector<T>>& map, int index) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        auto found = map.find(index);
+        return found == map.end() ? std::vector<T>() : found->second;
+    }
+
+    std::mutex m_lock;
+    std::map<int, std::vector<int>> m_progress;
+    std::map<int, std::vector<std::string>> m_status;
+    std::map<int, std::vector<std::string>> m_errors;
+    std::map<int, std::vector<int>> m_remaining;
+    std::map<int, std::vector<std::pair<DWORD, DWORD>>> m_transfer;
+    std::vector<std::string> m_boxes;
+};
+
+// The time-outs of a test, written to its private registry.
+struct UpdateTimeouts {
+    int packet = 1000;
+    int reset = 1;
+    int record = 2000;
+};
+
+// Devices 127.<block>.<group>.1 .. n on the device port, played by an
+// in-process stand-in on its own thread. Every test of a binary takes its
+// own group, so that parallel runs never share an address.
+class CStandinHarness {
+public:
+    CStandinHarness(int block, int group, int devices, const StandinUpdateSpec& spec = StandinUpdateSpec(),
+                    const UpdateTimeouts& timeouts = UpdateTimeouts())
+        : m_network(StandinOptions{}) {
+        SetTimeouts(timeouts);
+        for (int i = 1; i <= devices; ++i) {
+            StandinDeviceLine line;
+            line.spec.address = "127." + std::to_string(block) + "." + std::to_string(group) + "." + std::to_string(i);
+            std::string error;
+            m_ok = m_ok && m_network.AddDevice(line, error);
+            m_error += error;
+            m_addresses.push_back(line.spec.address);
+        }
+        if (m_ok) m_ok = m_network.Open(m_error);
+        for (const auto& address : m_addresses) {
+            m_network.WithDevice(address, [&](CStandinDevice& device) {
+                m_updaters.push_back(InstallStandinUpdate(device, spec));
+            });
+        }
+        if (m_ok) m_thread = std::thread([this] { m_network.Run(); });
+    }
+    ~CStandinHarness() {
+        m_network.Stop();
+        if (m_thread.joinable()) m_thread.join();
+    }
+
+    bool Ok() const { return m_ok; }
+    const std::string& Error() const { return m_error; }
+    const std::string& Address(int i) const { return m_addresses[static_cast<size_t>(i)]; }
+    CStandinUpdater& Device(int i) { return *m_updaters[static_cast<size_t>(i)]; }
+    int Count() const { return static_cast<int>(m_addresses.size()); }
+
+    static void SetTimeouts(const UpdateTimeouts& timeouts) {
+        WriteRegistryString(std::to_string(timeouts.packet).c_str(), "UpgradePacketTimeout");
+        WriteRegistryString(std::to_string(timeouts.reset).c_str(), "UpgradeResetTimeout");
+        WriteRegistryString(std::to_string(timeouts.record).c_str(), "RecordPacketTimeout2");
+    }
+
+private:
+    ScopedRegistryDir m_registry;
+    CStandinNetwork m_network;
+    std::vector<std::string> m_addresses;
+    std::vector<std::shared_ptr<CStandinUpdater>> m_updaters;
+    std::thread m_thread;
+    bool m_ok = true;
+    std::string m_error;
+};
+
+// A datagram client open to a device, as a worker opens it.
+struct DeviceConnection {
+    explicit DeviceConnection(const std::string& address, int port = 50013) {
+        settings.m_nProtocol = 1;
+        settings.m_strHost = address.c_str();
+        settings.m_nPort = port;
+        open = client.Open(settings) == 1;
+    }
+    CIPSimpleClient client;
+    _TIPClientConfig settings;
+    bool open = false;
+};
+
+inline std::vector<uint8_t> RandomBytes(size_t size, uint32_t seed) {
+    std::vector<uint8_t> bytes(size);
+    std::mt19937 random(seed);
+    for (auto& byte : bytes) byte = static_cast<uint8_t>(random());
+    return bytes;
+}
+
+// A read-only stream over the bytes, as the engine reads images.
+inline std::unique_ptr<CMemFile> ImageStream(std::vector<uint8_t>& bytes) {
+    static uint8_t empty = 0;
+    return std::make_unique<CMemFile>(bytes.empty() ? &empty : bytes.data(), static_cast<UINT>(bytes.size()), 0);
+}
+
+inline std::vector<uint8_t> ToBytes(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }

@@ -1,0 +1,333 @@
+// The device update protocol against stand-in devices: both load modes,
+// image sizes around the window, sequence wrap, acknowledgement faults,
+// silent devices, the record phase, and stopping.
+#include <gtest/gtest.h>
+
+#include "tests/app/update/update_harness.h"
+
+#include "platform/base/system_time.h"
+
+namespace {
+
+const int kBlock = 41;
+
+StandinUpdateSpec PlainSpec(int replyLength = 9) {
+    StandinUpdateSpec spec;
+    spec.startReplyLength = replyLength;
+    return spec;
+}
+
+struct EngineRun {
+    CWizardState sheet;
+    CRecordingReport report;
+    CUpdateEngine engine{sheet, report};
+
+    int Load(const std::string& address, std::vector<uint8_t>& image, int span = 30, int base = 0, int show = 1,
+             int skip = 0) {
+        DeviceConnection connection(address);
+        EXPECT_TRUE(connection.open);
+        auto stream = ImageStream(image);
+        return engine.LoadAndRecord(connection.client, connection.settings, 0, *stream, span, base, show, skip);
+    }
+};
+
+TEST(UpdateProtocol, WindowModeLoadsEverySizeExactly) {
+    CStandinHarness devices(kBlock, 1, 1);
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    EngineRun run;
+    const size_t sizes[] = {0, 1, 512, 5120, 5121, 10240, 3 * 1024 * 1024 + 7};
+    for (size_t size : sizes) {
+        SCOPED_TRACE(size);
+        std::vector<uint8_t> image = RandomBytes(size, static_cast<uint32_t>(size));
+        ASSERT_EQ(run.Load(devices.Address(0), image), 1);
+        const StandinLoad load = devices.Device(0).Loads().back();
+        EXPECT_TRUE(load.windowMode);
+        EXPECT_TRUE(load.recorded);
+        EXPECT_EQ(load.bytes, image);
+    }
+    // 1 + 1 + 1 + 1 + 2 + 2 + 615 windows; an empty image sends none.
+    const auto commands = devices.Device(0).Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 2), 10 * (1 + 1 + 1 + 2 + 2 + 615));
+    EXPECT_TRUE(run.report.Errors(0).empty());
+}
+
+TEST(UpdateProtocol, ReplyLengthSelectsPlainMode) {
+    for (int length : {9, 12}) {
+        SCOPED_TRACE(length);
+        CStandinHarness devices(kBlock, length == 9 ? 2 : 3, 1, PlainSpec(length));
+        ASSERT_TRUE(devices.Ok()) << devices.Error();
+        EngineRun run;
+        for (size_t size : {size_t(0), size_t(1), size_t(512), size_t(513), size_t(300000)}) {
+            std::vector<uint8_t> image = RandomBytes(size, 7);
+            ASSERT_EQ(run.Load(devices.Address(0), image), 1) << size;
+            const StandinLoad load = devices.Device(0).Loads().back();
+            EXPECT_FALSE(load.windowMode);
+            EXPECT_TRUE(load.recorded);
+            EXPECT_EQ(load.bytes, image);
+        }
+        // Plain mode goes on with the record phase as window mode does.
+        EXPECT_EQ(devices.Device(0).CountOf(4), 5);
+        EXPECT_TRUE(run.report.HasStatus(0, "Recording 3/3..."));
+    }
+}
+
+TEST(UpdateProtocol, SequenceNumbersWrapPast65535) {
+    CStandinHarness devices(kBlock, 4, 1);
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    EngineRun run;
+    // 70000 datagrams: the numbers run through 65535 to 0 and on.
+    std::vector<uint8_t> image = RandomBytes(70000u * 512u - 100u, 3);
+    ASSERT_EQ(run.Load(devices.Address(0), image), 1);
+    EXPECT_EQ(devices.Device(0).Loads().back().bytes, image);
+}
+
+TEST(UpdateProtocol, DuplicateLateAndLostAcknowledgementsStillLoadExactly) {
+    UpdateTimeouts timeouts;
+    timeouts.packet = 150;
+    StandinUpdateSpec duplicated;
+    duplicated.duplicateAcks = true;
+    StandinUpdateSpec late;
+    late.ackDelayMs = 200;  // later than the wait: the window is sent again
+    StandinUpdateSpec lossy;
+    lossy.lossPercent = 5;
+    int group = 5;
+    for (const StandinUpdateSpec& spec : {duplicated, late, lossy}) {
+        CStandinHarness devices(kBlock, group++, 1, spec, timeouts);
+        ASSERT_TRUE(devices.Ok()) << devices.Error();
+        EngineRun run;
+        std::vector<uint8_t> image = RandomBytes(spec.ackDelayMs > 0 ? 6 * 5120 + 3 : 60000, 11);
+        ASSERT_EQ(run.Load(devices.Address(0), image), 1);
+        EXPECT_EQ(devices.Device(0).Loads().back().bytes, image);
+        EXPECT_TRUE(run.report.Errors(0).empty());
+    }
+}
+
+TEST(UpdateProtocol, TenRefusalsEndTheLoadAndAbortIt) {
+    UpdateTimeouts timeouts;
+    timeouts.packet = 200;
+    StandinUpdateSpec refusing;
+    refusing.refuseAcks = 10;
+    CStandinHarness devices(kBlock, 8, 1, refusing, timeouts);
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    EngineRun run;
+    std::vector<uint8_t> image = RandomBytes(12000, 1);
+    EXPECT_EQ(run.Load(devices.Address(0), image), 0);
+    EXPECT_EQ(run.report.Errors(0), std::vector<std::string>{"ERROR Finishing Data Load"});
+    const auto commands = devices.Device(0).Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 2), 100);
+    EXPECT_EQ(commands.back(), 3);
+    EXPECT_TRUE(devices.Device(0).Loads().back().aborted);
+
+    // Nine refusals leave the tenth sending to be accepted.
+    StandinUpdateSpec nine;
+    nine.refuseAcks = 9;
+    CStandinHarness patient(kBlock, 9, 1, nine, timeouts);
+    ASSERT_TRUE(patient.Ok()) << patient.Error();
+    EngineRun again;
+    EXPECT_EQ(again.Load(patient.Address(0), image), 1);
+    EXPECT_EQ(patient.Device(0).Loads().back().bytes, image);
+}
+
+TEST(UpdateProtocol, PlainModeRefusalEndsAtOnce) {
+    StandinUpdateSpec refusing = PlainSpec();
+    refusing.refuseAcks = 1;
+    CStandinHarness devices(kBlock, 10, 1, refusing);
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    EngineRun run;
+    std::vector<uint8_t> image = RandomBytes(2000, 1);
+    EXPECT_EQ(run.Load(devices.Address(0), image), 0);
+    EXPECT_EQ(run.report.Errors(0), std::vector<std::string>{"ERROR Finishing Data Load"});
+    const auto commands = devices.Device(0).Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 2), 1);
+    EXPECT_EQ(commands.back(), 3);
+}
+
+// A device that ignores one command: the run fails at that step with its
+// text, after the number of sends that the packet time-out allows.
+struct SilentStep {
+    std::vector<uint8_t> ignored;
+    int startReplyLength;
+    uint8_t counted;
+    int sends;
+    const char* error;
+};
+
+TEST(UpdateProtocol, SilentStepsFailWithTheirTextAfterTheRightSends) {
+    UpdateTimeouts timeouts;
+    timeouts.packet = 1000;  // two sends per command
+    const SilentStep steps[] = {
+        {{7}, 11, 7, 4, "ERROR Timeout waiting device reset"},  // twice through SendCommand
+        {{1}, 11, 1, 2, "ERROR Starting To Load Firmware"},
+        {{2}, 9, 2, 2, "ERROR Loading Data"},
+        {{4}, 11, 4, 2, "ERROR Starting Record Process"},
+    };
+    int group = 11;
+    for (const SilentStep& step : steps) {
+        SCOPED_TRACE(step.error);
+        StandinUpdateSpec spec;
+        spec.ignored = step.ignored;
+        spec.startReplyLength = step.startReplyLength;
+        CStandinHarness devices(kBlock, group++, 1, spec, timeouts);
+        ASSERT_TRUE(devices.Ok()) << devices.Error();
+        EngineRun run;
+        std::vector<uint8_t> image = RandomBytes(100, 1);
+        EXPECT_EQ(run.Load(devices.Address(0), image), 0);
+        EXPECT_EQ(run.report.Errors(0), std::vector<std::string>{step.error});
+        EXPECT_EQ(devices.Device(0).CountOf(step.counted), step.sends);
+    }
+}
+
+TEST(UpdateProtocol, ShortPacketTimeoutSendsOnceAndWindowsTenTimes) {
+    UpdateTimeouts timeouts;
+    timeouts.packet = 100;
+    StandinUpdateSpec spec;
+    spec.ignored = {2};
+    CStandinHarness devices(kBlock, 15, 1, spec, timeouts);
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    EngineRun run;
+    std::vector<uint8_t> image = RandomBytes(100, 1);
+    EXPECT_EQ(run.Load(devices.Address(0), image), 0);
+    EXPECT_EQ(run.report.Errors(0), std::vector<std::string>{"ERROR Finishing Data Load"});
+    EXPECT_EQ(devices.Device(0).CountOf(2), 100);
+    EXPECT_EQ(devices.Device(0).CountOf(3), 1);
+    EXPECT_EQ(devices.Device(0).CountOf(1), 1);
+}
+
+TEST(UpdateProtocol, RecordPhaseReportsProgressInTheBand) {
+    StandinUpdateSpec spec;
+    spec.recordSteps = 9;
+    CStandinHarness devices(kBlock, 16, 1, spec);
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    EngineRun run;
+    std::vector<uint8_t> image = RandomBytes(40 * 5120, 5);
+    ASSERT_EQ(run.Load(devices.Address(0), image, 20, 10), 1);
+
+    const auto progress = run.report.Progress(0);
+    const auto start = std::find(progress.begin(), progress.end(), 30);
+    ASSERT_NE(start, progress.end());
+    // Loading: 10 .. 30, never backwards; the last window reaches 30.
+    for (auto p = progress.begin(); p != start; ++p) {
+        EXPECT_GE(*p, 10);
+        EXPECT_LE(*p, 30);
+        if (p != progress.begin()) {
+            EXPECT_GE(*p, *(p - 1));
+        }
+    }
+    // Recording: 30 + current * 70 / 10, and the end sends the last again.
+    const std::vector<int> recording(start, progress.end());
+    EXPECT_EQ(recording, (std::vector<int>{30, 30, 37, 44, 51, 58, 65, 72, 79, 86, 93, 93}));
+    const auto status = run.report.Status(0);
+    EXPECT_EQ(status.front(), "Reseting Device...");
+    EXPECT_EQ(status.back(), "Recording 9/9...");
+    EXPECT_TRUE(run.report.HasStatus(0, "Starting Record Process..."));
+    EXPECT_EQ(run.report.Remaining(0), std::vector<int>{-2});
+    EXPECT_FALSE(run.report.Transfers(0).empty());
+    EXPECT_EQ(run.report.Transfers(0).back(), (std::pair<DWORD, DWORD>(40 * 5120, 40 * 5120)));
+}
+
+TEST(UpdateProtocol, RecordErrorsAndRecordSilence) {
+    UpdateTimeouts timeouts;
+    timeouts.record = 300;
+    StandinUpdateSpec endError;
+    endError.recordError = 7;
+    StandinUpdateSpec startError;
+    startError.startRecordError = 5;
+    StandinUpdateSpec endless;
+    endless.recordEnds = false;
+    const std::pair<StandinUpdateSpec, const char*> cases[] = {
+        {endError, "ERROR UPDATING DEVICE. CODE 7"},
+        {startError, "ERROR UPDATING DEVICE. CODE 5"},
+        {endless, "ERROR In Record Process ACK"},
+    };
+    int group = 17;
+    for (const auto& [spec, error] : cases) {
+        SCOPED_TRACE(error);
+        CStandinHarness devices(kBlock, group++, 1, spec, timeouts);
+        ASSERT_TRUE(devices.Ok()) << devices.Error();
+        EngineRun run;
+        std::vector<uint8_t> image = RandomBytes(6000, 5);
+        EXPECT_EQ(run.Load(devices.Address(0), image), 0);
+        EXPECT_EQ(run.report.Errors(0), std::vector<std::string>{error});
+        EXPECT_EQ(run.report.Progress(0).back(), -1);
+    }
+
+    // Skipping the record phase succeeds once start record is answered,
+    // whatever its status says.
+    CStandinHarness devices(kBlock, 20, 1, startError, timeouts);
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    EngineRun run;
+    std::vector<uint8_t> image = RandomBytes(6000, 5);
+    EXPECT_EQ(run.Load(devices.Address(0), image, 30, 0, 0, 1), 1);
+    EXPECT_TRUE(run.report.Status(0).empty());
+}
+
+TEST(UpdateProtocol, SilentRunReportsNothingButTheEndPercent) {
+    StandinUpdateSpec failing;
+    failing.recordError = 3;
+    CStandinHarness devices(kBlock, 21, 2, StandinUpdateSpec());
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    EngineRun run;
+    std::vector<uint8_t> image = RandomBytes(30000, 5);
+    EXPECT_EQ(run.Load(devices.Address(0), image, 30, 0, 0, 0), 1);
+    EXPECT_TRUE(run.report.Status(0).empty());
+    EXPECT_TRUE(run.report.Transfers(0).empty());
+    // A progress datagram makes a silent run's percent 0, which the end sends.
+    EXPECT_EQ(run.report.Progress(0), std::vector<int>{0});
+
+    devices.Device(1).SetSpec(failing);
+    EXPECT_EQ(run.Load(devices.Address(1), image, 30, 0, 0, 0), 0);
+    EXPECT_TRUE(run.report.Errors(0).empty());
+    EXPECT_TRUE(run.report.Status(0).empty());
+}
+
+TEST(UpdateProtocol, StopEndsARunWithinItsWaitAndReportsNothing) {
+    UpdateTimeouts timeouts;
+    timeouts.record = 60000;
+    StandinUpdateSpec endless;
+    endless.recordEnds = false;
+    CStandinHarness devices(kBlock, 22, 1, endless, timeouts);
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    EngineRun run;
+    std::vector<uint8_t> image = RandomBytes(6000, 5);
+    std::thread stopper([&] {
+        for (int i = 0; i < 500 && !run.report.HasStatus(0, "Starting Record Process..."); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        run.engine.RequestStop();
+    });
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(run.Load(devices.Address(0), image), 0);
+    stopper.join();
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_TRUE(run.report.HasStatus(0, "Starting Record Process..."));
+    EXPECT_TRUE(run.report.Errors(0).empty());
+    const auto progress = run.report.Progress(0);
+    EXPECT_EQ(std::count(progress.begin(), progress.end(), -1), 0);
+}
+
+TEST(UpdateProtocol, CommandsDropForeignAndLateDatagrams) {
+    CStandinHarness devices(kBlock, 23, 1);
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    CWizardState sheet;
+    CRecordingReport report;
+    CUpdateEngine engine(sheet, report);
+    DeviceConnection connection(devices.Address(0));
+    ASSERT_TRUE(connection.open);
+    BYTE reply[UPGRADE_PACKET_MAX];
+    // A reset answered, then a restore whose answer carries command 10.
+    EXPECT_EQ(engine.ResetDevice(connection.client, connection.settings), 0);
+    const BYTE payload[3] = {0, 0, 0};
+    const int count =
+        engine.SendCommand(connection.client, connection.settings, UPGRADE_RESTORE_DEFAULTS, payload, 3, reply, 1000);
+    EXPECT_GT(count, 8);
+    EXPECT_EQ(reply[7], UPGRADE_RESTORE_DEFAULTS);
+    EXPECT_EQ(devices.Device(0).CountOf(10), 1);
+    // Without a reply buffer nothing is awaited: the datagram length.
+    EXPECT_EQ(engine.SendCommand(connection.client, connection.settings, UPGRADE_NOTHING_TO_UPGRADE, payload, 3,
+                                 nullptr, 5000),
+              11);
+    EXPECT_EQ(engine.SendPacket(connection.client, connection.settings, -1, nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(CUpdateEngine::IsDevicePacket(reinterpret_cast<const BYTE*>("BRISEL\1\7"), 8), 1);
+    EXPECT_EQ(CUpdateEngine::IsDevicePacket(reinterpret_cast<const BYTE*>("BRISEX\1\7"), 8), 0);
+}
+
+}  // namespace
