@@ -27,7 +27,7 @@ TEST(TickCount, IsLow32BitsOfMonotonicMilliseconds)
     Sleep(30);
     ULONGLONG later = GetTickCount64();
     EXPECT_GE(later - after, 29u);
-    EXPECT_LT(later - after, 5000u);
+    EXPECT_LT(later - after, 60000u);  // a loaded machine may oversleep, but not by a minute
     // Differences taken as DWORD survive the wrap.
     DWORD nearWrap = 0xFFFFFFF0u;
     DWORD wrapped = nearWrap + 0x20u;

@@ -5,6 +5,7 @@
 #include "platform/threading/threading.h"
 #include "thread_test_util.h"
 
+using threading_test::kPatience;
 using threading_test::Eventually;
 using threading_test::ExpectEndsWith;
 
@@ -20,7 +21,7 @@ UINT AFX_CDECL Returning(LPVOID pParam) {
     Job* job = static_cast<Job*>(pParam);
     ++job->runs;
     if (job->hGo != nullptr) {
-        WaitForSingleObject(job->hGo, 2000);
+        WaitForSingleObject(job->hGo, kPatience);
     }
     return job->result;
 }
@@ -54,7 +55,7 @@ TEST(AfxThreadTest, ThreadWithoutAutoDeleteKeepsItsObjectAndExitCode) {
     EXPECT_EQ(job.runs, 0);
     thread->m_bAutoDelete = FALSE;
     EXPECT_EQ(thread->ResumeThread(), 1u);
-    ASSERT_EQ(WaitForSingleObject(thread->m_hThread, 2000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(thread->m_hThread, kPatience), WAIT_OBJECT_0);
     DWORD code = 0;
     EXPECT_TRUE(GetExitCodeThread(thread->m_hThread, &code));
     EXPECT_EQ(code, 42u);

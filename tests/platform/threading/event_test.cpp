@@ -10,6 +10,7 @@
 #include "platform/threading/threading.h"
 #include "thread_test_util.h"
 
+using threading_test::kPatience;
 using threading_test::Eventually;
 
 namespace {
@@ -23,7 +24,7 @@ public:
         for (int i = 0; i < kWaiters; ++i) {
             m_threads.emplace_back([this, hEvent] {
                 ++m_waiting;
-                if (WaitForSingleObject(hEvent, 2000) == WAIT_OBJECT_0) {
+                if (WaitForSingleObject(hEvent, kPatience) == WAIT_OBJECT_0) {
                     ++m_served;
                 }
             });
@@ -95,7 +96,7 @@ TEST(EventTest, PingPongLosesNoWakeUp) {
     std::atomic<int> answered{0};
     std::thread partner([&] {
         for (int i = 0; i < kRounds; ++i) {
-            if (WaitForSingleObject(hPing, 2000) != WAIT_OBJECT_0) {
+            if (WaitForSingleObject(hPing, kPatience) != WAIT_OBJECT_0) {
                 return;
             }
             ++answered;
@@ -105,7 +106,7 @@ TEST(EventTest, PingPongLosesNoWakeUp) {
     int rounds = 0;
     for (; rounds < kRounds; ++rounds) {
         SetEvent(hPing);
-        if (WaitForSingleObject(hPong, 2000) != WAIT_OBJECT_0) {
+        if (WaitForSingleObject(hPong, kPatience) != WAIT_OBJECT_0) {
             break;
         }
     }
@@ -160,7 +161,7 @@ TEST(EventTest, PulseReleasesWaitersAndLeavesTheEventReset) {
     EXPECT_EQ(WaitForSingleObject(hEvent, 0), WAIT_TIMEOUT);
 
     std::atomic<bool> released{false};
-    std::thread waiter([&] { released = WaitForSingleObject(hEvent, 2000) == WAIT_OBJECT_0; });
+    std::thread waiter([&] { released = WaitForSingleObject(hEvent, kPatience) == WAIT_OBJECT_0; });
     // The waiter may not be waiting yet when a pulse goes out; pulse until
     // it has been released.
     EXPECT_TRUE(Eventually([&] {

@@ -9,6 +9,7 @@
 #include "platform/threading/threading.h"
 #include "thread_test_util.h"
 
+using threading_test::kPatience;
 using threading_test::ExpectEndsWith;
 using threading_test::StartFunction;
 
@@ -62,7 +63,7 @@ TEST(MutexTest, ThreadsTakeItOneAtATime) {
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&] {
             for (int i = 0; i < 500; ++i) {
-                if (WaitForSingleObject(hMutex, 5000) != WAIT_OBJECT_0) {
+                if (WaitForSingleObject(hMutex, kPatience) != WAIT_OBJECT_0) {
                     return;
                 }
                 if (++inside > 1) {

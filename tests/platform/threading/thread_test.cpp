@@ -10,6 +10,7 @@
 #include "platform/threading/threading.h"
 #include "thread_test_util.h"
 
+using threading_test::kPatience;
 using threading_test::Eventually;
 using threading_test::ExpectEndsWith;
 using threading_test::StartFunction;
@@ -62,7 +63,7 @@ TEST(ThreadTest, SuspendedThreadDoesNotRunBeforeResume) {
     EXPECT_EQ(ResumeThread(hThread), 2u);
     EXPECT_EQ(WaitForSingleObject(hThread, 20), WAIT_TIMEOUT);
     EXPECT_EQ(ResumeThread(hThread), 1u);
-    EXPECT_EQ(WaitForSingleObject(hThread, 2000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(hThread, kPatience), WAIT_OBJECT_0);
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(ResumeThread(hThread), 0u);
     EXPECT_EQ(SuspendThread(hThread), static_cast<DWORD>(-1));  // a started thread cannot be held back
@@ -127,7 +128,7 @@ TEST(ThreadTest, HandleClosedWhileTheThreadRunsLeavesItRunning) {
     HANDLE hGo = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::atomic<bool> done{false};
     std::function<DWORD()> body = [&] {
-        WaitForSingleObject(hGo, 2000);
+        WaitForSingleObject(hGo, kPatience);
         done = true;
         return 0;
     };
@@ -148,7 +149,7 @@ TEST(ThreadTest, PrioritiesAreRememberedWithinTheirRange) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(GetThreadPriority(hThread), THREAD_PRIORITY_TIME_CRITICAL);
     ResumeThread(hThread);
-    WaitForSingleObject(hThread, 2000);
+    WaitForSingleObject(hThread, kPatience);
     CloseHandle(hThread);
     EXPECT_EQ(GetThreadPriority(hThread), THREAD_PRIORITY_ERROR_RETURN);
 

@@ -9,6 +9,7 @@
 #include "platform/threading/threading.h"
 #include "thread_test_util.h"
 
+using threading_test::kPatience;
 using threading_test::MillisecondsSince;
 
 namespace {
@@ -66,7 +67,7 @@ TEST_F(WaitTest, WaitAllTakesNothingUntilEveryObjectIsSignalled) {
 
 TEST_F(WaitTest, WaitAllWakesWhenTheLastObjectIsSignalledLater) {
     std::atomic<DWORD> result{0};
-    std::thread waiter([&] { result = WaitForMultipleObjects(2, m_handles, TRUE, 2000); });
+    std::thread waiter([&] { result = WaitForMultipleObjects(2, m_handles, TRUE, kPatience); });
     SetEvent(m_hManual);
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     SetEvent(m_hAuto);
@@ -84,15 +85,15 @@ TEST_F(WaitTest, WaitAllIsAtomicWithAnOwnedMutex) {
     std::thread owner([&] {
         WaitForSingleObject(hMutex, INFINITE);
         SetEvent(hOwned);
-        WaitForSingleObject(hRelease, 2000);
+        WaitForSingleObject(hRelease, kPatience);
         ReleaseMutex(hMutex);
     });
-    ASSERT_EQ(WaitForSingleObject(hOwned, 2000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(hOwned, kPatience), WAIT_OBJECT_0);
     HANDLE both[2] = {hMutex, m_hAuto};
     SetEvent(m_hAuto);
     EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 20), WAIT_TIMEOUT);
     SetEvent(hRelease);
-    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 2000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, kPatience), WAIT_OBJECT_0);
     EXPECT_TRUE(ReleaseMutex(hMutex));
     owner.join();
     CloseHandle(hMutex);
@@ -145,7 +146,7 @@ TEST_F(WaitTest, ManyThreadsWaitForAllOfManyThreads) {
         hThread = threading_test::StartFunction(&body);
         ASSERT_NE(hThread, nullptr);
     }
-    EXPECT_EQ(WaitForMultipleObjects(kThreads, threads, TRUE, 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForMultipleObjects(kThreads, threads, TRUE, kPatience), WAIT_OBJECT_0);
     EXPECT_EQ(ran, kThreads);
     EXPECT_EQ(WaitForMultipleObjects(kThreads + 1, threads, TRUE, 0), WAIT_FAILED);
     for (HANDLE hThread : threads) {
@@ -180,7 +181,7 @@ TEST_F(WaitTest, ExtraSourceJoinsAWaitAfterTheHandles) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         source.Post();
     });
-    EXPECT_EQ(WaitForHandles(2, m_handles, FALSE, 2000, &source), WAIT_OBJECT_0 + 2);
+    EXPECT_EQ(WaitForHandles(2, m_handles, FALSE, kPatience, &source), WAIT_OBJECT_0 + 2);
     poster.join();
     SetEvent(m_hManual);
     EXPECT_EQ(WaitForHandles(2, m_handles, FALSE, 0, &source), WAIT_OBJECT_0 + 1);
