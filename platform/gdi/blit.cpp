@@ -22,15 +22,32 @@ Pixel finish_rop(Pixel result, bool uses_source) {
     return uses_source ? result : (result & kRgbMask);
 }
 
+template <typename Op>
+void source_row(const Pixel* src, Pixel* dst, int n, Op op) {
+    for (int i = 0; i < n; ++i) dst[i] = op(src[i], dst[i]);
+}
+
 // Applies a ROP3 to a row: dst[i] = rop(pattern at (x0 + i, y), src[i], dst[i]).
+// The common source operations have loops of their own.
 void rop_row(uint8_t rop, const Paint* pattern, int y, int x0, int n, const Pixel* src, Pixel* dst) {
-    const bool uses_source = ((rop >> 2) & 0x33) != (rop & 0x33);
-    for (int i = 0; i < n; ++i) {
-        Pixel p = 0;
-        if (pattern) {
-            p = pattern->colour;
-            if (pattern->pattern) pattern_at(*pattern, x0 + i, y, p);
+    if (src) {
+        switch (rop) {
+            case 0x88: source_row(src, dst, n, [](Pixel s, Pixel d) { return s & d; }); return;
+            case 0xEE: source_row(src, dst, n, [](Pixel s, Pixel d) { return s | d; }); return;
+            case 0x66: source_row(src, dst, n, [](Pixel s, Pixel d) { return s ^ d; }); return;
+            case 0x44: source_row(src, dst, n, [](Pixel s, Pixel d) { return s & ~d; }); return;
+            case 0x33: source_row(src, dst, n, [](Pixel s, Pixel) { return ~s; }); return;
+            case 0x11: source_row(src, dst, n, [](Pixel s, Pixel d) { return ~(s | d); }); return;
+            case 0xBB: source_row(src, dst, n, [](Pixel s, Pixel d) { return ~s | d; }); return;
+            default: break;
         }
+    }
+    const bool uses_source = ((rop >> 2) & 0x33) != (rop & 0x33);
+    const bool solid = !pattern || !pattern->pattern;
+    const Pixel solid_colour = pattern ? pattern->colour & kRgbMask : 0;
+    for (int i = 0; i < n; ++i) {
+        Pixel p = solid_colour;
+        if (!solid) pattern_at(*pattern, x0 + i, y, p);
         dst[i] = finish_rop(apply_rop3(rop, p & kRgbMask, src ? src[i] : 0, dst[i]), uses_source);
     }
 }

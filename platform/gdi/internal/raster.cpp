@@ -4,58 +4,6 @@
 
 namespace trelwin::gdi {
 
-Pixel apply_rop2(int rop2, Pixel pen, Pixel dst) {
-    switch (rop2) {
-        case R2_COPYPEN: return pen & kRgbMask;
-        case R2_NOP: return dst;
-        case R2_XORPEN: return (pen ^ dst) & kRgbMask;
-        case R2_NOT: return ~dst & kRgbMask;
-        case R2_BLACK: return 0;
-        case R2_WHITE: return kRgbMask;
-        default: break;
-    }
-    // Bit k of (rop2 - 1) is the result for pen bit p and destination bit d
-    // with k = 2p + d.
-    const unsigned table = static_cast<unsigned>(rop2 - 1) & 0xF;
-    Pixel result = 0;
-    if (table & 1) result |= ~pen & ~dst;
-    if (table & 2) result |= ~pen & dst;
-    if (table & 4) result |= pen & ~dst;
-    if (table & 8) result |= pen & dst;
-    return result & kRgbMask;
-}
-
-Pixel apply_rop3(uint8_t rop, Pixel p, Pixel s, Pixel d) {
-    switch (rop) {
-        case 0xCC: return s;
-        case 0xF0: return p;
-        case 0x88: return s & d;
-        case 0xEE: return s | d;
-        case 0x66: return s ^ d;
-        case 0x44: return s & ~d;
-        case 0x33: return ~s;
-        case 0xBB: return ~s | d;
-        case 0x5A: return p ^ d;
-        case 0x55: return ~d;
-        case 0x00: return 0;
-        case 0xFF: return 0xFFFFFFFFu;
-        case 0xC0: return p & s;
-        case 0x11: return ~(s | d);
-        case 0xAA: return d;
-        default: break;
-    }
-    // Bit k of the index is the result for k = 4p + 2s + d.
-    Pixel result = 0;
-    for (int k = 0; k < 8; ++k) {
-        if (!(rop & (1 << k))) continue;
-        const Pixel pm = (k & 4) ? p : ~p;
-        const Pixel sm = (k & 2) ? s : ~s;
-        const Pixel dm = (k & 1) ? d : ~d;
-        result |= pm & sm & dm;
-    }
-    return result;
-}
-
 Pixel pen_pixel(DeviceContext& dc, const PenObject& pen) {
     return colorref_to_pixel(pen.dc_pen ? dc.state.dc_pen_colour : pen.colour);
 }
