@@ -1,5 +1,12 @@
 // The graphics layer: device contexts over pixel surfaces, bitmaps, pens,
 // brushes, regions, shapes, blits, clipping, text, icons and image lists.
+//
+// Every object lives behind a checked handle (internal/object_table.h). A
+// DC draws on the bitmap selected into it, or on a DrawTarget such as a
+// window's surface (internal/dc_state.h: create_target_dc, with an origin
+// and a visible region). Drawing code turns shapes into spans clipped by the
+// DC's region and works on whole rows of 32-bit pixels (internal/raster.h);
+// other depths are converted a row at a time (internal/surface.h).
 #pragma once
 
 #include "platform/gdi/bitmaps.h"
