@@ -27,7 +27,8 @@ BOOL DrawEdge(HDC hdc, LPRECT rect, UINT edge, UINT flags);
 void FillSolidRect(HDC hdc, const RECT* rect, COLORREF colour);
 void FillSolidRect(HDC hdc, int x, int y, int cx, int cy, COLORREF colour);
 
-// Rectangle and triangle gradients; colours are 16-bit per channel.
+// Rectangle and triangle gradients; colours are 16-bit per channel. A
+// rectangle's first and last column (row) take the two end colours exactly.
 BOOL GradientFill(HDC hdc, const TRIVERTEX* vertices, ULONG vertex_count, const void* mesh, ULONG mesh_count,
                   ULONG mode);
 
