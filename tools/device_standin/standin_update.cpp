@@ -29,8 +29,6 @@ const uint8_t kUpdateCommands[] = {CMD_START_LOAD,   CMD_DATA,    CMD_ABORT,  CM
 
 const int kWindowSlots = 10;
 const size_t kPacketMax = 522;
-// Loads kept for the tests; older ones are dropped so that long runs stay small.
-const size_t kLoadsKept = 4;
 
 std::vector<uint8_t> Datagram(uint8_t command, std::initializer_list<uint8_t> payload) {
     std::vector<uint8_t> datagram(DEVICE_HEADER_SIZE);
@@ -170,7 +168,9 @@ void CStandinUpdater::Handle(CStandinDevice& device, const StandinRequest& reque
         m_filled.assign(kWindowSlots, false);
         StandinLoad load;
         load.windowMode = m_spec.startReplyLength == 11;
-        if (m_loads.size() >= kLoadsKept) m_loads.erase(m_loads.begin());
+        // Older loads are dropped so that long runs stay small.
+        while (!m_loads.empty() && m_loads.size() >= std::max<size_t>(m_spec.loadsKept, 1))
+            m_loads.erase(m_loads.begin());
         m_loads.push_back(std::move(load));
         std::vector<uint8_t> reply = Datagram(CMD_START_LOAD, {0});
         reply.resize(static_cast<size_t>(std::max(9, m_spec.startReplyLength)), 0);

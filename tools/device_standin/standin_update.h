@@ -62,6 +62,7 @@ struct StandinUpdateSpec {
     bool answersInventory9 = true;
     std::vector<StandinSection> sections;
     std::string dumpDirectory;
+    size_t loadsKept = 4;  // loads that Loads() keeps, the latest last
 };
 
 // One load as the device saw it.
