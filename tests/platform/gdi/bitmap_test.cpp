@@ -199,3 +199,34 @@ TEST(CopyImage, ScaledDibSectionCopies) {
     DeleteObject(bmp);
     DeleteDC(dc);
 }
+
+TEST(DibBits, MonochromeBitmapsReadAsOneBitWithABlackAndWhiteTable) {
+    const WORD rows[2] = {0xA0, 0x40};  // 101 / 010
+    HBITMAP mono = CreateBitmap(3, 2, 1, 1, rows);
+    HDC dc = CreateCompatibleDC(nullptr);
+    Info info = make_info(3, -2, 1);
+    BYTE bits[8] = {};
+    EXPECT_EQ(GetDIBits(dc, mono, 0, 2, bits, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS), 2);
+    EXPECT_EQ(bits[0], 0xA0);
+    EXPECT_EQ(bits[4], 0x40);  // rows padded to 4 bytes
+    EXPECT_EQ(RGB(info.colours[0].rgbRed, info.colours[0].rgbGreen, info.colours[0].rgbBlue), RGB(0, 0, 0));
+    EXPECT_EQ(RGB(info.colours[1].rgbRed, info.colours[1].rgbGreen, info.colours[1].rgbBlue), RGB(255, 255, 255));
+    DeleteObject(mono);
+    DeleteDC(dc);
+}
+
+TEST(DibBits, PaletteImagesWriteTheirColours) {
+    Canvas c(4, 1);
+    Info info = make_info(4, 1, 4);
+    info.header.biClrUsed = 3;
+    info.colours[0] = RGBQUAD{0, 0, 0, 0};
+    info.colours[1] = RGBQUAD{255, 0, 0, 0};  // blue
+    info.colours[2] = RGBQUAD{0, 0, 255, 0};  // red
+    const BYTE bits[4] = {0x12, 0x01, 0, 0};  // indices 1, 2, 0, 1
+    EXPECT_EQ(SetDIBits(c.dc(), c.bitmap(), 0, 1, bits, as_info(info), DIB_RGB_COLORS), 1);
+    EXPECT_EQ(c.at(0, 0), kBlue);
+    EXPECT_EQ(c.at(1, 0), kRed);
+    EXPECT_EQ(c.at(2, 0), kBlack);
+    EXPECT_EQ(c.at(3, 0), kBlue);
+    EXPECT_EQ(SetDIBits(c.dc(), c.bitmap(), 5, 1, bits, as_info(info), DIB_RGB_COLORS), 0);  // no such row
+}
