@@ -53,8 +53,9 @@ void CStandinScheduler::Run() {
         auto next = std::min_element(m_items.begin(), m_items.end(), [](const Item& a, const Item& b) {
             return a.due != b.due ? a.due < b.due : a.order < b.order;
         });
-        if (next->due > std::chrono::steady_clock::now()) {
-            m_changed.wait_until(lock, next->due);
+        const auto due = next->due;  // the items move while the lock is released
+        if (due > std::chrono::steady_clock::now()) {
+            m_changed.wait_until(lock, due);
             continue;
         }
         Item item = std::move(*next);
