@@ -67,7 +67,9 @@ CString& CString::operator=(char ch)
 
 char CString::GetAt(int nIndex) const
 {
-    if (nIndex < 0 || nIndex >= GetLength())
+    // The terminator may be read, as the framework allows: scans that stop
+    // at the zero index one past the text.
+    if (nIndex < 0 || nIndex > GetLength())
         AfxThrowInvalidArgException();
     return m_str[static_cast<size_t>(nIndex)];
 }

@@ -42,7 +42,8 @@ public:
     BOOL IsEmpty() const { return m_str.empty(); }
     void Empty() { m_str.clear(); }
 
-    // Index errors raise CInvalidArgException*, as the framework does.
+    // Index errors raise CInvalidArgException*, as the framework does;
+    // GetAt and [] may read the terminator at GetLength().
     char GetAt(int nIndex) const;
     void SetAt(int nIndex, char ch);
     char operator[](int nIndex) const { return GetAt(nIndex); }

@@ -217,7 +217,9 @@ TEST(CStringAccess, IndexErrorsThrow)
     EXPECT_EQ(s[1], 'b');
     s.SetAt(0, 'z');
     EXPECT_EQ(s, "zb");
-    EXPECT_TRUE(ThrowsInvalidArg([&] { (void)s.GetAt(2); }));
+    EXPECT_EQ(s[2], '\0');  // the terminator may be read
+    EXPECT_TRUE(ThrowsInvalidArg([&] { (void)s.GetAt(3); }));
+    EXPECT_TRUE(ThrowsInvalidArg([&] { s.SetAt(2, 'x'); }));
     EXPECT_TRUE(ThrowsInvalidArg([&] { (void)s[-1]; }));
     EXPECT_TRUE(ThrowsInvalidArg([&] { s.SetAt(5, 'x'); }));
 }
