@@ -1,5 +1,6 @@
 #include "platform/gdi/dc.h"
 
+#include <atomic>
 #include <cmath>
 
 #include "platform/gdi/internal/clip.h"
@@ -240,9 +241,17 @@ BOOL RestoreDC(HDC hdc, int saved) {
 }
 
 namespace {
-int g_screen_width = 1920;
-int g_screen_height = 1080;
+std::atomic<int> g_screen_width{1920};
+std::atomic<int> g_screen_height{1080};
 }  // namespace
+
+namespace trelwin::gdi {
+void set_screen_size(int width, int height) {
+    if (width <= 0 || height <= 0) return;
+    g_screen_width = width;
+    g_screen_height = height;
+}
+}  // namespace trelwin::gdi
 
 int GetDeviceCaps(HDC hdc, int index) {
     auto dc = dc_from_handle(hdc);

@@ -107,6 +107,10 @@ private:
 // The DC behind a handle, or null.
 std::shared_ptr<DeviceContext> dc_from_handle(HDC hdc);
 
+// The screen size that GetDeviceCaps reports for memory DCs (HORZRES,
+// VERTRES); the display sets it. 1920 x 1080 until then.
+void set_screen_size(int width, int height);
+
 // A DC drawing on a target other than a bitmap (a window, for example); it
 // starts with the default objects and state. Deleted with DeleteDC.
 HDC create_target_dc(std::shared_ptr<DrawTarget> target);

@@ -170,6 +170,10 @@ TEST(DeviceCaps, NinetySixDpi) {
     EXPECT_EQ(GetDeviceCaps(canvas.dc(), LOGPIXELSY), 96);
     EXPECT_EQ(GetDeviceCaps(canvas.dc(), BITSPIXEL), 32);
     EXPECT_NE(GetDeviceCaps(canvas.dc(), SHADEBLENDCAPS) & SB_PIXEL_ALPHA, 0);
+    trelwin::gdi::set_screen_size(1280, 1024);
+    EXPECT_EQ(GetDeviceCaps(canvas.dc(), HORZRES), 1280);
+    EXPECT_EQ(GetDeviceCaps(canvas.dc(), VERTRES), 1024);
+    trelwin::gdi::set_screen_size(1920, 1080);
 }
 
 TEST(Coordinates, OriginsMoveDrawing) {
