@@ -34,7 +34,12 @@ void Usage(FILE* out) {
         "  --log FILE          log of the requests received (default: standard output)\n"
         "  --quiet             no log of requests\n"
         "A description: ADDRESS [type=N] [version=TEXT] [name=TEXT] [status=TEXT]\n"
-        "               [version-reply=yes|no] [settings-reply=yes|no] [silent=yes|no]\n",
+        "               [version-reply=yes|no] [settings-reply=yes|no] [silent=yes|no]\n"
+        "               and the update side's keys: load=window|plain record-steps=N record-pace=MS\n"
+        "               record-error=CODE start-record-error=CODE record-end=yes|no loss=PERCENT\n"
+        "               duplicate-acks=yes|no ack-delay=MS refuse-acks=N reset-reply=yes|no\n"
+        "               update-silent=yes|no ignore=N,... slow=MS inventory12=yes|no inventory9=yes|no\n"
+        "               section=KEY:ID:VERSION (repeatable) dump=DIR (every recorded image to DIR)\n",
         out);
 }
 

@@ -1,0 +1,118 @@
+// The stand-in's update side on its own: description keys, the window
+// bookkeeping, and what a recorded container does to its inventory.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "tools/device_standin/standin_spec.h"
+#include "tools/device_standin/standin_update.h"
+#include "tools/package_maker/package_maker.h"
+
+namespace {
+
+std::vector<uint8_t> Request(uint8_t command, const std::vector<uint8_t>& payload = {}) {
+    std::vector<uint8_t> data(8 + payload.size());
+    std::memcpy(data.data(), "BRISEL", 6);
+    data[7] = command;
+    std::copy(payload.begin(), payload.end(), data.begin() + 8);
+    return data;
+}
+
+StandinReplies Send(CStandinDevice& device, const std::vector<uint8_t>& data) {
+    StandinRequest request;
+    request.fromAddress = "127.0.0.1";
+    request.fromPort = 1;
+    request.data = data.data();
+    request.length = static_cast<int>(data.size());
+    StandinReplies replies;
+    device.Handle(request, replies);
+    return replies;
+}
+
+std::vector<uint8_t> Slot(const std::vector<uint8_t>& bytes, uint16_t sequence) {
+    std::vector<uint8_t> payload = bytes;
+    payload.push_back(static_cast<uint8_t>(sequence >> 8));
+    payload.push_back(static_cast<uint8_t>(sequence & 0xFF));
+    return Request(2, payload);
+}
+
+TEST(StandinUpdate, DescriptionKeys) {
+    StandinDeviceLine line;
+    std::string error;
+    ASSERT_TRUE(ParseStandinDeviceLine(
+        "127.0.0.9 load=plain record-steps=5 section=0x0105:1:02.0.0 ignore=1,4 refuse-acks=2 slow=30", line, error))
+        << error;
+    EXPECT_EQ(line.update.startReplyLength, 9);
+    EXPECT_EQ(line.update.recordSteps, 5);
+    EXPECT_EQ(line.update.refuseAcks, 2);
+    EXPECT_EQ(line.update.slowMs, 30);
+    EXPECT_EQ(line.update.ignored, (std::vector<uint8_t>{1, 4}));
+    ASSERT_EQ(line.update.sections.size(), 1u);
+    EXPECT_EQ(line.update.sections[0], (StandinSection{0x0105, 1, "02.0.0"}));
+    for (const char* bad : {"127.0.0.9 load=fast", "127.0.0.9 section=1:2:abc", "127.0.0.9 loss=101",
+                            "127.0.0.9 ignore=1,,4", "127.0.0.9 record-end=maybe"}) {
+        EXPECT_FALSE(ParseStandinDeviceLine(bad, line, error)) << bad;
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(StandinUpdate, WindowsInAnyOrderAndARecordedContainer) {
+    CStandinDevice device(StandinDeviceSpec{});
+    StandinUpdateSpec spec;
+    spec.recordSteps = 0;
+    spec.sections = {{0x0105, 1, "01.0.0"}};
+    auto updater = InstallStandinUpdate(device, spec);
+
+    // No load before the reset into the loader.
+    EXPECT_EQ(Send(device, Request(1, {0, 0, 0}))[0][8], 1);
+    ASSERT_EQ(Send(device, Request(7)).size(), 1u);
+    const auto start = Send(device, Request(1, {0, 0, 0}));
+    ASSERT_EQ(start.size(), 1u);
+    EXPECT_EQ(start[0].size(), 11u);
+
+    package_maker::Image image;
+    image.sections = package_maker::MakeDeviceTypeSections(23);
+    image.sections.push_back(package_maker::MakeSection(0x0105, 1, "02.0.0", std::string(600, 'x')));
+    const std::string container = package_maker::BuildImage(image);
+    ASSERT_LT(container.size(), 10u * 512u);
+    std::vector<std::vector<uint8_t>> slots;
+    for (size_t k = 0; k < 10; ++k) {
+        const size_t from = std::min(container.size(), k * 512);
+        const size_t to = std::min(container.size(), from + 512);
+        slots.emplace_back(container.begin() + static_cast<long>(from), container.begin() + static_cast<long>(to));
+    }
+    // Backwards, with a repeat: one acknowledgement, for number 10.
+    for (int k = 9; k >= 1; --k) EXPECT_TRUE(Send(device, Slot(slots[static_cast<size_t>(k)], static_cast<uint16_t>(k + 1))).empty());
+    EXPECT_TRUE(Send(device, Slot(slots[9], 10)).empty());
+    auto ack = Send(device, Slot(slots[0], 1));
+    ASSERT_EQ(ack.size(), 1u);
+    EXPECT_EQ(ack[0], (std::vector<uint8_t>{'B', 'R', 'I', 'S', 'E', 'L', 1, 2, 0, 0, 10}));
+    // The window again (its acknowledgement was lost): acknowledged again.
+    ack = Send(device, Slot(slots[9], 10));
+    ASSERT_EQ(ack.size(), 1u);
+    EXPECT_EQ(ack[0][10], 10);
+
+    const auto record = Send(device, Request(4, {0, 0, 0}));
+    ASSERT_EQ(record.size(), 1u);
+    EXPECT_EQ(record[0][8], 0);
+    const auto loads = updater->Loads();
+    ASSERT_EQ(loads.size(), 1u);
+    EXPECT_EQ(std::string(loads[0].bytes.begin(), loads[0].bytes.end()), container);
+    EXPECT_TRUE(loads[0].recorded);
+
+    // The inventory now holds the container's sections, 0x0105 replaced.
+    const auto inventory = Send(device, Request(12));
+    ASSERT_EQ(inventory.size(), 1u);
+    ASSERT_EQ(inventory[0][8], 3);
+    ASSERT_EQ(inventory[0].size(), 9u + 3u * 12u);
+    const uint8_t* first = &inventory[0][9];
+    EXPECT_EQ(first[0], 0x01);
+    EXPECT_EQ(first[1], 0x05);
+    EXPECT_EQ(first[5], 1);
+    EXPECT_EQ(std::string(first + 6, first + 12), "02.0.0");
+    const auto longInventory = Send(device, Request(9));
+    ASSERT_EQ(longInventory.size(), 1u);
+    EXPECT_EQ(longInventory[0].size(), 9u + 3u * 32u);
+}
+
+}  // namespace
