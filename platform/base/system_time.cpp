@@ -50,22 +50,24 @@ void Fill(LPSYSTEMTIME st, const struct tm& t, long nsec)
     st->wMilliseconds = static_cast<WORD>(nsec / 1000000);
 }
 
+// The calendar time now, broken down by gmtime_r or localtime_r.
+void FillNow(LPSYSTEMTIME st, struct tm* (*breakDown)(const time_t*, struct tm*))
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_REALTIME, &ts);
+    struct tm t;
+    breakDown(&ts.tv_sec, &t);
+    Fill(st, t, ts.tv_nsec);
+}
+
 }  // namespace
 
 void GetSystemTime(LPSYSTEMTIME lpSystemTime)
 {
-    struct timespec ts;
-    clock_gettime(CLOCK_REALTIME, &ts);
-    struct tm t;
-    gmtime_r(&ts.tv_sec, &t);
-    Fill(lpSystemTime, t, ts.tv_nsec);
+    FillNow(lpSystemTime, gmtime_r);
 }
 
 void GetLocalTime(LPSYSTEMTIME lpSystemTime)
 {
-    struct timespec ts;
-    clock_gettime(CLOCK_REALTIME, &ts);
-    struct tm t;
-    localtime_r(&ts.tv_sec, &t);
-    Fill(lpSystemTime, t, ts.tv_nsec);
+    FillNow(lpSystemTime, localtime_r);
 }
