@@ -10,6 +10,7 @@
 #include "platform/base/win_errors.h"
 #include "platform/threading/thread_types.h"
 #include "platform/user/message_queue.h"
+#include "platform/user/window_hooks.h"
 #include "platform/user/window_object.h"
 
 namespace {
@@ -116,7 +117,11 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
     }
     std::shared_ptr<CMessageQueue> queue = CMessageQueue::Current();
     queue->HandleSentMessages();
-    return queue->PeekPosted(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0) ? TRUE : FALSE;
+    const bool remove = (wRemoveMsg & PM_REMOVE) != 0;
+    return queue->PeekPosted(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove) ||
+                   queue->PeekSynthetic(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)
+               ? TRUE
+               : FALSE;
 }
 
 BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
@@ -135,20 +140,23 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
     wake.max = wMsgFilterMax;
     for (;;) {
         queue->HandleSentMessages();
-        if (queue->PeekPosted(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true)) {
+        if (queue->PeekPosted(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true) ||
+            queue->PeekSynthetic(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true)) {
             return lpMsg->message != WM_QUIT ? TRUE : FALSE;
         }
         queue->Wait(wake, 0, nullptr, FALSE, INFINITE);
     }
 }
 
-BOOL WINAPI TranslateMessage(const MSG*) {
-    // Nothing to translate: there is no keyboard input to turn into
-    // character messages yet.
-    return FALSE;
+BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
+    return lpMsg != nullptr ? TranslateKeyMessage(*lpMsg) : FALSE;
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {
+    LRESULT timerResult = 0;
+    if (lpMsg != nullptr && DispatchTimerProcedure(*lpMsg, &timerResult)) {
+        return timerResult;
+    }
     if (lpMsg == nullptr || lpMsg->hwnd == nullptr) {
         return 0;  // thread messages have no window to go to
     }

@@ -1,6 +1,7 @@
 #include "platform/user/message_queue.h"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <new>
 #include <unordered_map>
@@ -33,6 +34,9 @@ struct CQueueHolder {
 thread_local CQueueHolder t_queue;
 
 bool IsPostedMessageWake(DWORD mask) { return (mask & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) != 0; }
+
+// Set once, before the first window or timer; read by every thread.
+std::atomic<const CSyntheticSource*> g_synthetic{nullptr};
 
 }  // namespace
 
@@ -78,6 +82,7 @@ bool CMessageQueue::WakeLocked() const {
     case CQueueWake::Messages:
         break;
     }
+    if (m_synthetic && (m_wake.mask & (QS_PAINT | QS_TIMER))) return true;
     if (!IsPostedMessageWake(m_wake.mask)) return false;
     if (m_quit) return true;
     return std::any_of(m_posted.begin(), m_posted.end(),
@@ -142,11 +147,19 @@ bool CMessageQueue::PeekPosted(MSG& msg, HWND hwnd, UINT min, UINT max, bool rem
 }
 
 DWORD CMessageQueue::Wait(const CQueueWake& wake, DWORD nCount, const HANDLE* handles, BOOL waitAll, DWORD ms) {
+    // A timer that falls due ends the wait as a posted message would.
+    DWORD due = INFINITE;
+    const CSyntheticSource* source = g_synthetic.load();
+    if (wake.kind == CQueueWake::Messages && (wake.mask & QS_TIMER) && source && source->due_in) {
+        due = source->due_in(wake.hwnd, wake.min, wake.max);
+    }
+    const bool timerFirst = due < ms;
     {
         std::lock_guard<std::mutex> lock(WaitLock());
         m_wake = wake;
     }
-    const DWORD result = WaitForHandles(nCount, handles, waitAll, ms, this);
+    DWORD result = WaitForHandles(nCount, handles, waitAll, timerFirst ? due : ms, this);
+    if (timerFirst && result == WAIT_TIMEOUT) result = WAIT_OBJECT_0 + nCount;
     std::lock_guard<std::mutex> lock(WaitLock());
     m_wake = CQueueWake();
     m_wake.kind = CQueueWake::SentOnly;
@@ -154,6 +167,8 @@ DWORD CMessageQueue::Wait(const CQueueWake& wake, DWORD nCount, const HANDLE* ha
 }
 
 bool CMessageQueue::HasInput(DWORD mask) {
+    const CSyntheticSource* source = g_synthetic.load();
+    if ((mask & (QS_PAINT | QS_TIMER)) && source && source->pending && source->pending(mask)) return true;
     std::lock_guard<std::mutex> lock(WaitLock());
     if ((mask & QS_SENDMESSAGE) != 0 && !m_sent.empty()) return true;
     return IsPostedMessageWake(mask) && (m_quit || !m_posted.empty());
@@ -187,3 +202,20 @@ void CMessageQueue::PostQuit(int exitCode) {
     m_exitCode = exitCode;
     NotifyWaiters();
 }
+
+void CMessageQueue::SignalSynthetic() {
+    std::lock_guard<std::mutex> lock(WaitLock());
+    m_synthetic = true;
+    NotifyWaiters();
+}
+
+bool CMessageQueue::PeekSynthetic(MSG& msg, HWND hwnd, UINT min, UINT max, bool remove) {
+    {
+        std::lock_guard<std::mutex> lock(WaitLock());
+        m_synthetic = false;  // a signal from now on wakes the next wait
+    }
+    const CSyntheticSource* source = g_synthetic.load();
+    return source && source->peek && source->peek(msg, hwnd, min, max, remove);
+}
+
+void SetSyntheticSource(const CSyntheticSource& source) { g_synthetic = new CSyntheticSource(source); }

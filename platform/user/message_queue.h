@@ -45,6 +45,19 @@ struct CQueueWake {
     const CSentMessage* reply = nullptr;       // Reply: the send the owner waits for
 };
 
+// Messages that a thread makes on demand when nothing is posted for it
+// (WM_PAINT, WM_TIMER, WM_MOUSEHOVER); the window system installs them.
+// Each works for the calling thread.
+struct CSyntheticSource {
+    // Takes (or, without remove, copies) such a message that passes the filter.
+    bool (*peek)(MSG& msg, HWND hwnd, UINT min, UINT max, bool remove) = nullptr;
+    // Milliseconds until one that passes the filter falls due; INFINITE for none.
+    DWORD (*due_in)(HWND hwnd, UINT min, UINT max) = nullptr;
+    // Whether one of the QS_PAINT or QS_TIMER kinds in the mask is there.
+    bool (*pending)(DWORD mask) = nullptr;
+};
+void SetSyntheticSource(const CSyntheticSource& source);
+
 class CMessageQueue : public CWaitableObject {
 public:
     explicit CMessageQueue(DWORD threadId) : m_threadId(threadId) {}
@@ -89,6 +102,12 @@ public:
 
     void PostQuit(int exitCode);
 
+    // Wakes the owner to look for messages made on demand (another thread
+    // invalidated one of its windows, say).
+    void SignalSynthetic();
+    // Owner thread only: a message made on demand that passes the filter.
+    bool PeekSynthetic(MSG& msg, HWND hwnd, UINT min, UINT max, bool remove);
+
     const DWORD m_threadId;
 
 private:
@@ -102,6 +121,7 @@ private:
     int m_exitCode = 0;
     bool m_closed = false;
     CQueueWake m_wake;
+    bool m_synthetic = false;
 };
 
 // Whether a message passes a PeekMessage / GetMessage filter.

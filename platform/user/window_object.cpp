@@ -7,6 +7,7 @@
 #include "platform/base/last_error.h"
 #include "platform/base/win_errors.h"
 #include "platform/base/process.h"
+#include "platform/user/window_hooks.h"
 
 namespace {
 
@@ -114,20 +115,24 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     cs.lpszName = lpWindowName;
     cs.lpszClass = lpClassName;
     cs.dwExStyle = dwExStyle;
+    WindowAttach(*window, cs);
     if (CallWindowProcedure(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs)) == 0) {
         SetState(*window, CWindowObject::Destroying);
         CallWindowProcedure(hwnd, WM_NCDESTROY, 0, 0);
         SetState(*window, CWindowObject::Destroyed);
+        WindowDetach(hwnd);
         window->m_queue->DropMessagesOf(hwnd);
         Forget(hwnd);
         return nullptr;
     }
     SetState(*window, CWindowObject::Alive);
+    WindowNcCreated(hwnd);
     if (CallWindowProcedure(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
         DestroyWindow(hwnd);
         return nullptr;
     }
-    return hwnd;
+    WindowCreated(hwnd, dwStyle);
+    return IsWindow(hwnd) ? hwnd : nullptr;
 }
 
 BOOL WINAPI DestroyWindow(HWND hWnd) {
@@ -150,6 +155,7 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
         // to take out and free.
         window->m_state = CWindowObject::Destroying;
     }
+    WindowDestroying(hWnd);
     CallWindowProcedure(hWnd, WM_DESTROY, 0, 0);
 
     std::vector<HWND> children;
@@ -168,6 +174,7 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
 
     CallWindowProcedure(hWnd, WM_NCDESTROY, 0, 0);
     SetState(*window, CWindowObject::Destroyed);
+    WindowDetach(hWnd);
     // Whatever is still queued for the window is dropped unseen: the queue
     // cannot know what a message carries, so an object that a message
     // carries is lost here. Windows that receive such messages take them out
@@ -193,6 +200,7 @@ void DestroyWindowsOfThread(DWORD threadId) {
     }
     for (auto& window : owned) {
         SetState(*window, CWindowObject::Destroyed);
+        WindowDetach(window->m_hWnd);
     }
 }
 
@@ -216,7 +224,7 @@ HWND WINAPI GetParent(HWND hWnd) {
     return window ? window->m_hWndParent : nullptr;
 }
 
-LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM, LPARAM) {
+LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     switch (Msg) {
     case WM_NCCREATE:
         return TRUE;
@@ -224,7 +232,7 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM, LPARAM) {
         DestroyWindow(hWnd);
         return 0;
     default:
-        return 0;
+        return DefWindowProcWindowing(hWnd, Msg, wParam, lParam);
     }
 }
 

@@ -1,0 +1,154 @@
+#include "platform/display/display.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "platform/gdi/gdi_types.h"
+
+namespace trelwin::display {
+
+namespace {
+
+std::unique_ptr<Display>& current_slot() {
+    static std::unique_ptr<Display>* slot = new std::unique_ptr<Display>;  // used by threads ending at exit
+    return *slot;
+}
+
+std::mutex& sink_lock() {
+    static std::mutex* lock = new std::mutex;
+    return *lock;
+}
+
+EventSink& sink() {
+    static EventSink* s = new EventSink;
+    return *s;
+}
+
+RegionData host_area(const HostWindow& host) {
+    RegionData area = RegionData::from_rect(RECT{0, 0, host.rect.right - host.rect.left, host.rect.bottom - host.rect.top});
+    if (host.shape) area = RegionData::combine(area, *host.shape, RGN_AND);
+    area.offset(host.rect.left, host.rect.top);
+    return area;
+}
+
+}  // namespace
+
+std::unique_ptr<Display> make_headless(int width, int height);
+
+Display::Display(SIZE screen) {
+    screen_.width = std::max<LONG>(screen.cx, 1);
+    screen_.height = std::max<LONG>(screen.cy, 1);
+    pixels_.assign(static_cast<size_t>(screen_.width) * screen_.height, kDesktopPixel);
+    screen_.bits = reinterpret_cast<uint8_t*>(pixels_.data());
+    screen_.stride = static_cast<ptrdiff_t>(screen_.width) * 4;
+}
+
+const HostWindow* Display::host(uintptr_t id) const {
+    for (const auto& h : hosts_) {
+        if (h.id == id) return &h;
+    }
+    return nullptr;
+}
+
+void Display::update_host(const HostWindow& host) {
+    RegionData dirty;
+    auto it = std::find_if(hosts_.begin(), hosts_.end(), [&](const HostWindow& h) { return h.id == host.id; });
+    if (it == hosts_.end()) {
+        hosts_.insert(hosts_.begin(), host);
+        it = hosts_.begin();
+    } else {
+        if (it->visible) dirty = host_area(*it);
+        *it = host;
+    }
+    if (host.visible) dirty = RegionData::combine(dirty, host_area(host), RGN_OR);
+    recompose(dirty);
+    host_updated(*it);
+    if (host.visible) host_changed(*it, RegionData::from_rect(RECT{0, 0, host.rect.right - host.rect.left,
+                                                                    host.rect.bottom - host.rect.top}));
+}
+
+void Display::remove_host(uintptr_t id) {
+    auto it = std::find_if(hosts_.begin(), hosts_.end(), [&](const HostWindow& h) { return h.id == id; });
+    if (it == hosts_.end()) return;
+    RegionData dirty = it->visible ? host_area(*it) : RegionData();
+    hosts_.erase(it);
+    recompose(dirty);
+    host_removed(id);
+}
+
+void Display::restack(const std::vector<uintptr_t>& top_first) {
+    std::vector<HostWindow> ordered;
+    for (uintptr_t id : top_first) {
+        auto it = std::find_if(hosts_.begin(), hosts_.end(), [&](const HostWindow& h) { return h.id == id; });
+        if (it != hosts_.end()) ordered.push_back(std::move(*it));
+    }
+    bool changed = ordered.size() != hosts_.size();
+    for (size_t i = 0; !changed && i < ordered.size(); ++i) changed = ordered[i].id != hosts_[i].id;
+    if (!changed) {
+        hosts_ = std::move(ordered);
+        return;
+    }
+    hosts_ = std::move(ordered);
+    RegionData dirty;
+    for (const auto& h : hosts_) {
+        if (h.visible) dirty = RegionData::combine(dirty, host_area(h), RGN_OR);
+    }
+    recompose(dirty);
+}
+
+void Display::present(uintptr_t id, const RegionData& changed) {
+    const HostWindow* h = host(id);
+    if (!h || !h->visible) return;
+    RegionData area = changed;
+    area.offset(h->rect.left, h->rect.top);
+    recompose(RegionData::combine(area, host_area(*h), RGN_AND));
+    host_changed(*h, changed);
+}
+
+void Display::recompose(const RegionData& area) {
+    const RegionData clipped =
+        RegionData::combine(area, RegionData::from_rect(RECT{0, 0, screen_.width, screen_.height}), RGN_AND);
+    if (clipped.empty()) return;
+    for (const RECT& r : clipped.rects()) {
+        for (LONG y = r.top; y < r.bottom; ++y) std::fill_n(screen_.row32(y) + r.left, r.right - r.left, kDesktopPixel);
+    }
+    for (auto it = hosts_.rbegin(); it != hosts_.rend(); ++it) {
+        if (!it->visible || !it->surface || !it->surface->bits) continue;
+        const RegionData target = RegionData::combine(clipped, host_area(*it), RGN_AND);
+        const Surface& s = *it->surface;
+        for (const RECT& r : target.rects()) {
+            for (LONG y = r.top; y < r.bottom; ++y) {
+                const LONG sy = y - it->rect.top;
+                const LONG sx = r.left - it->rect.left;
+                if (sy < 0 || sy >= s.height || sx < 0) continue;
+                const LONG n = std::min<LONG>(r.right - r.left, s.width - sx);
+                if (n > 0) std::memcpy(screen_.row32(y) + r.left, s.row32(sy) + sx, static_cast<size_t>(n) * 4);
+            }
+        }
+    }
+}
+
+Display& current() {
+    auto& slot = current_slot();
+    if (!slot) slot = make_headless(1024, 768);
+    return *slot;
+}
+
+void use_headless(int width, int height) { current_slot() = make_headless(width, height); }
+
+void set_event_sink(EventSink s) {
+    std::lock_guard<std::mutex> lock(sink_lock());
+    sink() = std::move(s);
+}
+
+void deliver(const HostEvent& event) {
+    EventSink s;
+    {
+        std::lock_guard<std::mutex> lock(sink_lock());
+        s = sink();
+    }
+    if (s) s(event);
+}
+
+}  // namespace trelwin::display

@@ -1,0 +1,168 @@
+#include "platform/user/window_surface.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/display/display.h"
+#include "platform/user/geometry.h"
+#include "platform/user/paint_internal.h"
+#include "platform/user/window_object.h"
+#include "platform/user/window_tree.h"
+
+using trelwin::gdi::RegionData;
+
+namespace {
+
+RegionData WindowArea(HWND hwnd) {
+    CWindowNode* node = FindNode(hwnd);
+    const RECT r = WindowRectInTop(hwnd);
+    RegionData area = RegionData::from_rect(r);
+    if (node && node->shape) {
+        RegionData shape = *node->shape;
+        shape.offset(r.left, r.top);
+        area = RegionData::combine(area, shape, RGN_AND);
+    }
+    return area;
+}
+
+RegionData Without(const RegionData& area, HWND other) {
+    if (!(StyleOf(other) & WS_VISIBLE)) return area;
+    return RegionData::combine(area, WindowArea(other), RGN_DIFF);
+}
+
+}  // namespace
+
+void CTopSurface::Resize(int width, int height) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (width == surface.width && height == surface.height && surface.bits) return;
+    std::vector<uint32_t> next(static_cast<size_t>(width) * height, 0xFFFFFFu);
+    const int w = std::min(width, surface.width), h = std::min(height, surface.height);
+    for (int y = 0; y < h; ++y) {
+        std::memcpy(next.data() + static_cast<size_t>(y) * width, pixels.data() + static_cast<size_t>(y) * surface.width,
+                    static_cast<size_t>(w) * 4);
+    }
+    pixels = std::move(next);
+    surface.width = width;
+    surface.height = height;
+    surface.bpp = 32;
+    surface.bits = width > 0 && height > 0 ? reinterpret_cast<uint8_t*>(pixels.data()) : nullptr;
+    surface.stride = static_cast<ptrdiff_t>(width) * 4;
+}
+
+RegionData VisibleRegionInTop(HWND hwnd, bool client) {
+    CWindowNode* node = FindNode(hwnd);
+    if (!node || node->messageOnly || !IsShownChain(hwnd)) return RegionData();
+    RegionData area = RegionData::from_rect(client ? ClientRectInTop(hwnd) : WindowRectInTop(hwnd));
+    area = RegionData::combine(area, WindowArea(hwnd), RGN_AND);
+    if (StyleOf(hwnd) & WS_CLIPCHILDREN) {
+        for (HWND child : node->children) area = Without(area, child);
+    }
+    HWND current = hwnd;
+    for (CWindowNode* at = node; at && at->parent; at = FindNode(at->parent)) {
+        CWindowNode* parent = FindNode(at->parent);
+        if (!parent) break;
+        area = RegionData::combine(area, RegionData::from_rect(ClientRectInTop(at->parent)), RGN_AND);
+        area = RegionData::combine(area, WindowArea(at->parent), RGN_AND);
+        if (StyleOf(current) & WS_CLIPSIBLINGS) {
+            for (HWND sibling : parent->children) {
+                if (sibling == current) break;  // only the siblings above clip
+                area = Without(area, sibling);
+            }
+        }
+        current = at->parent;
+    }
+    return area;
+}
+
+void CWindowDrawTarget::Refresh() {
+    const uint64_t generation = WindowGeneration();
+    if (generation == m_generation && (m_top || m_topWindow == nullptr)) return;
+    m_generation = generation;
+    m_top.reset();
+    m_topWindow = TopLevelOf(m_hwnd);
+    CWindowNode* top = FindNode(m_topWindow);
+    if (!top || !top->surface) {
+        m_visible = RegionData();
+        m_origin = POINT{0, 0};
+        return;
+    }
+    m_top = top->surface;
+    const RECT r = m_client ? ClientRectInTop(m_hwnd) : WindowRectInTop(m_hwnd);
+    m_origin = POINT{r.left, r.top};
+    m_visible = VisibleRegionInTop(m_hwnd, m_client);
+    if (m_paintArea) {
+        RegionData paint = *m_paintArea;
+        paint.offset(m_origin.x, m_origin.y);
+        m_visible = RegionData::combine(m_visible, paint, RGN_AND);
+    }
+}
+
+trelwin::gdi::Surface* CWindowDrawTarget::surface() {
+    UserGuard guard(UserLock());
+    Refresh();
+    return m_top ? &m_top->surface : &m_empty;
+}
+
+POINT CWindowDrawTarget::origin() {
+    UserGuard guard(UserLock());
+    Refresh();
+    return m_origin;
+}
+
+const RegionData* CWindowDrawTarget::visible_region() {
+    UserGuard guard(UserLock());
+    Refresh();
+    return &m_visible;
+}
+
+uint64_t CWindowDrawTarget::generation() { return WindowGeneration(); }
+
+RegionData CWindowDrawTarget::ReachedArea() {
+    UserGuard guard(UserLock());
+    Refresh();
+    return m_visible;
+}
+
+HWND CWindowDrawTarget::TopWindow() {
+    UserGuard guard(UserLock());
+    Refresh();
+    return m_topWindow;
+}
+
+trelwin::gdi::Surface* CScreenDrawTarget::surface() {
+    UserGuard guard(UserLock());
+    return &trelwin::display::current().screen();
+}
+
+void SyncTopLevelHost(HWND top) {
+    UserGuard guard(UserLock());
+    CWindowNode* node = FindNode(top);
+    if (!node || node->parent || node->messageOnly) return;
+    if (!node->surface) node->surface = std::make_shared<CTopSurface>();
+    node->surface->Resize(node->window.right - node->window.left, node->window.bottom - node->window.top);
+    const DWORD style = StyleOf(top);
+    const DWORD exStyle = ExStyleOf(top);
+    trelwin::display::HostWindow host;
+    host.id = reinterpret_cast<uintptr_t>(top);
+    host.rect = node->window;
+    host.visible = (style & WS_VISIBLE) && !(style & WS_MINIMIZE);
+    host.popup = (style & WS_POPUP) || (exStyle & WS_EX_TOOLWINDOW) || (style & WS_CAPTION) != WS_CAPTION;
+    host.no_activate = (exStyle & WS_EX_NOACTIVATE) != 0;
+    host.title = WindowTextOf(top);
+    host.shape = node->shape;
+    host.surface = &node->surface->surface;
+    trelwin::display::current().update_host(host);
+}
+
+void RemoveTopLevelHost(HWND top) {
+    UserGuard guard(UserLock());
+    trelwin::display::current().remove_host(reinterpret_cast<uintptr_t>(top));
+}
+
+void RestackHosts() {
+    UserGuard guard(UserLock());
+    std::vector<uintptr_t> ids;
+    for (HWND top : TopLevelOrder()) ids.push_back(reinterpret_cast<uintptr_t>(top));
+    trelwin::display::current().restack(ids);
+}
