@@ -40,12 +40,17 @@ HRGN CreateRectRgnIndirect(const RECT* rect) {
     return rect ? CreateRectRgn(rect->left, rect->top, rect->right, rect->bottom) : nullptr;
 }
 
+// Shapes too tall to build row by row are refused.
 HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int corner_w, int corner_h) {
-    return make_region(round_rect_region(left, top, right, bottom, corner_w, corner_h));
+    bool ok = true;
+    RegionData data = round_rect_region(left, top, right, bottom, corner_w, corner_h, RowLimit{}, &ok);
+    return ok ? make_region(std::move(data)) : nullptr;
 }
 
 HRGN CreateEllipticRgn(int left, int top, int right, int bottom) {
-    return make_region(ellipse_region(left, top, right, bottom));
+    bool ok = true;
+    RegionData data = ellipse_region(left, top, right, bottom, RowLimit{}, &ok);
+    return ok ? make_region(std::move(data)) : nullptr;
 }
 
 HRGN CreateEllipticRgnIndirect(const RECT* rect) {
@@ -54,7 +59,9 @@ HRGN CreateEllipticRgnIndirect(const RECT* rect) {
 
 HRGN CreatePolygonRgn(const POINT* points, int count, int fill_mode) {
     if (!points || count < 0 || (fill_mode != ALTERNATE && fill_mode != WINDING)) return nullptr;
-    return make_region(polygon_region(points, count, fill_mode));
+    bool ok = true;
+    RegionData data = polygon_region(points, count, fill_mode, RowLimit{}, &ok);
+    return ok ? make_region(std::move(data)) : nullptr;
 }
 
 int CombineRgn(HRGN hdst, HRGN h1, HRGN h2, int mode) {

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/gdi/draw.h"
@@ -29,6 +30,9 @@ class Stroke {
 public:
     Stroke(DeviceContext& dc, const PenObject& pen) : dc_(dc), pen_(pen) {
         width_ = std::max(1, pen.width);
+        // Pixels further out than the pen's width from the clip box cannot show.
+        box_ = dc.effective_clip().box();
+        box_ = RECT{box_.left - width_, box_.top - width_, box_.right + width_, box_.bottom + width_};
         if (width_ == 1) pattern_ = &dash_pattern(pen.style);
         period_ = 0;
         if (pattern_) for (int d : *pattern_) period_ += d;
@@ -36,30 +40,53 @@ public:
 
     // From a to b in surface coordinates; the end point is left out unless asked for.
     void line(POINT a, POINT b, bool include_end) {
-        const int dx = std::abs(b.x - a.x), dy = std::abs(b.y - a.y);
-        const int sx = b.x > a.x ? 1 : -1, sy = b.y > a.y ? 1 : -1;
-        const int steps = std::max(dx, dy);
-        const int count = include_end ? steps + 1 : steps;
-        for (int i = 0; i < count; ++i) {
-            int x, y;
-            if (dx >= dy) {
+        // 64-bit throughout: far-away end points must not overflow.
+        const int64_t dx = std::llabs(int64_t{b.x} - a.x), dy = std::llabs(int64_t{b.y} - a.y);
+        const int64_t sx = b.x > a.x ? 1 : -1, sy = b.y > a.y ? 1 : -1;
+        const int64_t steps = std::max(dx, dy);
+        const int64_t count = include_end ? steps + 1 : steps;
+        const int64_t period = std::max(period_, 1);
+        // Only the steps whose major coordinate lies near the clip box are
+        // walked; the style pattern still counts the ones skipped.
+        const bool x_major = dx >= dy;
+        const int64_t start = x_major ? a.x : a.y, dir = x_major ? sx : sy;
+        const int64_t low = x_major ? box_.left : box_.top, high = x_major ? box_.right : box_.bottom;
+        int64_t i0 = dir > 0 ? low - start : start - high;
+        int64_t i1 = dir > 0 ? high - start : start - low;
+        i0 = std::max<int64_t>(0, i0 - 1);
+        i1 = std::min<int64_t>(count, i1 + 1);
+        if (i1 <= i0) {
+            style_pos_ = static_cast<int>((style_pos_ + count) % period);
+            return;
+        }
+        style_pos_ = static_cast<int>((style_pos_ + i0) % period);
+        for (int64_t i = i0; i < i1; ++i) {
+            int64_t x, y;
+            if (x_major) {
                 x = a.x + sx * i;
-                y = a.y + sy * static_cast<int>((2LL * i * dy + dx) / (2LL * std::max(dx, 1)));
+                y = a.y + sy * ((2 * i * dy + dx) / (2 * std::max<int64_t>(dx, 1)));
             } else {
                 y = a.y + sy * i;
-                x = a.x + sx * static_cast<int>((2LL * i * dx + dy) / (2LL * dy));
+                x = a.x + sx * ((2 * i * dx + dy) / (2 * dy));
             }
             plot(x, y);
         }
+        style_pos_ = static_cast<int>((style_pos_ + (count - i1)) % period);
     }
 
-    void plot(int x, int y) {
+    void plot(int64_t x64, int64_t y64) {
+        if (x64 < box_.left || x64 >= box_.right || y64 < box_.top || y64 >= box_.bottom) {
+            ++style_pos_;
+            return;
+        }
+        const int x = static_cast<int>(x64), y = static_cast<int>(y64);
         if (width_ > 1) {
             stamp(x, y);
             return;
         }
         if (period_ > 0) {
-            int pos = style_pos_++ % period_;
+            int pos = style_pos_ % period_;
+            style_pos_ = (style_pos_ + 1) % period_;
             size_t k = 0;
             while (pos >= (*pattern_)[k]) pos -= (*pattern_)[k++];
             if (k % 2 == 1) {
@@ -110,6 +137,7 @@ private:
     const std::vector<int>* pattern_ = nullptr;
     int period_ = 0;
     int style_pos_ = 0;
+    RECT box_{};
     SpanSet on_;
     SpanSet gaps_;
 };
@@ -128,6 +156,12 @@ void fill_with_brush(DeviceContext& dc, const RegionData& region) {
 // Fills a shape and frames it with the pen: one-pixel pens paint the
 // shape's boundary pixels, wider ones a band of the pen's width centred on
 // it (inside it for PS_INSIDEFRAME).
+// Rows of a shape worth computing: those of the clip box, with room for the pen.
+RowLimit visible_rows(DeviceContext& dc, int pen_width) {
+    const RECT box = dc.effective_clip().box();
+    return RowLimit{box.top - pen_width - 1, box.bottom + pen_width + 1};
+}
+
 template <typename MakeRegion>
 void draw_closed_shape(DeviceContext& dc, RECT box, MakeRegion make) {
     if (!has_pen(dc)) {
@@ -234,7 +268,8 @@ BOOL Polygon(HDC hdc, const POINT* points, int count) {
     if (!dc || !points || count < 2) return FALSE;
     std::vector<POINT> device(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) device[static_cast<size_t>(i)] = dc->to_surface(points[i].x, points[i].y);
-    RegionData interior = polygon_region(device.data(), count, dc->state.poly_fill_mode);
+    RegionData interior = polygon_region(device.data(), count, dc->state.poly_fill_mode,
+                                         visible_rows(*dc, dc->state.pen ? dc->state.pen->width : 1));
     if (!has_pen(*dc)) {
         fill_with_brush(*dc, interior);
         return TRUE;
@@ -277,8 +312,9 @@ BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, int corner_w, 
     auto dc = dc_from_handle(hdc);
     if (!dc) return FALSE;
     RECT box = surface_box(*dc, left, top, right, bottom);
+    const RowLimit rows = visible_rows(*dc, dc->state.pen ? dc->state.pen->width : 1);
     draw_closed_shape(*dc, box, [&](const RECT& r) {
-        return round_rect_region(r.left, r.top, r.right, r.bottom, corner_w, corner_h);
+        return round_rect_region(r.left, r.top, r.right, r.bottom, corner_w, corner_h, rows);
     });
     return TRUE;
 }
@@ -287,7 +323,8 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
     auto dc = dc_from_handle(hdc);
     if (!dc) return FALSE;
     RECT box = surface_box(*dc, left, top, right, bottom);
-    draw_closed_shape(*dc, box, [](const RECT& r) { return ellipse_region(r.left, r.top, r.right, r.bottom); });
+    const RowLimit rows = visible_rows(*dc, dc->state.pen ? dc->state.pen->width : 1);
+    draw_closed_shape(*dc, box, [&](const RECT& r) { return ellipse_region(r.left, r.top, r.right, r.bottom, rows); });
     return TRUE;
 }
 

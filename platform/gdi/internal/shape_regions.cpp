@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/gdi/gdi_types.h"
@@ -16,6 +17,16 @@ void normalise(LONG& a, LONG& b) {
     if (a > b) std::swap(a, b);
 }
 
+// The rows [first, last) of a shape that are inside the limit; false when
+// there are too many to compute.
+bool row_range(LONG top, LONG bottom, RowLimit limit, LONG& first, LONG& last, bool* ok) {
+    first = std::max(top, limit.first);
+    last = std::min(bottom, limit.second);
+    const bool fits = static_cast<int64_t>(last) - first <= kMaxShapeRows;
+    if (ok) *ok = fits;
+    return fits && last > first;
+}
+
 Span centre_span(double from, double to) {
     // Pixels whose centres lie in [from, to].
     const LONG x0 = static_cast<LONG>(std::ceil(from - 0.5 - kEpsilon));
@@ -25,57 +36,67 @@ Span centre_span(double from, double to) {
 
 }  // namespace
 
-RegionData ellipse_region(LONG left, LONG top, LONG right, LONG bottom) {
+RegionData ellipse_region(LONG left, LONG top, LONG right, LONG bottom, RowLimit limit, bool* ok) {
     normalise(left, right);
     normalise(top, bottom);
+    if (ok) *ok = true;
     if (right - left < 1 || bottom - top < 1) return RegionData();
-    const double cx = (left + right) / 2.0, cy = (top + bottom) / 2.0;
-    const double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
-    std::vector<std::vector<Span>> rows(static_cast<size_t>(bottom - top));
-    for (LONG y = top; y < bottom; ++y) {
+    LONG first, last;
+    if (!row_range(top, bottom, limit, first, last, ok)) return RegionData();
+    const double cx = (double(left) + right) / 2.0, cy = (double(top) + bottom) / 2.0;
+    const double rx = (double(right) - left) / 2.0, ry = (double(bottom) - top) / 2.0;
+    std::vector<std::vector<Span>> rows(static_cast<size_t>(last - first));
+    for (LONG y = first; y < last; ++y) {
         const double dy = (y + 0.5 - cy) / ry;
         if (std::fabs(dy) > 1.0) continue;
         const double half = rx * std::sqrt(std::max(0.0, 1.0 - dy * dy));
-        rows[static_cast<size_t>(y - top)].push_back(centre_span(cx - half, cx + half));
+        rows[static_cast<size_t>(y - first)].push_back(centre_span(cx - half, cx + half));
     }
-    return RegionData::from_rows(top, rows);
+    return RegionData::from_rows(first, rows);
 }
 
-RegionData round_rect_region(LONG left, LONG top, LONG right, LONG bottom, LONG corner_w, LONG corner_h) {
+RegionData round_rect_region(LONG left, LONG top, LONG right, LONG bottom, LONG corner_w, LONG corner_h,
+                             RowLimit limit, bool* ok) {
     normalise(left, right);
     normalise(top, bottom);
+    if (ok) *ok = true;
     if (right - left < 1 || bottom - top < 1) return RegionData();
     corner_w = std::min<LONG>(std::abs(corner_w), right - left);
     corner_h = std::min<LONG>(std::abs(corner_h), bottom - top);
     if (corner_w == 0 || corner_h == 0) return RegionData::from_rect(RECT{left, top, right, bottom});
+    LONG first, last;
+    if (!row_range(top, bottom, limit, first, last, ok)) return RegionData();
     const double a = corner_w / 2.0, b = corner_h / 2.0;
-    std::vector<std::vector<Span>> rows(static_cast<size_t>(bottom - top));
-    for (LONG y = top; y < bottom; ++y) {
+    std::vector<std::vector<Span>> rows(static_cast<size_t>(last - first));
+    for (LONG y = first; y < last; ++y) {
         const double py = y + 0.5;
         double dy = 0.0;
         if (py < top + b) dy = top + b - py;
         else if (py > bottom - b) dy = py - (bottom - b);
         if (dy <= 0.0) {
-            rows[static_cast<size_t>(y - top)].push_back(Span{left, right});
+            rows[static_cast<size_t>(y - first)].push_back(Span{left, right});
             continue;
         }
         const double half = a * std::sqrt(std::max(0.0, 1.0 - (dy / b) * (dy / b)));
-        rows[static_cast<size_t>(y - top)].push_back(centre_span(left + a - half, right - a + half));
+        rows[static_cast<size_t>(y - first)].push_back(centre_span(left + a - half, right - a + half));
     }
-    return RegionData::from_rows(top, rows);
+    return RegionData::from_rows(first, rows);
 }
 
-RegionData polygon_region(const POINT* points, int count, int fill_mode) {
+RegionData polygon_region(const POINT* points, int count, int fill_mode, RowLimit limit, bool* ok) {
+    if (ok) *ok = true;
     if (!points || count < 3) return RegionData();
     LONG ymin = points[0].y, ymax = points[0].y;
     for (int i = 1; i < count; ++i) {
         ymin = std::min(ymin, points[i].y);
         ymax = std::max(ymax, points[i].y);
     }
+    LONG first, last;
+    if (!row_range(ymin, ymax, limit, first, last, ok)) return RegionData();
     struct Crossing { double x; int dir; };
-    std::vector<std::vector<Span>> rows(static_cast<size_t>(ymax - ymin));
+    std::vector<std::vector<Span>> rows(static_cast<size_t>(last - first));
     std::vector<Crossing> crossings;
-    for (LONG y = ymin; y < ymax; ++y) {
+    for (LONG y = first; y < last; ++y) {
         const double py = y + 0.5;
         crossings.clear();
         for (int i = 0; i < count; ++i) {
@@ -88,7 +109,7 @@ RegionData polygon_region(const POINT* points, int count, int fill_mode) {
             crossings.push_back(Crossing{x, b.y > a.y ? 1 : -1});
         }
         std::sort(crossings.begin(), crossings.end(), [](const Crossing& p, const Crossing& q) { return p.x < q.x; });
-        auto& row = rows[static_cast<size_t>(y - ymin)];
+        auto& row = rows[static_cast<size_t>(y - first)];
         if (fill_mode == WINDING) {
             int winding = 0;
             for (size_t i = 0; i + 1 < crossings.size(); ++i) {
@@ -101,7 +122,7 @@ RegionData polygon_region(const POINT* points, int count, int fill_mode) {
             }
         }
     }
-    return RegionData::from_rows(ymin, rows);
+    return RegionData::from_rows(first, rows);
 }
 
 RegionData region_boundary(const RegionData& region) {

@@ -8,11 +8,22 @@
 
 namespace trelwin::gdi {
 
-RegionData ellipse_region(LONG left, LONG top, LONG right, LONG bottom);
+// Only rows from `rows.first` up to (not including) `rows.second` are
+// computed: drawing passes its clip box, so a huge shape costs no more than
+// the visible part. A shape taller than kMaxShapeRows in that range yields
+// nothing (ok is false).
+struct RowLimit {
+    LONG first = -(1 << 30);
+    LONG second = 1 << 30;
+};
+constexpr LONG kMaxShapeRows = 1 << 22;
+
+RegionData ellipse_region(LONG left, LONG top, LONG right, LONG bottom, RowLimit rows = {}, bool* ok = nullptr);
 // Corners rounded by an ellipse of corner_w x corner_h.
-RegionData round_rect_region(LONG left, LONG top, LONG right, LONG bottom, LONG corner_w, LONG corner_h);
+RegionData round_rect_region(LONG left, LONG top, LONG right, LONG bottom, LONG corner_w, LONG corner_h,
+                             RowLimit rows = {}, bool* ok = nullptr);
 // ALTERNATE or WINDING.
-RegionData polygon_region(const POINT* points, int count, int fill_mode);
+RegionData polygon_region(const POINT* points, int count, int fill_mode, RowLimit rows = {}, bool* ok = nullptr);
 // Pixels of the region that have a 4-neighbour outside it.
 RegionData region_boundary(const RegionData& region);
 

@@ -364,3 +364,31 @@ TEST(Gradients, TrianglesInterpolateBetweenTheirCorners) {
     EXPECT_EQ(c.at(5, 5), RGB(255, 0, 0));
     EXPECT_EQ(c.at(35, 35), RGB(255, 255, 255));
 }
+
+TEST(Limits, HugeShapesAndLinesCostOnlyTheirVisiblePart) {
+    Canvas c(20, 20);
+    HBRUSH red = CreateSolidBrush(kRed);
+    HGDIOBJ old = SelectObject(c.dc(), red);
+    // A line two billion pixels long: only its visible part is walked.
+    MoveToEx(c.dc(), -2000000000, 5, nullptr);
+    LineTo(c.dc(), 2000000000, 5);
+    EXPECT_EQ(c.row(5, kBlack), std::string(20, '#'));
+    // A dashed one keeps its pattern where it enters the picture: pixel 0 is
+    // 2000000000 steps in, 2000000000 mod 24 = 8, inside the first 18-pixel dash.
+    HPEN dash = CreatePen(PS_DASH, 1, kBlack);
+    HGDIOBJ old_pen = SelectObject(c.dc(), dash);
+    SetBkMode(c.dc(), TRANSPARENT);
+    MoveToEx(c.dc(), -2000000000, 7, nullptr);
+    LineTo(c.dc(), 2000000000, 7);
+    EXPECT_EQ(c.row(7, kBlack), std::string(10, '#') + std::string(6, '.') + std::string(4, '#'));
+    SelectObject(c.dc(), old_pen);
+    DeleteObject(dash);
+    // An ellipse a billion pixels tall: only the rows in view are computed.
+    c.clear(kWhite);
+    SelectObject(c.dc(), GetStockObject(NULL_PEN));
+    Ellipse(c.dc(), -1000000000, -1000000000, 1000000000, 1000000000);
+    EXPECT_EQ(c.count(kRed), 400);
+    EXPECT_EQ(CreateEllipticRgn(0, 0, 10, 100000000), nullptr);  // too tall to build
+    SelectObject(c.dc(), old);
+    DeleteObject(red);
+}
