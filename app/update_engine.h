@@ -118,9 +118,12 @@ protected:
     // The load's percent for a position: nBase + nSpan * position / length.
     static int LoadPercent(int nBase, int nSpan, ULONGLONG position, ULONGLONG length);
 
-    int UpdateDeviceConnected(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, const _TDevice& device);
+    int UpdateDeviceConnected(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex);
     int LoadBootLoader(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, WORD wResourceId, int nSpan,
                        int nBase);
+    // After a silent preliminary load (boot loader, initialisation): a
+    // failure ends the update; a success narrows the device's band.
+    BOOL EndPreliminaryLoad(int nLoaded, int nIndex, int& nSpan, int& nBase);
     int InventoryImage(CIPSimpleClient& client, _TIPClientConfig& settings, int nCommand, int nRecordSize,
                        CFile& package, CFile& image, BOOL bCountCopies);
 

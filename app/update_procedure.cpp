@@ -73,7 +73,7 @@ int CUpdateEngine::UpdateDevice(int nIndex)
         m_report.ReportError(text, nIndex, 1);
         return 0;
     }
-    return UpdateDeviceConnected(client, settings, nIndex, *device);
+    return UpdateDeviceConnected(client, settings, nIndex);
 }
 
 int CUpdateEngine::LoadBootLoader(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, WORD wResourceId,
@@ -92,10 +92,26 @@ int CUpdateEngine::LoadBootLoader(CIPSimpleClient& client, _TIPClientConfig& set
     return LoadAndRecord(client, settings, nIndex, image, nSpan, nBase, 0, 0);
 }
 
-int CUpdateEngine::UpdateDeviceConnected(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex,
-                                         const _TDevice& device)
+BOOL CUpdateEngine::EndPreliminaryLoad(int nLoaded, int nIndex, int& nSpan, int& nBase)
 {
-    (void)device;
+    if (!nLoaded)
+    {
+        // The silent run reported nothing; a stopped one must not report.
+        if (!IsStopRequested())
+        {
+            m_report.SendProgress(nIndex, -1);
+            m_report.SetStatusText(nIndex, "ERROR Updating BIOS");
+        }
+        return FALSE;
+    }
+    nSpan -= 5;
+    nBase = 5;
+    m_report.SendProgress(nIndex, 5);
+    return TRUE;
+}
+
+int CUpdateEngine::UpdateDeviceConnected(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex)
+{
     int span = 30;
     int base = 0;
     CMemFile package(reinterpret_cast<BYTE*>(m_package.data()), static_cast<UINT>(m_package.size()), 0);
@@ -103,17 +119,8 @@ int CUpdateEngine::UpdateDeviceConnected(CIPSimpleClient& client, _TIPClientConf
     WORD resourceId = 0;
     if (m_sheet.m_nFamilyPackage && NeedBiosUpdate(nIndex, resourceId))
     {
-        if (!LoadBootLoader(client, settings, nIndex, resourceId, span, base))
-        {
-            if (IsStopRequested())
-                return 0;
-            m_report.SendProgress(nIndex, -1);
-            m_report.SetStatusText(nIndex, "ERROR Updating BIOS");
+        if (!EndPreliminaryLoad(LoadBootLoader(client, settings, nIndex, resourceId, span, base), nIndex, span, base))
             return 0;
-        }
-        span -= 5;
-        base = 5;
-        m_report.SendProgress(nIndex, 5);
     }
 
     if (package.GetLength() == 0)
@@ -152,17 +159,8 @@ int CUpdateEngine::UpdateDeviceConnected(CIPSimpleClient& client, _TIPClientConf
         return LoadAndRecord(client, settings, nIndex, package, span, base, 1, 0);
 
     m_report.SetStatusText(nIndex, "Initializing...");
-    if (!LoadAndRecord(client, settings, nIndex, init, span, base, 0, 1))
-    {
-        if (IsStopRequested())
-            return 0;
-        m_report.SendProgress(nIndex, -1);
-        m_report.SetStatusText(nIndex, "ERROR Updating BIOS");
+    if (!EndPreliminaryLoad(LoadAndRecord(client, settings, nIndex, init, span, base, 0, 1), nIndex, span, base))
         return 0;
-    }
-    span -= 5;
-    base = 5;
-    m_report.SendProgress(nIndex, 5);
 
     BYTE reply[UPGRADE_PACKET_MAX];
     if (m_sheet.m_nRestoreDefaultConfig)

@@ -133,8 +133,8 @@ int CUpdateEngine::ResetDevice(CIPSimpleClient& client, _TIPClientConfig& settin
     const int resetTimeout = ReadRegistryInt("UpgradeResetTimeout", 60000);
     const int packetTimeout = ReadRegistryInt("UpgradePacketTimeout", 5000);
     BYTE reply[UPGRADE_PACKET_MAX];
-    // The first answer may come from the running firmware, before it has
-    // switched to the loader: only a later one counts.
+    // The first reset restarts the device; only an answer to a later one
+    // shows that its loader is listening.
     SendCommand(client, settings, UPGRADE_RESET, nullptr, 0, reply, packetTimeout);
     const DWORD start = GetTickCount();
     for (;;)
