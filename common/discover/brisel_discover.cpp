@@ -499,35 +499,29 @@ void CBriselDiscover::AgeDevices()
     }
 }
 
-void CBriselDiscover::SendDiscoverRequest(const CString& address, int port)
+void CBriselDiscover::SendRequest(BYTE command, const CString& address, int port, CIPSimpleClient& client,
+                                  CIPBroadcast& broadcast)
 {
     BYTE request[DEVICE_HEADER_SIZE];
-    BuildDiscoverRequest(request);
-    if (port < 1)
-        port = m_nDevicePort;
+    BuildDeviceRequest(request, command);
     if (m_bUnicast)
-        m_client.SendTo(address, port, request, sizeof(request));
+        client.SendTo(address, port, request, sizeof(request));
     else
-        m_broadcast.SendTo(address, port, request, sizeof(request));
+        broadcast.SendTo(address, port, request, sizeof(request));
+}
+
+void CBriselDiscover::SendDiscoverRequest(const CString& address, int port)
+{
+    SendRequest(DISCOVER_COMMAND_DISCOVER, address, port < 1 ? m_nDevicePort : port, m_client, m_broadcast);
 }
 
 void CBriselDiscover::SendVersionRequest(const CString& address)
 {
-    BYTE request[DEVICE_HEADER_SIZE];
-    BuildVersionRequest(request);
-    if (m_bUnicast)
-        m_client.SendTo(address, m_nDevicePort, request, sizeof(request));
-    else
-        m_broadcast.SendTo(address, m_nDevicePort, request, sizeof(request));
+    SendRequest(DISCOVER_COMMAND_VERSION, address, m_nDevicePort, m_client, m_broadcast);
 }
 
 void CBriselDiscover::SendSettingsRequest(const CString& address)
 {
-    BYTE request[DEVICE_HEADER_SIZE];
-    BuildSettingsRequest(request);
-    const int port = static_cast<int>(GetSettingsPort(static_cast<UINT>(m_nDevicePort)));
-    if (m_bUnicast)
-        m_clientSettings.SendTo(address, port, request, sizeof(request));
-    else
-        m_broadcastSettings.SendTo(address, port, request, sizeof(request));
+    SendRequest(DISCOVER_COMMAND_SETTINGS, address, static_cast<int>(GetSettingsPort(static_cast<UINT>(m_nDevicePort))),
+                m_clientSettings, m_broadcastSettings);
 }

@@ -72,6 +72,9 @@ protected:
     void SendDiscoverRequest(const CString& address, int port);
     void SendVersionRequest(const CString& address);
     void SendSettingsRequest(const CString& address);
+    // Through the unicast client in unicast mode, else the broadcast socket
+    // of the channel.
+    void SendRequest(BYTE command, const CString& address, int port, CIPSimpleClient& client, CIPBroadcast& broadcast);
 
     // Caller holds m_csDevices. -1 when the address is not in the table.
     int FindDevice(const CString& address) const;
