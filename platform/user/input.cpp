@@ -192,6 +192,17 @@ void DeliverMouse(UINT message, DWORD time) {
     }
 }
 
+// Whether no window of the same top-most kind stands above the top-level window.
+bool IsTopOfItsKind(HWND top) {
+    UserGuard guard(UserLock());
+    const bool topmost = (ExStyleOf(top) & WS_EX_TOPMOST) != 0;
+    for (HWND other : TopLevelOrder()) {
+        if (other == top) return true;
+        if (((ExStyleOf(other) & WS_EX_TOPMOST) != 0) == topmost) return false;
+    }
+    return true;
+}
+
 void SendFocusChange(HWND previous, HWND next) {
     if (previous && IsWindow(previous)) SendMessageA(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(next), 0);
     HWND now = nullptr;
@@ -223,7 +234,7 @@ void ActivateTop(HWND top, WORD how) {
     if (!previous && top) SendMessageA(top, WM_ACTIVATEAPP, TRUE, 0);
     if (previous && !top && IsWindow(previous)) SendMessageA(previous, WM_ACTIVATEAPP, FALSE, 0);
     if (top && IsWindow(top)) {
-        SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        if (!IsTopOfItsKind(top)) SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SendMessageA(top, WM_NCACTIVATE, TRUE, 0);
         SendMessageA(top, WM_ACTIVATE, MAKEWPARAM(how, IsIconic(top)), reinterpret_cast<LPARAM>(previous));
     }
