@@ -100,34 +100,39 @@ struct UpdateTimeouts {
     int record = 2000;
 };
 
-// Devices 127.<block>.<group>.1 .. n on the device port, played by an
-// in-process stand-in on its own thread. Every test of a binary takes its
-// own group, so that parallel runs never share an address.
+// Devices 127.<block>.<group>.1 .. n on the device port, played by
+// in-process stand-ins, each on its own thread (one by default; more spread
+// the devices so that the stand-in does not limit many devices at once).
+// Every test of a binary takes its own group, so that parallel runs never
+// share an address.
 class CStandinHarness {
 public:
     CStandinHarness(int block, int group, int devices, const StandinUpdateSpec& spec = StandinUpdateSpec(),
-                    const UpdateTimeouts& timeouts = UpdateTimeouts())
-        : m_network(StandinOptions{}) {
+                    const UpdateTimeouts& timeouts = UpdateTimeouts(), int standins = 1) {
         SetTimeouts(timeouts);
+        for (int n = 0; n < std::max(1, standins); ++n)
+            m_networks.push_back(std::make_unique<CStandinNetwork>(StandinOptions{}));
         for (int i = 1; i <= devices; ++i) {
             StandinDeviceLine line;
             line.spec.address = "127." + std::to_string(block) + "." + std::to_string(group) + "." + std::to_string(i);
+            CStandinNetwork& network = *m_networks[static_cast<size_t>(i - 1) % m_networks.size()];
             std::string error;
-            m_ok = m_ok && m_network.AddDevice(line, error);
+            m_ok = m_ok && network.AddDevice(line, error);
             m_error += error;
             m_addresses.push_back(line.spec.address);
-        }
-        if (m_ok) m_ok = m_network.Open(m_error);
-        for (const auto& address : m_addresses) {
-            m_network.WithDevice(address, [&](CStandinDevice& device) {
+            network.WithDevice(line.spec.address, [&](CStandinDevice& device) {
                 m_updaters.push_back(InstallStandinUpdate(device, spec));
             });
         }
-        if (m_ok) m_thread = std::thread([this] { m_network.Run(); });
+        for (auto& network : m_networks) {
+            if (m_ok) m_ok = network->Open(m_error);
+        }
+        if (!m_ok) return;
+        for (auto& network : m_networks) m_threads.emplace_back([&network] { network->Run(); });
     }
     ~CStandinHarness() {
-        m_network.Stop();
-        if (m_thread.joinable()) m_thread.join();
+        for (auto& network : m_networks) network->Stop();
+        for (auto& thread : m_threads) thread.join();
     }
 
     bool Ok() const { return m_ok; }
@@ -144,10 +149,10 @@ public:
 
 private:
     ScopedRegistryDir m_registry;
-    CStandinNetwork m_network;
+    std::vector<std::unique_ptr<CStandinNetwork>> m_networks;
     std::vector<std::string> m_addresses;
     std::vector<std::shared_ptr<CStandinUpdater>> m_updaters;
-    std::thread m_thread;
+    std::vector<std::thread> m_threads;
     bool m_ok = true;
     std::string m_error;
 };

@@ -77,7 +77,8 @@ void BM_LoadPlainMode(benchmark::State& state) { LoadOne(state, false, 2); }
 void LoadMany(benchmark::State& state, int group) {
     const int count = static_cast<int>(state.range(0));
     const size_t size = static_cast<size_t>(state.range(1));
-    CStandinHarness devices(kBlock, group, count, FastDevice(true));
+    const int standins = static_cast<int>(state.range(2));
+    CStandinHarness devices(kBlock, group, count, FastDevice(true), UpdateTimeouts(), standins);
     if (!devices.Ok()) {
         state.SkipWithError(devices.Error().c_str());
         return;
@@ -103,11 +104,19 @@ void LoadMany(benchmark::State& state, int group) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * count * size));
 }
 
-void BM_LoadDevicesAtOnce(benchmark::State& state) { LoadMany(state, state.range(0) == 1 ? 3 : 4); }
+void BM_LoadDevicesAtOnce(benchmark::State& state) {
+    LoadMany(state, static_cast<int>(3 + state.range(0) % 200 + state.range(2)));
+}
 
 BENCHMARK(BM_LoadWindowMode)->Arg(8 << 20)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadPlainMode)->Arg(8 << 20)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_LoadDevicesAtOnce)->Args({1, 2 << 20})->Args({64, 2 << 20})->Unit(benchmark::kMillisecond)->UseRealTime();
+// Devices, bytes each, stand-in threads playing them.
+BENCHMARK(BM_LoadDevicesAtOnce)
+    ->Args({1, 2 << 20, 1})
+    ->Args({64, 2 << 20, 1})
+    ->Args({64, 2 << 20, 4})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 
