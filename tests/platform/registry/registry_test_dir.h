@@ -51,8 +51,13 @@ public:
     }
 
     // Makes the registry forget what it holds in memory for this root and
-    // read the file again.
-    void ForceReread(const std::string& root = "HKEY_CURRENT_USER") const { WriteFile(ReadFile(root), root); }
+    // read the file again. The registry parses only a text that differs from
+    // the one it last read or wrote, so a blank line (which means nothing)
+    // is added to a file that has any text.
+    void ForceReread(const std::string& root = "HKEY_CURRENT_USER") const {
+        std::string text = ReadFile(root);
+        WriteFile(text.empty() ? text : text + "\n", root);
+    }
 
 private:
     std::string path_;
