@@ -1,6 +1,8 @@
 #include "platform/gdi/blit.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 
@@ -11,6 +13,21 @@
 using namespace trelwin::gdi;
 
 namespace {
+
+// Blit sizes beyond this are refused: scaling tables are built per
+// destination row and column.
+constexpr int kMaxBlitSide = 1 << 20;
+constexpr int kMaxSourceSide = 1 << 16;
+
+bool size_ok(int w, int h, int limit = kMaxBlitSide) {
+    return w >= -limit && w <= limit && h >= -limit && h <= limit;
+}
+
+// A rectangle from a point and a size, kept within +-2^31.
+RECT rect_at(POINT p, int64_t w, int64_t h) {
+    auto clamp = [](int64_t v) { return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+    return RECT{p.x, p.y, clamp(p.x + w), clamp(p.y + h)};
+}
 
 uint8_t rop_index(DWORD rop) {
     return static_cast<uint8_t>((rop >> 16) & 0xFF);
@@ -134,13 +151,13 @@ bool transformed_blit(DeviceContext& dst, int x, int y, int w, int h, SourceRead
 BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
     auto dc = dc_from_handle(hdc);
     if (!dc || rop_uses_source(rop)) return FALSE;
+    if (!size_ok(w, h)) return FALSE;
     if (w < 0) { x += w; w = -w; }
     if (h < 0) { y += h; h = -h; }
     if (dc->transformed()) return transformed_blit(*dc, x, y, w, h, nullptr, nullptr, 0, 0, 0, 0, rop) ? TRUE : FALSE;
     Surface* s = dc->surface();
     if (!s) return FALSE;
-    const POINT p = dc->to_surface(x, y);
-    const RECT area{p.x, p.y, p.x + w, p.y + h};
+    const RECT area = rect_at(dc->to_surface(x, y), w, h);
     const uint8_t code = rop_index(rop);
     RealisedBrush brush;
     realise_pattern(*dc, rop, brush);
@@ -170,7 +187,7 @@ BOOL BitBlt(HDC hdst, int x, int y, int cx, int cy, HDC hsrc, int x1, int y1, DW
     if (!rop_uses_source(rop)) return PatBlt(hdst, x, y, cx, cy, rop);
     auto dst = dc_from_handle(hdst);
     auto src = dc_from_handle(hsrc);
-    if (!dst || !src) return FALSE;
+    if (!dst || !src || !size_ok(cx, cy)) return FALSE;
     if (dst->transformed()) {
         SourceReader reader(*src, *dst);
         if (!reader.valid()) return FALSE;
@@ -184,8 +201,9 @@ BOOL BitBlt(HDC hdst, int x, int y, int cx, int cy, HDC hsrc, int x1, int y1, DW
     const POINT sp = src->to_surface(x1, y1);
     const Surface& ss = reader.surface();
     // Only destination pixels whose source lies on the source surface change.
+    const RECT full = rect_at(d, cx, cy);
     RECT area{std::max<LONG>(d.x, d.x - sp.x), std::max<LONG>(d.y, d.y - sp.y),
-              std::min<LONG>(d.x + cx, d.x - sp.x + ss.width), std::min<LONG>(d.y + cy, d.y - sp.y + ss.height)};
+              std::min<LONG>(full.right, d.x - sp.x + ss.width), std::min<LONG>(full.bottom, d.y - sp.y + ss.height)};
     if (area.right <= area.left || area.bottom <= area.top) return TRUE;
     const int ox = sp.x - d.x, oy = sp.y - d.y;
     const uint8_t code = rop_index(rop);
@@ -236,7 +254,7 @@ template <typename Store>
 bool scaled_transfer(DeviceContext& dst, DeviceContext& src, int x, int y, int w, int h, int xs, int ys, int ws,
                      int hs, int mode, Store&& store) {
     SourceReader reader(src, dst);
-    if (!reader.valid() || !dst.surface()) return false;
+    if (!reader.valid() || !dst.surface() || !size_ok(w, h) || !size_ok(ws, hs, kMaxSourceSide)) return false;
     const POINT d = dst.to_surface(x, y);
     const POINT sp = src.to_surface(xs, ys);
     // A negative destination size means the area extends left or up from the point.
@@ -254,14 +272,20 @@ bool scaled_transfer(DeviceContext& dst, DeviceContext& src, int x, int y, int w
     std::vector<Pixel> copy;
     RECT copied{};
     if (&reader.surface() == dst.surface()) {
-        copied.left = ws < 0 ? sp.x + ws + 1 : sp.x;
-        copied.top = hs < 0 ? sp.y + hs + 1 : sp.y;
-        copied.right = copied.left + std::abs(ws);
-        copied.bottom = copied.top + std::abs(hs);
-        const int cw = copied.right - copied.left;
-        copy.resize(static_cast<size_t>(cw) * (copied.bottom - copied.top));
-        for (int yy = copied.top; yy < copied.bottom; ++yy) {
-            reader.read(yy, copied.left, cw, &copy[static_cast<size_t>(yy - copied.top) * cw]);
+        // Only the part on the surface is copied; the rest reads as black anyway.
+        const Surface& ss = reader.surface();
+        const LONG left = ws < 0 ? sp.x + ws + 1 : sp.x, top = hs < 0 ? sp.y + hs + 1 : sp.y;
+        copied = RECT{std::max<LONG>(0, left), std::max<LONG>(0, top), std::min<LONG>(ss.width, left + std::abs(ws)),
+                      std::min<LONG>(ss.height, top + std::abs(hs))};
+        if (copied.right > copied.left && copied.bottom > copied.top) {
+            const int cw = copied.right - copied.left;
+            copy.resize(static_cast<size_t>(cw) * (copied.bottom - copied.top));
+            for (int yy = copied.top; yy < copied.bottom; ++yy) {
+                reader.read(yy, copied.left, cw, &copy[static_cast<size_t>(yy - copied.top) * cw]);
+            }
+        } else {
+            copied = RECT{0, 0, 0, 0};
+            copy.assign(1, 0);  // nothing of the source is on the surface
         }
     }
     auto read = [&](int yy, int xx, int n, Pixel* out) {
@@ -269,16 +293,25 @@ bool scaled_transfer(DeviceContext& dst, DeviceContext& src, int x, int y, int w
             reader.read(yy, xx, n, out);
             return;
         }
+        std::fill(out, out + n, 0);
+        if (yy < copied.top || yy >= copied.bottom) return;
+        const int a = std::max<int>(xx, copied.left), b = std::min<int>(xx + n, copied.right);
+        if (b <= a) return;
         const int cw = copied.right - copied.left;
-        std::copy_n(&copy[static_cast<size_t>(yy - copied.top) * cw + (xx - copied.left)], n, out);
+        std::copy_n(&copy[static_cast<size_t>(yy - copied.top) * cw + (a - copied.left)], b - a, out + (a - xx));
     };
+    // Only the rows and columns inside the clip box are computed.
+    const ResampleWindow window{std::max<int>(0, box.left - dx0), std::min<int>(aw, box.right - dx0),
+                                std::max<int>(0, box.top - dy0), std::min<int>(ah, box.bottom - dy0)};
+    const int first_x = dx0 + window.first_column;
     resample(read, sp.x, sp.y, ws, hs, w, h, mode,
              [&](int j, const Pixel* pixels) {
                  const int yy = dy0 + j;
-                 for_each_clipped(dst, yy, area.left, area.right, [&](int, int a, int b) {
-                     store(yy, a, b - a, pixels + (a - dx0));
+                 for_each_clipped(dst, yy, first_x, dx0 + window.last_column, [&](int, int a, int b) {
+                     store(yy, a, b - a, pixels + (a - first_x));
                  });
-             });
+             },
+             &window);
     return true;
 }
 
@@ -290,6 +323,7 @@ BOOL StretchBlt(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, 
     auto src = dc_from_handle(hsrc);
     if (!dst || !src) return FALSE;
     if (w == 0 || h == 0 || ws == 0 || hs == 0) return TRUE;
+    if (!size_ok(w, h) || !size_ok(ws, hs, kMaxSourceSide)) return FALSE;
     if (dst->transformed()) {
         SourceReader reader(*src, *dst);
         if (!reader.valid()) return FALSE;
@@ -386,7 +420,7 @@ BOOL AlphaBlend(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, 
     const bool per_pixel = (blend.AlphaFormat & AC_SRC_ALPHA) != 0;
     if (per_pixel && ss->bpp != 32) return FALSE;
     const POINT sp = src->to_surface(xs, ys);
-    if (sp.x < 0 || sp.y < 0 || sp.x + ws > ss->width || sp.y + hs > ss->height) return FALSE;
+    if (sp.x < 0 || sp.y < 0 || int64_t{sp.x} + ws > ss->width || int64_t{sp.y} + hs > ss->height) return FALSE;
     if (w == 0 || h == 0 || ws == 0 || hs == 0) return TRUE;
     const uint32_t k = blend.SourceConstantAlpha;
     std::vector<Pixel> row;
@@ -409,7 +443,7 @@ BOOL AlphaBlend(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, 
     // Same size, both 32 bits, different surfaces: rows straight from memory.
     const POINT d0 = dst->to_surface(x, y);
     if (w == ws && h == hs && ss->bpp == 32 && ss != s) {
-        const RECT area{d0.x, d0.y, d0.x + w, d0.y + h};
+        const RECT area = rect_at(d0, w, h);
         for_each_clip_rect(*dst, area, [&](const RECT& piece) {
             for (int yy = piece.top; yy < piece.bottom; ++yy) {
                 store(yy, piece.left, piece.right - piece.left,

@@ -1,5 +1,6 @@
 #include "platform/gdi/dc.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 
@@ -37,14 +38,21 @@ bool DeviceContext::transformed() const {
             w.eDy != 0.0f);
 }
 
+// Coordinates are kept within +-2^30 so that sizes added to them cannot overflow.
+static LONG clamp_coordinate(double v) {
+    constexpr double kLimit = 1 << 30;
+    return static_cast<LONG>(std::lround(std::clamp(v, -kLimit, kLimit)));
+}
+
 POINT DeviceContext::to_device(LONG x, LONG y) {
-    LONG px = x, py = y;
+    double px = x, py = y;
     if (transformed()) {
         const XFORM& w = state.world;
-        px = static_cast<LONG>(std::lround(x * w.eM11 + y * w.eM21 + w.eDx));
-        py = static_cast<LONG>(std::lround(x * w.eM12 + y * w.eM22 + w.eDy));
+        px = std::lround(x * double(w.eM11) + y * double(w.eM21) + w.eDx);
+        py = std::lround(x * double(w.eM12) + y * double(w.eM22) + w.eDy);
     }
-    return POINT{px - state.window_org.x + state.viewport_org.x, py - state.window_org.y + state.viewport_org.y};
+    return POINT{clamp_coordinate(px - state.window_org.x + state.viewport_org.x),
+                 clamp_coordinate(py - state.window_org.y + state.viewport_org.y)};
 }
 
 POINT DeviceContext::from_device(LONG x, LONG y) {
@@ -66,7 +74,7 @@ POINT DeviceContext::from_device(LONG x, LONG y) {
 POINT DeviceContext::to_surface(LONG x, LONG y) {
     POINT d = to_device(x, y);
     POINT o = surface_origin();
-    return POINT{d.x + o.x, d.y + o.y};
+    return POINT{clamp_coordinate(double(d.x) + o.x), clamp_coordinate(double(d.y) + o.y)};
 }
 
 const RegionData& DeviceContext::effective_clip() {

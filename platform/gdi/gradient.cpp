@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "platform/gdi/draw.h"
 #include "platform/gdi/internal/raster.h"
@@ -31,26 +32,24 @@ void fill_rect_gradient(DeviceContext& dc, const TRIVERTEX& v1, const TRIVERTEX&
     const TRIVERTEX* last = &v2;
     if ((vertical ? a.y > b.y : a.x > b.x)) std::swap(first, last);
     RECT r{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
-    const int steps = vertical ? r.bottom - r.top : r.right - r.left;
+    const int64_t steps = vertical ? int64_t{r.bottom} - r.top : int64_t{r.right} - r.left;
     if (steps <= 0 || r.right <= r.left || r.bottom <= r.top) return;
     const Colour16 c0 = colour_of(*first), c1 = colour_of(*last);
-    std::vector<Pixel> ramp(static_cast<size_t>(steps));
-    for (int i = 0; i < steps; ++i) {
+    // Colours are computed for the visible part only.
+    auto colour_at = [&](int64_t i) {
         const double t = steps > 1 ? double(i) / double(steps - 1) : 0.0;
-        ramp[static_cast<size_t>(i)] =
-            to_pixel(c0.r + (c1.r - c0.r) * t, c0.g + (c1.g - c0.g) * t, c0.b + (c1.b - c0.b) * t,
-                     c0.a + (c1.a - c0.a) * t);
-    }
+        return to_pixel(c0.r + (c1.r - c0.r) * t, c0.g + (c1.g - c0.g) * t, c0.b + (c1.b - c0.b) * t,
+                        c0.a + (c1.a - c0.a) * t);
+    };
     std::vector<Pixel> row;
     for_each_clip_rect(dc, r, [&](const RECT& piece) {
         const int n = piece.right - piece.left;
         row.resize(static_cast<size_t>(n));
+        if (!vertical) {
+            for (int k = 0; k < n; ++k) row[static_cast<size_t>(k)] = colour_at(int64_t{piece.left} + k - r.left);
+        }
         for (int y = piece.top; y < piece.bottom; ++y) {
-            if (vertical) {
-                std::fill(row.begin(), row.end(), ramp[static_cast<size_t>(y - r.top)]);
-            } else {
-                std::copy_n(ramp.begin() + (piece.left - r.left), n, row.begin());
-            }
+            if (vertical) std::fill(row.begin(), row.end(), colour_at(int64_t{y} - r.top));
             s->write(y, piece.left, n, row.data());
         }
     });

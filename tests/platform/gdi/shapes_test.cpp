@@ -370,16 +370,16 @@ TEST(Limits, HugeShapesAndLinesCostOnlyTheirVisiblePart) {
     HBRUSH red = CreateSolidBrush(kRed);
     HGDIOBJ old = SelectObject(c.dc(), red);
     // A line two billion pixels long: only its visible part is walked.
-    MoveToEx(c.dc(), -2000000000, 5, nullptr);
-    LineTo(c.dc(), 2000000000, 5);
+    MoveToEx(c.dc(), -999999992, 5, nullptr);
+    LineTo(c.dc(), 999999992, 5);
     EXPECT_EQ(c.row(5, kBlack), std::string(20, '#'));
     // A dashed one keeps its pattern where it enters the picture: pixel 0 is
-    // 2000000000 steps in, 2000000000 mod 24 = 8, inside the first 18-pixel dash.
+    // 999999992 steps in, 999999992 mod 24 = 8, inside the first 18-pixel dash.
     HPEN dash = CreatePen(PS_DASH, 1, kBlack);
     HGDIOBJ old_pen = SelectObject(c.dc(), dash);
     SetBkMode(c.dc(), TRANSPARENT);
-    MoveToEx(c.dc(), -2000000000, 7, nullptr);
-    LineTo(c.dc(), 2000000000, 7);
+    MoveToEx(c.dc(), -999999992, 7, nullptr);
+    LineTo(c.dc(), 999999992, 7);
     EXPECT_EQ(c.row(7, kBlack), std::string(10, '#') + std::string(6, '.') + std::string(4, '#'));
     SelectObject(c.dc(), old_pen);
     DeleteObject(dash);
@@ -389,6 +389,16 @@ TEST(Limits, HugeShapesAndLinesCostOnlyTheirVisiblePart) {
     Ellipse(c.dc(), -1000000000, -1000000000, 1000000000, 1000000000);
     EXPECT_EQ(c.count(kRed), 400);
     EXPECT_EQ(CreateEllipticRgn(0, 0, 10, 100000000), nullptr);  // too tall to build
+    // Blits and gradients far larger than the picture cost only what shows.
+    Canvas small(2, 2, kBlue);
+    SetStretchBltMode(c.dc(), HALFTONE);
+    EXPECT_TRUE(StretchBlt(c.dc(), -500000, -500000, 1000000, 1000000, small.dc(), 0, 0, 2, 2, SRCCOPY));
+    EXPECT_EQ(c.count(kBlue), 400);
+    TRIVERTEX v[2] = {{-1000000000, 0, 0, 0, 0, 0}, {1000000000, 20, 0xFF00, 0, 0, 0}};
+    GRADIENT_RECT mesh{0, 1};
+    EXPECT_TRUE(GradientFill(c.dc(), v, 2, &mesh, 1, GRADIENT_FILL_RECT_H));
+    EXPECT_EQ(GetRValue(c.at(10, 10)), 127);
+    EXPECT_FALSE(StretchBlt(c.dc(), 0, 0, 20000000, 2, small.dc(), 0, 0, 2, 2, SRCCOPY));  // beyond any size
     SelectObject(c.dc(), old);
     DeleteObject(red);
 }
