@@ -102,7 +102,19 @@ std::string end_ellipsis(const Measure& m, const std::string& text, int limit) {
 // Keeps the last path component and removes what does not fit before it.
 std::string path_ellipsis(const Measure& m, const std::string& text, int limit, bool also_end) {
     const size_t separator = text.find_last_of("\\/");
-    if (separator == std::string::npos) return also_end ? end_ellipsis(m, text, limit) : text;
+    if (separator == std::string::npos) {
+        // No path: the ellipsis takes the place of the beginning, so the end stays.
+        const int dots = m.width(kEllipsis);
+        TextRun run = m.run(text);
+        int x = 0;
+        size_t keep = text.size();
+        for (size_t i = run.chars.size(); i-- > 0;) {
+            if (x + run.advances[i] + dots > limit) break;
+            x += run.advances[i];
+            keep = run.chars[i].offset;
+        }
+        return kEllipsis + text.substr(keep);
+    }
     const std::string tail = text.substr(separator);
     const int fixed = m.width(std::string(kEllipsis) + tail);
     if (fixed > limit) {

@@ -115,7 +115,7 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON h, int cx, int cy, UINT, HBRUSH, UI
     const int height = cy > 0 ? cy : icon->height;
     const Surface& mask = icon->mask->surface;
     const Surface* image = icon->colour ? &icon->colour->surface : nullptr;
-    const bool alpha = image && (flags & DI_IMAGE) && (flags & DI_MASK) && has_alpha(*image);
+    const bool alpha = image && has_alpha(*image);
     const POINT origin = dc->to_surface(x, y);
     // Scaled rows of the mask (AND part) and of the image (or the XOR part).
     std::vector<Pixel> xor_rows(static_cast<size_t>(width) * height);
@@ -138,12 +138,21 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON h, int cx, int cy, UINT, HBRUSH, UI
                 const size_t i = static_cast<size_t>(j) * width + (a + k - origin.x);
                 Pixel& d = row[k];
                 const Pixel s = xor_rows[i];
+                // One of the two parts alone is copied as it is.
+                if ((flags & DI_NORMAL) == DI_IMAGE) {
+                    d = s;
+                    continue;
+                }
+                if ((flags & DI_NORMAL) == DI_MASK) {
+                    d = and_rows[i] & kRgbMask;
+                    continue;
+                }
                 if (alpha) {
                     d = mix_pixel(s, d, s >> 24);
                     continue;
                 }
-                if (flags & DI_MASK) d &= (and_rows[i] & kRgbMask) | 0xFF000000u;
-                if (flags & DI_IMAGE) d = (d ^ (s & kRgbMask)) & kRgbMask;
+                d &= (and_rows[i] & kRgbMask) | 0xFF000000u;
+                d = (d ^ (s & kRgbMask)) & kRgbMask;
             }
         });
     }

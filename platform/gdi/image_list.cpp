@@ -7,6 +7,7 @@
 #include "platform/gdi/gdi_objects.h"
 #include "platform/gdi/icons.h"
 #include "platform/gdi/internal/raster.h"
+#include "platform/gdi/internal/resample.h"
 
 using namespace trelwin::gdi;
 
@@ -108,33 +109,31 @@ int ImageList_AddMasked(HIMAGELIST h, HBITMAP hbm, COLORREF colour) {
 
 int ImageList_ReplaceIcon(HIMAGELIST h, int index, HICON hicon) {
     auto list = list_of(h);
-    if (!list || index < -1 || index >= static_cast<int>(list->images.size())) return -1;
-    // Render the icon's image and mask at the list's size.
-    ICONINFO info{};
-    if (!GetIconInfo(hicon, &info)) return -1;
-    HDC dc = CreateCompatibleDC(nullptr);
-    auto image_bitmap = make_dib(list->cx, list->cy, 32, true, {});
-    auto mask_bitmap = make_dib(list->cx, list->cy, 32, true, {});
-    HBITMAP himage = static_cast<HBITMAP>(register_object(image_bitmap));
-    HBITMAP hmask = static_cast<HBITMAP>(register_object(mask_bitmap));
-    HGDIOBJ old = SelectObject(dc, himage);
-    DrawIconEx(dc, 0, 0, hicon, list->cx, list->cy, 0, nullptr, DI_IMAGE);
-    SelectObject(dc, hmask);
-    RECT all{0, 0, list->cx, list->cy};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    DrawIconEx(dc, 0, 0, hicon, list->cx, list->cy, 0, nullptr, DI_MASK);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    auto icon = lookup<IconObject>(hicon, Kind::Icon);
+    if (!list || !icon || index < -1 || index >= static_cast<int>(list->images.size())) return -1;
+    // The icon's image (with its alpha) and mask, scaled to the list's size.
+    const Surface& mask = icon->mask->surface;
+    const Surface* colour = icon->colour ? &icon->colour->surface : nullptr;
+    const int xor_top = colour ? 0 : icon->height;  // a monochrome icon keeps its image under the mask
+    const Surface& image_source = colour ? *colour : mask;
     Image image;
-    image.pixels = read_block(image_bitmap->surface, 0, list->cx, list->cy);
+    image.pixels.resize(static_cast<size_t>(list->cx) * list->cy);
+    image.transparent.resize(image.pixels.size());
+    resample([&](int y, int x, int n, Pixel* out) { image_source.read(y, x, n, out); }, 0, xor_top,
+             image_source.width, icon->height, list->cx, list->cy, COLORONCOLOR, [&](int j, const Pixel* p) {
+                 std::copy_n(p, list->cx, image.pixels.begin() + static_cast<ptrdiff_t>(j) * list->cx);
+             });
+    resample([&](int y, int x, int n, Pixel* out) { mask.read(y, x, n, out); }, 0, 0, mask.width, icon->height,
+             list->cx, list->cy, COLORONCOLOR, [&](int j, const Pixel* p) {
+                 for (int i = 0; i < list->cx; ++i) {
+                     image.transparent[static_cast<size_t>(j) * list->cx + i] = (p[i] & kRgbMask) != 0;
+                 }
+             });
     image.alpha = any_alpha(image.pixels);
-    auto bits = read_block(mask_bitmap->surface, 0, list->cx, list->cy);
-    image.transparent.resize(bits.size());
-    for (size_t k = 0; k < bits.size(); ++k) image.transparent[k] = (bits[k] & kRgbMask) != 0;
-    unregister_object(himage);
-    unregister_object(hmask);
-    unregister_object(info.hbmMask);
-    if (info.hbmColor) unregister_object(info.hbmColor);
+    if (image.alpha) {
+        // An alpha icon is drawn by its alpha alone.
+        std::fill(image.transparent.begin(), image.transparent.end(), 0);
+    }
     if (index == -1) {
         list->images.push_back(std::move(image));
         return static_cast<int>(list->images.size()) - 1;

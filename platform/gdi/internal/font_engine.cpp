@@ -108,6 +108,13 @@ public:
         const std::string family = substitute_family(lf.lfFaceName, lf.lfPitchAndFamily);
         Match match;
         if (!find_face(family, want_bold, want_italic, match)) return false;
+        if (strcasecmp(match.family.c_str(), family.c_str()) != 0) {
+            // A face that is not installed takes the default face of its
+            // pitch and family, not whatever fontconfig likes best.
+            const std::string fallback = substitute_family("", lf.lfPitchAndFamily);
+            Match second;
+            if (find_face(fallback, want_bold, want_italic, second)) match = second;
+        }
         if (FT_Init_FreeType(&library_) != 0) return false;
         if (FT_New_Face(library_, match.file.c_str(), match.index, &face_) != 0) {
             face_ = nullptr;

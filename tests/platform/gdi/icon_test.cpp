@@ -34,11 +34,11 @@ TEST(Icons, MaskAndImageCombineWithTheScreen) {
     EXPECT_EQ(screen.at(4, 4), kRed);
     EXPECT_EQ(screen.at(1, 1), RGB(255, 0, 255));  // green inverted
     EXPECT_EQ(screen.at(5, 5), kGreen);
-    // Only the mask: the opaque half turns black.
+    // Only the mask: copied as it is, black where the icon is opaque.
     Canvas masked(4, 4, kGreen);
     DrawIconEx(masked.dc(), 0, 0, icon, 0, 0, 0, nullptr, DI_MASK);
     EXPECT_EQ(masked.at(3, 3), kBlack);
-    EXPECT_EQ(masked.at(0, 3), kGreen);
+    EXPECT_EQ(masked.at(0, 3), kWhite);
     // Stretched to twice the size.
     Canvas big(8, 8, kGreen);
     DrawIconEx(big.dc(), 0, 0, icon, 8, 8, 0, nullptr, DI_NORMAL);
