@@ -101,6 +101,17 @@ down() {
     done
 }
 
+# Networks of earlier runs whose script was killed outright (a test time-out
+# may do that, and then no trap runs): their names carry the process id.
+remove_orphans() {
+    local ns pid
+    for ns in $(ip netns list 2>/dev/null | grep -o '^trelwin-t[0-9]*-p'); do
+        pid=${ns#trelwin-t}
+        pid=${pid%-p}
+        kill -0 "$pid" 2>/dev/null || down "trelwin-t$pid"
+    done
+}
+
 run_in() {
     local name=$1 side=$2 count=$3
     shift 3
@@ -134,6 +145,7 @@ case "$command" in
             echo "SKIP: network namespaces cannot be made here (needs root and 'ip netns'); the broadcast tests run only inside a private network" >&2
             exit $SKIP
         fi
+        remove_orphans
         name="trelwin-t$$"
         trap 'down "$name"' EXIT
         trap 'exit 130' INT
