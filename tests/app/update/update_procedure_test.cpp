@@ -151,28 +151,41 @@ TEST(UpdateProcedure, SameGenerationLoadsInitialisationThenWhatDiffers) {
     EXPECT_EQ(run.report.Remaining(0).back(), -1);
 }
 
-TEST(UpdateProcedure, FamilyPackageWithoutInitialisationIsLoadedWhole) {
-    CStandinHarness devices(kBlock, 5, 1, DeviceHolding());
-    ASSERT_TRUE(devices.Ok()) << devices.Error();
-    const std::string package = MakePackage(false);
-    Procedure run(devices.Address(0), 5, "1.0.0", package);
-    EXPECT_EQ(run.Update(), 1);
-    ASSERT_EQ(devices.Device(0).Loads().size(), 1u);
-    EXPECT_EQ(devices.Device(0).Loads()[0].bytes, ToBytes(package));
-    EXPECT_EQ(devices.Device(0).CountOf(12), 0);
+TEST(UpdateProcedure, FamilyPackageWithoutNewerInitialisationIsLoadedWhole) {
+    // No type-13 section, or 0x0A0D not newer than 00.0.2.
+    const std::string packages[] = {MakePackage(false), MakePackage(true, "00.0.2")};
+    const int families[] = {5, 4};
+    const int groups[] = {5, 15};
+    for (int i = 0; i < 2; ++i) {
+        const std::string& package = packages[i];
+        CStandinHarness devices(kBlock, groups[i], 1, DeviceHolding());
+        ASSERT_TRUE(devices.Ok()) << devices.Error();
+        Procedure run(devices.Address(0), families[i], "1.0.0", package);
+        EXPECT_EQ(run.Update(), 1);
+        ASSERT_EQ(devices.Device(0).Loads().size(), 1u);
+        EXPECT_EQ(devices.Device(0).Loads()[0].bytes, ToBytes(package));
+        EXPECT_EQ(devices.Device(0).CountOf(12), 0);
+    }
 }
 
-TEST(UpdateProcedure, CrossGenerationInitialisationAndItsIdField) {
+TEST(UpdateProcedure, FamilyOneSameAndCrossGeneration) {
     struct Case {
         const char* path;
         const char* device;
         const char* idField;
+        SectionList initialisation;
     };
-    // 6_7_5 is too short to be written: the package's id field stays.
-    const Case cases[] = {{"/p/fw_v6.7.7.zpk", "6.7.5", "00.0.0"}, {"/p/fw_v6.5.0.zpk", "6.7.7", "xxxxxx"}};
+    const SectionList same = {{0xFEFD, 0}, {0xFEFE, 0}, {0x0A0D, 0}};
+    const SectionList cross = {{0xFEFD, 0}, {0xFEFE, 0}, {0x020A, 0}, {0x030C, 5}, {0x0400, 0x10000}};
+    const Case cases[] = {
+        {"/p/fw_v6.7.7.zpk", "6.7.8", "00.0.0", same},
+        // 6_7_5 is too short to be written: the package's id field stays.
+        {"/p/fw_v6.7.7.zpk", "6.7.5", "00.0.0", cross},
+        {"/p/fw_v6.5.0.zpk", "6.7.7", "xxxxxx", cross},
+    };
     int group = 6;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
+        SCOPED_TRACE(std::string(c.path) + " on " + c.device);
         CStandinHarness devices(kBlock, group++, 1, DeviceHolding());
         ASSERT_TRUE(devices.Ok()) << devices.Error();
         Procedure run(devices.Address(0), 1, c.device, MakePackage(), c.path);
@@ -180,15 +193,14 @@ TEST(UpdateProcedure, CrossGenerationInitialisationAndItsIdField) {
         const auto loads = devices.Device(0).Loads();
         ASSERT_EQ(loads.size(), 2u);
         EXPECT_EQ(IdFieldOf(loads[0].bytes), c.idField);
-        EXPECT_EQ(SectionsOf(loads[0].bytes),
-                  (SectionList{{0xFEFD, 0}, {0xFEFE, 0}, {0x020A, 0}, {0x030C, 5}, {0x0400, 0x10000}}));
+        EXPECT_EQ(SectionsOf(loads[0].bytes), c.initialisation);
         EXPECT_EQ(SectionsOf(loads[1].bytes), (SectionList{{0xFEFD, 0}, {0xFEFE, 0}, {0x0105, 1}}));
     }
 }
 
 TEST(UpdateProcedure, BootLoaderFirst) {
     // "Wrong Version" reads as 0: older than every boot-loader generation.
-    CStandinHarness devices(kBlock, 8, 1);
+    CStandinHarness devices(kBlock, 14, 1);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     const std::string package = MakePackage();
     Procedure run(devices.Address(0), 1, "Wrong Version", package, "/p/fw_v5.5.0.zpk");
