@@ -24,7 +24,7 @@ protected:
     std::string Device(int n, const std::string& rest) const { return Addr(n) + " " + rest; }
 
     // One non-periodic unicast run over the list, without server mode.
-    void RunList(CBriselDiscover& discoverer, const std::string& list, DWORD listenMs = 600, int acceptType0 = 0) {
+    void RunList(CBriselDiscover& discoverer, const std::string& list, DWORD listenMs = 1000, int acceptType0 = 0) {
         discoverer.m_hWndOwner = m_owner.m_hwnd;
         discoverer.Start(1, 0, 1, 0, "", 1, list.c_str(), listenMs, acceptType0, "", kPort, "", "255.255.255.255", 0);
         ASSERT_TRUE(m_owner.PumpUntilEnded(1, 10000));
@@ -151,7 +151,7 @@ TEST_F(DiscoveryLoopback, FiltersByClassAndTypeZero) {
     m_owner.m_events.clear();
     {
         CBriselDiscover discoverer;
-        RunList(discoverer, list, 600, 1);
+        RunList(discoverer, list, 1000, 1);
         EXPECT_EQ(m_owner.Count(MSG_DISCOVER_DEVICE_FOUND), 3);
         EXPECT_EQ(m_owner.Count(MSG_DISCOVER_DEVICE_FOUND, Addr(12)), 1);  // type 0, accepted
         EXPECT_EQ(m_owner.Count(MSG_DISCOVER_DEVICE_FOUND, Addr(13)), 0);  // type 36
@@ -160,7 +160,7 @@ TEST_F(DiscoveryLoopback, FiltersByClassAndTypeZero) {
     m_owner.m_events.clear();
     {
         CBriselDiscover discoverer;
-        RunList(discoverer, list, 600, 0);
+        RunList(discoverer, list, 1000, 0);
         EXPECT_EQ(m_owner.Count(MSG_DISCOVER_DEVICE_FOUND), 2);
         EXPECT_EQ(m_owner.Count(MSG_DISCOVER_DEVICE_FOUND, Addr(12)), 0);  // type 0, refused
     }
