@@ -38,7 +38,8 @@ struct CTracking {
 // The input state of the process; guarded by UserLock.
 struct CInputState {
     POINT cursor{0, 0};
-    BYTE keys[256] = {};
+    BYTE keys[256] = {};       // as of the input messages taken from the queues (GetKeyState)
+    BYTE asyncKeys[256] = {};  // as of the input that happened (GetAsyncKeyState)
     HWND capture = nullptr;
     HWND focus = nullptr;
     HWND active = nullptr;
@@ -55,36 +56,37 @@ CInputState& State() {
 
 bool Within(HWND outer, HWND inner) { return inner && (inner == outer || IsChild(outer, inner)); }
 
-WPARAM MouseKeys() {
-    const CInputState& s = State();
+WPARAM MouseKeys(const BYTE* keys) {
     WPARAM flags = 0;
-    if (s.keys[VK_LBUTTON] & 0x80) flags |= MK_LBUTTON;
-    if (s.keys[VK_RBUTTON] & 0x80) flags |= MK_RBUTTON;
-    if (s.keys[VK_MBUTTON] & 0x80) flags |= MK_MBUTTON;
-    if (s.keys[VK_SHIFT] & 0x80) flags |= MK_SHIFT;
-    if (s.keys[VK_CONTROL] & 0x80) flags |= MK_CONTROL;
+    if (keys[VK_LBUTTON] & 0x80) flags |= MK_LBUTTON;
+    if (keys[VK_RBUTTON] & 0x80) flags |= MK_RBUTTON;
+    if (keys[VK_MBUTTON] & 0x80) flags |= MK_MBUTTON;
+    if (keys[VK_SHIFT] & 0x80) flags |= MK_SHIFT;
+    if (keys[VK_CONTROL] & 0x80) flags |= MK_CONTROL;
     return flags;
 }
 
-void SetKey(UINT vk, bool down) {
-    BYTE& key = State().keys[vk & 0xFF];
+WPARAM MouseKeys() { return MouseKeys(State().asyncKeys); }
+
+void SetKey(BYTE* keys, UINT vk, bool down) {
+    BYTE& key = keys[vk & 0xFF];
     if (down && !(key & 0x80)) key ^= 0x01;  // the toggle state flips on each press
     key = static_cast<BYTE>((key & 0x01) | (down ? 0x80 : 0));
 }
 
 // Generic and sided modifier keys move together.
-void SetKeyWithSides(UINT vk, bool down) {
-    SetKey(vk, down);
+void SetKeyWithSides(BYTE* keys, UINT vk, bool down) {
+    SetKey(keys, vk, down);
     switch (vk) {
-    case VK_SHIFT: SetKey(VK_LSHIFT, down); break;
-    case VK_CONTROL: SetKey(VK_LCONTROL, down); break;
-    case VK_MENU: SetKey(VK_LMENU, down); break;
+    case VK_SHIFT: SetKey(keys, VK_LSHIFT, down); break;
+    case VK_CONTROL: SetKey(keys, VK_LCONTROL, down); break;
+    case VK_MENU: SetKey(keys, VK_LMENU, down); break;
     case VK_LSHIFT:
-    case VK_RSHIFT: SetKey(VK_SHIFT, (State().keys[VK_LSHIFT] | State().keys[VK_RSHIFT]) & 0x80); break;
+    case VK_RSHIFT: SetKey(keys, VK_SHIFT, (keys[VK_LSHIFT] | keys[VK_RSHIFT]) & 0x80); break;
     case VK_LCONTROL:
-    case VK_RCONTROL: SetKey(VK_CONTROL, (State().keys[VK_LCONTROL] | State().keys[VK_RCONTROL]) & 0x80); break;
+    case VK_RCONTROL: SetKey(keys, VK_CONTROL, (keys[VK_LCONTROL] | keys[VK_RCONTROL]) & 0x80); break;
     case VK_LMENU:
-    case VK_RMENU: SetKey(VK_MENU, (State().keys[VK_LMENU] | State().keys[VK_RMENU]) & 0x80); break;
+    case VK_RMENU: SetKey(keys, VK_MENU, (keys[VK_LMENU] | keys[VK_RMENU]) & 0x80); break;
     default: break;
     }
 }
@@ -486,7 +488,28 @@ SHORT WINAPI GetKeyState(int nVirtKey) {
 
 SHORT WINAPI GetAsyncKeyState(int vKey) {
     UserGuard guard(UserLock());
-    return static_cast<SHORT>((State().keys[vKey & 0xFF] & 0x80) ? 0x8000 : 0);
+    return static_cast<SHORT>((State().asyncKeys[vKey & 0xFF] & 0x80) ? 0x8000 : 0);
+}
+
+void InputMessageRetrieved(const MSG& msg) {
+    UserGuard guard(UserLock());
+    BYTE* keys = State().keys;
+    switch (msg.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: SetKeyWithSides(keys, static_cast<UINT>(msg.wParam), true); break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: SetKeyWithSides(keys, static_cast<UINT>(msg.wParam), false); break;
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_NCLBUTTONDOWN: case WM_NCLBUTTONDBLCLK:
+        SetKey(keys, VK_LBUTTON, true); break;
+    case WM_LBUTTONUP: case WM_NCLBUTTONUP: SetKey(keys, VK_LBUTTON, false); break;
+    case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: case WM_NCRBUTTONDOWN: case WM_NCRBUTTONDBLCLK:
+        SetKey(keys, VK_RBUTTON, true); break;
+    case WM_RBUTTONUP: case WM_NCRBUTTONUP: SetKey(keys, VK_RBUTTON, false); break;
+    case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: case WM_NCMBUTTONDOWN: case WM_NCMBUTTONDBLCLK:
+        SetKey(keys, VK_MBUTTON, true); break;
+    case WM_MBUTTONUP: case WM_NCMBUTTONUP: SetKey(keys, VK_MBUTTON, false); break;
+    default: break;
+    }
 }
 
 BOOL WINAPI GetKeyboardState(PBYTE lpKeyState) {
@@ -559,7 +582,7 @@ void InjectMouseButton(int button, bool down, DWORD time) {
     if (button < 0 || button > 2) return;
     {
         UserGuard guard(UserLock());
-        SetKey(vks[button], down);
+        SetKey(State().asyncKeys, vks[button], down);
     }
     DeliverMouse(down ? downs[button] : downs[button] + 1, time);
 }
@@ -592,11 +615,11 @@ void InjectKey(UINT vk, bool down) {
     {
         UserGuard guard(UserLock());
         CInputState& s = State();
-        const bool wasDown = (s.keys[vk & 0xFF] & 0x80) != 0;
-        SetKeyWithSides(vk, down);
+        const bool wasDown = (s.asyncKeys[vk & 0xFF] & 0x80) != 0;
+        SetKeyWithSides(s.asyncKeys, vk, down);
         target = s.focus ? s.focus : s.active;
-        const bool alt = (s.keys[VK_MENU] & 0x80) != 0;
-        const bool ctrl = (s.keys[VK_CONTROL] & 0x80) != 0;
+        const bool alt = (s.asyncKeys[VK_MENU] & 0x80) != 0;
+        const bool ctrl = (s.asyncKeys[VK_CONTROL] & 0x80) != 0;
         const bool sys = (alt && !ctrl) || vk == VK_F10 || vk == VK_MENU || !s.focus;
         message = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
         lParam = 1 | (static_cast<LPARAM>(vk & 0xFF) << 16) | (alt ? (1L << 29) : 0) | (wasDown ? (1L << 30) : 0) |

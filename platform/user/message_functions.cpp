@@ -118,10 +118,11 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
     std::shared_ptr<CMessageQueue> queue = CMessageQueue::Current();
     queue->HandleSentMessages();
     const bool remove = (wRemoveMsg & PM_REMOVE) != 0;
-    return queue->PeekPosted(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove) ||
-                   queue->PeekSynthetic(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)
-               ? TRUE
-               : FALSE;
+    if (queue->PeekPosted(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) {
+        if (remove) NoteRetrieved(*lpMsg);
+        return TRUE;
+    }
+    return queue->PeekSynthetic(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove) ? TRUE : FALSE;
 }
 
 BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
@@ -140,8 +141,9 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
     wake.max = wMsgFilterMax;
     for (;;) {
         queue->HandleSentMessages();
-        if (queue->PeekPosted(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true) ||
-            queue->PeekSynthetic(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true)) {
+        const bool posted = queue->PeekPosted(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true);
+        if (posted) NoteRetrieved(*lpMsg);
+        if (posted || queue->PeekSynthetic(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true)) {
             return lpMsg->message != WM_QUIT ? TRUE : FALSE;
         }
         queue->Wait(wake, 0, nullptr, FALSE, INFINITE);

@@ -218,4 +218,9 @@ bool CMessageQueue::PeekSynthetic(MSG& msg, HWND hwnd, UINT min, UINT max, bool 
     return source && source->peek && source->peek(msg, hwnd, min, max, remove);
 }
 
+void NoteRetrieved(const MSG& msg) {
+    const CSyntheticSource* source = g_synthetic.load();
+    if (source && source->retrieved) source->retrieved(msg);
+}
+
 void SetSyntheticSource(const CSyntheticSource& source) { g_synthetic = new CSyntheticSource(source); }

@@ -55,8 +55,13 @@ struct CSyntheticSource {
     DWORD (*due_in)(HWND hwnd, UINT min, UINT max) = nullptr;
     // Whether one of the QS_PAINT or QS_TIMER kinds in the mask is there.
     bool (*pending)(DWORD mask) = nullptr;
+    // A posted message was taken out of the queue (the key state that
+    // GetKeyState reports follows the input messages taken so far).
+    void (*retrieved)(const MSG& msg) = nullptr;
 };
 void SetSyntheticSource(const CSyntheticSource& source);
+// Tells the installed source that a posted message was taken.
+void NoteRetrieved(const MSG& msg);
 
 class CMessageQueue : public CWaitableObject {
 public:

@@ -30,5 +30,7 @@ void EnsureSyntheticSource();
 // when it will be.
 bool PeekHoverMessage(MSG& msg, HWND filter, bool remove);
 DWORD HoverDueIn(HWND filter);
+// The key state of GetKeyState follows the input messages taken.
+void InputMessageRetrieved(const MSG& msg);
 // The non-client parts drawn by the default WM_NCPAINT.
 void DrawNonClient(HWND hwnd);

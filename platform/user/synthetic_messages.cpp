@@ -39,6 +39,7 @@ void EnsureSyntheticSource() {
         source.peek = Peek;
         source.due_in = DueIn;
         source.pending = Pending;
+        source.retrieved = InputMessageRetrieved;
         SetSyntheticSource(source);
     });
 }

@@ -1,0 +1,216 @@
+// Mouse and keyboard input: client coordinates, double clicks, capture,
+// mouse leave and hover, cursors, focus, activation, keys.
+#include <chrono>
+#include <thread>
+
+#include "tests/platform/user/window_test_util.h"
+
+using namespace user_test;
+using namespace trelwin::user;
+
+namespace {
+
+// Messages of the window with their parameters, in order, of the kinds given.
+std::vector<Received> Of(WindowProbe* probe, std::vector<UINT> kinds) {
+    std::vector<Received> out;
+    for (const Received& r : probe->received) {
+        for (UINT k : kinds) {
+            if (r.message == k) out.push_back(r);
+        }
+    }
+    return out;
+}
+
+void Release() {
+    InjectMouseButton(0, false);
+    for (UINT vk : {VK_SHIFT, VK_CONTROL, VK_MENU}) InjectKey(vk, false);
+    Pump();
+}
+
+}  // namespace
+
+TEST_F(WindowTest, MouseMessagesCarryClientCoordinatesAndKeys) {
+    HWND top = Make(NewProbe(), WS_POPUP | WS_VISIBLE, 100, 100, 200, 200);
+    WindowProbe* probe = NewProbe();
+    HWND child = Make(probe, WS_CHILD | WS_VISIBLE | WS_BORDER, 20, 30, 100, 100, top);
+    InjectMouseMove(150, 160);
+    InjectKey(VK_SHIFT, true);
+    InjectMouseButton(0, true);
+    InjectMouseButton(0, false);
+    Pump();
+    auto mouse = Of(probe, {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP});
+    ASSERT_EQ(mouse.size(), 3u);
+    // Screen (150,160) is window (30,30) of the child, client (29,29) inside its border.
+    EXPECT_EQ(mouse[0].lParam, MAKELPARAM(29, 29));
+    EXPECT_EQ(mouse[1].wParam, static_cast<WPARAM>(MK_LBUTTON | MK_SHIFT));
+    EXPECT_EQ(mouse[2].wParam, static_cast<WPARAM>(MK_SHIFT));
+    EXPECT_TRUE(GetKeyState(VK_SHIFT) < 0);
+    auto cursor = Of(probe, {WM_SETCURSOR});
+    ASSERT_FALSE(cursor.empty());
+    EXPECT_EQ(LOWORD(cursor[0].lParam), HTCLIENT);
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));  // the class cursor
+    // On the border: non-client messages in screen coordinates.
+    probe->received.clear();
+    InjectMouseMove(120, 130);
+    Pump();
+    auto border = Of(probe, {WM_NCMOUSEMOVE});
+    ASSERT_EQ(border.size(), 1u);
+    EXPECT_EQ(border[0].wParam, static_cast<WPARAM>(HTBORDER));
+    EXPECT_EQ(border[0].lParam, MAKELPARAM(120, 130));
+    Release();
+    (void)child;
+}
+
+TEST_F(WindowTest, DoubleClicksOnlyForTheClassStyleAndInTime) {
+    HWND top = Make(NewProbe(), WS_POPUP | WS_VISIBLE, 0, 0, 300, 100);
+    WindowProbe* plain = NewProbe();
+    WindowProbe* dbl = NewProbe();
+    Make(plain, WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, top);
+    Make(dbl, WS_CHILD | WS_VISIBLE, 150, 0, 100, 100, top, 0, 0, DoubleClickClass());
+    const DWORD t = 100000;
+    InjectMouseClick(50, 50, 0, t);
+    InjectMouseClick(50, 50, 0, t + 100);
+    InjectMouseClick(200, 50, 0, t + 1000);
+    InjectMouseClick(200, 50, 0, t + 1100);   // a double click
+    InjectMouseClick(200, 50, 0, t + 1200);   // the third click starts over
+    InjectMouseClick(200, 50, 0, t + 3000);
+    InjectMouseClick(200, 50, 0, t + 3000 + GetDoubleClickTime() + 1);  // too late
+    InjectMouseClick(200, 50, 0, t + 5000);
+    InjectMouseClick(210, 50, 0, t + 5050);  // too far
+    Pump();
+    EXPECT_EQ(Only(plain->Messages(), {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}),
+              (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONDOWN}));
+    EXPECT_EQ(Only(dbl->Messages(), {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}),
+              (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONDOWN, WM_LBUTTONDOWN,
+                                 WM_LBUTTONDOWN, WM_LBUTTONDOWN}));
+}
+
+TEST_F(WindowTest, CaptureTakesTheMouseEverywhereUntilReleased) {
+    HWND top = Make(NewProbe(), WS_POPUP | WS_VISIBLE, 0, 0, 300, 300);
+    WindowProbe* a = NewProbe();
+    WindowProbe* b = NewProbe();
+    HWND wa = Make(a, WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, top);
+    HWND wb = Make(b, WS_CHILD | WS_VISIBLE, 200, 200, 100, 100, top);
+    EXPECT_EQ(SetCapture(wa), nullptr);
+    InjectMouseMove(250, 250);
+    Pump();
+    auto moves = Of(a, {WM_MOUSEMOVE});
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(moves[0].lParam, MAKELPARAM(250, 250));
+    EXPECT_TRUE(Of(b, {WM_MOUSEMOVE}).empty());
+    EXPECT_EQ(SetCapture(wb), wa);
+    auto changed = Of(a, {WM_CAPTURECHANGED});
+    ASSERT_EQ(changed.size(), 1u);
+    EXPECT_EQ(changed[0].lParam, reinterpret_cast<LPARAM>(wb));
+    SendMessageA(wb, WM_CANCELMODE, 0, 0);  // the default handling gives the capture up
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(Of(b, {WM_CAPTURECHANGED}).size(), 1u);
+    InjectMouseMove(50, 50);
+    Pump();
+    EXPECT_EQ(Of(a, {WM_MOUSEMOVE}).size(), 2u);
+}
+
+TEST_F(WindowTest, TrackedWindowsHearWhenTheMouseLeavesOrHovers) {
+    HWND top = Make(NewProbe(), WS_POPUP | WS_VISIBLE, 0, 0, 300, 300);
+    WindowProbe* probe = NewProbe();
+    HWND hwnd = Make(probe, WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, top);
+    InjectMouseMove(50, 50);
+    TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE | TME_HOVER, hwnd, 30};
+    EXPECT_TRUE(TrackMouseEvent(&tme));
+    TRACKMOUSEEVENT query{sizeof(query), TME_QUERY, nullptr, 0};
+    TrackMouseEvent(&query);
+    EXPECT_EQ(query.hwndTrack, hwnd);
+    EXPECT_EQ(query.dwFlags, static_cast<DWORD>(TME_LEAVE | TME_HOVER));
+    EXPECT_TRUE(PumpUntil([&] { return !Of(probe, {WM_MOUSEHOVER}).empty(); }, 2000));
+    EXPECT_EQ(Of(probe, {WM_MOUSEHOVER})[0].lParam, MAKELPARAM(50, 50));
+    EXPECT_TRUE(Of(probe, {WM_MOUSELEAVE}).empty());
+    InjectMouseMove(60, 60);  // still inside: nothing
+    Pump();
+    EXPECT_TRUE(Of(probe, {WM_MOUSELEAVE}).empty());
+    InjectMouseMove(150, 150);
+    Pump();
+    EXPECT_EQ(Of(probe, {WM_MOUSELEAVE}).size(), 1u);
+    InjectMouseMove(10, 10);
+    InjectMouseMove(200, 200);
+    Pump();
+    EXPECT_EQ(Of(probe, {WM_MOUSELEAVE}).size(), 1u);  // once per request
+    // Asking while the mouse is elsewhere reports the leave at once.
+    tme.dwFlags = TME_LEAVE;
+    TrackMouseEvent(&tme);
+    Pump();
+    EXPECT_EQ(Of(probe, {WM_MOUSELEAVE}).size(), 2u);
+}
+
+TEST_F(WindowTest, KeysGoToTheFocusAndBecomeCharacters) {
+    HWND top = Make(NewProbe(), WS_POPUP | WS_VISIBLE, 0, 0, 300, 300);
+    WindowProbe* a = NewProbe();
+    WindowProbe* b = NewProbe();
+    HWND wa = Make(a, WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, top);
+    HWND wb = Make(b, WS_CHILD | WS_VISIBLE, 100, 0, 100, 100, top);
+    EXPECT_EQ(SetFocus(wa), top);
+    EXPECT_EQ(SetFocus(wb), wa);
+    auto kill = Of(a, {WM_KILLFOCUS});
+    ASSERT_EQ(kill.size(), 1u);
+    EXPECT_EQ(kill[0].wParam, reinterpret_cast<WPARAM>(wb));
+    auto set = Of(b, {WM_SETFOCUS});
+    ASSERT_EQ(set.size(), 1u);
+    EXPECT_EQ(set[0].wParam, reinterpret_cast<WPARAM>(wa));
+    InjectKey('A', true);
+    InjectKey('A', false);
+    InjectKey(VK_SHIFT, true);
+    InjectKey('1', true);
+    InjectKey('1', false);
+    InjectKey(VK_SHIFT, false);
+    InjectKey(VK_MENU, true);
+    InjectKey('X', true);
+    InjectKey('X', false);
+    InjectKey(VK_MENU, false);
+    Pump();
+    std::string typed;
+    for (const Received& r : Of(b, {WM_CHAR})) typed += static_cast<char>(r.wParam);
+    EXPECT_EQ(typed, "a!");
+    auto sys = Of(b, {WM_SYSCHAR});
+    ASSERT_EQ(sys.size(), 1u);
+    EXPECT_EQ(sys[0].wParam, static_cast<WPARAM>('x'));
+    EXPECT_TRUE(Of(a, {WM_KEYDOWN, WM_CHAR}).empty());
+    auto up = Of(b, {WM_KEYUP});
+    ASSERT_FALSE(up.empty());
+    EXPECT_NE(up[0].lParam & (1L << 31), 0);  // the transition bit of a release
+    EXPECT_FALSE(GetKeyState('A') < 0);
+    EXPECT_EQ(GetKeyState('A') & 1, 1);  // toggled once
+}
+
+TEST_F(WindowTest, ClicksActivateTopLevelWindows) {
+    WindowProbe* first = NewProbe();
+    WindowProbe* second = NewProbe();
+    HWND one = Make(first, WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+    HWND two = Make(second, WS_POPUP | WS_VISIBLE, 200, 0, 100, 100);
+    EXPECT_EQ(GetActiveWindow(), two);
+    InjectMouseClick(50, 50);
+    Pump();
+    EXPECT_EQ(GetActiveWindow(), one);
+    EXPECT_EQ(GetTopWindow(nullptr), one);
+    auto activate = Of(first, {WM_ACTIVATE});
+    ASSERT_FALSE(activate.empty());
+    EXPECT_EQ(LOWORD(activate.back().wParam), WA_CLICKACTIVE);
+    EXPECT_EQ(Of(second, {WM_ACTIVATE}).back().wParam & 0xFFFF, static_cast<WPARAM>(WA_INACTIVE));
+    EXPECT_FALSE(Of(first, {WM_MOUSEACTIVATE}).empty());
+    // Destroying the active window hands activation on.
+    DestroyWindow(one);
+    EXPECT_EQ(GetActiveWindow(), two);
+    (void)two;
+}
+
+TEST_F(WindowTest, WheelGoesToTheFocusAndUpToItsParent) {
+    WindowProbe* parent = NewProbe();
+    HWND top = Make(parent, WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+    HWND child = Make(NewProbe(), WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, top);
+    SetFocus(child);
+    InjectMouseMove(10, 20);
+    InjectMouseWheel(-WHEEL_DELTA);
+    Pump();
+    auto wheel = Of(parent, {WM_MOUSEWHEEL});
+    ASSERT_EQ(wheel.size(), 1u);
+    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(wheel[0].wParam), -WHEEL_DELTA);
+    EXPECT_EQ(wheel[0].lParam, MAKELPARAM(10, 20));  // screen coordinates
+}
