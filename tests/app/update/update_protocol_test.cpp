@@ -99,6 +99,12 @@ TEST(UpdateProtocol, DuplicateLateAndLostAcknowledgementsStillLoadExactly) {
         ASSERT_EQ(run.Load(devices.Address(0), image), 1);
         EXPECT_EQ(devices.Device(0).Loads().back().bytes, image);
         EXPECT_TRUE(run.report.Errors(0).empty());
+        const int windows = static_cast<int>((image.size() + 5119) / 5120);
+        if (spec.duplicateAcks) {
+            EXPECT_EQ(devices.Device(0).CountOf(2), windows * 10);  // the duplicates are ignored
+        } else {
+            EXPECT_GT(devices.Device(0).CountOf(2), windows * 10);  // windows were sent again
+        }
     }
 }
 
