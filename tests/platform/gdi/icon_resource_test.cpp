@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "canvas.h"
+#include "byte_builder.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/image/icon_resource.h"
 #include "platform/gdi/internal/object_table.h"
@@ -16,25 +17,7 @@ using trelwin::gdi::decode_icon_image;
 
 namespace {
 
-class Bytes {
-public:
-    Bytes& u8(unsigned v) {
-        data.push_back(static_cast<uint8_t>(v));
-        return *this;
-    }
-    Bytes& u16(unsigned v) { return u8(v & 0xFF).u8((v >> 8) & 0xFF); }
-    Bytes& u32(uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
-    Bytes& zeros(size_t n) {
-        data.insert(data.end(), n, 0);
-        return *this;
-    }
-    Bytes& append(const Bytes& other) {
-        data.insert(data.end(), other.data.begin(), other.data.end());
-        return *this;
-    }
-    std::vector<uint8_t> data;
-};
-
+using gdi_test::Bytes;
 Bytes image_header(int width, int height, int bpp, uint32_t colours = 0) {
     Bytes b;
     b.u32(40).u32(static_cast<uint32_t>(width)).u32(static_cast<uint32_t>(height * 2)).u16(1).u16(bpp);

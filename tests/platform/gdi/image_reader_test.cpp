@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "byte_builder.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/image_decode.h"
 #include "platform/gdi/internal/object_table.h"
@@ -26,27 +27,7 @@ HBITMAP decode(const std::vector<uint8_t>& bytes, std::string* error = nullptr) 
     return decode_bmp(bytes.data(), bytes.size(), error);
 }
 
-// Builds BMP files byte by byte, so the tests control every field.
-class Bytes {
-public:
-    Bytes& u8(unsigned v) {
-        data.push_back(static_cast<uint8_t>(v));
-        return *this;
-    }
-    Bytes& u16(unsigned v) { return u8(v & 0xFF).u8((v >> 8) & 0xFF); }
-    Bytes& u32(uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
-    Bytes& i32(int32_t v) { return u32(static_cast<uint32_t>(v)); }
-    Bytes& zeros(size_t n) {
-        data.insert(data.end(), n, 0);
-        return *this;
-    }
-    Bytes& append(const Bytes& other) {
-        data.insert(data.end(), other.data.begin(), other.data.end());
-        return *this;
-    }
-    std::vector<uint8_t> data;
-};
-
+using gdi_test::Bytes;
 Bytes info_header(int width, int height, int bpp, uint32_t compression = BI_RGB, uint32_t colours_used = 0,
                   uint32_t header_size = 40) {
     Bytes b;
