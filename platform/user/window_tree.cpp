@@ -26,8 +26,10 @@ CTree& Tree() {
 std::atomic<uint64_t> g_generation{1};
 
 std::string PropKey(LPCSTR name) {
-    if (IS_INTRESOURCE(name)) return "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name));
-    return name;
+    if (!IS_INTRESOURCE(name)) return name;
+    std::string key(1, '#');
+    key.append(std::to_string(reinterpret_cast<ULONG_PTR>(name)));
+    return key;
 }
 
 CWindowNode* NodeOrFail(HWND hwnd) {
