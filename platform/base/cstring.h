@@ -17,10 +17,15 @@ namespace trelwin_detail {
 template <typename T>
 inline decltype(auto) FormatArg(T&& value)
 {
-    if constexpr (std::is_same_v<std::remove_cvref_t<T>, CString>)
+    if constexpr (std::is_same_v<std::remove_cvref_t<T>, CString>) {
         return static_cast<LPCTSTR>(value);
-    else
+    } else {
+        // Any other class would reach printf as the address of a copy and
+        // print garbage; the compiler does not warn about that on its own.
+        static_assert(std::is_trivially_copyable_v<std::remove_cvref_t<T>>,
+                      "CString::Format takes numbers, pointers and CStrings only");
         return std::forward<T>(value);
+    }
 }
 }  // namespace trelwin_detail
 
