@@ -137,6 +137,8 @@ Display& current() {
 
 void use_headless(int width, int height) { current_slot() = make_headless(width, height); }
 
+void install_display(std::unique_ptr<Display> display) { current_slot() = std::move(display); }
+
 void set_event_sink(EventSink s) {
     std::lock_guard<std::mutex> lock(sink_lock());
     sink() = std::move(s);

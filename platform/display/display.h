@@ -34,6 +34,7 @@ struct HostWindow {
     bool no_activate = false;
     std::string title;
     std::optional<RegionData> shape;  // window coordinates; none: the whole rectangle
+    RECT caption{};         // window coordinates: where the host may drag the window
     const Surface* surface = nullptr;  // window-sized, kept alive by the window system
 };
 
@@ -69,9 +70,8 @@ public:
     void present(uintptr_t id, const RegionData& changed);
     virtual void set_cursor(HCURSOR cursor) { cursor_ = cursor; }
     HCURSOR cursor() const { return cursor_; }
-    // Host events that arrived since the last call go to the sink; the
-    // headless display has none.
-    virtual void poll() {}
+    // Waits (a bounded time) until what was presented is on the host.
+    virtual void flush() {}
 
     const HostWindow* host(uintptr_t id) const;
 
@@ -99,6 +99,10 @@ void use_headless(int width, int height);
 // Opens the SDL2 display when the environment has one; on failure says why
 // on standard error and keeps the headless display. True when it opened.
 bool use_host_display();
+// What a program does at start: the host display when there is one
+// (TRELWIN_DISPLAY=headless keeps the virtual screen), otherwise the
+// virtual screen, with a clear word on standard error.
+void choose_for_program();
 
 using EventSink = std::function<void(const HostEvent&)>;
 void set_event_sink(EventSink sink);

@@ -31,9 +31,5 @@ std::unique_ptr<Display> make_headless(int width, int height) {
     return std::make_unique<HeadlessDisplay>(SIZE{width, height});
 }
 
-bool use_host_display() {
-    std::fprintf(stderr, "No host display support is built in; windows stay on the virtual screen.\n");
-    return false;
-}
 
 }  // namespace trelwin::display

@@ -32,5 +32,7 @@ bool PeekHoverMessage(MSG& msg, HWND filter, bool remove);
 DWORD HoverDueIn(HWND filter);
 // The key state of GetKeyState follows the input messages taken.
 void InputMessageRetrieved(const MSG& msg);
+// Host display events become input and window changes.
+void InstallHostInput();
 // The non-client parts drawn by the default WM_NCPAINT.
 void DrawNonClient(HWND hwnd);

@@ -41,5 +41,6 @@ void EnsureSyntheticSource() {
         source.pending = Pending;
         source.retrieved = InputMessageRetrieved;
         SetSyntheticSource(source);
+        InstallHostInput();
     });
 }

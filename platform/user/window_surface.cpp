@@ -6,6 +6,7 @@
 #include "platform/display/display.h"
 #include "platform/user/geometry.h"
 #include "platform/user/paint_internal.h"
+#include "platform/user/system_metrics.h"
 #include "platform/user/window_object.h"
 #include "platform/user/window_tree.h"
 
@@ -151,6 +152,14 @@ void SyncTopLevelHost(HWND top) {
     host.no_activate = (exStyle & WS_EX_NOACTIVATE) != 0;
     host.title = WindowTextOf(top);
     host.shape = node->shape;
+    if ((style & WS_CAPTION) == WS_CAPTION) {
+        // The caption lies between the frame and the client area.
+        const RECT inner = DefaultClientRect(style & ~(WS_BORDER | WS_VSCROLL | WS_HSCROLL), exStyle,
+                                             RECT{0, 0, node->window.right - node->window.left,
+                                                  node->window.bottom - node->window.top});
+        const int height = GetSystemMetrics((exStyle & WS_EX_TOOLWINDOW) ? SM_CYSMCAPTION : SM_CYCAPTION);
+        host.caption = RECT{inner.left, inner.top, inner.right - GetSystemMetrics(SM_CXSIZE) - 2, inner.top + height};
+    }
     host.surface = &node->surface->surface;
     trelwin::display::current().update_host(host);
 }
