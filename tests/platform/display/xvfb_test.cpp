@@ -112,6 +112,14 @@ bool ReadXwd(const std::string& path, Image& out, std::string* error) {
     return true;
 }
 
+// prefix + number + suffix, built without the concatenation GCC warns about.
+std::string Numbered(const char* prefix, int n, const char* suffix = "") {
+    std::string out(prefix);
+    out.append(std::to_string(n));
+    out.append(suffix);
+    return out;
+}
+
 struct Xvfb {
     pid_t pid = -1;
     int number = -1;
@@ -124,10 +132,10 @@ struct Xvfb {
     }
     bool Start(std::string* error) {
         for (int n = 91; n < 140; ++n) {
-            if (fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) || fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) {
+            if (fs::exists(Numbered("/tmp/.X11-unix/X", n)) || fs::exists(Numbered("/tmp/.X", n, "-lock"))) {
                 continue;
             }
-            const std::string display = ":" + std::to_string(n);
+            const std::string display = Numbered(":", n);
             const char* args[] = {"Xvfb", display.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp", nullptr};
             if (posix_spawnp(&pid, "Xvfb", nullptr, nullptr, const_cast<char**>(args), environ) != 0) {
                 *error = "cannot start Xvfb";
@@ -135,7 +143,7 @@ struct Xvfb {
             }
             number = n;
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            while (!fs::exists("/tmp/.X11-unix/X" + std::to_string(n))) {
+            while (!fs::exists(Numbered("/tmp/.X11-unix/X", n))) {
                 if (std::chrono::steady_clock::now() > deadline) {
                     *error = "Xvfb did not come up on " + display;
                     return false;
