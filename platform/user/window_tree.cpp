@@ -8,6 +8,7 @@
 #include "platform/base/last_error.h"
 #include "platform/base/win_errors.h"
 #include "platform/user/message_functions.h"
+#include "platform/user/paint_internal.h"
 #include "platform/user/window_object.h"
 
 namespace {
@@ -389,4 +390,59 @@ HANDLE WINAPI RemovePropA(HWND hWnd, LPCSTR lpString) {
     HANDLE data = found->second;
     node->props.erase(found);
     return data;
+}
+
+namespace {
+
+void Unlink(CWindowNode& node) {
+    if (node.parent) {
+        if (CWindowNode* parent = FindNode(node.parent)) {
+            auto& list = parent->children;
+            list.erase(std::remove(list.begin(), list.end(), node.hwnd), list.end());
+        }
+    } else if (!node.messageOnly) {
+        auto& tops = TopLevelOrder();
+        tops.erase(std::remove(tops.begin(), tops.end(), node.hwnd), tops.end());
+    }
+}
+
+}  // namespace
+
+HWND WINAPI SetParent(HWND hWndChild, HWND hWndNewParent) {
+    if (hWndNewParent == GetDesktopWindow()) hWndNewParent = nullptr;
+    std::shared_ptr<CWindowObject> window = LookupWindow(hWndChild);
+    if (!window || (hWndNewParent && !IsWindow(hWndNewParent))) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    if (hWndNewParent == hWndChild || (hWndNewParent && IsChild(hWndChild, hWndNewParent))) {
+        SetLastError(ERROR_INVALID_PARAMETER);  // a window cannot live inside itself
+        return nullptr;
+    }
+    HWND previous = nullptr;
+    RECT oldRect{};
+    {
+        UserGuard guard(UserLock());
+        CWindowNode* node = FindNode(hWndChild);
+        if (!node || node->messageOnly) return nullptr;
+        previous = node->parent;
+        oldRect = node->window;
+        Unlink(*node);
+        if (!previous) RemoveTopLevelHost(hWndChild);
+        node->parent = hWndNewParent;
+        node->owner = nullptr;
+        window->m_hWndParent = hWndNewParent;
+        if (hWndNewParent) {
+            FindNode(hWndNewParent)->children.insert(FindNode(hWndNewParent)->children.begin(), hWndChild);
+            node->surface.reset();
+        } else {
+            TopLevelOrder().insert(TopLevelOrder().begin(), hWndChild);
+            SyncTopLevelHost(hWndChild);
+            RestackHosts();
+        }
+        BumpWindowGeneration();
+    }
+    if (previous && (StyleOf(hWndChild) & WS_VISIBLE)) InvalidateInParent(previous, oldRect);
+    InvalidateWindowArea(hWndChild, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    return previous ? previous : GetDesktopWindow();
 }

@@ -1,6 +1,8 @@
 // The window tree, geometry and coordinates.
 #include <string>
 
+#include "platform/base/last_error.h"
+#include "platform/base/win_errors.h"
 #include "platform/gdi/gdi.h"
 #include "tests/platform/user/window_test_util.h"
 
@@ -230,4 +232,19 @@ TEST_F(WindowTest, FramesAndScreenMetrics) {
     EXPECT_EQ(SendMessageA(dialog, WM_NCHITTEST, 0, MAKELPARAM(60, 40)), HTCAPTION);
     EXPECT_EQ(SendMessageA(dialog, WM_NCHITTEST, 0, MAKELPARAM(100, 100)), HTCLIENT);
     EXPECT_EQ(GetSysColor(COLOR_3DFACE), RGB(212, 208, 200));
+}
+
+TEST_F(WindowTest, SetParentMovesAWindowBetweenParents) {
+    HWND first = Make(NewProbe(), WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+    HWND second = Make(NewProbe(), WS_POPUP | WS_VISIBLE, 200, 0, 100, 100);
+    HWND child = Make(NewProbe(), WS_CHILD | WS_VISIBLE, 10, 10, 20, 20, first);
+    EXPECT_EQ(SetParent(child, second), first);
+    EXPECT_EQ(GetParent(child), second);
+    EXPECT_EQ(GetWindow(first, GW_CHILD), nullptr);
+    RECT r;
+    GetWindowRect(child, &r);
+    EXPECT_EQ(r.left, 210);  // the same place in the new parent
+    EXPECT_EQ(WindowFromPoint(POINT{215, 15}), child);
+    EXPECT_EQ(SetParent(second, child), nullptr);  // not into its own child
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
