@@ -371,16 +371,10 @@ BOOL WINAPI SetPropA(HWND hWnd, LPCSTR lpString, HANDLE hData) {
     return TRUE;
 }
 
-HANDLE WINAPI GetPropA(HWND hWnd, LPCSTR lpString) {
-    if (!lpString) return nullptr;
-    UserGuard guard(UserLock());
-    CWindowNode* node = FindNode(hWnd);
-    if (!node) return nullptr;
-    auto found = node->props.find(PropKey(lpString));
-    return found == node->props.end() ? nullptr : found->second;
-}
+namespace {
 
-HANDLE WINAPI RemovePropA(HWND hWnd, LPCSTR lpString) {
+// The data of a property; taken off the window when remove is set.
+HANDLE FindProp(HWND hWnd, LPCSTR lpString, bool remove) {
     if (!lpString) return nullptr;
     UserGuard guard(UserLock());
     CWindowNode* node = FindNode(hWnd);
@@ -388,9 +382,15 @@ HANDLE WINAPI RemovePropA(HWND hWnd, LPCSTR lpString) {
     auto found = node->props.find(PropKey(lpString));
     if (found == node->props.end()) return nullptr;
     HANDLE data = found->second;
-    node->props.erase(found);
+    if (remove) node->props.erase(found);
     return data;
 }
+
+}  // namespace
+
+HANDLE WINAPI GetPropA(HWND hWnd, LPCSTR lpString) { return FindProp(hWnd, lpString, false); }
+
+HANDLE WINAPI RemovePropA(HWND hWnd, LPCSTR lpString) { return FindProp(hWnd, lpString, true); }
 
 namespace {
 
