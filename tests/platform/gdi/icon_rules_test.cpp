@@ -177,9 +177,7 @@ TEST(ImageListRules, ListsWithoutMasksDrawWholeImages) {
 }
 
 // 32-bit icons with alpha keep their soft edges in a 32-bit list.
-// Disabled: ReplaceIcon renders the icon with DI_IMAGE alone, which drops
-// the alpha bytes, so the list draws the icon with its mask only.
-TEST(ImageListRules, DISABLED_AlphaIconsKeepTheirAlpha) {
+TEST(ImageListRules, AlphaIconsKeepTheirAlpha) {
     HICON icon = alpha_icon();
     HIMAGELIST list = ImageList_Create(2, 1, ILC_COLOR32 | ILC_MASK, 1, 1);
     EXPECT_EQ(ImageList_AddIcon(list, icon), 0);
@@ -192,8 +190,7 @@ TEST(ImageListRules, DISABLED_AlphaIconsKeepTheirAlpha) {
 }
 
 // DI_IMAGE and DI_MASK on their own copy the image or the mask.
-// Disabled: each is combined with the screen (XOR, AND) instead.
-TEST(IconRules, DISABLED_ImageOrMaskAloneAreCopied) {
+TEST(IconRules, ImageOrMaskAloneAreCopied) {
     HICON icon = ring_icon();
     Canvas screen(4, 4, kGreen);
     DrawIconEx(screen.dc(), 0, 0, icon, 0, 0, 0, nullptr, DI_IMAGE);
