@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "platform/gdi/gdi_types.h"
+#include "platform/gdi/internal/dc_state.h"
 
 namespace trelwin::display {
 
@@ -42,6 +43,7 @@ Display::Display(SIZE screen) {
     pixels_.assign(static_cast<size_t>(screen_.width) * screen_.height, kDesktopPixel);
     screen_.bits = reinterpret_cast<uint8_t*>(pixels_.data());
     screen_.stride = static_cast<ptrdiff_t>(screen_.width) * 4;
+    gdi::set_screen_size(screen_.width, screen_.height);  // what GetDeviceCaps reports
 }
 
 const HostWindow* Display::host(uintptr_t id) const {

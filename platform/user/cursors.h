@@ -29,8 +29,10 @@
 #define IDI_ERROR IDI_HAND
 #define IDI_INFORMATION IDI_ASTERISK
 
-// A standard cursor or icon when hInstance is null (the same handle every
-// time, never to be destroyed); otherwise one from the program's resources.
+// A standard cursor or icon when hInstance is null and the name one of the
+// ids below; otherwise one from the program's resources (RT_GROUP_CURSOR,
+// RT_GROUP_ICON), in the standard size. The same handle every time, never
+// to be destroyed.
 HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 HCURSOR WINAPI SetCursor(HCURSOR hCursor);

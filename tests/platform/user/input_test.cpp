@@ -3,6 +3,11 @@
 #include <chrono>
 #include <thread>
 
+#include <cstring>
+
+#include "platform/base/module_handle.h"
+#include "platform/resources/resource_registry.h"
+#include "platform/resources/resource_types.h"
 #include "tests/platform/user/window_test_util.h"
 
 using namespace user_test;
@@ -213,4 +218,77 @@ TEST_F(WindowTest, WheelGoesToTheFocusAndUpToItsParent) {
     ASSERT_EQ(wheel.size(), 1u);
     EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(wheel[0].wParam), -WHEEL_DELTA);
     EXPECT_EQ(wheel[0].lParam, MAKELPARAM(10, 20));  // screen coordinates
+}
+
+TEST_F(WindowTest, IconsAndCursorsComeFromTheResources) {
+    // A 16 x 16 image of 32 bits: header, colours, then the AND mask.
+    std::vector<BYTE> image(40 + 16 * 16 * 4 + 16 * 4, 0);
+    BITMAPINFOHEADER header{};
+    header.biSize = 40;
+    header.biWidth = 16;
+    header.biHeight = 32;  // image and mask
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    std::memcpy(image.data(), &header, sizeof(header));
+    for (int i = 0; i < 256; ++i) {
+        const uint32_t green = 0xFF00FF00u;
+        std::memcpy(image.data() + 40 + i * 4, &green, 4);
+    }
+    std::vector<BYTE> cursor(4 + image.size());
+    cursor[0] = 3;  // hot spot (3, 5)
+    cursor[2] = 5;
+    std::memcpy(cursor.data() + 4, image.data(), image.size());
+    const auto group = [](WORD type, DWORD bytes) {
+        std::vector<BYTE> g = {0, 0, static_cast<BYTE>(type), 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0};
+        for (int i = 0; i < 4; ++i) g.push_back(static_cast<BYTE>(bytes >> (8 * i)));
+        g.push_back(0x31);  // image id 0x7331
+        g.push_back(0x73);
+        return g;
+    };
+    static const std::vector<BYTE> iconGroup = group(1, static_cast<DWORD>(image.size()));
+    static const std::vector<BYTE> cursorGroup = group(2, static_cast<DWORD>(cursor.size()));
+    static const std::vector<BYTE> iconData = image, cursorData = cursor;
+    trelwin::RegisterResource(RT_ICON, MAKEINTRESOURCEA(0x7331), iconData.data(), iconData.size());
+    trelwin::RegisterResource(RT_GROUP_ICON, MAKEINTRESOURCEA(0x7330), iconGroup.data(), iconGroup.size());
+    trelwin::RegisterResource(RT_CURSOR, MAKEINTRESOURCEA(0x7331), cursorData.data(), cursorData.size());
+    trelwin::RegisterResource(RT_GROUP_CURSOR, "TESTCURSOR", cursorGroup.data(), cursorGroup.size());
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    HICON icon = LoadIconA(module, MAKEINTRESOURCEA(0x7330));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(LoadIconA(module, MAKEINTRESOURCEA(0x7330)), icon);  // loaded once
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    EXPECT_TRUE(info.fIcon);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    HCURSOR hand = LoadCursorA(module, "TestCursor");
+    ASSERT_NE(hand, nullptr);
+    ASSERT_TRUE(GetIconInfo(hand, &info));
+    EXPECT_EQ(info.xHotspot, 3u);
+    EXPECT_EQ(info.yHotspot, 5u);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    EXPECT_EQ(LoadIconA(module, MAKEINTRESOURCEA(0x7332)), nullptr);
+    EXPECT_NE(LoadCursorA(nullptr, IDC_WAIT), nullptr);
+    EXPECT_NE(LoadIconA(nullptr, IDI_WARNING), nullptr);
+    // A class cursor shows over the client area, WM_SETCURSOR may choose another.
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = ProbeProc;
+    wc.lpszClassName = "UserTestCursor";
+    wc.hCursor = hand;
+    RegisterClassA(&wc);
+    WindowProbe* probe = NewProbe();
+    Make(probe, WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, 0, 0, "UserTestCursor");
+    InjectMouseMove(10, 10);
+    EXPECT_EQ(GetCursor(), hand);
+    probe->handler = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        if (m == WM_SETCURSOR) {
+            SetCursor(LoadCursorA(nullptr, IDC_IBEAM));
+            return TRUE;
+        }
+        return DefWindowProcA(h, m, w, l);
+    };
+    InjectMouseMove(12, 12);
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_IBEAM));
+    Pump();
 }
