@@ -1,9 +1,8 @@
 // Mouse and keyboard input: client coordinates, double clicks, capture,
 // mouse leave and hover, cursors, focus, activation, keys.
 #include <chrono>
-#include <thread>
-
 #include <cstring>
+#include <thread>
 
 #include "platform/base/module_handle.h"
 #include "platform/resources/resource_registry.h"
