@@ -104,7 +104,9 @@ void Display::present(uintptr_t id, const RegionData& changed) {
     if (!h || !h->visible) return;
     RegionData area = changed;
     area.offset(h->rect.left, h->rect.top);
-    recompose(RegionData::combine(area, host_area(*h), RGN_AND));
+    area = RegionData::combine(area, host_area(*h), RGN_AND);
+    for (const RECT& r : area.rects()) presented_pixels_ += static_cast<uint64_t>(r.right - r.left) * (r.bottom - r.top);
+    recompose(area);
     host_changed(*h, changed);
 }
 

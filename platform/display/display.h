@@ -74,6 +74,8 @@ public:
     virtual void flush() {}
 
     const HostWindow* host(uintptr_t id) const;
+    // Pixels presented so far (tests check that only what changed is shown).
+    uint64_t presented_pixels() const { return presented_pixels_; }
 
 protected:
     explicit Display(SIZE screen);
@@ -90,6 +92,7 @@ private:
     std::vector<uint32_t> pixels_;
     Surface screen_;
     HCURSOR cursor_ = nullptr;
+    uint64_t presented_pixels_ = 0;
 };
 
 // The display in use: the headless one unless a host display was opened.

@@ -151,7 +151,13 @@ void DeliverMouse(UINT message, DWORD time) {
         State().mouseHit = hit;
     }
     if (!target || !IsWindow(target)) return;
-    if (!capture && (StyleOf(target) & WS_DISABLED)) return;  // a disabled top-level window takes no mouse input
+    if (!capture && (StyleOf(target) & WS_DISABLED)) {
+        // A disabled top-level window takes no mouse input; a click brings
+        // the window that keeps it disabled (a modal dialog) forward.
+        const HWND popup = IsDown(message) ? GetWindow(target, GW_ENABLEDPOPUP) : nullptr;
+        if (popup) ActivateTop(popup, WA_CLICKACTIVE);
+        return;
+    }
     if (!capture) {
         SendMessageA(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(hit, message));
         if (!IsWindow(target)) return;

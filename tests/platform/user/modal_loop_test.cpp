@@ -35,18 +35,23 @@ TEST_F(WindowTest, ClicksOnADisabledOwnerDoNothing) {
     HWND owner = Make(ownerProbe, WS_POPUP | WS_VISIBLE, 0, 0, 200, 200);
     WindowProbe* probe = NewProbe();
     HWND dialog = Make(probe, WS_POPUP | WS_VISIBLE, 300, 0, 100, 100, owner);
+    HWND activeAfterClick = nullptr;
     probe->handler = [&](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
         if (m == WM_USER) {
             InjectMouseClick(50, 50);  // on the owner
             PostMessageA(h, WM_USER + 1, 0, 0);
         } else if (m == WM_USER + 1) {
+            activeAfterClick = GetActiveWindow();
             EndModalLoop(h, 1);
         }
         return DefWindowProcA(h, m, w, l);
     };
+    SetActiveWindow(owner);  // as if the user had gone back to the owner
     PostMessageA(dialog, WM_USER, 0, 0);
     RunModalLoop(dialog, owner);
     EXPECT_EQ(Only(ownerProbe->Messages(), {WM_LBUTTONDOWN}), std::vector<UINT>{});
+    EXPECT_EQ(activeAfterClick, dialog);  // the click brought the dialog forward
+    EXPECT_EQ(GetActiveWindow(), owner);  // the loop gave activation back at its end
 }
 
 TEST_F(WindowTest, WorkersSendToAWindowWhoseThreadIsInAModalLoop) {

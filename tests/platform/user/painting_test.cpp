@@ -222,3 +222,21 @@ TEST_F(WindowTest, InvalidationFromAnotherThreadWakesTheWaitingOwner) {
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_PAINT));
     DispatchMessageA(&msg);
 }
+
+TEST_F(WindowTest, OnlyWhatChangedIsPresented) {
+    WindowProbe* back = NewProbe();
+    back->handler = Painter(kRed);
+    HWND top = Make(back, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 400, 300);
+    std::vector<HWND> children;
+    for (int i = 0; i < 10; ++i) {
+        WindowProbe* probe = NewProbe();
+        probe->handler = Painter(kBlue);
+        children.push_back(Make(probe, WS_CHILD | WS_VISIBLE, i * 40, 0, 30, 30, top));
+    }
+    UpdateWindow(top);
+    const uint64_t before = trelwin::display::current().presented_pixels();
+    InvalidateRect(children[3], nullptr, TRUE);
+    UpdateWindow(top);
+    EXPECT_EQ(trelwin::display::current().presented_pixels() - before, 30u * 30u);
+    EXPECT_EQ(ScreenPixel(125, 15), kBlue);
+}
