@@ -64,9 +64,11 @@ HANDLE StartThread(LPTHREAD_START_ROUTINE pfnStart, LPVOID pParam, DWORD dwCreat
         SetLastError(ERROR_INVALID_PARAMETER);
         return NULL;
     }
+    // Every thread starts held back, so that it can still be called off
+    // unstarted when no handle can be made for it.
     std::shared_ptr<CThreadObject> thread;
     try {
-        thread = std::make_shared<CThreadObject>(pfnStart, pParam, (dwCreationFlags & CREATE_SUSPENDED) ? 1 : 0);
+        thread = std::make_shared<CThreadObject>(pfnStart, pParam, 1);
     } catch (const std::bad_alloc&) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return NULL;
@@ -77,11 +79,15 @@ HANDLE StartThread(LPTHREAD_START_ROUTINE pfnStart, LPVOID pParam, DWORD dwCreat
     }
     HANDLE handle = CHandleTable::Insert(thread);
     if (handle == NULL) {
-        thread->OnLastHandleClosed();  // a suspended thread ends unstarted
+        thread->OnLastHandleClosed();
         return NULL;
     }
     if (pThreadId != nullptr) {
         *pThreadId = thread->m_nThreadId;
+    }
+    if ((dwCreationFlags & CREATE_SUSPENDED) == 0) {
+        std::lock_guard<std::mutex> lock(WaitLock());
+        thread->Resume();
     }
     return handle;
 }
@@ -193,8 +199,10 @@ DWORD CThreadObject::Suspend() {
 }
 
 void CThreadObject::OnLastHandleClosed() {
+    // Only a thread still held back is called off: one that has been
+    // resumed runs, whether or not anybody keeps a handle to it.
     std::lock_guard<std::mutex> lock(WaitLock());
-    if (!m_bStarted && !m_bEnded) {
+    if (m_nSuspendCount > 0 && !m_bStarted && !m_bEnded) {
         m_bCancelled = true;
         m_stateChanged.notify_all();
     }

@@ -4,7 +4,8 @@
 //
 // A suspended thread (CREATE_SUSPENDED) exists with its id but has not
 // started its function yet; ResumeThread lets it start. If every handle to
-// a never-started thread is closed, it ends without running its function.
+// a thread still held back is closed, it ends without running its function
+// (nobody could resume it); a resumed thread runs without any handle.
 //
 // Ending the calling thread at once (_endthreadex, ExitThread, AfxEndThread)
 // unwinds its stack with a private exception that only the thread's entry
@@ -51,7 +52,7 @@ public:
     DWORD m_nSuspendCount;
     bool m_bStarted = false;  // the function has been entered
     bool m_bEnded = false;
-    bool m_bCancelled = false;  // never started and nobody holds a handle any more
+    bool m_bCancelled = false;  // held back and nobody holds a handle any more
 
 private:
     void Run();

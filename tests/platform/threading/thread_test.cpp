@@ -124,6 +124,26 @@ TEST(ThreadTest, ClosingTheOnlyHandleOfAHeldBackThreadNeverRunsIt) {
     EXPECT_EQ(runs, 0);
 }
 
+// Once resumed, a thread runs even when its last handle is closed before
+// the system has scheduled it (start suspended, resume, close: the way a
+// framework thread is started and then forgotten).
+TEST(ThreadTest, ClosingTheOnlyHandleOfAResumedThreadStillRunsIt) {
+    constexpr int kThreads = 200;
+    // Static: a thread may still be leaving the body when the test ends.
+    static std::atomic<int> runs{0};
+    static std::function<DWORD()> body = [] {
+        ++runs;
+        return 0;
+    };
+    for (int i = 0; i < kThreads; ++i) {
+        HANDLE hThread = StartFunction(&body, CREATE_SUSPENDED);
+        ASSERT_NE(hThread, nullptr);
+        EXPECT_EQ(ResumeThread(hThread), 1u);
+        CloseHandle(hThread);
+    }
+    EXPECT_TRUE(Eventually([&] { return runs == kThreads; })) << runs << " of " << kThreads << " ran";
+}
+
 TEST(ThreadTest, HandleClosedWhileTheThreadRunsLeavesItRunning) {
     HANDLE hGo = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::atomic<bool> done{false};
