@@ -1,12 +1,14 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "common/thread/win_thread.h"
+#include "platform/base/win_errors.h"
 
 namespace {
 
@@ -177,4 +179,54 @@ TEST(WinThreadManyTest, ConcurrentCallersNeverStartTwoWorkers) {
     EXPECT_TRUE(thread.WaitForEnd(INFINITE));
     EXPECT_EQ(counter.overlaps, 0);
     EXPECT_GT(counter.runs, 0);
+}
+
+// A wait that fails (here: the thread's handle was closed behind the
+// template's back) is reported by the one exception the template throws,
+// not taken for the thread's end.
+TEST(WinThreadFailureTest, AFailedWaitThrowsTheSystemException) {
+    struct Stoppable {
+        CEvent stop{FALSE, TRUE};
+        std::atomic<bool> finished{false};
+        UINT Run(int) {
+            stop.Lock(kPatience);
+            finished = true;
+            return 0;
+        }
+    } worker;
+    CThread<Stoppable> thread;
+    // Handles are handed out in increasing order: the thread's own is found
+    // among the next ones after a marker made just before the start.
+    HANDLE marker = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_TRUE(thread.Start(&worker, &Stoppable::Run, 0, THREAD_PRIORITY_NORMAL, FALSE));
+    HANDLE hThread = nullptr;
+    for (UINT_PTR h = reinterpret_cast<UINT_PTR>(marker) + 1; h < reinterpret_cast<UINT_PTR>(marker) + 256; ++h) {
+        DWORD code = 0;
+        if (::GetExitCodeThread(reinterpret_cast<HANDLE>(h), &code) && code == STILL_ACTIVE) {
+            hThread = reinterpret_cast<HANDLE>(h);
+            break;
+        }
+    }
+    ::CloseHandle(marker);
+    ASSERT_NE(hThread, nullptr);
+    ASSERT_TRUE(::CloseHandle(hThread));
+
+    bool thrown = false;
+    try {
+        thread.WaitForEnd(INFINITE);
+    } catch (CExceptionSystem& e) {
+        thrown = true;
+        EXPECT_EQ(e.GetCode(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+        EXPECT_STREQ(e.GetDescription(), "CThread<T>::WaitForEnd");
+        EXPECT_EQ(e.GetKind(), CExceptionBase::KIND_SYSTEM);
+        EXPECT_NE(std::string(e.GetFile()).find("win_thread.h"), std::string::npos);
+    }
+    EXPECT_TRUE(thrown);
+
+    worker.stop.SetEvent();
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPatience);
+    while (!worker.finished && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_TRUE(worker.finished);
 }
