@@ -12,6 +12,7 @@
 #include "platform/display/png_file.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/internal/objects.h"
+#include "platform/user/caret.h"
 #include "platform/user/geometry.h"
 #include "platform/user/message_functions.h"
 #include "platform/user/message_queue.h"
@@ -307,6 +308,7 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
         node->internalPaint = false;
         NotePending(*node);
     }
+    CaretBeforePaint(hWnd);
     if (ncPaint) SendMessageA(hWnd, WM_NCPAINT, 1, 0);
     *lpPaint = PAINTSTRUCT{};
     lpPaint->hdc = MakeWindowDc(hWnd, true, area);
@@ -318,9 +320,10 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
     return lpPaint->hdc;
 }
 
-BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT* lpPaint) {
+BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint) {
     if (!lpPaint) return FALSE;
     FinishDc(lpPaint->hdc);
+    CaretAfterPaint(hWnd);
     return TRUE;
 }
 

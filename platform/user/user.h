@@ -1,6 +1,7 @@
 // Everything platform/user provides.
 #pragma once
 
+#include "platform/user/caret.h"
 #include "platform/user/cursors.h"
 #include "platform/user/geometry.h"
 #include "platform/user/input.h"

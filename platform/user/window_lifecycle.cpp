@@ -4,6 +4,7 @@
 
 #include "platform/display/display.h"
 #include "platform/gdi/gdi.h"
+#include "platform/user/caret.h"
 #include "platform/user/geometry.h"
 #include "platform/user/input.h"
 #include "platform/user/message_functions.h"
@@ -129,6 +130,7 @@ void WindowDestroying(HWND hwnd) {
                      SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     InputWindowGone(hwnd, true);
+    if (CaretWindow() == hwnd) DestroyCaret();  // the caret goes with its window
 }
 
 void WindowDetach(HWND hwnd) {

@@ -240,3 +240,29 @@ TEST_F(WindowTest, OnlyWhatChangedIsPresented) {
     EXPECT_EQ(trelwin::display::current().presented_pixels() - before, 30u * 30u);
     EXPECT_EQ(ScreenPixel(125, 15), kBlue);
 }
+
+TEST_F(WindowTest, TheCaretBlinksByInvertingAndStaysOutOfPainting) {
+    WindowProbe* probe = NewProbe();
+    probe->handler = Painter(RGB(255, 255, 255));
+    HWND hwnd = Make(probe, WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
+    Pump();
+    SetCaretBlinkTime(20);
+    ASSERT_TRUE(CreateCaret(hwnd, nullptr, 2, 10));
+    SetCaretPos(5, 5);
+    EXPECT_EQ(GetClientPixel(hwnd, 5, 5), RGB(255, 255, 255));  // created hidden
+    ShowCaret(hwnd);
+    EXPECT_EQ(GetClientPixel(hwnd, 6, 10), RGB(0, 0, 0));
+    // It blinks off and on again.
+    EXPECT_TRUE(PumpUntil([&] { return GetClientPixel(hwnd, 5, 5) == RGB(255, 255, 255); }, 2000));
+    EXPECT_TRUE(PumpUntil([&] { return GetClientPixel(hwnd, 5, 5) == RGB(0, 0, 0); }, 2000));
+    // Painting over it leaves it right: shown after the paint, not inverted twice.
+    InvalidateRect(hwnd, nullptr, TRUE);
+    UpdateWindow(hwnd);
+    EXPECT_EQ(GetClientPixel(hwnd, 5, 5), RGB(0, 0, 0));
+    EXPECT_EQ(GetClientPixel(hwnd, 7, 5), RGB(255, 255, 255));
+    HideCaret(hwnd);
+    EXPECT_EQ(GetClientPixel(hwnd, 5, 5), RGB(255, 255, 255));
+    DestroyWindow(hwnd);
+    EXPECT_FALSE(DestroyCaret());  // it went with its window
+    SetCaretBlinkTime(530);
+}
