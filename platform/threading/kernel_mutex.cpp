@@ -6,6 +6,7 @@
 #include "platform/base/process.h"
 #include "platform/base/win_errors.h"
 #include "platform/threading/kernel_object_name.h"
+#include "platform/threading/thread_object.h"
 
 namespace {
 
@@ -84,6 +85,14 @@ HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL bInitialOwner, LPCSTR lpN
         return NULL;
     }
     if (bInitialOwner) {
+        // The owner's end must abandon the mutex; threads that this layer
+        // did not start are given their object (signalled at their end) here.
+        try {
+            CThreadObject::Current();
+        } catch (const std::bad_alloc&) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return NULL;
+        }
         std::lock_guard<std::mutex> lock(WaitLock());
         CWaiter self;
         self.m_nThreadId = GetCurrentThreadId();

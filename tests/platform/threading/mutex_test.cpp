@@ -54,6 +54,17 @@ TEST(MutexTest, MutexOfAnEndedOwnerIsHandedOnAsAbandoned) {
     CloseHandle(hMutex);
 }
 
+// The same for a mutex that a thread of its own (not one this layer
+// started, and one that never waited) created already owned.
+TEST(MutexTest, MutexCreatedOwnedByAnEndedThreadIsAbandoned) {
+    HANDLE hMutex = nullptr;
+    std::thread([&] { hMutex = CreateMutexA(nullptr, TRUE, nullptr); }).join();
+    ASSERT_NE(hMutex, nullptr);
+    EXPECT_EQ(WaitForSingleObject(hMutex, kPatience), WAIT_ABANDONED_0);
+    EXPECT_TRUE(ReleaseMutex(hMutex));
+    CloseHandle(hMutex);
+}
+
 TEST(MutexTest, ThreadsTakeItOneAtATime) {
     HANDLE hMutex = CreateMutexA(nullptr, FALSE, nullptr);
     int counter = 0;  // guarded by the mutex only
