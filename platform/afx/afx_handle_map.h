@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace trelwin::afx {
 
@@ -51,29 +52,36 @@ public:
         return raw;
     }
 
+    // Shared handles (stock objects, system colour brushes) can be attached
+    // to several objects at once: the latest one still holding it answers.
     static Object* LookupPermanent(void* handle) {
         Permanent& p = Shared();
         std::lock_guard<std::mutex> lock(p.mutex);
         auto it = p.map.find(handle);
-        return it == p.map.end() ? nullptr : it->second;
+        return it == p.map.end() ? nullptr : it->second.back();
     }
 
-    // The latest owner wins: shared handles (stock objects, system colour
-    // brushes) can be attached to several objects at once.
     static void SetPermanent(void* handle, Object* owner) {
         if (!handle) return;
         Permanent& p = Shared();
         std::lock_guard<std::mutex> lock(p.mutex);
-        p.map[handle] = owner;
+        p.map[handle].push_back(owner);
     }
 
-    // Removes the entry only when it still names this owner.
     static void RemovePermanent(void* handle, Object* owner) {
         if (!handle) return;
         Permanent& p = Shared();
         std::lock_guard<std::mutex> lock(p.mutex);
         auto it = p.map.find(handle);
-        if (it != p.map.end() && it->second == owner) p.map.erase(it);
+        if (it == p.map.end()) return;
+        auto& owners = it->second;
+        for (auto o = owners.end(); o != owners.begin();) {
+            if (*--o == owner) {
+                owners.erase(o);
+                break;
+            }
+        }
+        if (owners.empty()) p.map.erase(it);
     }
 
     // Whether this object is one of the calling thread's temporary wrappers.
@@ -91,7 +99,7 @@ public:
 private:
     struct Permanent {
         std::mutex mutex;
-        std::unordered_map<void*, Object*> map;
+        std::unordered_map<void*, std::vector<Object*>> map;
     };
 
     struct Temporaries {
