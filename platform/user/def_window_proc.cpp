@@ -243,6 +243,22 @@ LRESULT DefWindowProcWindowing(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageA(hWnd, WM_CLOSE, 0, 0);
         return 0;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: {
+        // Controls that nobody colours take the classic colours.
+        const int ground = Msg == WM_CTLCOLOREDIT || Msg == WM_CTLCOLORLISTBOX ? COLOR_WINDOW
+                           : Msg == WM_CTLCOLORSCROLLBAR                       ? COLOR_SCROLLBAR
+                                                                               : COLOR_3DFACE;
+        HDC hdc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(hdc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(hdc, GetSysColor(ground));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(ground));
+    }
     case WM_NCLBUTTONDOWN:
         if (wParam == HTCLOSE) PostMessageA(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
         return 0;
