@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include <unistd.h>
+
 #include "app/registry_settings.h"
 #include "app/update_engine.h"
 #include "platform/base/mem_file.h"
@@ -100,21 +102,25 @@ struct UpdateTimeouts {
     int record = 2000;
 };
 
-// Devices 127.<block>.<group>.1 .. n on the device port, played by
+// Devices 127.<process>.<group>.1 .. n on the device port, played by
 // in-process stand-ins, each on its own thread (one by default; more spread
 // the devices so that the stand-in does not limit many devices at once).
-// Every test of a binary takes its own group, so that parallel runs never
-// share an address.
+// The stand-in's sockets allow shared binds, so two processes playing one
+// address would split its datagrams between them: the second byte comes from
+// the process id, because test runs of other builds may go on at the same
+// time. Harnesses alive at the same time in one process take different
+// groups (0..255).
 class CStandinHarness {
 public:
-    CStandinHarness(int block, int group, int devices, const StandinUpdateSpec& spec = StandinUpdateSpec(),
+    CStandinHarness(int group, int devices, const StandinUpdateSpec& spec = StandinUpdateSpec(),
                     const UpdateTimeouts& timeouts = UpdateTimeouts(), int standins = 1) {
         SetTimeouts(timeouts);
         for (int n = 0; n < std::max(1, standins); ++n)
             m_networks.push_back(std::make_unique<CStandinNetwork>(StandinOptions{}));
         for (int i = 1; i <= devices; ++i) {
             StandinDeviceLine line;
-            line.spec.address = "127." + std::to_string(block) + "." + std::to_string(group) + "." + std::to_string(i);
+            line.spec.address = "127." + std::to_string(1 + getpid() % 254) + "." + std::to_string(group) + "." +
+                                std::to_string(i);
             CStandinNetwork& network = *m_networks[static_cast<size_t>(i - 1) % m_networks.size()];
             std::string error;
             m_ok = m_ok && network.AddDevice(line, error);

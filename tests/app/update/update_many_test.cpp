@@ -8,11 +8,10 @@
 
 namespace {
 
-const int kBlock = 43;
 const int kDevices = 32;
 
 TEST(UpdateMany, ThirtyTwoDevicesEachGetTheirOwnImage) {
-    CStandinHarness devices(kBlock, 1, kDevices);
+    CStandinHarness devices(1, kDevices);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     // Every other device loads in plain mode.
     for (int i = 1; i < kDevices; i += 2) {
@@ -50,7 +49,7 @@ TEST(UpdateMany, ThirtyTwoDevicesEachGetTheirOwnImage) {
 }
 
 TEST(UpdateMany, ParallelUpdatesOfTheSheetsDevices) {
-    CStandinHarness devices(kBlock, 2, kDevices);
+    CStandinHarness devices(2, kDevices);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     package_maker::Image image;
     image.sections = package_maker::MakeDeviceTypeSections(23);
@@ -89,7 +88,7 @@ TEST(UpdateMany, StopEndsEveryRunSoon) {
     timeouts.reset = 60000;
     StandinUpdateSpec silent;
     silent.silent = true;
-    CStandinHarness devices(kBlock, 3, 8, silent, timeouts);
+    CStandinHarness devices(3, 8, silent, timeouts);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     CWizardState sheet;
     CRecordingReport report;

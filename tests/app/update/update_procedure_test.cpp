@@ -11,8 +11,6 @@
 
 namespace {
 
-const int kBlock = 42;
-
 using package_maker::MakeSection;
 
 // A package: the device type sections, a type-13 section 0x0A0D, and one
@@ -104,7 +102,7 @@ TEST(UpdateProcedure, BootLoaderImagesAreContainers) {
 
 TEST(UpdateProcedure, WholeFamilyPackageIsLoadedInTheFirstBand) {
     for (int family : {2, 3}) {
-        CStandinHarness devices(kBlock, family, 1);
+        CStandinHarness devices(family, 1);
         ASSERT_TRUE(devices.Ok()) << devices.Error();
         const std::string package = MakePackage();
         Procedure run(devices.Address(0), family, "1.0.0", package);
@@ -121,7 +119,7 @@ TEST(UpdateProcedure, WholeFamilyPackageIsLoadedInTheFirstBand) {
 }
 
 TEST(UpdateProcedure, SameGenerationLoadsInitialisationThenWhatDiffers) {
-    CStandinHarness devices(kBlock, 4, 1, DeviceHolding());
+    CStandinHarness devices(4, 1, DeviceHolding());
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     const std::string package = MakePackage();
     Procedure run(devices.Address(0), 4, "1.0.0", package);
@@ -158,7 +156,7 @@ TEST(UpdateProcedure, FamilyPackageWithoutNewerInitialisationIsLoadedWhole) {
     const int groups[] = {5, 15};
     for (int i = 0; i < 2; ++i) {
         const std::string& package = packages[i];
-        CStandinHarness devices(kBlock, groups[i], 1, DeviceHolding());
+        CStandinHarness devices(groups[i], 1, DeviceHolding());
         ASSERT_TRUE(devices.Ok()) << devices.Error();
         Procedure run(devices.Address(0), families[i], "1.0.0", package);
         EXPECT_EQ(run.Update(), 1);
@@ -186,7 +184,7 @@ TEST(UpdateProcedure, FamilyOneSameAndCrossGeneration) {
     int group = 6;
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.path) + " on " + c.device);
-        CStandinHarness devices(kBlock, group++, 1, DeviceHolding());
+        CStandinHarness devices(group++, 1, DeviceHolding());
         ASSERT_TRUE(devices.Ok()) << devices.Error();
         Procedure run(devices.Address(0), 1, c.device, MakePackage(), c.path);
         EXPECT_EQ(run.Update(), 1);
@@ -200,7 +198,7 @@ TEST(UpdateProcedure, FamilyOneSameAndCrossGeneration) {
 
 TEST(UpdateProcedure, BootLoaderFirst) {
     // "Wrong Version" reads as 0: older than every boot-loader generation.
-    CStandinHarness devices(kBlock, 14, 1);
+    CStandinHarness devices(14, 1);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     const std::string package = MakePackage();
     Procedure run(devices.Address(0), 1, "Wrong Version", package, "/p/fw_v5.5.0.zpk");
@@ -217,7 +215,7 @@ TEST(UpdateProcedure, BootLoaderFirst) {
     EXPECT_NE(std::find(progress.begin(), progress.end(), 30), progress.end());
 
     // Boot loader and initialisation: the final load runs from 5 to 25.
-    CStandinHarness both(kBlock, 9, 1, DeviceHolding());
+    CStandinHarness both(9, 1, DeviceHolding());
     ASSERT_TRUE(both.Ok()) << both.Error();
     Procedure again(both.Address(0), 1, "6.2.0", package, "/p/fw_v6.7.7.zpk");
     again.sheet.m_nFamilyPackage = 1;
@@ -236,7 +234,7 @@ TEST(UpdateProcedure, BootLoaderFirst) {
 TEST(UpdateProcedure, FailedBootLoaderStopsTheUpdate) {
     StandinUpdateSpec refusing;
     refusing.startRecordError = 9;
-    CStandinHarness devices(kBlock, 10, 1, refusing);
+    CStandinHarness devices(10, 1, refusing);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     Procedure run(devices.Address(0), 1, "Wrong Version", MakePackage(), "/p/fw_v5.5.0.zpk");
     run.sheet.m_nFamilyPackage = 1;
@@ -248,7 +246,7 @@ TEST(UpdateProcedure, FailedBootLoaderStopsTheUpdate) {
 }
 
 TEST(UpdateProcedure, RestoreDefaultsAndForcedCompleteUpgrade) {
-    CStandinHarness devices(kBlock, 11, 1, DeviceHolding());
+    CStandinHarness devices(11, 1, DeviceHolding());
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     Procedure run(devices.Address(0), 4, "1.0.0", MakePackage());
     run.sheet.m_nRestoreDefaultConfig = 1;
@@ -269,7 +267,7 @@ TEST(UpdateProcedure, LongInventoryWhenTheShortOneIsNotAnswered) {
     StandinUpdateSpec spec = DeviceHolding();
     spec.answersInventory12 = false;
     spec.sections[0].version = "02.0.0";  // nothing differs
-    CStandinHarness devices(kBlock, 12, 1, spec);
+    CStandinHarness devices(12, 1, spec);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     Procedure run(devices.Address(0), 4, "1.0.0", MakePackage());
     EXPECT_EQ(run.Update(), 1);
@@ -282,7 +280,7 @@ TEST(UpdateProcedure, LongInventoryWhenTheShortOneIsNotAnswered) {
 }
 
 TEST(UpdateProcedure, EmptyPackageAndUnreachableAddress) {
-    CStandinHarness devices(kBlock, 13, 1);
+    CStandinHarness devices(13, 1);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     Procedure run(devices.Address(0), 4, "1.0.0", std::string(), "/p/missing.zpk");
     EXPECT_EQ(run.Update(), 0);

@@ -9,8 +9,6 @@
 
 namespace {
 
-const int kBlock = 41;
-
 StandinUpdateSpec PlainSpec(int replyLength = 9) {
     StandinUpdateSpec spec;
     spec.startReplyLength = replyLength;
@@ -32,7 +30,7 @@ struct EngineRun {
 };
 
 TEST(UpdateProtocol, WindowModeLoadsEverySizeExactly) {
-    CStandinHarness devices(kBlock, 1, 1);
+    CStandinHarness devices(1, 1);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     EngineRun run;
     const size_t sizes[] = {0, 1, 512, 5120, 5121, 10240, 3 * 1024 * 1024 + 7};
@@ -54,7 +52,7 @@ TEST(UpdateProtocol, WindowModeLoadsEverySizeExactly) {
 TEST(UpdateProtocol, ReplyLengthSelectsPlainMode) {
     for (int length : {9, 12}) {
         SCOPED_TRACE(length);
-        CStandinHarness devices(kBlock, length == 9 ? 2 : 3, 1, PlainSpec(length));
+        CStandinHarness devices(length == 9 ? 2 : 3, 1, PlainSpec(length));
         ASSERT_TRUE(devices.Ok()) << devices.Error();
         EngineRun run;
         for (size_t size : {size_t(0), size_t(1), size_t(512), size_t(5120), size_t(5121), size_t(2 * 1024 * 1024 + 3)}) {
@@ -72,7 +70,7 @@ TEST(UpdateProtocol, ReplyLengthSelectsPlainMode) {
 }
 
 TEST(UpdateProtocol, SequenceNumbersWrapPast65535) {
-    CStandinHarness devices(kBlock, 4, 1);
+    CStandinHarness devices(4, 1);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     EngineRun run;
     // 70000 datagrams: the numbers run through 65535 to 0 and on.
@@ -92,7 +90,7 @@ TEST(UpdateProtocol, DuplicateLateAndLostAcknowledgementsStillLoadExactly) {
     lossy.lossPercent = 5;
     int group = 5;
     for (const StandinUpdateSpec& spec : {duplicated, late, lossy}) {
-        CStandinHarness devices(kBlock, group++, 1, spec, timeouts);
+        CStandinHarness devices(group++, 1, spec, timeouts);
         ASSERT_TRUE(devices.Ok()) << devices.Error();
         EngineRun run;
         std::vector<uint8_t> image = RandomBytes(spec.ackDelayMs > 0 ? 6 * 5120 + 3 : 60000, 11);
@@ -113,7 +111,7 @@ TEST(UpdateProtocol, TenRefusalsEndTheLoadAndAbortIt) {
     timeouts.packet = 200;
     StandinUpdateSpec refusing;
     refusing.refuseAcks = 10;
-    CStandinHarness devices(kBlock, 8, 1, refusing, timeouts);
+    CStandinHarness devices(8, 1, refusing, timeouts);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     EngineRun run;
     std::vector<uint8_t> image = RandomBytes(12000, 1);
@@ -127,7 +125,7 @@ TEST(UpdateProtocol, TenRefusalsEndTheLoadAndAbortIt) {
     // Nine refusals leave the tenth sending to be accepted.
     StandinUpdateSpec nine;
     nine.refuseAcks = 9;
-    CStandinHarness patient(kBlock, 9, 1, nine, timeouts);
+    CStandinHarness patient(9, 1, nine, timeouts);
     ASSERT_TRUE(patient.Ok()) << patient.Error();
     EngineRun again;
     EXPECT_EQ(again.Load(patient.Address(0), image), 1);
@@ -137,7 +135,7 @@ TEST(UpdateProtocol, TenRefusalsEndTheLoadAndAbortIt) {
 TEST(UpdateProtocol, PlainModeRefusalEndsAtOnce) {
     StandinUpdateSpec refusing = PlainSpec();
     refusing.refuseAcks = 1;
-    CStandinHarness devices(kBlock, 10, 1, refusing);
+    CStandinHarness devices(10, 1, refusing);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     EngineRun run;
     std::vector<uint8_t> image = RandomBytes(2000, 1);
@@ -173,7 +171,7 @@ TEST(UpdateProtocol, SilentStepsFailWithTheirTextAfterTheRightSends) {
         StandinUpdateSpec spec;
         spec.ignored = step.ignored;
         spec.startReplyLength = step.startReplyLength;
-        CStandinHarness devices(kBlock, group++, 1, spec, timeouts);
+        CStandinHarness devices(group++, 1, spec, timeouts);
         ASSERT_TRUE(devices.Ok()) << devices.Error();
         EngineRun run;
         std::vector<uint8_t> image = RandomBytes(100, 1);
@@ -188,7 +186,7 @@ TEST(UpdateProtocol, ShortPacketTimeoutSendsOnceAndWindowsTenTimes) {
     timeouts.packet = 100;
     StandinUpdateSpec spec;
     spec.ignored = {2};
-    CStandinHarness devices(kBlock, 15, 1, spec, timeouts);
+    CStandinHarness devices(15, 1, spec, timeouts);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     EngineRun run;
     std::vector<uint8_t> image = RandomBytes(100, 1);
@@ -202,7 +200,7 @@ TEST(UpdateProtocol, ShortPacketTimeoutSendsOnceAndWindowsTenTimes) {
 TEST(UpdateProtocol, RecordPhaseReportsProgressInTheBand) {
     StandinUpdateSpec spec;
     spec.recordSteps = 9;
-    CStandinHarness devices(kBlock, 16, 1, spec);
+    CStandinHarness devices(16, 1, spec);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     EngineRun run;
     std::vector<uint8_t> image = RandomBytes(40 * 5120, 5);
@@ -248,7 +246,7 @@ TEST(UpdateProtocol, RecordErrorsAndRecordSilence) {
     int group = 17;
     for (const auto& [spec, error] : cases) {
         SCOPED_TRACE(error);
-        CStandinHarness devices(kBlock, group++, 1, spec, timeouts);
+        CStandinHarness devices(group++, 1, spec, timeouts);
         ASSERT_TRUE(devices.Ok()) << devices.Error();
         EngineRun run;
         std::vector<uint8_t> image = RandomBytes(6000, 5);
@@ -259,7 +257,7 @@ TEST(UpdateProtocol, RecordErrorsAndRecordSilence) {
 
     // Skipping the record phase succeeds once start record is answered,
     // whatever its status says.
-    CStandinHarness devices(kBlock, 20, 1, startError, timeouts);
+    CStandinHarness devices(20, 1, startError, timeouts);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     EngineRun run;
     std::vector<uint8_t> image = RandomBytes(6000, 5);
@@ -270,7 +268,7 @@ TEST(UpdateProtocol, RecordErrorsAndRecordSilence) {
 TEST(UpdateProtocol, SilentRunReportsNothingButTheEndPercent) {
     StandinUpdateSpec failing;
     failing.recordError = 3;
-    CStandinHarness devices(kBlock, 21, 2, StandinUpdateSpec());
+    CStandinHarness devices(21, 2, StandinUpdateSpec());
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     EngineRun run;
     std::vector<uint8_t> image = RandomBytes(30000, 5);
@@ -291,7 +289,7 @@ TEST(UpdateProtocol, StopEndsARunWithinItsWaitAndReportsNothing) {
     timeouts.record = 60000;
     StandinUpdateSpec endless;
     endless.recordEnds = false;
-    CStandinHarness devices(kBlock, 22, 1, endless, timeouts);
+    CStandinHarness devices(22, 1, endless, timeouts);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     EngineRun run;
     std::vector<uint8_t> image = RandomBytes(6000, 5);
@@ -311,7 +309,7 @@ TEST(UpdateProtocol, StopEndsARunWithinItsWaitAndReportsNothing) {
 }
 
 TEST(UpdateProtocol, CommandsDropForeignAndLateDatagrams) {
-    CStandinHarness devices(kBlock, 23, 1);
+    CStandinHarness devices(23, 1);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     CWizardState sheet;
     CRecordingReport report;

@@ -31,8 +31,6 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
-const int kBlock = 44;
-
 StandinUpdateSpec FastDevice(bool window) {
     StandinUpdateSpec spec;
     spec.startReplyLength = window ? 11 : 9;
@@ -49,7 +47,7 @@ struct Bench {
 };
 
 void LoadOne(benchmark::State& state, bool window, int group) {
-    CStandinHarness devices(kBlock, group, 1, FastDevice(window));
+    CStandinHarness devices(group, 1, FastDevice(window));
     if (!devices.Ok()) {
         state.SkipWithError(devices.Error().c_str());
         return;
@@ -78,7 +76,7 @@ void LoadMany(benchmark::State& state, int group) {
     const int count = static_cast<int>(state.range(0));
     const size_t size = static_cast<size_t>(state.range(1));
     const int standins = static_cast<int>(state.range(2));
-    CStandinHarness devices(kBlock, group, count, FastDevice(true), UpdateTimeouts(), standins);
+    CStandinHarness devices(group, count, FastDevice(true), UpdateTimeouts(), standins);
     if (!devices.Ok()) {
         state.SkipWithError(devices.Error().c_str());
         return;
