@@ -33,31 +33,22 @@ CDC* CDC::FromHandle(HDC hDC) { return DcMap::FromHandle(hDC, &MakeTemporaryDc);
 void CDC::DeleteTempMap() { DcMap::FreeTemporaries(); }
 
 BOOL CDC::Attach(HDC hDC) {
-    if (!hDC || m_hDC) return FALSE;
-    m_hDC = hDC;
+    if (!DcMap::Attach(this, m_hDC, hDC)) return FALSE;
     m_hAttribDC = hDC;
-    DcMap::SetPermanent(hDC, this);
     return TRUE;
 }
 
 HDC CDC::Detach() {
-    HDC h = m_hDC;
-    if (h) DcMap::RemovePermanent(h, this);
-    m_hDC = nullptr;
     m_hAttribDC = nullptr;
-    return h;
+    return DcMap::Detach(this, m_hDC);
 }
 
 void CDC::SetOutputDC(HDC hDC) {
-    if (m_hDC) DcMap::RemovePermanent(m_hDC, this);
-    m_hDC = hDC;
-    if (hDC) DcMap::SetPermanent(hDC, this);
+    DcMap::Detach(this, m_hDC);
+    DcMap::Attach(this, m_hDC, hDC);
 }
 
-void CDC::ReleaseOutputDC() {
-    if (m_hDC) DcMap::RemovePermanent(m_hDC, this);
-    m_hDC = nullptr;
-}
+void CDC::ReleaseOutputDC() { DcMap::Detach(this, m_hDC); }
 
 BOOL CDC::CreateCompatibleDC(CDC* pDC) {
     if (m_hDC) return FALSE;
@@ -71,12 +62,7 @@ BOOL CDC::DeleteDC() {
     return ::DeleteDC(Detach());
 }
 
-int CDC::SaveDC() {
-    int saved = 0;
-    if (m_hDC && m_hDC != m_hAttribDC) saved = ::SaveDC(m_hDC);
-    if (m_hAttribDC) saved = ::SaveDC(m_hAttribDC);
-    return saved;
-}
+int CDC::SaveDC() { return Both(&::SaveDC, 0); }
 
 BOOL CDC::RestoreDC(int nSavedDC) {
     BOOL restored = TRUE;
@@ -88,10 +74,7 @@ BOOL CDC::RestoreDC(int nSavedDC) {
 HGDIOBJ CDC::SelectObject(HGDIOBJ hObject) {
     if (!hObject) return nullptr;
     if (::GetObjectType(hObject) == OBJ_BITMAP) return ::SelectObject(m_hDC, hObject);
-    HGDIOBJ previous = nullptr;
-    if (m_hDC && m_hDC != m_hAttribDC) previous = ::SelectObject(m_hDC, hObject);
-    if (m_hAttribDC) previous = ::SelectObject(m_hAttribDC, hObject);
-    return previous;
+    return Both(&::SelectObject, static_cast<HGDIOBJ>(nullptr), hObject);
 }
 
 CPen* CDC::SelectObject(CPen* pPen) {
@@ -142,11 +125,23 @@ CBitmap* CDC::GetCurrentBitmap() const {
     return CBitmap::FromHandle(static_cast<HBITMAP>(::GetCurrentObject(m_hDC, OBJ_BITMAP)));
 }
 
-CPoint CDC::GetBrushOrg() const {
+namespace {
+
+CPoint ReadPoint(BOOL (*getter)(HDC, LPPOINT), HDC dc) {
     CPoint point;
-    ::GetBrushOrgEx(m_hDC, &point);
+    getter(dc, &point);
     return point;
 }
+
+}  // namespace
+
+CPoint CDC::ChangePoint(BOOL (*setter)(HDC, int, int, LPPOINT), int x, int y) {
+    CPoint previous;
+    Both(setter, FALSE, x, y, static_cast<LPPOINT>(&previous));
+    return previous;
+}
+
+CPoint CDC::GetBrushOrg() const { return ReadPoint(&::GetBrushOrgEx, m_hDC); }
 
 CPoint CDC::SetBrushOrg(int x, int y) {
     CPoint previous;
@@ -154,69 +149,22 @@ CPoint CDC::SetBrushOrg(int x, int y) {
     return previous;
 }
 
-CPoint CDC::GetViewportOrg() const {
-    CPoint point;
-    ::GetViewportOrgEx(m_hAttribDC, &point);
-    return point;
-}
+CPoint CDC::GetViewportOrg() const { return ReadPoint(&::GetViewportOrgEx, m_hAttribDC); }
+CPoint CDC::SetViewportOrg(int x, int y) { return ChangePoint(&::SetViewportOrgEx, x, y); }
+CPoint CDC::OffsetViewportOrg(int nWidth, int nHeight) { return ChangePoint(&::OffsetViewportOrgEx, nWidth, nHeight); }
+CPoint CDC::GetWindowOrg() const { return ReadPoint(&::GetWindowOrgEx, m_hAttribDC); }
+CPoint CDC::SetWindowOrg(int x, int y) { return ChangePoint(&::SetWindowOrgEx, x, y); }
+CPoint CDC::OffsetWindowOrg(int nWidth, int nHeight) { return ChangePoint(&::OffsetWindowOrgEx, nWidth, nHeight); }
 
-CPoint CDC::SetViewportOrg(int x, int y) {
-    CPoint previous;
-    Both(&::SetViewportOrgEx, FALSE, x, y, static_cast<LPPOINT>(&previous));
-    return previous;
-}
+int CDC::SelectClipRgn(CRgn* pRgn) { return Both(&::SelectClipRgn, ERROR, RegionHandle(pRgn)); }
 
-CPoint CDC::OffsetViewportOrg(int nWidth, int nHeight) {
-    CPoint previous;
-    Both(&::OffsetViewportOrgEx, FALSE, nWidth, nHeight, static_cast<LPPOINT>(&previous));
-    return previous;
-}
+int CDC::SelectClipRgn(CRgn* pRgn, int nMode) { return Both(&::ExtSelectClipRgn, ERROR, RegionHandle(pRgn), nMode); }
 
-CPoint CDC::GetWindowOrg() const {
-    CPoint point;
-    ::GetWindowOrgEx(m_hAttribDC, &point);
-    return point;
-}
-
-CPoint CDC::SetWindowOrg(int x, int y) {
-    CPoint previous;
-    Both(&::SetWindowOrgEx, FALSE, x, y, static_cast<LPPOINT>(&previous));
-    return previous;
-}
-
-CPoint CDC::OffsetWindowOrg(int nWidth, int nHeight) {
-    CPoint previous;
-    Both(&::OffsetWindowOrgEx, FALSE, nWidth, nHeight, static_cast<LPPOINT>(&previous));
-    return previous;
-}
-
-int CDC::SelectClipRgn(CRgn* pRgn) {
-    int result = ERROR;
-    if (m_hDC && m_hDC != m_hAttribDC) result = ::SelectClipRgn(m_hDC, RegionHandle(pRgn));
-    if (m_hAttribDC) result = ::SelectClipRgn(m_hAttribDC, RegionHandle(pRgn));
-    return result;
-}
-
-int CDC::SelectClipRgn(CRgn* pRgn, int nMode) {
-    int result = ERROR;
-    if (m_hDC && m_hDC != m_hAttribDC) result = ::ExtSelectClipRgn(m_hDC, RegionHandle(pRgn), nMode);
-    if (m_hAttribDC) result = ::ExtSelectClipRgn(m_hAttribDC, RegionHandle(pRgn), nMode);
-    return result;
-}
-
-CPoint CDC::GetCurrentPosition() const {
-    CPoint point;
-    ::GetCurrentPositionEx(m_hAttribDC, &point);
-    return point;
-}
+CPoint CDC::GetCurrentPosition() const { return ReadPoint(&::GetCurrentPositionEx, m_hAttribDC); }
 
 // The pen position lives in both DCs, so that drawing on the output DC and
 // asking the attribute DC agree.
-CPoint CDC::MoveTo(int x, int y) {
-    CPoint previous;
-    Both(&::MoveToEx, FALSE, x, y, static_cast<LPPOINT>(&previous));
-    return previous;
-}
+CPoint CDC::MoveTo(int x, int y) { return ChangePoint(&::MoveToEx, x, y); }
 
 BOOL CDC::LineTo(int x, int y) {
     if (m_hAttribDC && m_hAttribDC != m_hDC) ::MoveToEx(m_hAttribDC, x, y, nullptr);

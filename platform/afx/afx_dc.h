@@ -263,6 +263,9 @@ protected:
     }
     static HRGN RegionHandle(const CRgn* region) { return region ? static_cast<HRGN>(region->m_hObject) : nullptr; }
 
+    // Changes a point of the DC state on both DCs; returns the previous one.
+    CPoint ChangePoint(BOOL (*setter)(HDC, int, int, LPPOINT), int x, int y);
+
     // Runs a setter on the output DC and on the attribute DC when they
     // differ; the result is the attribute DC's.
     template <typename R, typename... Params, typename... Args>

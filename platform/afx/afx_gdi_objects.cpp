@@ -47,19 +47,9 @@ CGdiObject* CGdiObject::FromHandle(HGDIOBJ hObject) { return GdiMap::FromHandle(
 
 void CGdiObject::DeleteTempMap() { GdiMap::FreeTemporaries(); }
 
-BOOL CGdiObject::Attach(HGDIOBJ hObject) {
-    if (!hObject || m_hObject) return FALSE;
-    m_hObject = hObject;
-    GdiMap::SetPermanent(hObject, this);
-    return TRUE;
-}
+BOOL CGdiObject::Attach(HGDIOBJ hObject) { return GdiMap::Attach(this, m_hObject, hObject); }
 
-HGDIOBJ CGdiObject::Detach() {
-    HGDIOBJ h = m_hObject;
-    if (h) GdiMap::RemovePermanent(h, this);
-    m_hObject = nullptr;
-    return h;
-}
+HGDIOBJ CGdiObject::Detach() { return GdiMap::Detach(this, m_hObject); }
 
 BOOL CGdiObject::DeleteObject() {
     if (!m_hObject) return FALSE;

@@ -198,26 +198,10 @@ public:
         ::UnionRect(this, &self, &rect);
     }
 
-    CRect operator+(POINT point) const noexcept {
-        CRect r(*this);
-        r.OffsetRect(point);
-        return r;
-    }
-    CRect operator-(POINT point) const noexcept {
-        CRect r(*this);
-        r.OffsetRect(-point.x, -point.y);
-        return r;
-    }
-    CRect operator+(SIZE size) const noexcept {
-        CRect r(*this);
-        r.OffsetRect(size);
-        return r;
-    }
-    CRect operator-(SIZE size) const noexcept {
-        CRect r(*this);
-        r.OffsetRect(-size.cx, -size.cy);
-        return r;
-    }
+    CRect operator+(POINT point) const noexcept { return Offset(point.x, point.y); }
+    CRect operator-(POINT point) const noexcept { return Offset(-point.x, -point.y); }
+    CRect operator+(SIZE size) const noexcept { return Offset(size.cx, size.cy); }
+    CRect operator-(SIZE size) const noexcept { return Offset(-size.cx, -size.cy); }
     CRect operator+(LPCRECT lpRect) const noexcept {
         CRect r(*this);
         r.InflateRect(lpRect);
@@ -243,6 +227,9 @@ public:
         return CRect(::MulDiv(left, nMultiplier, nDivisor), ::MulDiv(top, nMultiplier, nDivisor),
                      ::MulDiv(right, nMultiplier, nDivisor), ::MulDiv(bottom, nMultiplier, nDivisor));
     }
+
+private:
+    CRect Offset(int dx, int dy) const noexcept { return CRect(left + dx, top + dy, right + dx, bottom + dy); }
 };
 
 inline CPoint CSize::operator+(POINT point) const noexcept { return CPoint(cx + point.x, cy + point.y); }

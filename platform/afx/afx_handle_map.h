@@ -84,15 +84,24 @@ public:
         if (owners.empty()) p.map.erase(it);
     }
 
-    // Whether this object is one of the calling thread's temporary wrappers.
-    static bool IsTemporary(const Object* object) {
-        for (const auto& entry : ThreadTemporaries().map) {
-            if (entry.second.get() == object) return true;
-        }
-        return false;
+    // Takes a handle into an owner's handle field and records the owner;
+    // false for a null handle or a field that holds one already.
+    template <typename Handle>
+    static bool Attach(Object* owner, Handle& field, Handle handle) {
+        if (!handle || field) return false;
+        field = handle;
+        SetPermanent(handle, owner);
+        return true;
     }
 
-    static size_t TemporaryCount() { return ThreadTemporaries().map.size(); }
+    // Empties the field and forgets the owner; returns what the field held.
+    template <typename Handle>
+    static Handle Detach(Object* owner, Handle& field) {
+        Handle handle = field;
+        field = nullptr;
+        if (handle) RemovePermanent(handle, owner);
+        return handle;
+    }
 
     static void FreeTemporaries() { ThreadTemporaries().Clear(); }
 

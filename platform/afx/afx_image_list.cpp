@@ -52,19 +52,9 @@ BOOL CImageList::Create(UINT nBitmapID, int cx, int nGrow, COLORREF crMask) {
     return TRUE;
 }
 
-BOOL CImageList::Attach(HIMAGELIST hImageList) {
-    if (!hImageList || m_hImageList) return FALSE;
-    m_hImageList = hImageList;
-    ListMap::SetPermanent(hImageList, this);
-    return TRUE;
-}
+BOOL CImageList::Attach(HIMAGELIST hImageList) { return ListMap::Attach(this, m_hImageList, hImageList); }
 
-HIMAGELIST CImageList::Detach() {
-    HIMAGELIST h = m_hImageList;
-    if (h) ListMap::RemovePermanent(h, this);
-    m_hImageList = nullptr;
-    return h;
-}
+HIMAGELIST CImageList::Detach() { return ListMap::Detach(this, m_hImageList); }
 
 BOOL CImageList::DeleteImageList() {
     if (!m_hImageList) return FALSE;

@@ -117,14 +117,14 @@ TEST(CDCSelection, RegionsBecomeTheClip) {
     EXPECT_EQ(canvas.dc.SelectObject(static_cast<CGdiObject*>(&region)), nullptr);
     region.DeleteObject();  // the DC keeps its own copy
     canvas.dc.FillSolidRect(0, 0, 10, 10, kRed);
-    EXPECT_EQ(canvas.Count(kRed), 9);
-    EXPECT_EQ(canvas.Count(kRed, 2, 2, 5, 5), 9);
+    EXPECT_EQ(canvas.count(kRed), 9);
+    EXPECT_EQ(canvas.count(kRed, 2, 2, 5, 5), 9);
     CRect box;
     EXPECT_EQ(canvas.dc.GetClipBox(&box), SIMPLEREGION);
     EXPECT_EQ(box, CRect(2, 2, 5, 5));
     EXPECT_EQ(canvas.dc.SelectClipRgn(nullptr), SIMPLEREGION);
     canvas.dc.FillSolidRect(CRect(0, 0, 10, 10), kBlue);
-    EXPECT_EQ(canvas.Count(kBlue), 100);
+    EXPECT_EQ(canvas.count(kBlue), 100);
 }
 
 TEST(CDCClipping, ClipRectanglesSaveAndRestore) {
@@ -140,8 +140,8 @@ TEST(CDCClipping, ClipRectanglesSaveAndRestore) {
     EXPECT_FALSE(dc.PtVisible(1, 4));
     EXPECT_TRUE(dc.RectVisible(CRect(0, 0, 5, 5)));
     dc.FillSolidRect(0, 0, 10, 10, kRed);
-    EXPECT_EQ(canvas.Count(kRed), 18);  // (4..6) x (1..6)
-    EXPECT_EQ(canvas.Row(3, kRed), "....###...");
+    EXPECT_EQ(canvas.count(kRed), 18);  // (4..6) x (1..6)
+    EXPECT_EQ(canvas.row(3, kRed), "....###...");
     ASSERT_TRUE(dc.RestoreDC(saved));
     EXPECT_EQ(dc.GetTextColor(), kBlack);
     EXPECT_TRUE(dc.PtVisible(1, 4));
@@ -153,58 +153,58 @@ TEST(CDCClipping, ClipRectanglesSaveAndRestore) {
     CRgn extra;
     extra.CreateRectRgn(0, 8, 10, 10);
     EXPECT_EQ(dc.SelectClipRgn(&extra, RGN_OR), COMPLEXREGION);
-    canvas.Clear(kWhite);
+    canvas.clear(kWhite);
     dc.FillSolidRect(0, 0, 10, 10, kGreen);
-    EXPECT_EQ(canvas.Column(0, kGreen), "##......##");
+    EXPECT_EQ(canvas.column(0, kGreen), "##......##");
 }
 
 TEST(CDCDrawing, FillsFramesAndLines) {
     Canvas canvas(12, 12);
     CDC& dc = canvas.dc;
     dc.FillSolidRect(CRect(1, 1, 4, 3), kRed);
-    EXPECT_EQ(canvas.Count(kRed), 6);
+    EXPECT_EQ(canvas.count(kRed), 6);
     EXPECT_EQ(dc.GetBkColor(), kRed);  // left as the background colour
 
-    canvas.Clear(kWhite);
+    canvas.clear(kWhite);
     dc.Draw3dRect(CRect(0, 0, 5, 4), kRed, kBlue);
-    EXPECT_EQ(canvas.Row(0, kRed), "####........");
-    EXPECT_EQ(canvas.Row(3, kBlue), "#####.......");
-    EXPECT_EQ(canvas.Column(0, kRed), "###.........");
-    EXPECT_EQ(canvas.Column(4, kBlue), "####........");
-    EXPECT_EQ(canvas.Count(kWhite, 1, 1, 4, 3), 6);
+    EXPECT_EQ(canvas.row(0, kRed), "####........");
+    EXPECT_EQ(canvas.row(3, kBlue), "#####.......");
+    EXPECT_EQ(canvas.column(0, kRed), "###.........");
+    EXPECT_EQ(canvas.column(4, kBlue), "####........");
+    EXPECT_EQ(canvas.count(kWhite, 1, 1, 4, 3), 6);
 
-    canvas.Clear(kWhite);
+    canvas.clear(kWhite);
     CPen pen(PS_SOLID, 1, kBlue);
     CPen* oldPen = dc.SelectObject(&pen);
     EXPECT_EQ(dc.MoveTo(CPoint(1, 5)), CPoint(0, 0));
     EXPECT_TRUE(dc.LineTo(6, 5));
     EXPECT_EQ(dc.GetCurrentPosition(), CPoint(6, 5));
-    EXPECT_EQ(canvas.Row(5, kBlue), ".#####......");  // the end point is not painted
+    EXPECT_EQ(canvas.row(5, kBlue), ".#####......");  // the end point is not painted
     const POINT zigzag[3] = {{0, 8}, {3, 8}, {3, 11}};
     EXPECT_TRUE(dc.Polyline(zigzag, 3));
-    EXPECT_EQ(canvas.Row(8, kBlue), "####........");
-    EXPECT_EQ(canvas.Column(3, kBlue), ".....#..###.");
+    EXPECT_EQ(canvas.row(8, kBlue), "####........");
+    EXPECT_EQ(canvas.column(3, kBlue), ".....#..###.");
 
-    canvas.Clear(kWhite);
+    canvas.clear(kWhite);
     CBrush green(kGreen);
     CBrush* oldBrush = dc.SelectObject(&green);
     EXPECT_TRUE(dc.Rectangle(CRect(2, 2, 7, 6)));
-    EXPECT_EQ(canvas.Row(2, kBlue), "..#####.....");
-    EXPECT_EQ(canvas.Row(3, kGreen), "...###......");
+    EXPECT_EQ(canvas.row(2, kBlue), "..#####.....");
+    EXPECT_EQ(canvas.row(3, kGreen), "...###......");
     dc.SelectObject(oldBrush);
     dc.SelectObject(oldPen);
 
-    canvas.Clear(kWhite);
+    canvas.clear(kWhite);
     CBrush red(kRed);
     dc.FillRect(CRect(0, 0, 3, 3), &red);
     dc.FrameRect(CRect(4, 0, 8, 3), &red);
-    EXPECT_EQ(canvas.Row(1, kRed), "###.#..#....");
+    EXPECT_EQ(canvas.row(1, kRed), "###.#..#....");
     dc.InvertRect(CRect(0, 0, 1, 1));
-    EXPECT_EQ(canvas.At(0, 0), RGB(0, 255, 255));
+    EXPECT_EQ(canvas.at(0, 0), RGB(0, 255, 255));
     EXPECT_EQ(dc.SetPixel(CPoint(11, 11), kBlue), kBlue);
     EXPECT_EQ(dc.GetPixel(11, 11), kBlue);
     EXPECT_TRUE(dc.PatBlt(0, 11, 4, 1, BLACKNESS));
-    EXPECT_EQ(canvas.Row(11, kBlack), "####........");
+    EXPECT_EQ(canvas.row(11, kBlack), "####........");
 }
 
 TEST(CDCDrawing, RegionsAndPatternBrushes) {
@@ -215,10 +215,10 @@ TEST(CDCDrawing, RegionsAndPatternBrushes) {
     CBrush blue(kBlue), red(kRed);
     EXPECT_TRUE(dc.FillRgn(&region, &blue));
     EXPECT_TRUE(dc.FrameRgn(&region, &red, 1, 1));
-    EXPECT_EQ(canvas.Row(1, kRed), ".######.");
-    EXPECT_EQ(canvas.Row(3, kBlue), "..####..");
+    EXPECT_EQ(canvas.row(1, kRed), ".######.");
+    EXPECT_EQ(canvas.row(3, kBlue), "..####..");
     EXPECT_TRUE(dc.InvertRgn(&region));
-    EXPECT_EQ(canvas.At(3, 3), RGB(255, 255, 0));
+    EXPECT_EQ(canvas.at(3, 3), RGB(255, 255, 0));
 
     // A 2 x 2 checker pattern, tiled from the brush origin.
     const uint32_t checker[4] = {0x00FF0000, 0x00000000, 0x00000000, 0x00FF0000};
@@ -226,10 +226,10 @@ TEST(CDCDrawing, RegionsAndPatternBrushes) {
     ASSERT_TRUE(pattern.CreateBitmap(2, 2, 1, 32, checker));
     CBrush tiles(&pattern);
     pattern.DeleteObject();  // the brush keeps its own copy
-    canvas.Clear(kWhite);
+    canvas.clear(kWhite);
     dc.FillRect(CRect(0, 0, 4, 2), &tiles);
-    EXPECT_EQ(canvas.Row(0, kRed), "#.#.....");
-    EXPECT_EQ(canvas.Row(1, kRed), ".#.#....");
+    EXPECT_EQ(canvas.row(0, kRed), "#.#.....");
+    EXPECT_EQ(canvas.row(1, kRed), ".#.#....");
     EXPECT_EQ(dc.SetBrushOrg(1, 0), CPoint(0, 0));
     EXPECT_EQ(dc.GetBrushOrg(), CPoint(1, 0));
 }
@@ -239,23 +239,23 @@ TEST(CDCDrawing, BlitsBetweenObjects) {
     source.dc.FillSolidRect(0, 0, 2, 2, kBlue);
     Canvas target(8, 8);
     EXPECT_TRUE(target.dc.BitBlt(1, 1, 4, 4, &source.dc, 0, 0, SRCCOPY));
-    EXPECT_EQ(target.Row(1, kBlue), ".##.....");
-    EXPECT_EQ(target.Row(4, kRed), ".####...");
-    target.Clear(kWhite);
+    EXPECT_EQ(target.row(1, kBlue), ".##.....");
+    EXPECT_EQ(target.row(4, kRed), ".####...");
+    target.clear(kWhite);
     EXPECT_TRUE(target.dc.StretchBlt(0, 0, 8, 8, &source.dc, 0, 0, 4, 4, SRCCOPY));
-    EXPECT_EQ(target.Count(kBlue), 16);
-    EXPECT_EQ(target.Count(kRed), 48);
-    target.Clear(kWhite);
+    EXPECT_EQ(target.count(kBlue), 16);
+    EXPECT_EQ(target.count(kRed), 48);
+    target.clear(kWhite);
     EXPECT_TRUE(target.dc.TransparentBlt(0, 0, 4, 4, &source.dc, 0, 0, 4, 4, kRed));
-    EXPECT_EQ(target.Count(kBlue), 4);
-    EXPECT_EQ(target.Count(kWhite), 60);
-    target.Clear(kBlack);
+    EXPECT_EQ(target.count(kBlue), 4);
+    EXPECT_EQ(target.count(kWhite), 60);
+    target.clear(kBlack);
     BLENDFUNCTION half{AC_SRC_OVER, 0, 128, 0};
     EXPECT_TRUE(target.dc.AlphaBlend(0, 0, 2, 2, &source.dc, 2, 2, 2, 2, half));
-    EXPECT_EQ(target.At(0, 0), RGB(128, 0, 0));
+    EXPECT_EQ(target.at(0, 0), RGB(128, 0, 0));
     // A raster operation without a source needs no source DC.
     EXPECT_TRUE(target.dc.BitBlt(0, 0, 8, 1, nullptr, 0, 0, WHITENESS));
-    EXPECT_EQ(target.Row(0, kWhite), "########");
+    EXPECT_EQ(target.row(0, kWhite), "########");
 }
 
 namespace {
@@ -272,9 +272,9 @@ void ExpectSamePixels(const std::function<void(CDC&)>& framework, const std::fun
     direct(b.dc.m_hDC);
     int differing = 0;
     for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 64; ++x) differing += a.At(x, y) != b.At(x, y);
+        for (int x = 0; x < 64; ++x) differing += a.at(x, y) != b.at(x, y);
     EXPECT_EQ(differing, 0);
-    EXPECT_LT(a.Count(kWhite), 64 * 32);
+    EXPECT_LT(a.count(kWhite), 64 * 32);
     a.dc.SelectObject(oldA);
     SelectObject(b.dc.m_hDC, oldB);
 }
@@ -389,7 +389,7 @@ TEST(CDCCoordinates, OriginsMoveTheDrawing) {
     EXPECT_EQ(dc.GetViewportOrg(), CPoint(4, 3));
     EXPECT_EQ(dc.SetWindowOrg(CPoint(1, 0)), CPoint(0, 0));
     dc.FillSolidRect(1, 0, 1, 1, kRed);  // logical (1, 0) is device (4, 3)
-    EXPECT_EQ(canvas.At(4, 3), kRed);
+    EXPECT_EQ(canvas.at(4, 3), kRed);
     CRect r(1, 0, 2, 1);
     dc.LPtoDP(&r);
     EXPECT_EQ(r, CRect(4, 3, 5, 4));

@@ -303,11 +303,11 @@ TEST_F(LoadBitmapTest, ColourResourceBecomesAScreenBitmap) {
     CBitmap* old = source.SelectObject(&picture);
     ASSERT_TRUE(canvas.dc.BitBlt(0, 0, 3, 2, &source, 0, 0, SRCCOPY));
     source.SelectObject(old);
-    EXPECT_EQ(canvas.At(0, 0), kWhite);
-    EXPECT_EQ(canvas.At(1, 0), kBlack);
-    EXPECT_EQ(canvas.At(0, 1), kBlue);
-    EXPECT_EQ(canvas.At(1, 1), kGreen);
-    EXPECT_EQ(canvas.At(2, 1), kRed);
+    EXPECT_EQ(canvas.at(0, 0), kWhite);
+    EXPECT_EQ(canvas.at(1, 0), kBlack);
+    EXPECT_EQ(canvas.at(0, 1), kBlue);
+    EXPECT_EQ(canvas.at(1, 1), kGreen);
+    EXPECT_EQ(canvas.at(2, 1), kRed);
 
     CBitmap byName;
     EXPECT_TRUE(byName.LoadBitmap("gauge"));

@@ -14,7 +14,7 @@ namespace {
 // A 4 x 4 icon of one colour whose top-left 2 x 2 quarter is transparent.
 HICON MakeIcon(COLORREF colour) {
     uint32_t pixels[16];
-    for (auto& p : pixels) p = Canvas::ToPixel(colour);
+    for (auto& p : pixels) p = Canvas::to_pixel(colour);
     // Monochrome rows are padded to 2 bytes; set bits are transparent.
     const WORD mask_rows[4] = {0x00C0, 0x00C0, 0x0000, 0x0000};
     ICONINFO info{};
@@ -46,11 +46,11 @@ TEST(CImageListTest, IconsAreAddedCountedAndDrawnTransparently) {
 
         Canvas canvas(10, 6);
         EXPECT_TRUE(list.Draw(&canvas.dc, 1, CPoint(1, 1), ILD_TRANSPARENT));
-        EXPECT_EQ(canvas.Count(kBlue), 12);
-        EXPECT_EQ(canvas.At(1, 1), kWhite);  // the transparent quarter
-        EXPECT_EQ(canvas.At(4, 4), kBlue);
+        EXPECT_EQ(canvas.count(kBlue), 12);
+        EXPECT_EQ(canvas.at(1, 1), kWhite);  // the transparent quarter
+        EXPECT_EQ(canvas.at(4, 4), kBlue);
         EXPECT_TRUE(list.Draw(&canvas.dc, 2, CPoint(6, 1), ILD_TRANSPARENT));
-        EXPECT_EQ(canvas.Count(kBlue), 24);
+        EXPECT_EQ(canvas.count(kBlue), 24);
         EXPECT_FALSE(list.Draw(&canvas.dc, 3, CPoint(0, 0), ILD_NORMAL));
         EXPECT_FALSE(list.Draw(nullptr, 0, CPoint(0, 0), ILD_NORMAL));
 
@@ -85,10 +85,10 @@ TEST(CImageListTest, BitmapsAddOneImagePerCellWithAMaskColour) {
     EXPECT_EQ(list.GetImageCount(), 4);
     Canvas canvas(4, 4);
     EXPECT_TRUE(list.Draw(&canvas.dc, 0, CPoint(0, 0), ILD_TRANSPARENT));
-    EXPECT_EQ(canvas.At(0, 0), kWhite);
-    EXPECT_EQ(canvas.Count(kRed), 15);
+    EXPECT_EQ(canvas.at(0, 0), kWhite);
+    EXPECT_EQ(canvas.count(kRed), 15);
     EXPECT_TRUE(list.DrawEx(&canvas.dc, 1, CPoint(0, 0), CSize(2, 2), CLR_NONE, CLR_NONE, ILD_NORMAL));
-    EXPECT_EQ(canvas.Count(kBlue), 4);
+    EXPECT_EQ(canvas.count(kBlue), 4);
     EXPECT_EQ(list.SetBkColor(kGreen), CLR_NONE);
     EXPECT_EQ(list.GetBkColor(), kGreen);
 }
@@ -154,9 +154,9 @@ TEST(CImageListTest, CreatesFromABitmapResource) {
     EXPECT_EQ(list.GetImageCount(), 2);
     Canvas canvas(4, 4);
     list.Draw(&canvas.dc, 0, CPoint(0, 0), ILD_TRANSPARENT);
-    EXPECT_EQ(canvas.Count(kWhite), 16);
+    EXPECT_EQ(canvas.count(kWhite), 16);
     list.Draw(&canvas.dc, 1, CPoint(0, 0), ILD_TRANSPARENT);
-    EXPECT_EQ(canvas.Count(kRed), 16);
+    EXPECT_EQ(canvas.count(kRed), 16);
     CImageList missing;
     EXPECT_FALSE(missing.Create(9299, 4, 1, kGreen));
     EXPECT_EQ(missing.m_hImageList, nullptr);
