@@ -9,6 +9,7 @@
 #include "platform/user/message_functions.h"
 #include "platform/user/paint_internal.h"
 #include "platform/user/painting.h"
+#include "platform/user/scroll_bars.h"
 #include "platform/user/system_metrics.h"
 #include "platform/user/window_hooks.h"
 #include "platform/user/window_object.h"
@@ -260,7 +261,11 @@ LRESULT DefWindowProcWindowing(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam
         return reinterpret_cast<LRESULT>(GetSysColorBrush(ground));
     }
     case WM_NCLBUTTONDOWN:
-        if (wParam == HTCLOSE) PostMessageA(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    case WM_NCLBUTTONDBLCLK:
+        if (wParam == HTCLOSE && Msg == WM_NCLBUTTONDOWN) PostMessageA(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        if (wParam == HTVSCROLL || wParam == HTHSCROLL) {
+            TrackScrollBar(hWnd, static_cast<int>(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        }
         return 0;
     default:
         return 0;

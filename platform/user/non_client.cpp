@@ -5,6 +5,7 @@
 #include "platform/user/input.h"
 #include "platform/user/paint_internal.h"
 #include "platform/user/painting.h"
+#include "platform/user/scroll_bars.h"
 #include "platform/user/system_metrics.h"
 #include "platform/user/window_tree.h"
 
@@ -90,13 +91,6 @@ void DrawNonClient(HWND hwnd) {
     if (exStyle & WS_EX_STATICEDGE) {
         DrawEdge(hdc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
     }
-    if (style & WS_VSCROLL) {
-        RECT bar{client.right, client.top, client.right + GetSystemMetrics(SM_CXVSCROLL), client.bottom};
-        FillRect(hdc, &bar, GetSysColorBrush(COLOR_SCROLLBAR));
-    }
-    if (style & WS_HSCROLL) {
-        RECT bar{client.left, client.bottom, client.right, client.bottom + GetSystemMetrics(SM_CYHSCROLL)};
-        FillRect(hdc, &bar, GetSysColorBrush(COLOR_SCROLLBAR));
-    }
+    if (style & (WS_VSCROLL | WS_HSCROLL)) DrawScrollBars(hwnd, hdc);
     ReleaseDC(hwnd, hdc);
 }

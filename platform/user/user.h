@@ -8,6 +8,7 @@
 #include "platform/user/message_functions.h"
 #include "platform/user/modal_loop.h"
 #include "platform/user/painting.h"
+#include "platform/user/scroll_bars.h"
 #include "platform/user/system_metrics.h"
 #include "platform/user/timers.h"
 #include "platform/user/user_types.h"

@@ -9,6 +9,7 @@
 #include "platform/user/input.h"
 #include "platform/user/message_functions.h"
 #include "platform/user/paint_internal.h"
+#include "platform/user/scroll_bars.h"
 #include "platform/user/system_metrics.h"
 #include "platform/user/window_hooks.h"
 #include "platform/user/window_tree.h"
@@ -160,5 +161,6 @@ void WindowDetach(HWND hwnd) {
         BumpWindowGeneration();
     }
     KillTimersOfWindow(hwnd);
+    ForgetScrollBars(hwnd);
     if (shape) DeleteObject(shape);
 }
