@@ -80,25 +80,29 @@ TEST(UpdateProtocol, SequenceNumbersWrapPast65535) {
 }
 
 TEST(UpdateProtocol, DuplicateLateAndLostAcknowledgementsStillLoadExactly) {
-    UpdateTimeouts timeouts;
-    timeouts.packet = 150;
-    StandinUpdateSpec duplicated;
-    duplicated.duplicateAcks = true;
-    StandinUpdateSpec late;
-    late.ackDelayMs = 200;  // later than the wait: the window is sent again
-    StandinUpdateSpec lossy;
-    lossy.lossPercent = 5;
+    struct Case {
+        StandinUpdateSpec spec;
+        int packetTimeout;
+    };
+    Case duplicated{{}, 1000};
+    duplicated.spec.duplicateAcks = true;
+    Case late{{}, 150};
+    late.spec.ackDelayMs = 200;  // later than the wait: the window is sent again
+    Case lossy{{}, 150};
+    lossy.spec.lossPercent = 5;
     int group = 5;
-    for (const StandinUpdateSpec& spec : {duplicated, late, lossy}) {
-        CStandinHarness devices(group++, 1, spec, timeouts);
+    for (const Case& c : {duplicated, late, lossy}) {
+        UpdateTimeouts timeouts;
+        timeouts.packet = c.packetTimeout;
+        CStandinHarness devices(group++, 1, c.spec, timeouts);
         ASSERT_TRUE(devices.Ok()) << devices.Error();
         EngineRun run;
-        std::vector<uint8_t> image = RandomBytes(spec.ackDelayMs > 0 ? 6 * 5120 + 3 : 60000, 11);
+        std::vector<uint8_t> image = RandomBytes(c.spec.ackDelayMs > 0 ? 2 * 5120 + 3 : 30000, 11);
         ASSERT_EQ(run.Load(devices.Address(0), image), 1);
         EXPECT_EQ(devices.Device(0).Loads().back().bytes, image);
         EXPECT_TRUE(run.report.Errors(0).empty());
         const int windows = static_cast<int>((image.size() + 5119) / 5120);
-        if (spec.duplicateAcks) {
+        if (c.spec.duplicateAcks) {
             EXPECT_EQ(devices.Device(0).CountOf(2), windows * 10);  // the duplicates are ignored
         } else {
             EXPECT_GT(devices.Device(0).CountOf(2), windows * 10);  // windows were sent again
@@ -107,11 +111,9 @@ TEST(UpdateProtocol, DuplicateLateAndLostAcknowledgementsStillLoadExactly) {
 }
 
 TEST(UpdateProtocol, TenRefusalsEndTheLoadAndAbortIt) {
-    UpdateTimeouts timeouts;
-    timeouts.packet = 200;
     StandinUpdateSpec refusing;
     refusing.refuseAcks = 10;
-    CStandinHarness devices(8, 1, refusing, timeouts);
+    CStandinHarness devices(8, 1, refusing);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     EngineRun run;
     std::vector<uint8_t> image = RandomBytes(12000, 1);
@@ -125,7 +127,7 @@ TEST(UpdateProtocol, TenRefusalsEndTheLoadAndAbortIt) {
     // Nine refusals leave the tenth sending to be accepted.
     StandinUpdateSpec nine;
     nine.refuseAcks = 9;
-    CStandinHarness patient(9, 1, nine, timeouts);
+    CStandinHarness patient(9, 1, nine);
     ASSERT_TRUE(patient.Ok()) << patient.Error();
     EngineRun again;
     EXPECT_EQ(again.Load(patient.Address(0), image), 1);
@@ -147,23 +149,23 @@ TEST(UpdateProtocol, PlainModeRefusalEndsAtOnce) {
 }
 
 // A device that ignores one command: the run fails at that step with its
-// text, after the number of sends that the packet time-out allows.
+// text, after the number of sends that the packet time-out allows (once
+// below 1000 ms, twice at 1000 ms).
 struct SilentStep {
     std::vector<uint8_t> ignored;
     int startReplyLength;
+    int packetTimeout;
     uint8_t counted;
     int sends;
     const char* error;
 };
 
 TEST(UpdateProtocol, SilentStepsFailWithTheirTextAfterTheRightSends) {
-    UpdateTimeouts timeouts;
-    timeouts.packet = 1000;  // two sends per command
     const SilentStep steps[] = {
-        {{7}, 11, 7, 4, "ERROR Timeout waiting device reset"},  // twice through SendCommand
-        {{1}, 11, 1, 2, "ERROR Starting To Load Firmware"},
-        {{2}, 9, 2, 2, "ERROR Loading Data"},
-        {{4}, 11, 4, 2, "ERROR Starting Record Process"},
+        {{7}, 11, 500, 7, 2, "ERROR Timeout waiting device reset"},  // the first reset, then one more
+        {{1}, 11, 1000, 1, 2, "ERROR Starting To Load Firmware"},
+        {{2}, 9, 500, 2, 1, "ERROR Loading Data"},
+        {{4}, 11, 500, 4, 1, "ERROR Starting Record Process"},
     };
     int group = 11;
     for (const SilentStep& step : steps) {
@@ -171,6 +173,8 @@ TEST(UpdateProtocol, SilentStepsFailWithTheirTextAfterTheRightSends) {
         StandinUpdateSpec spec;
         spec.ignored = step.ignored;
         spec.startReplyLength = step.startReplyLength;
+        UpdateTimeouts timeouts;
+        timeouts.packet = step.packetTimeout;
         CStandinHarness devices(group++, 1, spec, timeouts);
         ASSERT_TRUE(devices.Ok()) << devices.Error();
         EngineRun run;
@@ -230,34 +234,39 @@ TEST(UpdateProtocol, RecordPhaseReportsProgressInTheBand) {
 }
 
 TEST(UpdateProtocol, RecordErrorsAndRecordSilence) {
-    UpdateTimeouts timeouts;
-    timeouts.record = 300;
     StandinUpdateSpec endError;
     endError.recordError = 7;
     StandinUpdateSpec startError;
     startError.startRecordError = 5;
     StandinUpdateSpec endless;
     endless.recordEnds = false;
-    const std::pair<StandinUpdateSpec, const char*> cases[] = {
-        {endError, "ERROR UPDATING DEVICE. CODE 7"},
-        {startError, "ERROR UPDATING DEVICE. CODE 5"},
-        {endless, "ERROR In Record Process ACK"},
+    struct Case {
+        StandinUpdateSpec spec;
+        int recordTimeout;
+        const char* error;
+    };
+    const Case cases[] = {
+        {endError, 2000, "ERROR UPDATING DEVICE. CODE 7"},
+        {startError, 2000, "ERROR UPDATING DEVICE. CODE 5"},
+        {endless, 300, "ERROR In Record Process ACK"},
     };
     int group = 17;
-    for (const auto& [spec, error] : cases) {
-        SCOPED_TRACE(error);
-        CStandinHarness devices(group++, 1, spec, timeouts);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.error);
+        UpdateTimeouts timeouts;
+        timeouts.record = c.recordTimeout;
+        CStandinHarness devices(group++, 1, c.spec, timeouts);
         ASSERT_TRUE(devices.Ok()) << devices.Error();
         EngineRun run;
         std::vector<uint8_t> image = RandomBytes(6000, 5);
         EXPECT_EQ(run.Load(devices.Address(0), image), 0);
-        EXPECT_EQ(run.report.Errors(0), std::vector<std::string>{error});
+        EXPECT_EQ(run.report.Errors(0), std::vector<std::string>{c.error});
         EXPECT_EQ(run.report.Progress(0).back(), -1);
     }
 
     // Skipping the record phase succeeds once start record is answered,
     // whatever its status says.
-    CStandinHarness devices(20, 1, startError, timeouts);
+    CStandinHarness devices(20, 1, startError);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     EngineRun run;
     std::vector<uint8_t> image = RandomBytes(6000, 5);
