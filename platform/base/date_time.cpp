@@ -208,52 +208,51 @@ bool COleDateTime::Split(Parts& p) const
     return true;
 }
 
-int COleDateTime::GetYear() const
+// One field of the broken-down date; -1 for an invalid date.
+int COleDateTime::Part(int Parts::*field) const
 {
     Parts p;
-    return Split(p) ? p.year : -1;
+    return Split(p) ? p.*field : -1;
+}
+
+int COleDateTime::GetYear() const
+{
+    return Part(&Parts::year);
 }
 
 int COleDateTime::GetMonth() const
 {
-    Parts p;
-    return Split(p) ? p.month : -1;
+    return Part(&Parts::month);
 }
 
 int COleDateTime::GetDay() const
 {
-    Parts p;
-    return Split(p) ? p.day : -1;
+    return Part(&Parts::day);
 }
 
 int COleDateTime::GetHour() const
 {
-    Parts p;
-    return Split(p) ? p.hour : -1;
+    return Part(&Parts::hour);
 }
 
 int COleDateTime::GetMinute() const
 {
-    Parts p;
-    return Split(p) ? p.minute : -1;
+    return Part(&Parts::minute);
 }
 
 int COleDateTime::GetSecond() const
 {
-    Parts p;
-    return Split(p) ? p.second : -1;
+    return Part(&Parts::second);
 }
 
 int COleDateTime::GetDayOfWeek() const
 {
-    Parts p;
-    return Split(p) ? p.dayOfWeek : -1;
+    return Part(&Parts::dayOfWeek);
 }
 
 int COleDateTime::GetDayOfYear() const
 {
-    Parts p;
-    return Split(p) ? p.dayOfYear : -1;
+    return Part(&Parts::dayOfYear);
 }
 
 bool COleDateTime::GetAsSystemTime(SYSTEMTIME& st) const

@@ -122,4 +122,5 @@ public:
 private:
     struct Parts;
     bool Split(Parts& p) const;
+    int Part(int Parts::*field) const;
 };
