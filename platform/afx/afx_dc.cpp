@@ -111,7 +111,9 @@ CGdiObject* CDC::SelectStockObject(int nIndex) {
     return stock ? CGdiObject::FromHandle(SelectObject(stock)) : nullptr;
 }
 
-CPen* CDC::GetCurrentPen() const { return CPen::FromHandle(static_cast<HPEN>(::GetCurrentObject(m_hAttribDC, OBJ_PEN))); }
+CPen* CDC::GetCurrentPen() const {
+    return CPen::FromHandle(static_cast<HPEN>(::GetCurrentObject(m_hAttribDC, OBJ_PEN)));
+}
 
 CBrush* CDC::GetCurrentBrush() const {
     return CBrush::FromHandle(static_cast<HBRUSH>(::GetCurrentObject(m_hAttribDC, OBJ_BRUSH)));

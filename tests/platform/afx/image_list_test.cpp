@@ -136,7 +136,8 @@ const std::vector<uint8_t>& StripDib() {
         std::memcpy(out.data(), &h, sizeof(h));
         for (int y = 0; y < 4; ++y) {
             for (int x = 0; x < 8; ++x) {
-                const uint8_t bgr[3] = {0, static_cast<uint8_t>(x < 4 ? 255 : 0), static_cast<uint8_t>(x < 4 ? 0 : 255)};
+                const uint8_t green = x < 4 ? 255 : 0;
+                const uint8_t bgr[3] = {0, green, static_cast<uint8_t>(255 - green)};
                 out.insert(out.end(), bgr, bgr + 3);
             }
         }
