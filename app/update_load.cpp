@@ -168,20 +168,31 @@ int CUpdateEngine::LoadWindows(CIPSimpleClient& client, _TIPClientConfig& settin
     while (image.GetPosition() != length)
     {
         int attempts = 0;
+        ULONGLONG windowBytes = 0;
         for (int k = 0; k < UPGRADE_WINDOW_SLOTS; ++k)
         {
             _TBuffer& slot = slots[k];
             UINT read = 0;
             if (!ReadImage(image, slot.pBuffer, UPGRADE_BLOCK_SIZE, read))
             {
+                // The window is not sent: one report is enough.
                 FailRun("ERROR reading file", nIndex, bShow);
                 attempts = UPGRADE_WINDOW_SLOTS;
+                break;
             }
+            windowBytes += read;
             bytesRead += read;
             const WORD number = static_cast<WORD>((sequence + k) & 0xFFFF);
             slot.pBuffer[read] = static_cast<BYTE>(number >> 8);
             slot.pBuffer[read + 1] = static_cast<BYTE>(number & 0xFF);
             slot.nLength = static_cast<INT32>(read + 2);
+        }
+        // A stream that ends before its length would otherwise send windows
+        // of bare sequence numbers for ever.
+        if (windowBytes == 0 && attempts == 0)
+        {
+            FailRun("ERROR reading file", nIndex, bShow);
+            attempts = UPGRADE_WINDOW_SLOTS;
         }
         if (bShow)
             m_report.UpdateTransferInfo(static_cast<DWORD>(bytesRead), static_cast<DWORD>(length), nIndex);

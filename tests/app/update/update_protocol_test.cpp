@@ -5,6 +5,7 @@
 
 #include "tests/app/update/update_harness.h"
 
+#include "platform/base/exceptions.h"
 #include "platform/base/system_time.h"
 
 namespace {
@@ -315,6 +316,73 @@ TEST(UpdateProtocol, StopEndsARunWithinItsWaitAndReportsNothing) {
     EXPECT_TRUE(run.report.Errors(0).empty());
     const auto progress = run.report.Progress(0);
     EXPECT_EQ(std::count(progress.begin(), progress.end(), -1), 0);
+}
+
+// A stream that claims more bytes than it holds, or fails to read after a
+// while, as a damaged file would.
+class CBrokenImage : public CMemFile {
+public:
+    CBrokenImage(std::vector<uint8_t>& bytes, ULONGLONG claimed, ULONGLONG failAt)
+        : CMemFile(bytes.data(), static_cast<UINT>(bytes.size()), 0), m_claimed(claimed), m_failAt(failAt) {}
+    ULONGLONG GetLength() const override { return m_claimed; }
+    UINT Read(void* buffer, UINT count) override {
+        if (GetPosition() >= m_failAt) AfxThrowFileException(CFileException::genericException);
+        return CMemFile::Read(buffer, count);
+    }
+
+private:
+    ULONGLONG m_claimed;
+    ULONGLONG m_failAt;
+};
+
+TEST(UpdateProtocol, BrokenImagesFailWithTheReadError) {
+    CStandinHarness devices(24, 1);
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    std::vector<uint8_t> bytes = RandomBytes(3 * 5120, 2);
+    const std::pair<ULONGLONG, ULONGLONG> images[] = {
+        {bytes.size() + 100000, ~0ull},  // ends long before its length
+        {bytes.size(), 5120 + 512},      // fails in the second window
+    };
+    for (const auto& [claimed, failAt] : images) {
+        SCOPED_TRACE(failAt);
+        EngineRun run;
+        DeviceConnection connection(devices.Address(0));
+        CBrokenImage image(bytes, claimed, failAt);
+        EXPECT_EQ(run.engine.LoadAndRecord(connection.client, connection.settings, 0, image, 30, 0, 1, 0), 0);
+        EXPECT_EQ(run.report.Errors(0), (std::vector<std::string>{"ERROR reading file", "ERROR Finishing Data Load"}));
+        EXPECT_TRUE(devices.Device(0).Loads().back().aborted);
+        EXPECT_FALSE(devices.Device(0).Loads().back().recorded);
+    }
+}
+
+TEST(UpdateProtocol, StopDuringALoadEndsItWithoutAReport) {
+    UpdateTimeouts timeouts;
+    timeouts.packet = 60000;
+    StandinUpdateSpec deaf;
+    deaf.ignored = {2};
+    for (int length : {11, 9}) {
+        SCOPED_TRACE(length);
+        deaf.startReplyLength = length;
+        CStandinHarness devices(length == 11 ? 25 : 26, 1, deaf, timeouts);
+        ASSERT_TRUE(devices.Ok()) << devices.Error();
+        EngineRun run;
+        std::vector<uint8_t> image = RandomBytes(20000, 5);
+        std::thread stopper([&] {
+            for (int i = 0; i < 500 && devices.Device(0).CountOf(2) == 0; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            run.engine.RequestStop();
+        });
+        const DWORD start = GetTickCount();
+        EXPECT_EQ(run.Load(devices.Address(0), image), 0);
+        stopper.join();
+        EXPECT_LT(GetTickCount() - start, 10000u);
+        EXPECT_TRUE(run.report.Errors(0).empty());
+        const auto progress = run.report.Progress(0);
+        EXPECT_EQ(std::count(progress.begin(), progress.end(), -1), 0);
+        // Nothing more is sent once the stop is seen: no abort, no record.
+        EXPECT_EQ(devices.Device(0).CountOf(3), 0);
+        EXPECT_EQ(devices.Device(0).CountOf(4), 0);
+    }
 }
 
 TEST(UpdateProtocol, CommandsDropForeignAndLateDatagrams) {
