@@ -66,13 +66,6 @@ struct Procedure {
         engine.PackageBytes() = package;
     }
     int Update() { return engine.UpdateDevice(0); }
-
-    // The percents sent before the record phase of the shown run, and the
-    // first one of its record phase.
-    std::pair<std::vector<int>, int> ShownBand() {
-        auto progress = report.Progress(0);
-        return {progress, progress.empty() ? -100 : progress.back()};
-    }
 };
 
 std::vector<uint8_t> BiosImage(WORD id) {
@@ -291,6 +284,25 @@ TEST(UpdateProcedure, EmptyPackageAndUnreachableAddress) {
     Procedure nowhere("", 4, "1.0.0", MakePackage());
     EXPECT_EQ(nowhere.Update(), 0);
     EXPECT_EQ(nowhere.report.Errors(0), std::vector<std::string>{"ERROR Connecting with IP "});
+}
+
+TEST(UpdateProcedure, StopDuringTheLastPauseIsNoSuccess) {
+    StandinUpdateSpec spec = DeviceHolding();
+    spec.sections[0].version = "02.0.0";  // nothing differs
+    CStandinHarness devices(16, 1, spec);
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    Procedure run(devices.Address(0), 4, "1.0.0", MakePackage());
+    std::thread stopper([&] {
+        for (int i = 0; i < 1000 && !run.report.HasStatus(0, "Nothing to upgrade!"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        run.engine.RequestStop();
+    });
+    EXPECT_EQ(run.Update(), 0);
+    stopper.join();
+    EXPECT_TRUE(run.report.HasStatus(0, "Nothing to upgrade!"));
+    const auto progress = run.report.Progress(0);
+    EXPECT_EQ(std::count(progress.begin(), progress.end(), 100), 0);
+    EXPECT_TRUE(run.report.Remaining(0).empty());
 }
 
 TEST(UpdateVersions, GatesReadTheVersionTexts) {
