@@ -110,6 +110,12 @@ CString VersionFieldText(const char (&version)[6])
 
 } // namespace
 
+int GetImageSectionCount(CFile& file)
+{
+    _TImageHeader header;
+    return ReadImageHeader(file, header) ? header.count : 0;
+}
+
 int FindImageSection(CFile& file, WORD& wKey, DWORD& dwId, int n)
 {
     _TImageSection found = {};

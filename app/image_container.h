@@ -61,6 +61,9 @@ enum : WORD
 #define IMAGE_TAG "Veltrano2"
 #define IMAGE_TAG_OLD "Veltranox"
 
+// The section count in the header; 0 when the stream is shorter than one.
+int GetImageSectionCount(CFile& file);
+
 // 1 and the key and id of the n-th (from 0) section; 0 when there is none.
 int FindImageSection(CFile& file, WORD& wKey, DWORD& dwId, int n);
 

@@ -132,6 +132,3 @@ protected:
     std::string m_package;
     std::atomic<bool> m_bStop;
 };
-
-// The section count in the header of a container.
-int GetImageSectionCount(CFile& image);

@@ -10,8 +10,6 @@
 namespace
 {
 
-const BYTE kEmptyPayload[3] = {0, 0, 0};
-
 // Ignored datagrams (stale acknowledgements, foreign ones) that one wait for
 // an acknowledgement takes before it counts as a failed attempt: a device
 // that keeps talking must not hold the run for ever.
@@ -62,7 +60,8 @@ int CUpdateEngine::FailRun(const CString& strText, int nIndex, int bShow)
 void CUpdateEngine::AbortLoad(CIPSimpleClient& client, _TIPClientConfig& settings, int nTimeout)
 {
     BYTE reply[UPGRADE_PACKET_MAX];
-    SendCommand(client, settings, UPGRADE_ABORT_LOAD, kEmptyPayload, sizeof(kEmptyPayload), reply, nTimeout);
+    SendCommand(client, settings, UPGRADE_ABORT_LOAD, UPGRADE_EMPTY_PAYLOAD, sizeof(UPGRADE_EMPTY_PAYLOAD), reply,
+                nTimeout);
 }
 
 int CUpdateEngine::LoadAndRecord(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& image,
@@ -80,8 +79,8 @@ int CUpdateEngine::LoadAndRecord(CIPSimpleClient& client, _TIPClientConfig& sett
     if (bShow)
         m_report.SetStatusText(nIndex, "Starting Load Process...");
     BYTE reply[UPGRADE_PACKET_MAX];
-    int count = SendCommand(client, settings, UPGRADE_START_LOAD, kEmptyPayload, sizeof(kEmptyPayload), reply,
-                            packetTimeout);
+    int count = SendCommand(client, settings, UPGRADE_START_LOAD, UPGRADE_EMPTY_PAYLOAD, sizeof(UPGRADE_EMPTY_PAYLOAD),
+                            reply, packetTimeout);
     // A reply too short to hold a status is no acceptance.
     if (count <= UPGRADE_HEADER_SIZE || reply[8] != 0)
         return FailRun("ERROR Starting To Load Firmware", nIndex, bShow);
@@ -92,7 +91,8 @@ int CUpdateEngine::LoadAndRecord(CIPSimpleClient& client, _TIPClientConfig& sett
     if (loaded != 1)
         return 0;
 
-    count = SendCommand(client, settings, UPGRADE_RECORD, kEmptyPayload, sizeof(kEmptyPayload), reply, packetTimeout);
+    count = SendCommand(client, settings, UPGRADE_RECORD, UPGRADE_EMPTY_PAYLOAD, sizeof(UPGRADE_EMPTY_PAYLOAD), reply,
+                        packetTimeout);
     if (count <= 0)
         return FailRun("ERROR Starting Record Process", nIndex, bShow);
     if (bSkipRecord)

@@ -37,6 +37,10 @@ enum : int
     UPGRADE_INVENTORY_FIRST = 9,
 };
 
+// The payload of the commands that carry no data but three zero bytes (start
+// load, abort, start record, restore defaults, nothing to upgrade).
+inline constexpr BYTE UPGRADE_EMPTY_PAYLOAD[3] = {0, 0, 0};
+
 #pragma pack(push, 1)
 struct _TDevicePacket
 {

@@ -11,8 +11,6 @@
 namespace
 {
 
-const BYTE kEmptyPayload[3] = {0, 0, 0};
-
 // Fixed time-out of the inventory commands.
 const int kInventoryTimeout = 5000;
 
@@ -43,15 +41,6 @@ template <class Test> void CopySectionsOfTypes(CFile& package, CFile& image, Tes
 }
 
 } // namespace
-
-int GetImageSectionCount(CFile& image)
-{
-    _TImageHeader header{};
-    image.Seek(0, CFile::begin);
-    if (image.Read(&header, sizeof(header)) != sizeof(header))
-        return 0;
-    return header.count;
-}
 
 int CUpdateEngine::UpdateDevice(int nIndex)
 {
@@ -123,6 +112,9 @@ int CUpdateEngine::UpdateDeviceConnected(CIPSimpleClient& client, _TIPClientConf
             return 0;
     }
 
+    // A stopped update must not wait for someone to close a message box.
+    if (IsStopRequested())
+        return 0;
     if (package.GetLength() == 0)
     {
         CString text;
@@ -167,8 +159,8 @@ int CUpdateEngine::UpdateDeviceConnected(CIPSimpleClient& client, _TIPClientConf
     {
         ResetDevice(client, settings);
         m_report.SetStatusText(nIndex, "Restoring Default Configuration...");
-        SendCommand(client, settings, UPGRADE_RESTORE_DEFAULTS, kEmptyPayload, sizeof(kEmptyPayload), reply,
-                    ReadRegistryInt("UpgradePacketTimeout", 5000));
+        SendCommand(client, settings, UPGRADE_RESTORE_DEFAULTS, UPGRADE_EMPTY_PAYLOAD, sizeof(UPGRADE_EMPTY_PAYLOAD),
+                    reply, ReadRegistryInt("UpgradePacketTimeout", 5000));
     }
 
     CMemFile upgrade(1024);
@@ -178,7 +170,8 @@ int CUpdateEngine::UpdateDeviceConnected(CIPSimpleClient& client, _TIPClientConf
     if (IsStopRequested())
         return 0;
 
-    SendCommand(client, settings, UPGRADE_NOTHING_TO_UPGRADE, kEmptyPayload, sizeof(kEmptyPayload), reply, 0);
+    SendCommand(client, settings, UPGRADE_NOTHING_TO_UPGRADE, UPGRADE_EMPTY_PAYLOAD, sizeof(UPGRADE_EMPTY_PAYLOAD),
+                reply, 0);
     m_report.SetStatusText(nIndex, "Nothing to upgrade!");
     if (!Pause(3000))
         return 0;
