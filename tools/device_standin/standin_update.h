@@ -10,7 +10,7 @@
 //   record-pace=MS           time between them (default 10)
 //   record-error=CODE        the record end reports this error (1..255)
 //   start-record-error=CODE  the answer to start record refuses with it
-//   loss=PERCENT             drops that share of the update datagrams received
+//   loss=PERCENT             drops that share of the data datagrams received
 //   duplicate-acks=yes|no    every data acknowledgement is sent twice
 //   ack-delay=MS             data acknowledgements come this much later
 //   refuse-acks=N            the first N data acknowledgements refuse (byte 8 = 1)

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -145,6 +146,10 @@ public:
     const std::string& Error() const { return m_error; }
     const std::string& Address(int i) const { return m_addresses[static_cast<size_t>(i)]; }
     CStandinUpdater& Device(int i) { return *m_updaters[static_cast<size_t>(i)]; }
+    // Lets a test give device i answers of its own (handlers of commands).
+    void WithDevice(int i, const std::function<void(CStandinDevice&)>& change) {
+        m_networks[static_cast<size_t>(i) % m_networks.size()]->WithDevice(Address(i), change);
+    }
     int Count() const { return static_cast<int>(m_addresses.size()); }
 
     static void SetTimeouts(const UpdateTimeouts& timeouts) {

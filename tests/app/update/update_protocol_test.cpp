@@ -234,6 +234,31 @@ TEST(UpdateProtocol, RecordPhaseReportsProgressInTheBand) {
     EXPECT_EQ(run.report.Transfers(0).back(), (std::pair<DWORD, DWORD>(40 * 5120, 40 * 5120)));
 }
 
+TEST(UpdateProtocol, RecordProgressWithoutTotalOnlyClearsThePercent) {
+    CStandinHarness devices(27, 1);
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    // Start record answered, then a progress datagram of total 0, then the end.
+    devices.WithDevice(0, [](CStandinDevice& device) {
+        device.SetHandler(StandinChannel::Main, UPGRADE_RECORD,
+                          [](CStandinDevice&, const StandinRequest&, StandinReplies& replies) {
+                              for (const auto& payload : {std::vector<uint8_t>{4, 0, 0}, {6, 0, 5}, {4, 0, 0}}) {
+                                  std::vector<uint8_t> datagram = ToBytes("BRISEL");
+                                  datagram.push_back(1);
+                                  datagram.insert(datagram.end(), payload.begin(), payload.end());
+                                  replies.push_back(datagram);
+                              }
+                          });
+    });
+    EngineRun run;
+    std::vector<uint8_t> image = RandomBytes(6000, 5);
+    ASSERT_EQ(run.Load(devices.Address(0), image, 20, 10), 1);
+    const auto progress = run.report.Progress(0);
+    ASSERT_GE(progress.size(), 2u);
+    EXPECT_EQ(progress[progress.size() - 2], 30);
+    EXPECT_EQ(progress.back(), 0);
+    EXPECT_EQ(run.report.Status(0).back(), "Starting Record Process...");
+}
+
 TEST(UpdateProtocol, RecordErrorsAndRecordSilence) {
     StandinUpdateSpec endError;
     endError.recordError = 7;
