@@ -8,8 +8,7 @@
 #include "platform/base/win_errors.h"
 #include "platform/display/display.h"
 #include "platform/gdi/gdi.h"
-#include "platform/gdi/image/icon_resource.h"
-#include "platform/resources/resource_api.h"
+#include "platform/user/images.h"
 #include "platform/user/painting.h"
 #include "platform/user/system_metrics.h"
 #include "platform/user/window_tree.h"
@@ -135,55 +134,11 @@ struct CStandardImages {
     std::mutex lock;
     std::map<WORD, HCURSOR> cursors;
     std::map<WORD, HICON> icons;
-    std::map<std::string, HICON> resources;  // by kind and name
 };
 
 CStandardImages& Standard() {
     static auto* images = new CStandardImages;
     return *images;
-}
-
-CStandardImages& Standard();
-
-std::string ResourceKey(bool icon, LPCSTR name) {
-    std::string key(icon ? "I" : "C");
-    if (IS_INTRESOURCE(name)) {
-        key.append("#");
-        key.append(std::to_string(reinterpret_cast<ULONG_PTR>(name)));
-    } else {
-        for (const char* c = name; *c; ++c) key.push_back(static_cast<char>(*c >= 'a' && *c <= 'z' ? *c - 32 : *c));
-    }
-    return key;
-}
-
-// An icon or cursor of the program's resources: the group names the image
-// that fits the standard size best. Loaded once; the handle is shared.
-HICON LoadFromResources(HINSTANCE module, LPCSTR name, bool icon) {
-    const std::string key = ResourceKey(icon, name);
-    CStandardImages& images = Standard();
-    {
-        std::lock_guard<std::mutex> guard(images.lock);
-        auto found = images.resources.find(key);
-        if (found != images.resources.end()) return found->second;
-    }
-    HRSRC group = FindResourceA(module, name, icon ? RT_GROUP_ICON : RT_GROUP_CURSOR);
-    if (!group) return nullptr;  // the last error says why
-    auto* directory = static_cast<PBYTE>(LockResource(LoadResource(module, group)));
-    const int cx = GetSystemMetrics(icon ? SM_CXICON : SM_CXCURSOR);
-    const int cy = GetSystemMetrics(icon ? SM_CYICON : SM_CYCURSOR);
-    const int id = directory ? LookupIconIdFromDirectoryEx(directory, icon ? TRUE : FALSE, cx, cy, 0) : 0;
-    HRSRC image = id ? FindResourceA(module, MAKEINTRESOURCEA(id), icon ? RT_ICON : RT_CURSOR) : nullptr;
-    if (!image) {
-        SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
-        return nullptr;
-    }
-    auto* bits = static_cast<PBYTE>(LockResource(LoadResource(module, image)));
-    HICON loaded = CreateIconFromResourceEx(bits, SizeofResource(module, image), icon ? TRUE : FALSE, 0x00030000, 0, 0, 0);
-    if (!loaded) return nullptr;
-    std::lock_guard<std::mutex> guard(images.lock);
-    auto [at, added] = images.resources.emplace(key, loaded);
-    if (!added) DestroyIcon(loaded);  // another thread was first
-    return at->second;
 }
 
 bool IsStandardId(HINSTANCE module, LPCSTR name, WORD first, WORD last) {
@@ -202,7 +157,9 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    if (!IsStandardId(hInstance, lpCursorName, 32512, 32651)) return LoadFromResources(hInstance, lpCursorName, false);
+    if (!IsStandardId(hInstance, lpCursorName, 32512, 32651)) {
+        return static_cast<HCURSOR>(LoadImageA(hInstance, lpCursorName, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    }
     WORD id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(lpCursorName));
     if (id == 32651 || id == 32650) id = 32512;  // help and busy arrows look like the arrow
     CStandardImages& images = Standard();
@@ -225,7 +182,9 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    if (!IsStandardId(hInstance, lpIconName, 32512, 32517)) return LoadFromResources(hInstance, lpIconName, true);
+    if (!IsStandardId(hInstance, lpIconName, 32512, 32517)) {
+        return static_cast<HICON>(LoadImageA(hInstance, lpIconName, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    }
     const WORD id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(lpIconName));
     CStandardImages& images = Standard();
     std::lock_guard<std::mutex> guard(images.lock);

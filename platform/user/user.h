@@ -4,6 +4,7 @@
 #include "platform/user/caret.h"
 #include "platform/user/cursors.h"
 #include "platform/user/geometry.h"
+#include "platform/user/images.h"
 #include "platform/user/input.h"
 #include "platform/user/message_functions.h"
 #include "platform/user/modal_loop.h"

@@ -1,10 +1,13 @@
 // Mouse and keyboard input: client coordinates, double clicks, capture,
 // mouse leave and hover, cursors, focus, activation, keys.
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
+#include "platform/base/last_error.h"
 #include "platform/base/module_handle.h"
+#include "platform/base/win_errors.h"
 #include "platform/resources/resource_registry.h"
 #include "platform/resources/resource_types.h"
 #include "tests/platform/user/window_test_util.h"
@@ -261,13 +264,47 @@ TEST_F(WindowTest, IconsAndCursorsComeFromTheResources) {
     EXPECT_TRUE(info.fIcon);
     DeleteObject(info.hbmMask);
     DeleteObject(info.hbmColor);
+    // LoadCursor gives the standard size: the 16 x 16 image and its hot spot double.
     HCURSOR hand = LoadCursorA(module, "TestCursor");
     ASSERT_NE(hand, nullptr);
     ASSERT_TRUE(GetIconInfo(hand, &info));
+    EXPECT_EQ(info.xHotspot, 6u);
+    EXPECT_EQ(info.yHotspot, 10u);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    HCURSOR own = static_cast<HCURSOR>(LoadImageA(module, "TestCursor", IMAGE_CURSOR, 0, 0, 0));
+    ASSERT_TRUE(GetIconInfo(own, &info));
     EXPECT_EQ(info.xHotspot, 3u);
     EXPECT_EQ(info.yHotspot, 5u);
     DeleteObject(info.hbmMask);
     DeleteObject(info.hbmColor);
+    HCURSOR again = static_cast<HCURSOR>(LoadImageA(module, "TestCursor", IMAGE_CURSOR, 0, 0, 0));
+    EXPECT_NE(again, own);  // not shared: a new one each time
+    DestroyCursor(own);
+    DestroyCursor(again);
+    // A bitmap file: 2 x 1 pixels of 24 bits, blue then red (rows padded to 4 bytes).
+    std::vector<BYTE> bmp = {'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0,
+                             1, 0, 24, 0, 0, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                             255, 0, 0, 0, 0, 255, 0, 0};
+    const std::string path = ::testing::TempDir() + "trelwin_load_image.bmp";
+    {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(bmp.data(), 1, bmp.size(), f);
+        std::fclose(f);
+    }
+    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    ASSERT_NE(bitmap, nullptr);
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    EXPECT_EQ(GetPixel(memory, 0, 0), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(memory, 1, 0), RGB(255, 0, 0));
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    std::remove(path.c_str());
+    EXPECT_EQ(LoadImageA(nullptr, "/nonexistent/picture.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(LoadIconA(module, MAKEINTRESOURCEA(0x7332)), nullptr);
     EXPECT_NE(LoadCursorA(nullptr, IDC_WAIT), nullptr);
     EXPECT_NE(LoadIconA(nullptr, IDI_WARNING), nullptr);
