@@ -2,6 +2,7 @@
 
 #include <map>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/base/last_error.h"
@@ -147,18 +148,25 @@ bool IsStandardId(HINSTANCE module, LPCSTR name, WORD first, WORD last) {
     return id >= first && id <= last;
 }
 
+// A null name is refused; a name that is not one of the standard ids comes
+// from the resources in the standard size. Nothing when it is standard.
+std::optional<HANDLE> FromResources(HINSTANCE module, LPCSTR name, WORD first, WORD last, UINT type) {
+    if (!name) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return HANDLE(nullptr);
+    }
+    if (IsStandardId(module, name, first, last)) return std::nullopt;
+    return LoadImageA(module, name, type, 0, 0, LR_DEFAULTSIZE | LR_SHARED);
+}
+
 HCURSOR g_cursor = nullptr;  // guarded by UserLock
 int g_showCount = 0;
 
 }  // namespace
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
-    if (!lpCursorName) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    if (!IsStandardId(hInstance, lpCursorName, 32512, 32651)) {
-        return static_cast<HCURSOR>(LoadImageA(hInstance, lpCursorName, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    if (auto loaded = FromResources(hInstance, lpCursorName, 32512, 32651, IMAGE_CURSOR)) {
+        return static_cast<HCURSOR>(*loaded);
     }
     WORD id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(lpCursorName));
     if (id == 32651 || id == 32650) id = 32512;  // help and busy arrows look like the arrow
@@ -178,13 +186,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
 }
 
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
-    if (!lpIconName) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    if (!IsStandardId(hInstance, lpIconName, 32512, 32517)) {
-        return static_cast<HICON>(LoadImageA(hInstance, lpIconName, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    }
+    if (auto loaded = FromResources(hInstance, lpIconName, 32512, 32517, IMAGE_ICON)) return static_cast<HICON>(*loaded);
     const WORD id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(lpIconName));
     CStandardImages& images = Standard();
     std::lock_guard<std::mutex> guard(images.lock);
