@@ -22,6 +22,7 @@
 #include "app/registry_settings.h"
 #include "app/update_engine.h"
 #include "platform/base/mem_file.h"
+#include "platform/net/net.h"
 #include "tests/platform/registry/registry_test_dir.h"
 #include "tools/device_standin/standin_network.h"
 #include "tools/device_standin/standin_update.h"
@@ -103,14 +104,39 @@ struct UpdateTimeouts {
     int record = 2000;
 };
 
-// Devices 127.<process>.<group>.1 .. n on the device port, played by
-// in-process stand-ins, each on its own thread (one by default; more spread
-// the devices so that the stand-in does not limit many devices at once).
-// The stand-in's sockets allow shared binds, so two processes playing one
-// address would split its datagrams between them: the second byte comes from
-// the process id, because test runs of other builds may go on at the same
-// time. Harnesses alive at the same time in one process take different
-// groups (0..255).
+// The second byte of this process's device addresses. The stand-in's
+// sockets allow shared binds, so two processes playing one address would
+// split its datagrams between them, and test runs of other builds may go on
+// at the same time. So a process claims its byte with an exclusive socket on
+// 127.<byte>.255.254, open until the process ends, and takes the next byte
+// when another process holds that one.
+inline int ProcessAddressByte() {
+    static const int byte = [] {
+        const int claimPort = 50012;
+        WSADATA data;
+        WSAStartup(MAKEWORD(1, 1), &data);
+        const int first = static_cast<int>(getpid() % 254);
+        for (int k = 0; k < 254; ++k) {
+            const int candidate = 1 + (first + k) % 254;
+            SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+            if (s == INVALID_SOCKET) break;
+            sockaddr_in local{};
+            local.sin_family = AF_INET;
+            local.sin_port = htons(claimPort);
+            local.sin_addr.S_un.S_addr = inet_addr(("127." + std::to_string(candidate) + ".255.254").c_str());
+            if (bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) == 0) return candidate;
+            closesocket(s);
+        }
+        return 1 + first;
+    }();
+    return byte;
+}
+
+// Devices 127.<process>.<group>.1 .. n on the device port (the process's
+// byte above), played by in-process stand-ins, each on its own thread (one
+// by default; more spread the devices so that the stand-in does not limit
+// many devices at once). Harnesses alive at the same time in one process
+// take different groups (0..254).
 class CStandinHarness {
 public:
     CStandinHarness(int group, int devices, const StandinUpdateSpec& spec = StandinUpdateSpec(),
@@ -120,7 +146,7 @@ public:
             m_networks.push_back(std::make_unique<CStandinNetwork>(StandinOptions{}));
         for (int i = 1; i <= devices; ++i) {
             StandinDeviceLine line;
-            line.spec.address = "127." + std::to_string(1 + getpid() % 254) + "." + std::to_string(group) + "." +
+            line.spec.address = "127." + std::to_string(ProcessAddressByte()) + "." + std::to_string(group) + "." +
                                 std::to_string(i);
             CStandinNetwork& network = *m_networks[static_cast<size_t>(i - 1) % m_networks.size()];
             std::string error;
