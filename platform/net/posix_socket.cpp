@@ -330,7 +330,10 @@ int Poll(PollItem* items, size_t count, long timeoutMs) {
     for (;;) {
         int wait = -1;
         if (timeoutMs >= 0) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            // Rounded up: poll counts whole milliseconds, and a wait cut
+            // short by the rounding would end in polls of 0 ms, spinning
+            // until the deadline.
+            auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
             if (left < 0) left = 0;
             wait = left > INT_MAX ? INT_MAX : static_cast<int>(left);
         }

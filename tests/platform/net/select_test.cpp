@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 #include <fcntl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "net_test_util.h"
@@ -51,6 +52,41 @@ TEST(Select, TimesOutAndKeepsOnlyReadySockets) {
     EXPECT_TRUE(FD_ISSET(idle, &wr));
     closesocket(idle);
     closesocket(busy);
+}
+
+namespace {
+
+double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
+}  // namespace
+
+// Short timed waits, as a receive loop makes them: each lasts its whole
+// time, and the thread sleeps through it instead of polling for the last
+// fraction of a millisecond.
+TEST(Select, ShortWaitsLastTheirTimeAndSleep) {
+    SOCKET idle = nettest::BoundUdp("127.0.0.43");
+    constexpr int kWaits = 40;
+    const double cpuBefore = ThreadCpuMs();
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < kWaits; ++i) {
+        fd_set rd;
+        FD_ZERO(&rd);
+        FD_SET(idle, &rd);
+        timeval tv{0, 10000};
+        const auto before = std::chrono::steady_clock::now();
+        ASSERT_EQ(0, select(0, &rd, nullptr, nullptr, &tv));
+        ASSERT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(10)) << "wait " << i;
+    }
+    const double wallMs = nettest::MsSince(t0);
+    const double cpuMs = ThreadCpuMs() - cpuBefore;
+    // Polling through the rest of each millisecond costs about a tenth of
+    // the wall time; sleeping costs next to nothing.
+    EXPECT_LT(cpuMs, wallMs / 40) << cpuMs << " ms of CPU in " << wallMs << " ms";
+    closesocket(idle);
 }
 
 TEST(Select, ClosedHandleAndEmptySetsAreErrors) {
