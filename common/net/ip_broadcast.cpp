@@ -58,7 +58,22 @@ int CIPBroadcast::Open(int nLocalPort, CString strLocalAddress, CString strSecon
     return 1;
 }
 
+namespace {
+
+// After each part a SendTo puts out.
+constexpr int kSendPauseMs = 10;
+
+}  // namespace
+
 int CIPBroadcast::SendTo(CString strHost, int nPort, const BYTE* pData, int nLength) {
+    return Send(strHost, nPort, pData, nLength, kSendPauseMs);
+}
+
+int CIPBroadcast::SendToUnpaced(CString strHost, int nPort, const BYTE* pData, int nLength) {
+    return Send(strHost, nPort, pData, nLength, 0);
+}
+
+int CIPBroadcast::Send(const CString& strHost, int nPort, const BYTE* pData, int nLength, int nPauseMs) {
     sockaddr_in to;
     std::memset(&to, 0, sizeof(to));
     to.sin_family = AF_INET;
@@ -72,7 +87,7 @@ int CIPBroadcast::SendTo(CString strHost, int nPort, const BYTE* pData, int nLen
         if (ip == 0) return 0;
         to.sin_addr.s_addr = ip;
     }
-    return SendAllTo(m_socket, to, pData, nLength, 10);
+    return SendAllTo(m_socket, to, pData, nLength, nPauseMs);
 }
 
 int CIPBroadcast::ReceiveFrom(BYTE* pBuffer, CString& strAddress, WORD& wPort) {

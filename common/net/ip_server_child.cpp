@@ -1,12 +1,11 @@
 #include "common/net/ip_server_child.h"
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "common/net/ip_server.h"
 #include "common/net/ping.h"
 #include "common/net/socket_helpers.h"
+#include "platform/base/system_time.h"
 
 CIPServerChild::CIPServerChild(SOCKET s, CIPServer* pServer)
     : m_pServer(pServer), m_socket(INVALID_SOCKET), m_bCallback(0), m_evReceiveStop(FALSE, FALSE),
@@ -106,7 +105,7 @@ UINT CIPServerChild::ThreadReceive(int) {
     if (!m_bStopping) {
         SOCKET s = m_socket;
         while (!m_pServer->m_childs.ChildClosed(s) && !m_bStopping)
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            Sleep(300);
     }
     return 0;
 }

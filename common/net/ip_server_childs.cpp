@@ -1,9 +1,7 @@
 #include "common/net/ip_server_childs.h"
 
-#include <chrono>
-#include <thread>
-
 #include "common/net/socket_helpers.h"
+#include "platform/base/system_time.h"
 
 CIPServerChilds::CIPServerChilds()
     : m_evStop(FALSE, FALSE), m_evClosed(FALSE, TRUE), m_mutex(FALSE), m_bReaperRunning(0) {}
@@ -97,7 +95,7 @@ UINT CIPServerChilds::ThreadCleanup(int) {
                 }
                 child->StopSilently();
                 child.Release();  // the last holder: the connection goes here
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                Sleep(10);
             }
         });
     }

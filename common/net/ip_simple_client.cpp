@@ -1,12 +1,11 @@
 #include "common/net/ip_simple_client.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #include "common/net/socket_helpers.h"
+#include "platform/base/system_time.h"
 
 namespace {
 
@@ -38,7 +37,7 @@ int ConnectWithTimeout(SOCKET s, int nSeconds, const sockaddr_in& peer) {
         ioctlsocket(s, FIONBIO, &mode);
         return 0;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    Sleep(1);
     fd_set wr, ex;
     FD_ZERO(&wr);
     FD_ZERO(&ex);

@@ -1,8 +1,8 @@
 #include "common/net/socket_helpers.h"
 
-#include <chrono>
 #include <cstring>
-#include <thread>
+
+#include "platform/base/system_time.h"
 
 int StartWindowsSockets11() {
     WSADATA data;
@@ -47,7 +47,7 @@ int SendAllTo(SOCKET s, const sockaddr_in& to, const BYTE* pData, int nLength, i
         if (n == SOCKET_ERROR) return 0;
         if (n <= 0) break;
         sent += n;
-        if (nPauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(nPauseMs));
+        if (nPauseMs > 0) Sleep(static_cast<DWORD>(nPauseMs));
     } while (sent < nLength);
     return 1;
 }

@@ -222,3 +222,32 @@ TEST(IPBroadcast, SendsByAddressOrNameAndReceives) {
     closesocket(device);
     closesocket(named);
 }
+
+TEST(IPBroadcast, UnpacedSendsGoOutAtOnce) {
+    CIPBroadcast b;
+    ASSERT_EQ(1, b.Open(50013, "127.0.1.15", ""));
+    SOCKET device = Udp("127.0.1.16");
+    const DWORD receiveLimitMs = 2000;
+    setsockopt(device, SOL_SOCKET, SO_RCVTIMEO, (const char*)&receiveLimitMs, sizeof(receiveLimitMs));
+    constexpr int kSends = 30;
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < kSends; ++i) {
+        const BYTE one = static_cast<BYTE>(i);
+        ASSERT_EQ(1, b.SendToUnpaced("127.0.1.16", PortOf(device), &one, 1));
+    }
+    // Paced, these would take at least 300 ms.
+    EXPECT_LT(MsSince(t0), 150);
+    for (int i = 0; i < kSends; ++i) {
+        char in[4];
+        ASSERT_EQ(1, recv(device, in, sizeof(in), 0));
+        EXPECT_EQ(i, static_cast<BYTE>(in[0]));
+    }
+    // Names and failures as with the paced send.
+    SOCKET named = Udp("127.0.0.1");
+    EXPECT_EQ(1, b.SendToUnpaced("localhost", PortOf(named), (const BYTE*)"n", 1));
+    EXPECT_EQ(0, b.SendToUnpaced("", PortOf(named), (const BYTE*)"n", 1));
+    b.Close();
+    EXPECT_EQ(0, b.SendToUnpaced("127.0.1.16", PortOf(device), (const BYTE*)"n", 1));
+    closesocket(device);
+    closesocket(named);
+}
