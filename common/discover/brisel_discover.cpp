@@ -24,8 +24,51 @@ enum : int
     RANGE_PAUSE_EVERY = 10,
     RANGE_PAUSE_MS = 10,
     PERIODIC_POLL_MS = 10,
-    RECEIVE_IDLE_MIN_MS = 5,
+    // The longest wait for a reply before the stop event and the listening
+    // time are looked at again.
+    RECEIVE_WAIT_MS = 10,
+    // Receive queue asked for on the reply sockets (the system may grant
+    // less). A broadcast is answered by every device of the network at the
+    // same moment, and each new device's version reply follows on the same
+    // socket: the system's default queue holds fewer than 300 small
+    // datagrams, and what overflows it is lost.
+    REPLY_RECEIVE_QUEUE_BYTES = 1024 * 1024,
 };
+
+void EnlargeReceiveQueue(SOCKET s)
+{
+    if (s == INVALID_SOCKET)
+        return;
+    const int size = REPLY_RECEIVE_QUEUE_BYTES;
+    setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof(size));
+}
+
+// One wait of at most RECEIVE_WAIT_MS for either socket to become readable
+// (INVALID_SOCKET: not waited on). The count of readable sockets, 0 on a
+// time-out, -1 on an error or when neither socket is open.
+int WaitForReplies(SOCKET mainSocket, SOCKET settingsSocket, BOOL& mainReady, BOOL& settingsReady)
+{
+    mainReady = FALSE;
+    settingsReady = FALSE;
+    fd_set readable;
+    FD_ZERO(&readable);
+    if (mainSocket != INVALID_SOCKET)
+        FD_SET(mainSocket, &readable);
+    if (settingsSocket != INVALID_SOCKET)
+        FD_SET(settingsSocket, &readable);
+    if (readable.fd_count == 0)
+        return -1;
+    timeval wait;
+    wait.tv_sec = 0;
+    wait.tv_usec = RECEIVE_WAIT_MS * 1000;
+    const int count = select(0, &readable, nullptr, nullptr, &wait);
+    if (count > 0)
+    {
+        mainReady = mainSocket != INVALID_SOCKET && FD_ISSET(mainSocket, &readable);
+        settingsReady = settingsSocket != INVALID_SOCKET && FD_ISSET(settingsSocket, &readable);
+    }
+    return count;
+}
 
 // The four decimal octets of a dotted text; missing ones are 0.
 void ParseOctets(const CString& text, int octets[4])
@@ -93,6 +136,9 @@ void CBriselDiscover::Start(int unicast, int periodic, int askVersion, int serve
         }
         m_clientSettings.OpenLocal("", -1);
     }
+    EnlargeReceiveQueue(m_bUnicast ? m_client.GetSocket() : m_broadcast.GetSocket());
+    if (m_bAskSettings)
+        EnlargeReceiveQueue(m_bUnicast ? m_clientSettings.GetSocket() : m_broadcastSettings.GetSocket());
     if (m_bServerMode)
     {
         m_server.Stop();
@@ -281,38 +327,43 @@ void CBriselDiscover::ReceiveLoop(DWORD durationMs)
     BYTE buffer[RECEIVE_BUFFER_SIZE];
     while (!IsStopping(m_evStopReceive))
     {
-        const DWORD passStart = GetTickCount();
-        BOOL received = FALSE;
+        // Both channels are waited on at once: waiting on each in turn would
+        // let an idle channel hold up the replies queued on the other.
+        const SOCKET mainSocket = m_bUnicast ? m_client.GetSocket() : m_broadcast.GetSocket();
+        SOCKET settingsSocket = INVALID_SOCKET;
+        if (m_bAskSettings)
+            settingsSocket = m_bUnicast ? m_clientSettings.GetSocket() : m_broadcastSettings.GetSocket();
+        BOOL mainReady = FALSE;
+        BOOL settingsReady = FALSE;
+        // No socket open, or a failing wait, would return at once: keep the
+        // loop from spinning.
+        if (WaitForReplies(mainSocket, settingsSocket, mainReady, settingsReady) < 0)
+            Sleep(RECEIVE_WAIT_MS);
         CString sender;
         WORD port = 0;
-        int length = m_bUnicast ? m_client.ReceiveFrom(buffer, sender, port)
-                                : m_broadcast.ReceiveFrom(buffer, sender, port);
-        received = length > 0;
-        if (length > 0 && (!m_bUnicast || m_strAddressText.Find("255") >= 0 || WasQueried(sender)))
+        if (mainReady)
         {
-            _TIPCommand packet;
-            packet.m_nCommand = 0;
-            packet.m_dwLength = static_cast<DWORD>(length);
-            packet.m_pData = buffer;
-            packet.m_strAddress = sender;
-            packet.m_wPort = port;
-            OnReply(&packet, IP_SERVER_PACKET);
-            packet.m_pData = nullptr; // the buffer is ours, not the record's
-        }
-        if (m_bAskSettings)
-        {
-            length = m_bUnicast ? m_clientSettings.ReceiveFrom(buffer, sender, port)
-                                : m_broadcastSettings.ReceiveFrom(buffer, sender, port);
-            if (length > 0)
+            const int length = m_bUnicast ? m_client.ReceiveFrom(buffer, sender, port)
+                                          : m_broadcast.ReceiveFrom(buffer, sender, port);
+            if (length > 0 && (!m_bUnicast || m_strAddressText.Find("255") >= 0 || WasQueried(sender)))
             {
-                received = TRUE;
-                OnSettingsReply(buffer, length, sender);
+                _TIPCommand packet;
+                packet.m_nCommand = 0;
+                packet.m_dwLength = static_cast<DWORD>(length);
+                packet.m_pData = buffer;
+                packet.m_strAddress = sender;
+                packet.m_wPort = port;
+                OnReply(&packet, IP_SERVER_PACKET);
+                packet.m_pData = nullptr; // the buffer is ours, not the record's
             }
         }
-        // A socket that failed to open answers at once: keep the loop from
-        // spinning.
-        if (!received && GetTickCount() - passStart < RECEIVE_IDLE_MIN_MS)
-            Sleep(PERIODIC_POLL_MS);
+        if (settingsReady)
+        {
+            const int length = m_bUnicast ? m_clientSettings.ReceiveFrom(buffer, sender, port)
+                                          : m_broadcastSettings.ReceiveFrom(buffer, sender, port);
+            if (length > 0)
+                OnSettingsReply(buffer, length, sender);
+        }
         if (durationMs == 0 || GetTickCount() - start >= durationMs)
             return;
     }
@@ -500,28 +551,38 @@ void CBriselDiscover::AgeDevices()
 }
 
 void CBriselDiscover::SendRequest(BYTE command, const CString& address, int port, CIPSimpleClient& client,
-                                  CIPBroadcast& broadcast)
+                                  CIPBroadcast& broadcast, BOOL paced)
 {
     BYTE request[DEVICE_HEADER_SIZE];
     BuildDeviceRequest(request, command);
     if (m_bUnicast)
         client.SendTo(address, port, request, sizeof(request));
-    else
+    else if (paced)
         broadcast.SendTo(address, port, request, sizeof(request));
+    else
+        broadcast.SendToUnpaced(address, port, request, sizeof(request));
 }
 
 void CBriselDiscover::SendDiscoverRequest(const CString& address, int port)
 {
-    SendRequest(DISCOVER_COMMAND_DISCOVER, address, port < 1 ? m_nDevicePort : port, m_client, m_broadcast);
+    SendRequest(DISCOVER_COMMAND_DISCOVER, address, port < 1 ? m_nDevicePort : port, m_client, m_broadcast, TRUE);
 }
 
+// The version and settings requests are sent by the reply handling, on the
+// receive thread, without the pause that paces the discover passes: with
+// the pause every new device held that thread for 20 ms, so that within a
+// listening time it read the replies of only about a hundred devices and
+// the rest were lost. Each request is one datagram to one device that has
+// just answered, so sending it at once adds no burst beyond the replies
+// themselves. Handing them to the send thread instead would keep that
+// thread alive past its pass and, paced, still take 10 ms per request.
 void CBriselDiscover::SendVersionRequest(const CString& address)
 {
-    SendRequest(DISCOVER_COMMAND_VERSION, address, m_nDevicePort, m_client, m_broadcast);
+    SendRequest(DISCOVER_COMMAND_VERSION, address, m_nDevicePort, m_client, m_broadcast, FALSE);
 }
 
 void CBriselDiscover::SendSettingsRequest(const CString& address)
 {
     SendRequest(DISCOVER_COMMAND_SETTINGS, address, static_cast<int>(GetSettingsPort(static_cast<UINT>(m_nDevicePort))),
-                m_clientSettings, m_broadcastSettings);
+                m_clientSettings, m_broadcastSettings, FALSE);
 }

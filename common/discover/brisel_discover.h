@@ -73,8 +73,9 @@ protected:
     void SendVersionRequest(const CString& address);
     void SendSettingsRequest(const CString& address);
     // Through the unicast client in unicast mode, else the broadcast socket
-    // of the channel.
-    void SendRequest(BYTE command, const CString& address, int port, CIPSimpleClient& client, CIPBroadcast& broadcast);
+    // of the channel; paced: with the broadcast socket's pause after it.
+    void SendRequest(BYTE command, const CString& address, int port, CIPSimpleClient& client, CIPBroadcast& broadcast,
+                     BOOL paced);
 
     // Caller holds m_csDevices. -1 when the address is not in the table.
     int FindDevice(const CString& address) const;

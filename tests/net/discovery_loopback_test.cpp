@@ -166,6 +166,29 @@ TEST_F(DiscoveryLoopback, FiltersByClassAndTypeZero) {
     }
 }
 
+// Asking for settings from devices that never send them leaves the
+// settings channel idle; the replies on the main channel must still be read
+// as fast as they come, not one per idle wait of the other channel (which
+// would read fewer than a hundred in this listening time).
+TEST_F(DiscoveryLoopback, AnIdleSettingsChannelDoesNotHoldUpTheReplies) {
+    constexpr int kDevices = 120;
+    std::vector<std::string> lines;
+    std::string list;
+    for (int n = 100; n < 100 + kDevices; ++n) {
+        lines.push_back(Device(n, "type=23 version=1." + std::to_string(n) + " settings-reply=no"));
+        list += (list.empty() ? "" : ";") + Addr(n);
+    }
+    CInProcessDevices devices(kPort, lines);
+    CBriselDiscover discoverer;
+    RunList(discoverer, list, 800);
+    EXPECT_EQ(m_owner.Count(MSG_DISCOVER_DEVICE_FOUND), kDevices);
+    EXPECT_EQ(m_owner.Count(MSG_DISCOVER_DEVICE_VERSION), kDevices);
+    EXPECT_EQ(m_owner.Count(MSG_DISCOVER_DEVICE_SETTINGS), 0);
+    const Event* last = m_owner.Find(MSG_DISCOVER_DEVICE_VERSION, Addr(100 + kDevices - 1));
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->version, "1." + std::to_string(100 + kDevices - 1));
+}
+
 TEST_F(DiscoveryLoopback, RunEndsAfterTheListeningTimeWhenNobodyAnswers) {
     CBriselDiscover discoverer;
     const auto start = std::chrono::steady_clock::now();

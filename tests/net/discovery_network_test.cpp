@@ -83,6 +83,34 @@ TEST_F(DiscoveryNetwork, BroadcastFindsEveryDeviceOnceWithTypeVersionAndSettings
     EXPECT_EQ(m_multi.m_discoverers.GetSize(), 0);
 }
 
+// Every device answers the broadcast at once, and each new one is then
+// asked for its version and settings. Those requests must not hold up the
+// reading of the other replies: had each new device cost the receive thread
+// 20 ms, this listening time would end before half of them were read.
+TEST_F(DiscoveryNetwork, EveryDeviceOfABusyNetworkIsFoundAndAskedWithinOneListeningTime) {
+    constexpr int kDevices = 40;
+    if (m_net.deviceCount < kDevices) {
+        GTEST_SKIP() << "needs " << kDevices << " device addresses: private_network.sh run --devices " << kDevices;
+    }
+    std::vector<std::string> lines;
+    for (int n = 1; n <= kDevices; ++n) {
+        lines.push_back(Dev(n) + " type=23 version=3." + std::to_string(n) + " name=D" + std::to_string(n));
+    }
+    StartDevices(lines);
+    RunBroadcast(500);
+    EXPECT_EQ(m_owner.Count(MSG_DISCOVER_DEVICE_FOUND), kDevices);
+    EXPECT_EQ(m_owner.Count(MSG_DISCOVER_DEVICE_VERSION), kDevices);
+    EXPECT_EQ(m_owner.Count(MSG_DISCOVER_DEVICE_SETTINGS), kDevices);
+    for (int n = 1; n <= kDevices; ++n) {
+        const Event* version = m_owner.Find(MSG_DISCOVER_DEVICE_VERSION, Dev(n));
+        ASSERT_NE(version, nullptr) << Dev(n);
+        EXPECT_EQ(version->version, "3." + std::to_string(n));
+        const Event* settings = m_owner.Find(MSG_DISCOVER_DEVICE_SETTINGS, Dev(n));
+        ASSERT_NE(settings, nullptr) << Dev(n);
+        EXPECT_EQ(settings->name, "D" + std::to_string(n));
+    }
+}
+
 TEST_F(DiscoveryNetwork, TypedAddressesAndARangeFindExactlyThose) {
     StartDevices({Dev(1) + " type=23 name=a", Dev(2) + " type=23 name=b", Dev(3) + " type=23 name=c",
                   Dev(4) + " type=23 name=d", Dev(5) + " type=23 name=e"});

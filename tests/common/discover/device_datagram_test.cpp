@@ -10,9 +10,11 @@ namespace
 
 std::vector<BYTE> Reply(BYTE direction, BYTE command, const std::string& rest = {})
 {
-    std::vector<BYTE> datagram = {'B', 'R', 'I', 'S', 'E', 'L', direction, command};
-    datagram.insert(datagram.end(), rest.begin(), rest.end());
-    return datagram;
+    std::string bytes = "BRISEL";
+    bytes.push_back(static_cast<char>(direction));
+    bytes.push_back(static_cast<char>(command));
+    bytes += rest;
+    return std::vector<BYTE>(bytes.begin(), bytes.end());
 }
 
 // A version reply with the 16-bit count and the text bytes.
