@@ -10,7 +10,10 @@ namespace trelwin::gdi {
 namespace {
 
 constexpr JDIMENSION kMaxSide = 32768;
-constexpr uint64_t kMaxPixels = 1ull << 28;
+// The program's pictures are skins and tooltip images, far below 16M pixels
+// (64 MiB decoded). A few hundred bytes of JPEG can claim any size, so the
+// claim is checked before anything is allocated.
+constexpr uint64_t kMaxPixels = 1ull << 24;
 
 struct ErrorManager {
     jpeg_error_mgr base;
