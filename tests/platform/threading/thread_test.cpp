@@ -135,6 +135,7 @@ TEST(ThreadTest, ClosingTheOnlyHandleOfAResumedThreadStillRunsIt) {
         ++runs;
         return 0;
     };
+    runs = 0;
     for (int i = 0; i < kThreads; ++i) {
         HANDLE hThread = StartFunction(&body, CREATE_SUSPENDED);
         ASSERT_NE(hThread, nullptr);
