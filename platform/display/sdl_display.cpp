@@ -6,6 +6,10 @@
 // thread, so no window thread ever waits for the host; the host thread
 // hands input to the event sink without holding anything.
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 
 #include <atomic>
 #include <chrono>
@@ -34,8 +38,27 @@ struct HostCopy {
     RegionData dirty;
     bool changed = true;   // rectangle, title or visibility
     bool removed = false;
+    bool shapeChanged = false;
     SDL_Window* window = nullptr;
 };
+
+// The window's region (or none: the whole rectangle) as the X window's
+// shape. Other kinds of host display show the whole rectangle.
+void ApplyShape(SDL_Window* window, const std::optional<RegionData>& shape, int width, int height) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    std::vector<XRectangle> rects;
+    const RegionData area = shape ? *shape : RegionData::from_rect(RECT{0, 0, width, height});
+    for (const RECT& r : area.rects()) {
+        rects.push_back(XRectangle{static_cast<short>(r.left), static_cast<short>(r.top),
+                                   static_cast<unsigned short>(r.right - r.left),
+                                   static_cast<unsigned short>(r.bottom - r.top)});
+    }
+    XShapeCombineRectangles(info.info.x11.display, info.info.x11.window, ShapeBounding, 0, 0, rects.data(),
+                            static_cast<int>(rects.size()), ShapeSet, YXBanded);
+    XFlush(info.info.x11.display);
+}
 
 UINT VirtualKey(SDL_Keycode key) {
     if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
@@ -150,6 +173,7 @@ protected:
     void host_updated(const HostWindow& host) override {
         std::lock_guard<std::mutex> guard(lock_);
         HostCopy& copy = hosts_[host.id];
+        if (copy.desc.shape != host.shape) copy.shapeChanged = true;
         copy.desc = host;
         copy.desc.surface = nullptr;
         copy.changed = true;
@@ -249,8 +273,14 @@ private:
                     if (copy.desc.no_activate) flags |= SDL_WINDOW_TOOLTIP;
                     else if (copy.desc.popup) flags |= SDL_WINDOW_SKIP_TASKBAR;
                     copy.window = SDL_CreateWindow(copy.desc.title.c_str(), r.left, r.top, w, h, flags);
-                    if (copy.window) SDL_SetWindowHitTest(copy.window, hit_test, this);
+                    if (copy.window) {
+                        // The window's surface may make SDL build the host window
+                        // anew: before anything is set on it.
+                        SDL_GetWindowSurface(copy.window);
+                        SDL_SetWindowHitTest(copy.window, hit_test, this);
+                    }
                     copy.dirty = RegionData::from_rect(RECT{0, 0, w, h});
+                    copy.shapeChanged = copy.desc.shape.has_value();
                 }
                 if (copy.window) {
                     SDL_SetWindowTitle(copy.window, copy.desc.title.c_str());
@@ -261,6 +291,11 @@ private:
                     if (cw != w || ch != h) {
                         SDL_SetWindowSize(copy.window, w, h);
                         copy.dirty = RegionData::from_rect(RECT{0, 0, w, h});
+                        copy.shapeChanged = copy.desc.shape.has_value();
+                    }
+                    if (copy.shapeChanged) {
+                        ApplyShape(copy.window, copy.desc.shape, w, h);
+                        copy.shapeChanged = false;
                     }
                     const bool shown = (SDL_GetWindowFlags(copy.window) & SDL_WINDOW_SHOWN) != 0;
                     if (copy.desc.visible && !shown) SDL_ShowWindow(copy.window);

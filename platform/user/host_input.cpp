@@ -1,4 +1,9 @@
 // Events of a host display turned into our input and window changes.
+#include <deque>
+#include <map>
+#include <mutex>
+
+#include "platform/base/process.h"
 #include "platform/display/display.h"
 #include "platform/user/geometry.h"
 #include "platform/user/input.h"
@@ -11,7 +16,30 @@
 
 namespace {
 
-void HandleHostEvent(const trelwin::display::HostEvent& e) {
+// Host events wait for the thread that owns the windows: the host's thread
+// must never wait for a window thread, so it only queues them and wakes that
+// thread, which applies them when it next looks for messages.
+struct CPendingEvents {
+    std::mutex lock;
+    std::map<DWORD, std::deque<trelwin::display::HostEvent>> byThread;
+};
+
+CPendingEvents& Pending() {
+    static auto* pending = new CPendingEvents;
+    return *pending;
+}
+
+// The thread that owns the host's window, or else the first top-level window's.
+DWORD ThreadFor(HWND hwnd) {
+    if (DWORD thread = GetWindowThreadProcessId(hwnd, nullptr)) return thread;
+    UserGuard guard(UserLock());
+    for (HWND top : TopLevelOrder()) {
+        if (DWORD thread = GetWindowThreadProcessId(top, nullptr)) return thread;
+    }
+    return 0;
+}
+
+void Apply(const trelwin::display::HostEvent& e) {
     using trelwin::display::HostEvent;
     const HWND hwnd = reinterpret_cast<HWND>(e.id);
     switch (e.kind) {
@@ -40,7 +68,11 @@ void HandleHostEvent(const trelwin::display::HostEvent& e) {
         if (IsWindow(hwnd)) PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
         break;
     case HostEvent::Activate:
-        if (IsWindow(hwnd) && GetActiveWindow() != hwnd && IsWindowEnabled(hwnd)) SetActiveWindow(hwnd);
+        // Windows that must not take activation keep it where it is.
+        if (IsWindow(hwnd) && GetActiveWindow() != hwnd && IsWindowEnabled(hwnd) &&
+            !(GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_NOACTIVATE)) {
+            SetActiveWindow(hwnd);
+        }
         break;
     case HostEvent::Moved:
         if (IsWindow(hwnd)) SetWindowPos(hwnd, nullptr, e.pt.x, e.pt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -55,6 +87,36 @@ void HandleHostEvent(const trelwin::display::HostEvent& e) {
     }
 }
 
+void QueueHostEvent(const trelwin::display::HostEvent& e) {
+    const DWORD thread = ThreadFor(reinterpret_cast<HWND>(e.id));
+    if (thread == 0) return;  // no window to take it
+    {
+        CPendingEvents& pending = Pending();
+        std::lock_guard<std::mutex> guard(pending.lock);
+        pending.byThread[thread].push_back(e);
+    }
+    WakeWindowThread(thread);
+}
+
 }  // namespace
 
-void InstallHostInput() { trelwin::display::set_event_sink(HandleHostEvent); }
+void InstallHostInput() { trelwin::display::set_event_sink(QueueHostEvent); }
+
+bool HostEventsPending() {
+    CPendingEvents& pending = Pending();
+    std::lock_guard<std::mutex> guard(pending.lock);
+    auto found = pending.byThread.find(GetCurrentThreadId());
+    return found != pending.byThread.end() && !found->second.empty();
+}
+
+void ApplyHostEvents() {
+    std::deque<trelwin::display::HostEvent> events;
+    {
+        CPendingEvents& pending = Pending();
+        std::lock_guard<std::mutex> guard(pending.lock);
+        auto found = pending.byThread.find(GetCurrentThreadId());
+        if (found == pending.byThread.end()) return;
+        events.swap(found->second);
+    }
+    for (const auto& e : events) Apply(e);
+}

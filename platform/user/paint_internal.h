@@ -32,7 +32,10 @@ bool PeekHoverMessage(MSG& msg, HWND filter, bool remove);
 DWORD HoverDueIn(HWND filter);
 // The key state of GetKeyState follows the input messages taken.
 void InputMessageRetrieved(const MSG& msg);
-// Host display events become input and window changes.
+// Host display events become input and window changes, applied by the
+// thread that owns the windows when it looks for messages.
 void InstallHostInput();
+bool HostEventsPending();
+void ApplyHostEvents();
 // The non-client parts drawn by the default WM_NCPAINT.
 void DrawNonClient(HWND hwnd);

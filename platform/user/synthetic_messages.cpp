@@ -13,6 +13,8 @@ namespace {
 bool InRange(UINT message, UINT min, UINT max) { return (min == 0 && max == 0) || (message >= min && message <= max); }
 
 bool Peek(MSG& msg, HWND hwnd, UINT min, UINT max, bool remove) {
+    // Input from the host comes in as posted messages, seen at the next look.
+    ApplyHostEvents();
     if (InRange(WM_PAINT, min, max) && PeekPaintMessage(msg, hwnd, remove)) return true;
     if (InRange(WM_MOUSEHOVER, min, max) && PeekHoverMessage(msg, hwnd, remove)) return true;
     return InRange(WM_TIMER, min, max) && PeekTimerMessage(msg, hwnd, remove);
@@ -26,6 +28,7 @@ DWORD DueIn(HWND hwnd, UINT min, UINT max) {
 }
 
 bool Pending(DWORD mask) {
+    if (HostEventsPending()) return true;
     if ((mask & QS_PAINT) && trelwin::user::ThreadHasPaintPending()) return true;
     return (mask & QS_TIMER) && (TimerDueNow() || HoverDueIn(nullptr) == 0);
 }

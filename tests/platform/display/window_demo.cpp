@@ -2,7 +2,9 @@
 // the screen, through the display the environment gives (or the virtual
 // screen with --headless), and saves what the window shows as PNG.
 //
-//   trelwin_window_demo [--headless] [--png FILE] [--until FILE]
+//   trelwin_window_demo [--headless] [--png FILE] [--shaped-png FILE] [--until FILE]
+//
+// A second window, a popup shaped as an ellipse, stands beside the first.
 //
 // With --until it prints "ready" once the window is on the screen and stays
 // until FILE exists (at most 30 seconds).
@@ -24,8 +26,11 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     HDC hdc = BeginPaint(hwnd, &ps);
     RECT client;
     GetClientRect(hwnd, &client);
-    const int id = GetDlgCtrlID(hwnd);
-    HBRUSH brush = CreateSolidBrush(id == 1 ? RGB(200, 40, 40) : id == 2 ? RGB(40, 160, 60) : RGB(250, 250, 250));
+    const int id = static_cast<int>(GetWindowLongPtrA(hwnd, GWLP_ID));  // the popup's "menu" is its number
+    HBRUSH brush = CreateSolidBrush(id == 1   ? RGB(200, 40, 40)
+                                    : id == 2 ? RGB(40, 160, 60)
+                                    : id == 4 ? RGB(30, 60, 220)
+                                              : RGB(250, 250, 250));
     FillRect(hdc, &client, brush);
     DeleteObject(brush);
     if (id == 2) Ellipse(hdc, 5, 5, client.right - 5, client.bottom - 5);
@@ -41,13 +46,14 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 int main(int argc, char** argv) {
     bool headless = false;
-    std::string png, until;
+    std::string png, shapedPng, until;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--headless") == 0) headless = true;
         else if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) png = argv[++i];
+        else if (std::strcmp(argv[i], "--shaped-png") == 0 && i + 1 < argc) shapedPng = argv[++i];
         else if (std::strcmp(argv[i], "--until") == 0 && i + 1 < argc) until = argv[++i];
         else {
-            std::fprintf(stderr, "usage: %s [--headless] [--png FILE] [--until FILE]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--headless] [--png FILE] [--shaped-png FILE] [--until FILE]\n", argv[0]);
             return 2;
         }
     }
@@ -72,12 +78,24 @@ int main(int argc, char** argv) {
                     reinterpret_cast<HMENU>(3), nullptr, nullptr);
     ShowWindow(top, SW_SHOW);
     UpdateWindow(top);
+    HWND round = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "DemoPanel", "", WS_POPUP, 500, 100, 120, 80,
+                                 nullptr, reinterpret_cast<HMENU>(4), nullptr, nullptr);
+    SetWindowRgn(round, CreateEllipticRgn(0, 0, 120, 80), FALSE);
+    ShowWindow(round, SW_SHOWNOACTIVATE);
+    UpdateWindow(round);
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     trelwin::display::current().flush();
     if (!png.empty()) {
         std::string error;
         if (!trelwin::user::SaveWindowPng(top, png, &error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+    }
+    if (!shapedPng.empty()) {
+        std::string error;
+        if (!trelwin::user::SaveWindowPng(round, shapedPng, &error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }
@@ -94,6 +112,7 @@ int main(int argc, char** argv) {
             }
         }
     }
+    DestroyWindow(round);
     DestroyWindow(top);
     return 0;
 }

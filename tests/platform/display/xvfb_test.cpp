@@ -136,7 +136,8 @@ struct Xvfb {
                 continue;
             }
             const std::string display = Numbered(":", n);
-            const char* args[] = {"Xvfb", display.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp", nullptr};
+            // A black root window (-br) shows where a shaped window lets the screen through.
+            const char* args[] = {"Xvfb", display.c_str(), "-screen", "0", "800x600x24", "-br", "-nolisten", "tcp", nullptr};
             if (posix_spawnp(&pid, "Xvfb", nullptr, nullptr, const_cast<char**>(args), environ) != 0) {
                 *error = "cannot start Xvfb";
                 return false;
@@ -168,7 +169,8 @@ TEST(XvfbDisplay, AHostWindowShowsTheHeadlessPixels) {
     fs::create_directories(dir);
     const std::string demo = TRELWIN_WINDOW_DEMO;
     const std::string headlessPng = (dir / "headless.png").string();
-    ASSERT_EQ(std::system((demo + " --headless --png " + headlessPng).c_str()), 0);
+    const std::string shapedPng = (dir / "shaped.png").string();
+    ASSERT_EQ(std::system((demo + " --headless --png " + headlessPng + " --shaped-png " + shapedPng).c_str()), 0);
 
     std::string error;
     Xvfb server;
@@ -207,5 +209,23 @@ TEST(XvfbDisplay, AHostWindowShowsTheHeadlessPixels) {
         }
     }
     EXPECT_EQ(different, 0);
+
+    // The shaped popup: its colour inside the ellipse, the screen outside.
+    Image shaped;
+    ASSERT_TRUE(ReadPng(shapedPng, shaped));
+    int inside = 0, wrong = 0;
+    for (int y = 0; y < shaped.height; ++y) {
+        for (int x = 0; x < shaped.width; ++x) {
+            const bool painted = shaped.at(x, y) == 0x1E3CDC;
+            inside += painted;
+            const uint32_t shown = screen.at(500 + x, 100 + y);
+            if ((painted ? shown != 0x1E3CDC : shown != 0) && wrong++ < 5) {
+                ADD_FAILURE() << "shaped window pixel (" << x << ", " << y << "): screen " << std::hex << shown;
+            }
+        }
+    }
+    EXPECT_GT(inside, 6000);  // most of the 120 x 80 ellipse
+    EXPECT_LT(inside, 120 * 80);
+    EXPECT_EQ(wrong, 0);
     fs::remove_all(dir);
 }
