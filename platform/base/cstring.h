@@ -4,6 +4,7 @@
 
 #include "platform/base/win_types.h"
 
+#include <bit>
 #include <cstdarg>
 #include <string>
 #include <type_traits>
@@ -12,18 +13,38 @@
 class CString;
 
 namespace trelwin_detail {
+// Whole numbers narrower than a long travel as a long. The program's formats
+// were written where long is 32 bits, so "%ld" and "%lu" come with a LONG or
+// a DWORD; here they read a whole 64-bit long. Widened, such a value reads
+// right with "%ld" and "%lu", and still with "%d", "%u", "%x" or "%c", which
+// take the low half of the same little-endian argument slot.
+template <typename V>
+inline auto WidenedInteger(V value)
+{
+    static_assert(sizeof(long) == 8 && std::endian::native == std::endian::little,
+                  "widened format arguments rely on 64-bit little-endian argument slots");
+    if constexpr (std::is_signed_v<V>)
+        return static_cast<long>(value);
+    else
+        return static_cast<unsigned long>(value);
+}
+
 // Arguments of CString::Format go through printf's variadic list; a CString
 // given for %s is passed on as its text.
 template <typename T>
 inline decltype(auto) FormatArg(T&& value)
 {
-    if constexpr (std::is_same_v<std::remove_cvref_t<T>, CString>) {
+    using V = std::remove_cvref_t<T>;
+    if constexpr (std::is_same_v<V, CString>) {
         return static_cast<LPCTSTR>(value);
+    } else if constexpr (std::is_integral_v<V> && sizeof(V) < sizeof(long)) {
+        return WidenedInteger(value);
+    } else if constexpr (std::is_enum_v<V> && sizeof(V) < sizeof(long)) {
+        return WidenedInteger(static_cast<std::underlying_type_t<V>>(value));
     } else {
         // Any other class would reach printf as the address of a copy and
         // print garbage; the compiler does not warn about that on its own.
-        static_assert(std::is_trivially_copyable_v<std::remove_cvref_t<T>>,
-                      "CString::Format takes numbers, pointers and CStrings only");
+        static_assert(std::is_trivially_copyable_v<V>, "CString::Format takes numbers, pointers and CStrings only");
         return std::forward<T>(value);
     }
 }

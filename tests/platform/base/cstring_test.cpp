@@ -31,6 +31,27 @@ TEST(CStringFormat, LongOutputAndCStringArguments)
     EXPECT_EQ(s, "0000BEEF  3.14 z %");
 }
 
+// Formats written for a 32-bit long: "%ld" and "%lu" with LONG and DWORD
+// values, also once the arguments no longer fit in registers.
+TEST(CStringFormat, LongConversionsOfThirtyTwoBitValues)
+{
+    const DWORD big = 4000000000u;
+    const LONG negative = -5;
+    const int plain = -7;
+    CString s;
+    s.Format("%lu %ld %d %u %lx %c %hd", big, negative, plain, big, big, 'x', static_cast<short>(-2));
+    EXPECT_EQ(s, "4000000000 -5 -7 4000000000 ee6b2800 x -2");
+    s.Format("%ld %lu %ld %lu %ld %lu %ld %lu %ld %lu", negative, big, negative, big, negative, big, negative, big,
+             negative, big);
+    EXPECT_EQ(s, "-5 4000000000 -5 4000000000 -5 4000000000 -5 4000000000 -5 4000000000");
+    s.Empty();
+    s.AppendFormat("%lu (%lu Kbps)", static_cast<DWORD>(123456), static_cast<DWORD>(800));
+    EXPECT_EQ(s, "123456 (800 Kbps)");
+    const long long wide = -9000000000LL;
+    s.Format("%lld %zu", wide, static_cast<size_t>(5000000000u));
+    EXPECT_EQ(s, "-9000000000 5000000000");
+}
+
 TEST(CStringFormat, SelfAsArgumentAndAppend)
 {
     CString s("abc");
