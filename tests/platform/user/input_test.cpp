@@ -329,3 +329,25 @@ TEST_F(WindowTest, IconsAndCursorsComeFromTheResources) {
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_IBEAM));
     Pump();
 }
+
+TEST_F(WindowTest, HostEventsReachTheWindowsOnTheirOwnThread) {
+    WindowProbe* probe = NewProbe();
+    HWND hwnd = Make(probe, WS_POPUP | WS_VISIBLE, 100, 100, 50, 50);
+    trelwin::display::HostEvent move;
+    move.kind = trelwin::display::HostEvent::MouseMove;
+    move.id = reinterpret_cast<uintptr_t>(hwnd);
+    move.pt = POINT{110, 120};
+    // A host thread hands the event over; this thread wakes and applies it.
+    std::thread host([move] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        trelwin::display::deliver(move);
+    });
+    EXPECT_TRUE(PumpUntil([&] { return !Of(probe, {WM_MOUSEMOVE}).empty(); }, 3000));
+    host.join();
+    EXPECT_EQ(Of(probe, {WM_MOUSEMOVE})[0].lParam, MAKELPARAM(10, 20));
+    trelwin::display::HostEvent close;
+    close.kind = trelwin::display::HostEvent::Close;
+    close.id = reinterpret_cast<uintptr_t>(hwnd);
+    trelwin::display::deliver(close);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwnd); }, 3000));  // the default handling of WM_CLOSE destroys it
+}
