@@ -216,6 +216,13 @@ typedef struct tagPOINTS {
     SHORT y;
 } POINTS;
 
+// The header every WM_NOTIFY carries in lParam.
+typedef struct tagNMHDR {
+    HWND hwndFrom;
+    UINT_PTR idFrom;
+    UINT code;
+} NMHDR, *LPNMHDR;
+
 typedef struct _FILETIME {
     DWORD dwLowDateTime;
     DWORD dwHighDateTime;
