@@ -194,6 +194,30 @@ private:
     std::string m_error;
 };
 
+// Asks the engine to stop, from a thread of its own, once the condition
+// holds (at the latest after ten seconds), as Cancel does while runs go on.
+class CStopWhen {
+public:
+    CStopWhen(CUpdateEngine& engine, std::function<bool()> condition)
+        : m_thread([this, &engine, condition] {
+              for (int i = 0; i < 1000 && !condition(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+              m_stopped = std::chrono::steady_clock::now();
+              engine.RequestStop();
+          }) {}
+    ~CStopWhen() {
+        if (m_thread.joinable()) m_thread.join();
+    }
+    // After the run has returned: how long it went on after the stop request.
+    std::chrono::steady_clock::duration SinceStop() {
+        if (m_thread.joinable()) m_thread.join();
+        return std::chrono::steady_clock::now() - m_stopped;
+    }
+
+private:
+    std::chrono::steady_clock::time_point m_stopped;
+    std::thread m_thread;
+};
+
 // A datagram client open to a device, as a worker opens it.
 struct DeviceConnection {
     explicit DeviceConnection(const std::string& address, int port = 50013) {

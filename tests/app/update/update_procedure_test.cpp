@@ -292,13 +292,9 @@ TEST(UpdateProcedure, StopDuringTheLastPauseIsNoSuccess) {
     CStandinHarness devices(16, 1, spec);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     Procedure run(devices.Address(0), 4, "1.0.0", MakePackage());
-    std::thread stopper([&] {
-        for (int i = 0; i < 1000 && !run.report.HasStatus(0, "Nothing to upgrade!"); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        run.engine.RequestStop();
-    });
+    CStopWhen stopper(run.engine, [&] { return run.report.HasStatus(0, "Nothing to upgrade!"); });
     EXPECT_EQ(run.Update(), 0);
-    stopper.join();
+    EXPECT_LT(stopper.SinceStop(), std::chrono::seconds(3));
     EXPECT_TRUE(run.report.HasStatus(0, "Nothing to upgrade!"));
     const auto progress = run.report.Progress(0);
     EXPECT_EQ(std::count(progress.begin(), progress.end(), 100), 0);

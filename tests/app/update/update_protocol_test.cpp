@@ -6,7 +6,6 @@
 #include "tests/app/update/update_harness.h"
 
 #include "platform/base/exceptions.h"
-#include "platform/base/system_time.h"
 
 namespace {
 
@@ -329,15 +328,9 @@ TEST(UpdateProtocol, StopEndsARunWithinItsWaitAndReportsNothing) {
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     EngineRun run;
     std::vector<uint8_t> image = RandomBytes(6000, 5);
-    std::thread stopper([&] {
-        for (int i = 0; i < 500 && !run.report.HasStatus(0, "Starting Record Process..."); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        run.engine.RequestStop();
-    });
-    const DWORD start = GetTickCount();
+    CStopWhen stopper(run.engine, [&] { return run.report.HasStatus(0, "Starting Record Process..."); });
     EXPECT_EQ(run.Load(devices.Address(0), image), 0);
-    stopper.join();
-    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_LT(stopper.SinceStop(), std::chrono::seconds(3));
     EXPECT_TRUE(run.report.HasStatus(0, "Starting Record Process..."));
     EXPECT_TRUE(run.report.Errors(0).empty());
     const auto progress = run.report.Progress(0);
@@ -393,15 +386,9 @@ TEST(UpdateProtocol, StopDuringALoadEndsItWithoutAReport) {
         ASSERT_TRUE(devices.Ok()) << devices.Error();
         EngineRun run;
         std::vector<uint8_t> image = RandomBytes(20000, 5);
-        std::thread stopper([&] {
-            for (int i = 0; i < 500 && devices.Device(0).CountOf(2) == 0; ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            run.engine.RequestStop();
-        });
-        const DWORD start = GetTickCount();
+        CStopWhen stopper(run.engine, [&] { return devices.Device(0).CountOf(2) > 0; });
         EXPECT_EQ(run.Load(devices.Address(0), image), 0);
-        stopper.join();
-        EXPECT_LT(GetTickCount() - start, 10000u);
+        EXPECT_LT(stopper.SinceStop(), std::chrono::seconds(3));
         EXPECT_TRUE(run.report.Errors(0).empty());
         const auto progress = run.report.Progress(0);
         EXPECT_EQ(std::count(progress.begin(), progress.end(), -1), 0);
