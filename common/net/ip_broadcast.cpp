@@ -7,18 +7,26 @@
 
 #if __has_include("platform/afx/afx.h")
 #include "platform/afx/afx.h"
-#define IP_BROADCAST_HAS_MESSAGE_BOX 1
 #endif
 
 namespace {
 
-void ShowVersionMessage() {
-#ifdef IP_BROADCAST_HAS_MESSAGE_BOX
-    AfxMessageBox("No es la versión 1.1 de sockets", MB_OK);
-#endif
-}
+// Takes the call while the framework classes declare no message box of
+// their own (they are built up step by step): the framework's function
+// matches a text and a style exactly and is chosen whenever it is declared.
+struct AnyMessageBoxArgument {
+    template <class T>
+    AnyMessageBoxArgument(const T&) {}
+};
+[[maybe_unused]] int AfxMessageBox(AnyMessageBoxArgument, AnyMessageBoxArgument) { return 0; }
+
+// The style of a message box with only an OK button.
+constexpr UINT kMessageBoxOk = 0;
 
 }  // namespace
+
+// Outside the unnamed namespace, so that the call sees both functions.
+static void ShowVersionMessage() { AfxMessageBox("No es la versión 1.1 de sockets", kMessageBoxOk); }
 
 CIPBroadcast::CIPBroadcast() : m_socket(INVALID_SOCKET), m_nLocalPort(-1) {}
 
