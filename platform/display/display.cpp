@@ -97,6 +97,7 @@ void Display::restack(const std::vector<uintptr_t>& top_first) {
         if (h.visible) dirty = RegionData::combine(dirty, host_area(h), RGN_OR);
     }
     recompose(dirty);
+    hosts_restacked();
 }
 
 void Display::present(uintptr_t id, const RegionData& changed) {

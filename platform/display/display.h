@@ -83,6 +83,8 @@ protected:
     virtual void host_changed(const HostWindow&, const RegionData&) {}
     virtual void host_updated(const HostWindow&) {}
     virtual void host_removed(uintptr_t) {}
+    // The stacking changed (hosts_ holds the new order, topmost first).
+    virtual void hosts_restacked() {}
 
     std::vector<HostWindow> hosts_;  // topmost first
 

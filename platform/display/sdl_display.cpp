@@ -172,7 +172,7 @@ public:
 protected:
     void host_updated(const HostWindow& host) override {
         std::lock_guard<std::mutex> guard(lock_);
-        HostCopy& copy = hosts_[host.id];
+        HostCopy& copy = copies_[host.id];
         if (copy.desc.shape != host.shape) copy.shapeChanged = true;
         copy.desc = host;
         copy.desc.surface = nullptr;
@@ -185,7 +185,7 @@ protected:
         if (!host.surface || !host.surface->bits) return;
         const Surface& s = *host.surface;
         std::lock_guard<std::mutex> guard(lock_);
-        HostCopy& copy = hosts_[host.id];
+        HostCopy& copy = copies_[host.id];
         if (copy.width != s.width || copy.height != s.height) {
             copy.width = s.width;
             copy.height = s.height;
@@ -207,10 +207,18 @@ protected:
         wake_locked();
     }
 
+    void hosts_restacked() override {
+        std::lock_guard<std::mutex> guard(lock_);
+        stacking_.clear();
+        for (const HostWindow& h : Display::hosts_) stacking_.push_back(h.id);
+        restack_ = true;
+        wake_locked();
+    }
+
     void host_removed(uintptr_t id) override {
         std::lock_guard<std::mutex> guard(lock_);
-        auto found = hosts_.find(id);
-        if (found != hosts_.end()) found->second.removed = true;
+        auto found = copies_.find(id);
+        if (found != copies_.end()) found->second.removed = true;
         wake_locked();
     }
 
@@ -244,7 +252,7 @@ private:
     static SDL_HitTestResult hit_test(SDL_Window* window, const SDL_Point* pt, void* data) {
         auto* self = static_cast<SdlDisplay*>(data);
         std::lock_guard<std::mutex> guard(self->lock_);
-        for (auto& [id, copy] : self->hosts_) {
+        for (auto& [id, copy] : self->copies_) {
             if (copy.window != window) continue;
             const RECT& c = copy.desc.caption;
             if (pt->x >= c.left && pt->x < c.right && pt->y >= c.top && pt->y < c.bottom) return SDL_HITTEST_DRAGGABLE;
@@ -257,11 +265,11 @@ private:
         std::vector<std::pair<SDL_Window*, std::vector<SDL_Rect>>> updates;
         std::unique_lock<std::mutex> guard(lock_);
         const uint64_t asked = work_asked_;
-        for (auto it = hosts_.begin(); it != hosts_.end();) {
+        for (auto it = copies_.begin(); it != copies_.end();) {
             HostCopy& copy = it->second;
             if (copy.removed) {
                 if (copy.window) SDL_DestroyWindow(copy.window);
-                it = hosts_.erase(it);
+                it = copies_.erase(it);
                 continue;
             }
             const RECT& r = copy.desc.rect;
@@ -321,6 +329,16 @@ private:
             }
             ++it;
         }
+        if (restack_) {
+            // Raised from the bottom up, the topmost last.
+            restack_ = false;
+            for (auto id = stacking_.rbegin(); id != stacking_.rend(); ++id) {
+                auto found = copies_.find(*id);
+                if (found != copies_.end() && found->second.window && found->second.desc.visible) {
+                    SDL_RaiseWindow(found->second.window);
+                }
+            }
+        }
         if (cursor_changed_) {
             cursor_changed_ = false;
             apply_cursor();
@@ -368,7 +386,7 @@ private:
     uintptr_t host_of(Uint32 windowId, POINT* origin) {
         std::lock_guard<std::mutex> guard(lock_);
         SDL_Window* window = SDL_GetWindowFromID(windowId);
-        for (auto& [id, copy] : hosts_) {
+        for (auto& [id, copy] : copies_) {
             if (copy.window == window && window) {
                 if (origin) *origin = POINT{copy.desc.rect.left, copy.desc.rect.top};
                 return id;
@@ -421,7 +439,7 @@ private:
                 break;
             case SDL_WINDOWEVENT_EXPOSED: {
                 std::lock_guard<std::mutex> guard(lock_);
-                for (auto& [id, copy] : hosts_) {
+                for (auto& [id, copy] : copies_) {
                     if (id == out.id) copy.dirty = RegionData::from_rect(RECT{0, 0, copy.width, copy.height});
                 }
                 return;
@@ -454,23 +472,25 @@ private:
             }
         }
         std::lock_guard<std::mutex> guard(lock_);
-        for (auto& [id, copy] : hosts_) {
+        for (auto& [id, copy] : copies_) {
             if (copy.window) SDL_DestroyWindow(copy.window);
         }
-        hosts_.clear();
+        copies_.clear();
         if (sdl_cursor_) SDL_FreeCursor(sdl_cursor_);
     }
 
     std::thread thread_;
     std::mutex lock_;
     std::condition_variable idle_;
-    std::map<uintptr_t, HostCopy> hosts_;
+    std::map<uintptr_t, HostCopy> copies_;
     uint64_t work_asked_ = 0;
     uint64_t work_done_ = 0;
     bool stop_ = false;
     Uint32 wake_event_ = static_cast<Uint32>(-1);
     HCURSOR cursor_ = nullptr;
     bool cursor_changed_ = false;
+    std::vector<uintptr_t> stacking_;  // topmost first
+    bool restack_ = false;
     SDL_Cursor* sdl_cursor_ = nullptr;
 };
 
