@@ -330,13 +330,19 @@ private:
             ++it;
         }
         if (restack_) {
-            // Raised from the bottom up, the topmost last.
+            // Only the topmost window that may take activation is raised, once:
+            // a host that hands activation back on a raise must not start a
+            // contest between two windows.
             restack_ = false;
-            for (auto id = stacking_.rbegin(); id != stacking_.rend(); ++id) {
-                auto found = copies_.find(*id);
-                if (found != copies_.end() && found->second.window && found->second.desc.visible) {
-                    SDL_RaiseWindow(found->second.window);
+            for (uintptr_t id : stacking_) {
+                auto found = copies_.find(id);
+                if (found == copies_.end() || !found->second.window || !found->second.desc.visible ||
+                    found->second.desc.no_activate) {
+                    continue;
                 }
+                if (id != raised_) SDL_RaiseWindow(found->second.window);
+                raised_ = id;
+                break;
             }
         }
         if (cursor_changed_) {
@@ -491,6 +497,7 @@ private:
     bool cursor_changed_ = false;
     std::vector<uintptr_t> stacking_;  // topmost first
     bool restack_ = false;
+    uintptr_t raised_ = 0;
     SDL_Cursor* sdl_cursor_ = nullptr;
 };
 
