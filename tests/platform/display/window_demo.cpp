@@ -7,7 +7,8 @@
 // A second window, a popup shaped as an ellipse, stands beside the first.
 //
 // With --until it prints "ready" once the window is on the screen and stays
-// until FILE exists (at most 30 seconds).
+// until FILE exists (at most 30 seconds) or the window is closed, which it
+// reports with "closed".
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -104,13 +105,17 @@ int main(int argc, char** argv) {
         std::printf("ready\n");
         std::fflush(stdout);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!std::filesystem::exists(until) && std::chrono::steady_clock::now() < deadline) {
+        while (!std::filesystem::exists(until) && std::chrono::steady_clock::now() < deadline && IsWindow(top)) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
             while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
             }
         }
+    }
+    if (!IsWindow(top)) {
+        std::printf("closed\n");  // by its close box
+        std::fflush(stdout);
     }
     DestroyWindow(round);
     DestroyWindow(top);

@@ -189,10 +189,21 @@ TEST(XvfbDisplay, AHostWindowShowsTheHeadlessPixels) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const std::string shot = (dir / "screen.xwd").string();
     const int dumped = std::system((display + "xwd -root -silent -out " + shot).c_str());
+    // A click on the close box goes from the X server through SDL to the
+    // window, which closes; without xdotool the demo is told to stop.
+    bool closedByClick = false;
+    if (OnPath("xdotool") && ready &&
+        std::system((display + "xdotool mousemove 407 92 click 1").c_str()) == 0) {
+        char word[64] = {};
+        closedByClick = std::fgets(word, sizeof(word), shown) != nullptr && std::string(word) == "closed\n";
+    }
     std::ofstream(stop).put('x');
     pclose(shown);
     ASSERT_TRUE(ready) << "the demo did not show its window through SDL2";
     ASSERT_EQ(dumped, 0);
+    if (OnPath("xdotool")) {
+        EXPECT_TRUE(closedByClick) << "a click on the close box did not close the window";
+    }
 
     Image headless, screen;
     ASSERT_TRUE(ReadPng(headlessPng, headless));
