@@ -2,6 +2,7 @@
 // procedure, the handle map, destruction and PostNcDestroy, and the walk of
 // PreTranslateMessage up the parents.
 #include <atomic>
+#include <latch>
 #include <string>
 #include <thread>
 #include <vector>
@@ -318,14 +319,15 @@ TEST(AfxWindowThreads, OwnersAndTemporariesOfManyThreadsStayApart) {
     std::atomic<int> failures{0};
     std::vector<std::thread> threads;
     std::vector<std::atomic<HWND>> shared(kThreads);
-    std::atomic<int> ready{0};
+    // Every thread arrives at both, whatever happened to it before.
+    std::latch created(kThreads);
+    std::latch finished(kThreads);
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
             CWnd keeper;
             if (!keeper.CreateEx(0, nullptr, "keeper", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr)) ++failures;
             shared[t] = keeper.m_hWnd;
-            ++ready;
-            for (int spin = 0; ready < kThreads && spin < 5000; ++spin) std::this_thread::yield();
+            created.arrive_and_wait();
             for (int round = 0; round < kRounds; ++round) {
                 CWnd wnd;
                 if (!wnd.CreateEx(0, nullptr, "round", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr)) ++failures;
@@ -336,8 +338,7 @@ TEST(AfxWindowThreads, OwnersAndTemporariesOfManyThreadsStayApart) {
                 wnd.DestroyWindow();
                 if (round % 8 == 0) trelwin::afx::FreeTemporaryObjects();
             }
-            ++ready;
-            for (int spin = 0; ready < 2 * kThreads && spin < 5000; ++spin) std::this_thread::yield();
+            finished.arrive_and_wait();
         });
     }
     for (auto& thread : threads) thread.join();
