@@ -6,3 +6,4 @@
 #include "platform/afx/afx_msg_map.h"
 #include "platform/afx/afx_win_app.h"
 #include "platform/afx/afx_wnd.h"
+#include "platform/afx/afx_wnd_dc.h"
