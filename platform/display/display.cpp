@@ -144,6 +144,8 @@ void use_headless(int width, int height) { current_slot() = make_headless(width,
 
 void install_display(std::unique_ptr<Display> display) { current_slot() = std::move(display); }
 
+void shutdown() { current_slot().reset(); }
+
 void set_event_sink(EventSink s) {
     std::lock_guard<std::mutex> lock(sink_lock());
     sink() = std::move(s);

@@ -108,6 +108,10 @@ bool use_host_display();
 // (TRELWIN_DISPLAY=headless keeps the virtual screen), otherwise the
 // virtual screen, with a clear word on standard error.
 void choose_for_program();
+// Closes the display in use (a host display's thread and windows); a
+// virtual screen takes over if anything asks afterwards. A host display is
+// closed this way at exit by itself, before the process tears down.
+void shutdown();
 
 using EventSink = std::function<void(const HostEvent&)>;
 void set_event_sink(EventSink sink);

@@ -514,6 +514,9 @@ bool use_host_display() {
         return false;
     }
     install_display(std::move(display));
+    // The host thread must end before the libraries it uses go away.
+    static std::once_flag atExit;
+    std::call_once(atExit, [] { std::atexit(shutdown); });
     return true;
 }
 
