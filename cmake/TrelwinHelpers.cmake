@@ -71,14 +71,3 @@ function(trelwin_add_tests_per_file)
     trelwin_add_test(NAME ${P_PREFIX}_${stem} SOURCES ${test} LIBS ${P_LIBS})
   endforeach()
 endfunction()
-
-# trelwin_link_existing(<target> <scope> <libs...>)
-# Links those of the libraries that exist so far; lets a folder shared by
-# several modules name its dependencies before all of them are written.
-function(trelwin_link_existing target scope)
-  foreach(lib IN LISTS ARGN)
-    if(TARGET ${lib})
-      target_link_libraries(${target} ${scope} ${lib})
-    endif()
-  endforeach()
-endfunction()

@@ -1,32 +1,14 @@
 #include "common/net/ip_broadcast.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "common/net/ip_simple_client.h"
 #include "common/net/socket_helpers.h"
 
-#if __has_include("platform/afx/afx.h")
-#include "platform/afx/afx.h"
-#endif
-
-namespace {
-
-// Takes the call while the framework classes declare no message box of
-// their own (they are built up step by step): the framework's function
-// matches a text and a style exactly and is chosen whenever it is declared.
-struct AnyMessageBoxArgument {
-    template <class T>
-    AnyMessageBoxArgument(const T&) {}
-};
-[[maybe_unused]] int AfxMessageBox(AnyMessageBoxArgument, AnyMessageBoxArgument) { return 0; }
-
-// The style of a message box with only an OK button.
-constexpr UINT kMessageBoxOk = 0;
-
-}  // namespace
-
-// Outside the unnamed namespace, so that the call sees both functions.
-static void ShowVersionMessage() { AfxMessageBox("No es la versión 1.1 de sockets", kMessageBoxOk); }
+// The sockets layer always grants version 1.1, so this text is never shown
+// in practice. Until the program has message boxes it goes to standard error.
+static void ShowVersionMessage() { std::fputs("No es la versión 1.1 de sockets\n", stderr); }
 
 CIPBroadcast::CIPBroadcast() : m_socket(INVALID_SOCKET), m_nLocalPort(-1) {}
 
