@@ -22,6 +22,12 @@
 #ifndef WM_COMMAND
 #define WM_COMMAND 0x0111
 #endif
+#ifndef WM_DRAWITEM
+#define WM_DRAWITEM 0x002B
+#endif
+#ifndef WM_MEASUREITEM
+#define WM_MEASUREITEM 0x002C
+#endif
 #ifndef WM_CTLCOLOR
 #define WM_CTLCOLOR 0x0019  // the key of ON_WM_CTLCOLOR entries for every WM_CTLCOLOR... message
 #endif

@@ -109,6 +109,18 @@
 #define ON_WM_SYSKEYUP() TRELWIN_WM_KEY(WM_SYSKEYUP, OnSysKeyUp)
 #define ON_WM_CHAR() TRELWIN_WM_KEY(WM_CHAR, OnChar)
 
+// void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT), void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT)
+#define ON_WM_DRAWITEM() \
+    TRELWIN_WM_ENTRY(WM_DRAWITEM, \
+                     self->OnDrawItem(static_cast<int>(a.wParam), reinterpret_cast<LPDRAWITEMSTRUCT>(a.lParam)); \
+                     a.result = TRUE; \
+                     return TRUE;)
+#define ON_WM_MEASUREITEM() \
+    TRELWIN_WM_ENTRY(WM_MEASUREITEM, \
+                     self->OnMeasureItem(static_cast<int>(a.wParam), reinterpret_cast<LPMEASUREITEMSTRUCT>(a.lParam)); \
+                     a.result = TRUE; \
+                     return TRUE;)
+
 #define ON_WM_HSCROLL() TRELWIN_WM_SCROLL(WM_HSCROLL, OnHScroll)
 #define ON_WM_VSCROLL() TRELWIN_WM_SCROLL(WM_VSCROLL, OnVScroll)
 

@@ -15,6 +15,8 @@ BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
     ON_WM_CTLCOLOR()
     ON_WM_HSCROLL()
     ON_WM_VSCROLL()
+    ON_WM_DRAWITEM()
+    ON_WM_MEASUREITEM()
 END_MESSAGE_MAP()
 
 CWnd::~CWnd() {
@@ -186,6 +188,8 @@ BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     switch (message) {
     case WM_HSCROLL:
     case WM_VSCROLL:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
         return CWnd::OnWndMsg(WM_REFLECT_BASE + message, wParam, lParam, pResult);
     case WM_COMMAND:
         if (CWnd::OnCmdMsg(0, MAKELONG(HIWORD(wParam), WM_REFLECT_BASE + WM_COMMAND), nullptr, nullptr)) {
@@ -238,6 +242,16 @@ void CWnd::OnHScroll(UINT, UINT, CScrollBar* pScrollBar) {
 
 void CWnd::OnVScroll(UINT, UINT, CScrollBar* pScrollBar) {
     if (pScrollBar != nullptr && ReflectLastMsg(pScrollBar->m_hWnd)) return;
+    Default();
+}
+
+void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT lpDrawItemStruct) {
+    if (ReflectLastMsg(lpDrawItemStruct->hwndItem)) return;
+    Default();
+}
+
+void CWnd::OnMeasureItem(int, LPMEASUREITEMSTRUCT lpMeasureItemStruct) {
+    if (ReflectLastMsg(::GetDlgItem(m_hWnd, static_cast<int>(lpMeasureItemStruct->CtlID)))) return;
     Default();
 }
 

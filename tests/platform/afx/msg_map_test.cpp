@@ -378,6 +378,14 @@ protected:
         return exAnswer;
     }
     afx_msg void OnOwnClicked() { calls.push_back("child clicked"); }
+    afx_msg LRESULT OnOwnDraw(WPARAM, LPARAM lParam) {
+        calls.push_back("child draws item " + std::to_string(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->itemID));
+        return TRUE;
+    }
+    afx_msg LRESULT OnOwnMeasure(WPARAM, LPARAM lParam) {
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = 17;
+        return TRUE;
+    }
     afx_msg HBRUSH CtlColor(CDC*, UINT type) {
         ctlType = type;
         return brush;
@@ -389,6 +397,8 @@ BEGIN_MESSAGE_MAP(CReflectingChild, CWnd)
     ON_NOTIFY_REFLECT(kCodeA, OnOwnA)
     ON_NOTIFY_REFLECT_EX(kCodeB, OnOwnB)
     ON_CONTROL_REFLECT(BN_CLICKED, OnOwnClicked)
+    ON_MESSAGE(WM_REFLECT_BASE + WM_DRAWITEM, OnOwnDraw)
+    ON_MESSAGE(WM_REFLECT_BASE + WM_MEASUREITEM, OnOwnMeasure)
     ON_WM_CTLCOLOR_REFLECT()
 END_MESSAGE_MAP()
 
@@ -444,6 +454,24 @@ TEST_F(Routing, AReflectedNotificationStaysWithTheControl) {
     EXPECT_EQ(Command(child.m_hWnd, BN_CLICKED), 1);
     EXPECT_EQ(child.calls.back(), "child clicked");
     EXPECT_TRUE(parent.calls.empty());
+}
+
+TEST_F(Routing, OwnerDrawingGoesToTheControlThatDrawsItself) {
+    DRAWITEMSTRUCT draw{};
+    draw.CtlID = 300;
+    draw.itemID = 4;
+    draw.hwndItem = child.m_hWnd;
+    EXPECT_EQ(parent.SendMessage(WM_DRAWITEM, 300, reinterpret_cast<LPARAM>(&draw)), TRUE);
+    EXPECT_EQ(child.calls, std::vector<std::string>{"child draws item 4"});
+
+    MEASUREITEMSTRUCT measure{};
+    measure.CtlID = 300;
+    parent.SendMessage(WM_MEASUREITEM, 300, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_EQ(measure.itemHeight, 17u);
+
+    draw.hwndItem = afx_test::MakePlain(parent.m_hWnd, 301);  // no object: the default handling
+    parent.SendMessage(WM_DRAWITEM, 301, reinterpret_cast<LPARAM>(&draw));
+    EXPECT_EQ(child.calls.size(), 1u);
 }
 
 TEST_F(Routing, AnExtendedReflectionThatDeclinesLetsTheParentHandleItToo) {
