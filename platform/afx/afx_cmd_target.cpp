@@ -2,11 +2,7 @@
 
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 
-const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr, nullptr}};
-    static const AFX_MSGMAP map = {nullptr, &entries[0]};
-    return &map;
-}
+const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() { return AfxEmptyMessageMap(); }
 
 const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
 

@@ -40,3 +40,9 @@ BOOL AfxDispatchCmdMsg(const AFX_MSGMAP* pMap, void* pTarget, UINT nID, int nCod
     AFX_MSGARGS args{nMsg, 0, 0, nID, pExtra, 0};
     return AfxDispatchMessageMap(pMap, pTarget, nMsg, nNotify, nID, args);
 }
+
+const AFX_MSGMAP* AfxEmptyMessageMap() {
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr, nullptr}};
+    static const AFX_MSGMAP map = {nullptr, &entries[0]};
+    return &map;
+}

@@ -112,6 +112,9 @@ BOOL AfxDispatchMessageMap(const AFX_MSGMAP* pMap, void* pTarget, UINT nMsg, UIN
 BOOL AfxDispatchCmdMsg(const AFX_MSGMAP* pMap, void* pTarget, UINT nID, int nCode, void* pExtra,
                        AFX_CMDHANDLERINFO* pHandlerInfo);
 
+// The map of a root class: no entries, no base.
+const AFX_MSGMAP* AfxEmptyMessageMap();
+
 template <class T>
 T* AfxMapTarget(void* pTarget) {
     return static_cast<T*>(static_cast<typename T::AfxMapRoot*>(pTarget));

@@ -32,11 +32,7 @@ CWinApp::~CWinApp() {
     g_app.compare_exchange_strong(self, nullptr);
 }
 
-const AFX_MSGMAP* CWinApp::GetThisMessageMap() {
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr, nullptr}};
-    static const AFX_MSGMAP map = {nullptr, &entries[0]};
-    return &map;
-}
+const AFX_MSGMAP* CWinApp::GetThisMessageMap() { return AfxEmptyMessageMap(); }
 
 const AFX_MSGMAP* CWinApp::GetMessageMap() const { return GetThisMessageMap(); }
 
