@@ -117,10 +117,13 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         handled = header != nullptr && header->hwndFrom != nullptr && OnNotify(wParam, lParam, &result);
     } else {
-        // Every WM_CTLCOLOR... message is looked up as WM_CTLCOLOR.
-        const UINT key = message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC ? WM_CTLCOLOR : message;
         AFX_MSGARGS args{message, wParam, lParam, 0, nullptr, 0};
-        handled = AfxDispatchMessageMap(GetMessageMap(), static_cast<AfxMapRoot*>(this), key, 0, 0, args);
+        void* target = static_cast<AfxMapRoot*>(this);
+        handled = AfxDispatchMessageMap(GetMessageMap(), target, message, 0, 0, args);
+        // ON_WM_CTLCOLOR entries take every WM_CTLCOLOR... message.
+        if (!handled && message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
+            handled = AfxDispatchMessageMap(GetMessageMap(), target, WM_CTLCOLOR, 0, 0, args);
+        }
         result = args.result;
     }
     if (handled && pResult != nullptr) *pResult = result;

@@ -41,12 +41,17 @@ protected:
         calls.push_back("derived user");
         return 0;
     }
+    afx_msg LRESULT OnEditColour(WPARAM, LPARAM) {
+        calls.push_back("derived edit colour");
+        return 0;
+    }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(CDerivedWnd, CBaseWnd)
     ON_WM_SIZE()
     ON_MESSAGE(WM_USER, OnUser)
+    ON_MESSAGE(WM_CTLCOLOREDIT, OnEditColour)
 END_MESSAGE_MAP()
 
 BOOL MakePopup(CWnd& wnd) { return wnd.CreateEx(0, nullptr, "popup", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr); }
@@ -58,7 +63,11 @@ TEST_F(AfxWindowTest, TheClassMapComesFirstAndItsBasesAfterIt) {
     wnd.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(10, 10));
     wnd.SendMessage(WM_TIMER, 7, 0);
     wnd.SendMessage(WM_USER, 0, 0);
-    EXPECT_EQ(wnd.calls, (std::vector<std::string>{"derived size", "base timer 7", "derived user"}));
+    // A map entry for one WM_CTLCOLOR... message comes before CWnd's
+    // ON_WM_CTLCOLOR, which takes all of them.
+    wnd.SendMessage(WM_CTLCOLOREDIT, 0, 0);
+    EXPECT_EQ(wnd.calls,
+              (std::vector<std::string>{"derived size", "base timer 7", "derived user", "derived edit colour"}));
 
     CBaseWnd base;
     ASSERT_TRUE(MakePopup(base));
