@@ -97,6 +97,10 @@ BOOL AFXAPI AfxWinInit(int argc, char** argv);
 // The framework's start-up and run of the application object; the program's
 // main returns its result.
 int AFXAPI AfxWinMain(int argc, char** argv);
+// Windows here host no controls of other components, so there is nothing
+// to enable; the call is kept for the start-up that makes it.
+inline void AFXAPI AfxEnableControlContainer() {}
+
 // The message filter of modal loops: the application's PreTranslateMessage,
 // or the walk up the message's windows when there is no application.
 BOOL AFXAPI AfxPreTranslateMessage(MSG* pMsg);
