@@ -1,5 +1,6 @@
 #include "platform/user/window_class.h"
 
+#include <atomic>
 #include <map>
 #include <mutex>
 
@@ -31,7 +32,12 @@ ATOM AtomOf(LPCSTR name) {
 
 }  // namespace
 
-std::shared_ptr<CWindowClass> FindWindowClass(LPCSTR lpszClassName) {
+namespace {
+
+std::atomic<void (*)()> g_systemClassProvider{nullptr};
+std::once_flag g_systemClassesProvided;
+
+std::shared_ptr<CWindowClass> FindRegisteredClass(LPCSTR lpszClassName) {
     const ATOM atom = AtomOf(lpszClassName);
     if (atom == 0) {
         return nullptr;
@@ -40,6 +46,22 @@ std::shared_ptr<CWindowClass> FindWindowClass(LPCSTR lpszClassName) {
     std::lock_guard<std::mutex> lock(classes.lock);
     auto found = classes.byAtom.find(atom);
     return found == classes.byAtom.end() ? nullptr : found->second;
+}
+
+}  // namespace
+
+void SetSystemClassProvider(void (*provider)()) { g_systemClassProvider = provider; }
+
+std::shared_ptr<CWindowClass> FindWindowClass(LPCSTR lpszClassName) {
+    std::shared_ptr<CWindowClass> found = FindRegisteredClass(lpszClassName);
+    void (*provider)() = g_systemClassProvider;
+    if (found == nullptr && provider != nullptr) {
+        // The built-in controls live above this layer; the first miss lets
+        // them register, as they are always there for dialogs and programs.
+        std::call_once(g_systemClassesProvided, provider);
+        found = FindRegisteredClass(lpszClassName);
+    }
+    return found;
 }
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass) {

@@ -17,6 +17,10 @@ public:
 // The class named by a name or an atom (MAKEINTATOM), or null.
 std::shared_ptr<CWindowClass> FindWindowClass(LPCSTR lpszClassName);
 
+// The built-in controls (a layer above this one) register their classes
+// through this provider, run once the first time a class is not found.
+void SetSystemClassProvider(void (*provider)());
+
 ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass);
 BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance);
 BOOL WINAPI GetClassInfoA(HINSTANCE hInstance, LPCSTR lpClassName, LPWNDCLASSA lpWndClass);
