@@ -24,6 +24,7 @@ CWinApp::CWinApp(LPCSTR lpszAppName) {
     // The application is the main thread's object and is never deleted by
     // the thread machinery.
     m_bAutoDelete = FALSE;
+    m_nThreadID = ::GetCurrentThreadId();
     g_app = this;
 }
 

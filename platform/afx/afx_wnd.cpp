@@ -4,11 +4,23 @@
 
 #include "platform/afx/afx_win_app.h"
 #include "platform/afx/afx_wnd_internal.h"
+#include "platform/base/process.h"
 
 using trelwin::afx::GetWndThreadState;
 using trelwin::afx::WndMap;
 
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
+
+namespace {
+
+// The main window belongs to the application's thread; objects that go on
+// other threads (temporary ones at a thread's end) never look at it.
+CWinApp* AppOfThisThread() {
+    CWinApp* app = AfxGetApp();
+    return app != nullptr && app->m_nThreadID == ::GetCurrentThreadId() ? app : nullptr;
+}
+
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
     ON_WM_NCDESTROY()
@@ -20,7 +32,7 @@ BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
 
 CWnd::~CWnd() {
-    if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd == this) app->m_pMainWnd = nullptr;
+    if (CWinApp* app = AppOfThisThread(); app != nullptr && app->m_pMainWnd == this) app->m_pMainWnd = nullptr;
     if (m_hWnd != nullptr && FromHandlePermanent(m_hWnd) == this) {
         // Only the window's own thread can destroy it; elsewhere the window
         // stays and is let go.
@@ -229,7 +241,7 @@ BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
 }
 
 void CWnd::OnNcDestroy() {
-    if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd == this) {
+    if (CWinApp* app = AppOfThisThread(); app != nullptr && app->m_pMainWnd == this) {
         app->m_pMainWnd = nullptr;
         ::PostQuitMessage(0);
     }

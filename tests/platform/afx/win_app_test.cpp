@@ -3,6 +3,7 @@
 // window going, and the application's own commands.
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/platform/afx/afx_wnd_test_util.h"
@@ -156,6 +157,24 @@ TEST_F(AfxStartUp, TheMainWindowIsForgottenWhenItsObjectGoes) {
         EXPECT_EQ(AfxGetMainWnd(), &wnd);
     }
     EXPECT_EQ(AfxGetMainWnd(), nullptr);
+}
+
+TEST_F(AfxStartUp, ObjectsOfOtherThreadsLeaveTheMainWindowAlone) {
+    CTestApp app;
+    CWnd main;
+    ASSERT_TRUE(main.CreateEx(0, nullptr, "main", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+    HWND plain = afx_test::MakePlain();
+    std::thread worker([plain] {
+        // Its temporary object goes when the thread ends.
+        for (int i = 0; i < 50; ++i) {
+            CWnd::FromHandle(plain);
+            trelwin::afx::FreeTemporaryObjects();
+        }
+    });
+    for (int i = 0; i < 50; ++i) app.m_pMainWnd = i % 2 ? &main : nullptr;
+    worker.join();
+    app.m_pMainWnd = &main;
+    EXPECT_EQ(AfxGetMainWnd(), &main);
 }
 
 TEST(AfxStartUpWithoutApp, NoApplicationObjectIsAClearFailure) {
