@@ -3,6 +3,8 @@
 
 #include "platform/user/caret.h"
 #include "platform/user/cursors.h"
+#include "platform/user/dialog_manager.h"
+#include "platform/user/dialog_template.h"
 #include "platform/user/geometry.h"
 #include "platform/user/images.h"
 #include "platform/user/input.h"
