@@ -420,7 +420,9 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         SetPushed(hwnd, state, wParam != 0);
         return 0;
     case BM_SETSTYLE: {
-        const DWORD style = (StyleOfButton(hwnd) & 0xFFFF0000u) | LOWORD(wParam);
+        // The kind changes (the dialog manager moves the default this way);
+        // the other button styles stay.
+        const DWORD style = (StyleOfButton(hwnd) & ~static_cast<DWORD>(BS_TYPEMASK)) | (wParam & BS_TYPEMASK);
         SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(style));
         if (lParam) InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
@@ -454,26 +456,3 @@ void RegisterButtonClass() {
 trelwin::commctrl::ControlClass g_buttonClass(&RegisterButtonClass);
 
 }  // namespace
-
-BOOL WINAPI CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck) {
-    const HWND button = GetDlgItem(hDlg, nIDButton);
-    if (!button) return FALSE;
-    SendMessageA(button, BM_SETCHECK, uCheck, 0);
-    return TRUE;
-}
-
-UINT WINAPI IsDlgButtonChecked(HWND hDlg, int nIDButton) {
-    const HWND button = GetDlgItem(hDlg, nIDButton);
-    return button ? static_cast<UINT>(SendMessageA(button, BM_GETCHECK, 0, 0)) : 0;
-}
-
-BOOL WINAPI CheckRadioButton(HWND hDlg, int nIDFirstButton, int nIDLastButton, int nIDCheckButton) {
-    BOOL found = FALSE;
-    for (int id = nIDFirstButton; id <= nIDLastButton; ++id) {
-        const HWND button = GetDlgItem(hDlg, id);
-        if (!button) continue;
-        SendMessageA(button, BM_SETCHECK, id == nIDCheckButton ? BST_CHECKED : BST_UNCHECKED, 0);
-        if (id == nIDCheckButton) found = TRUE;
-    }
-    return found;
-}

@@ -68,7 +68,3 @@
 #define BN_SETFOCUS 6
 #define BN_KILLFOCUS 7
 
-// Dialog functions over buttons.
-BOOL WINAPI CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck);
-UINT WINAPI IsDlgButtonChecked(HWND hDlg, int nIDButton);
-BOOL WINAPI CheckRadioButton(HWND hDlg, int nIDFirstButton, int nIDLastButton, int nIDCheckButton);
