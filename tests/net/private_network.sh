@@ -112,6 +112,19 @@ remove_orphans() {
     done
 }
 
+# A watcher outside this script's process tree, so that a test runner that
+# kills the tree on a time-out (no trap runs then) does not reach it: it
+# removes the network once the script is gone. Its output goes nowhere, so
+# that nobody waits for it to close.
+watch_owner() {
+    local name=$1 owner=$2 script
+    script=$(readlink -f "$0")
+    (
+        setsid bash -c 'while kill -0 "$1" 2>/dev/null; do sleep 1; done; bash "$2" down "$3"' \
+            watcher "$owner" "$script" "$name" </dev/null >/dev/null 2>&1 &
+    )
+}
+
 run_in() {
     local name=$1 side=$2 count=$3
     shift 3
@@ -151,8 +164,13 @@ case "$command" in
         trap 'exit 130' INT
         trap 'exit 143' TERM
         trap 'exit 129' HUP
+        watch_owner "$name" $$
         up "$name" "$count" || { echo "private_network.sh: the private network could not be made" >&2; exit 1; }
-        run_in "$name" program "$count" "$@"
+        # In the background: a signal must end the wait at once, so that the
+        # network goes with the command still running (the shell runs traps
+        # only between commands).
+        run_in "$name" program "$count" "$@" &
+        wait $!
         exit $?
         ;;
     up)
