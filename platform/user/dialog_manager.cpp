@@ -167,6 +167,8 @@ bool CreateItems(HWND hDlg, HINSTANCE hInstance, const DLGTEMPLATE& tmpl, HFONT 
     return true;
 }
 
+void SaveFocus(HWND hDlg);
+
 HWND CreateDialogWindow(HINSTANCE hInstance, LPCDLGTEMPLATEA tmpl, HWND parent, DLGPROC proc, LPARAM init,
                         bool modal) {
     if (!tmpl || (tmpl->itemCount && !tmpl->items)) {
@@ -216,7 +218,9 @@ HWND CreateDialogWindow(HINSTANCE hInstance, LPCDLGTEMPLATEA tmpl, HWND parent, 
 
     if (state.font) SendMessageA(hDlg, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), FALSE);
     if (!CreateItems(hDlg, hInstance, *tmpl, state.font, units)) {
+        const DWORD error = GetLastError();
         DestroyWindow(hDlg);
+        SetLastError(error);
         return nullptr;
     }
     const int defId = TemplateDefaultId(hDlg);
@@ -233,6 +237,8 @@ HWND CreateDialogWindow(HINSTANCE hInstance, LPCDLGTEMPLATEA tmpl, HWND parent, 
             SetDialogFocus(hDlg, first);
         }
     }
+    // Showing the dialog activates it, which puts the focus back here.
+    SaveFocus(hDlg);
     DialogState now;
     if ((tmpl->style & WS_VISIBLE) && !(GetState(hDlg, &now) && now.ended)) ShowWindow(hDlg, SW_SHOWNORMAL);
     return hDlg;

@@ -8,6 +8,7 @@
 #include "platform/user/geometry.h"
 #include "platform/user/images.h"
 #include "platform/user/input.h"
+#include "platform/user/message_box.h"
 #include "platform/user/message_functions.h"
 #include "platform/user/modal_loop.h"
 #include "platform/user/painting.h"

@@ -1,0 +1,52 @@
+// Message boxes: a modal dialog made at run time with the text (wrapped to
+// a limited width), a standard icon and the buttons of the type. The owner
+// (the top-level window that holds hWnd) is disabled while the box runs.
+// Returns the id of the chosen button (IDOK, IDCANCEL, IDYES, ...), or 0
+// when the box could not be shown (its text then goes to standard error, so
+// that it is not lost).
+//
+// Esc and the close box choose Cancel when the box has it, and OK in a box
+// that has only OK; in other boxes they do nothing.
+#pragma once
+
+#include "platform/user/dialog_manager.h"
+
+#define MB_OK 0x00000000L
+#define MB_OKCANCEL 0x00000001L
+#define MB_ABORTRETRYIGNORE 0x00000002L
+#define MB_YESNOCANCEL 0x00000003L
+#define MB_YESNO 0x00000004L
+#define MB_RETRYCANCEL 0x00000005L
+#define MB_CANCELTRYCONTINUE 0x00000006L
+#define MB_TYPEMASK 0x0000000FL
+
+#define MB_ICONHAND 0x00000010L
+#define MB_ICONQUESTION 0x00000020L
+#define MB_ICONEXCLAMATION 0x00000030L
+#define MB_ICONASTERISK 0x00000040L
+#define MB_ICONERROR MB_ICONHAND
+#define MB_ICONSTOP MB_ICONHAND
+#define MB_ICONWARNING MB_ICONEXCLAMATION
+#define MB_ICONINFORMATION MB_ICONASTERISK
+#define MB_ICONMASK 0x000000F0L
+
+#define MB_DEFBUTTON1 0x00000000L
+#define MB_DEFBUTTON2 0x00000100L
+#define MB_DEFBUTTON3 0x00000200L
+#define MB_DEFBUTTON4 0x00000300L
+#define MB_DEFMASK 0x00000F00L
+
+#define MB_APPLMODAL 0x00000000L
+#define MB_SYSTEMMODAL 0x00001000L
+#define MB_TASKMODAL 0x00002000L
+#define MB_SETFOREGROUND 0x00010000L
+#define MB_TOPMOST 0x00040000L
+
+#define IDTRYAGAIN 10
+#define IDCONTINUE 11
+
+int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
+int WINAPI MessageBoxExA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType, WORD wLanguageId);
+
+#define MessageBox MessageBoxA
+#define MessageBoxEx MessageBoxExA
