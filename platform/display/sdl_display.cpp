@@ -118,6 +118,8 @@ public:
         std::promise<std::pair<bool, SIZE>> started;
         auto result = started.get_future();
         auto thread = std::thread([&started, error]() mutable {
+            // Window surfaces are plain memory: no graphics library is loaded for them.
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
             if (SDL_Init(SDL_INIT_VIDEO) != 0) {
                 *error = SDL_GetError();
                 started.set_value({false, SIZE{}});
