@@ -327,7 +327,7 @@ LRESULT OnMouse(HWND hwnd, CButtonState* state, UINT msg, WPARAM wParam, LPARAM 
 }
 
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    CButtonState* state = ControlState<CButtonState>(hwnd);
+    CButtonState* state = StateOf<CButtonState>(hwnd);
     if (!state && msg != WM_NCCREATE) return DefWindowProcA(hwnd, msg, wParam, lParam);
     switch (msg) {
     case WM_NCCREATE:
@@ -337,15 +337,9 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         delete state;
         SetWindowLongPtrA(hwnd, 0, 0);
         return DefWindowProcA(hwnd, msg, wParam, lParam);
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(hwnd, &ps);
-        Paint(hwnd, hdc, state);
-        if (!wParam) EndPaint(hwnd, &ps);
-        return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-        Paint(hwnd, reinterpret_cast<HDC>(wParam), state);
+        PaintMessage(hwnd, wParam, [&](HDC hdc) { Paint(hwnd, hdc, state); });
         return 0;
     case WM_ERASEBKGND:
         return 1;
@@ -443,15 +437,7 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void RegisterButtonClass() {
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-    wc.lpfnWndProc = ButtonProc;
-    wc.cbWndExtra = sizeof(LONG_PTR);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = WC_BUTTONA;
-    RegisterClassA(&wc);
-}
+void RegisterButtonClass() { RegisterControl(WC_BUTTONA, ButtonProc, IDC_ARROW); }
 
 trelwin::commctrl::ControlClass g_buttonClass(&RegisterButtonClass);
 

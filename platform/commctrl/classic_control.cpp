@@ -2,13 +2,6 @@
 
 namespace trelwin::commctrl {
 
-void NotifyParent(HWND control, WORD code) {
-    const HWND parent = GetParent(control);
-    if (!parent) return;
-    const int id = GetDlgCtrlID(control);
-    SendMessageA(parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), code), reinterpret_cast<LPARAM>(control));
-}
-
 HBRUSH ParentColours(HWND control, HDC hdc, UINT message) {
     const HWND parent = GetParent(control);
     LRESULT brush = 0;
@@ -35,6 +28,17 @@ void DrawControlText(HDC hdc, const std::string& text, RECT rect, UINT format, b
     DrawTextA(hdc, text.c_str(), static_cast<int>(text.size()), &rect, format);
     SetTextColor(hdc, colour);
     SetBkMode(hdc, mode);
+}
+
+
+void RegisterControl(LPCSTR name, WNDPROC proc, LPCSTR cursor) {
+    WNDCLASSA wc{};
+    wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
+    wc.lpfnWndProc = proc;
+    wc.cbWndExtra = sizeof(LONG_PTR);
+    wc.hCursor = LoadCursorA(nullptr, cursor);
+    wc.lpszClassName = name;
+    RegisterClassA(&wc);
 }
 
 }  // namespace trelwin::commctrl

@@ -625,7 +625,7 @@ LRESULT EditMessage(HWND hwnd, CEditState* s, UINT msg, WPARAM wParam, LPARAM lP
 }
 
 LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    CEditState* s = ControlState<CEditState>(hwnd);
+    CEditState* s = StateOf<CEditState>(hwnd);
     if (!s && msg != WM_NCCREATE) return DefWindowProcA(hwnd, msg, wParam, lParam);
     switch (msg) {
     case WM_NCCREATE:
@@ -636,14 +636,8 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         delete s;
         SetWindowLongPtrA(hwnd, 0, 0);
         return DefWindowProcA(hwnd, msg, wParam, lParam);
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(hwnd, &ps);
-        Paint(hwnd, hdc, s);
-        if (!wParam) EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT: Paint(hwnd, reinterpret_cast<HDC>(wParam), s); return 0;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: PaintMessage(hwnd, wParam, [&](HDC hdc) { Paint(hwnd, hdc, s); }); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_SETTEXT: return OnSetText(hwnd, s, reinterpret_cast<LPCSTR>(lParam));
     case WM_GETTEXT: return OnGetText(s, wParam, reinterpret_cast<LPSTR>(lParam));
@@ -682,15 +676,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void RegisterEditClass() {
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-    wc.lpfnWndProc = EditProc;
-    wc.cbWndExtra = sizeof(LONG_PTR);
-    wc.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
-    wc.lpszClassName = WC_EDITA;
-    RegisterClassA(&wc);
-}
+void RegisterEditClass() { RegisterControl(WC_EDITA, EditProc, IDC_IBEAM); }
 
 trelwin::commctrl::ControlClass g_editClass(&RegisterEditClass);
 

@@ -156,7 +156,7 @@ void Paint(HWND hwnd, HDC hdc, const CStaticState* state) {
 }
 
 LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    CStaticState* state = ControlState<CStaticState>(hwnd);
+    CStaticState* state = StateOf<CStaticState>(hwnd);
     switch (msg) {
     case WM_NCCREATE: {
         auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
@@ -172,15 +172,11 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         delete state;
         SetWindowLongPtrA(hwnd, 0, 0);
         return DefWindowProcA(hwnd, msg, wParam, lParam);
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(hwnd, &ps);
-        if (state) Paint(hwnd, hdc, state);
-        if (!wParam) EndPaint(hwnd, &ps);
-        return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-        if (state) Paint(hwnd, reinterpret_cast<HDC>(wParam), state);
+        PaintMessage(hwnd, wParam, [&](HDC hdc) {
+            if (state) Paint(hwnd, hdc, state);
+        });
         return 0;
     case WM_ERASEBKGND:
         return 1;  // painted whole in WM_PAINT
@@ -231,15 +227,7 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void RegisterStaticClass() {
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-    wc.lpfnWndProc = StaticProc;
-    wc.cbWndExtra = sizeof(LONG_PTR);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = WC_STATICA;
-    RegisterClassA(&wc);
-}
+void RegisterStaticClass() { RegisterControl(WC_STATICA, StaticProc, IDC_ARROW); }
 
 trelwin::commctrl::ControlClass g_staticClass(&RegisterStaticClass);
 
