@@ -157,8 +157,13 @@ void CBriselDiscover::Start(int unicast, int periodic, int askVersion, int serve
     m_evStopReceive.ResetEvent();
     m_evSendDone.ResetEvent();
     m_evRunning.SetEvent();
-    m_threadSend.Start(this, &CBriselDiscover::ThreadSend, 0, THREAD_PRIORITY_NORMAL, FALSE);
-    m_threadReceive.Start(this, &CBriselDiscover::ThreadReceive, 0, THREAD_PRIORITY_NORMAL, FALSE);
+    // A thread that cannot be started must not leave the run waiting for
+    // it: the receive thread's end waits for the send thread, and the owner
+    // waits for the end message.
+    if (!m_threadSend.Start(this, &CBriselDiscover::ThreadSend, 0, THREAD_PRIORITY_NORMAL, FALSE))
+        m_evSendDone.SetEvent();
+    if (!m_threadReceive.Start(this, &CBriselDiscover::ThreadReceive, 0, THREAD_PRIORITY_NORMAL, FALSE))
+        EndRun();
 }
 
 void CBriselDiscover::Stop()
@@ -304,6 +309,12 @@ UINT CBriselDiscover::ThreadReceive(int)
         while (!IsStopping(m_evStopReceive))
             ReceiveLoop(0);
     }
+    EndRun();
+    return 0;
+}
+
+void CBriselDiscover::EndRun()
+{
     // The send thread may still be in a long range pass: end it before the
     // sockets go.
     m_evStopSend.SetEvent();
@@ -318,7 +329,6 @@ UINT CBriselDiscover::ThreadReceive(int)
     }
     PostToOwner(MSG_DISCOVER_END, reinterpret_cast<WPARAM>(this), 0);
     m_evRunning.ResetEvent();
-    return 0;
 }
 
 void CBriselDiscover::ReceiveLoop(DWORD durationMs)

@@ -66,6 +66,9 @@ public:
 protected:
     int SendPass();
     void ReceiveLoop(DWORD durationMs);
+    // Ends the send thread, closes the sockets, posts MSG_DISCOVER_END and
+    // clears the running event: the end of the receive thread.
+    void EndRun();
     void OnReply(_TIPCommand* pPacket, int nEvent);
     void OnSettingsReply(const BYTE* pData, int nLength, const CString& strSender);
     void AgeDevices();
