@@ -52,7 +52,34 @@ public:
         m_devices.Add(device);
     }
     INT_PTR DeviceCount() { return m_devices.GetSize(); }
+
+    // Hands a datagram from the address straight to the reply handling.
+    void Reply(const std::string& from, std::vector<BYTE> datagram) {
+        _TIPCommand packet;
+        packet.m_nCommand = 0;
+        packet.m_dwLength = static_cast<DWORD>(datagram.size());
+        packet.m_pData = datagram.data();
+        packet.m_strAddress = from.c_str();
+        OnReply(&packet, IP_SERVER_PACKET);
+        packet.m_pData = nullptr;
+    }
+    void FilterSubnet(const char* local, const char* mask) {
+        m_strLocalAddress = local;
+        m_strSubnetMask = mask;
+        m_bSubnetFilter = 1;
+    }
+    void Exclude(const char* address) { m_strExcludedAddress = address; }
 };
+
+std::vector<BYTE> DiscoverReply(int type) {
+    return {'B', 'R', 'I', 'S', 'E', 'L', 1, 0, static_cast<BYTE>(type)};
+}
+
+std::vector<BYTE> VersionReply(const std::string& text) {
+    const std::string header("BRISEL\x01\x05\x00", 9);
+    const std::string datagram = header + static_cast<char>(text.size()) + '\0' + text;
+    return std::vector<BYTE>(datagram.begin(), datagram.end());
+}
 
 }  // namespace
 
@@ -247,6 +274,45 @@ TEST_F(DiscoveryLoopback, AgeingRoundsToWholeSeconds) {
     ASSERT_TRUE(m_owner.PumpUntil([](const std::vector<Event>& e) { return !e.empty(); }, 2000));
     EXPECT_EQ(m_owner.m_events[0].message, static_cast<UINT>(MSG_DISCOVER_DEVICE_LOST));
     EXPECT_EQ(m_owner.m_events[0].lostAddress, AddressFromString(Addr(31).c_str()));
+}
+
+TEST(DiscoverReplies, SubnetRuleComparesOctetsUpToTheFirstOpenMaskOctet) {
+    CProbeDiscover discoverer;
+    discoverer.FilterSubnet("10.1.2.3", "255.255.255.0");
+    discoverer.Reply("10.1.2.9", DiscoverReply(23));
+    EXPECT_EQ(discoverer.DeviceCount(), 1);
+    discoverer.Reply("10.1.3.9", DiscoverReply(23));
+    EXPECT_EQ(discoverer.DeviceCount(), 1);
+    // The octets after the first one that is not 255 are not looked at.
+    discoverer.FilterSubnet("10.1.2.3", "255.0.255.255");
+    discoverer.Reply("10.9.9.9", DiscoverReply(23));
+    EXPECT_EQ(discoverer.DeviceCount(), 2);
+    discoverer.Reply("11.1.2.3", DiscoverReply(23));
+    EXPECT_EQ(discoverer.DeviceCount(), 2);
+    discoverer.FilterSubnet("10.1.2.3", "255.255.255.255");
+    discoverer.Reply("10.1.2.4", DiscoverReply(23));
+    EXPECT_EQ(discoverer.DeviceCount(), 2);
+    discoverer.Reply("10.1.2.3", DiscoverReply(23));
+    EXPECT_EQ(discoverer.DeviceCount(), 3);
+}
+
+TEST_F(DiscoveryLoopback, OnlyChangedVersionsAndNewDevicesArePosted) {
+    CProbeDiscover discoverer;
+    discoverer.m_hWndOwner = m_owner.m_hwnd;
+    discoverer.Exclude("10.0.0.9");
+    discoverer.Reply("10.0.0.1", DiscoverReply(23));
+    discoverer.Reply("10.0.0.1", DiscoverReply(23));  // known: nothing in a single run
+    discoverer.Reply("10.0.0.9", DiscoverReply(23));  // excluded
+    discoverer.Reply("10.0.0.1", VersionReply("6.8.0"));
+    discoverer.Reply("10.0.0.1", VersionReply("6.8.0"));  // unchanged
+    discoverer.Reply("10.0.0.2", VersionReply("1.0"));    // not a known device
+    discoverer.Reply("10.0.0.1", VersionReply(""));
+    m_owner.PumpUntil([](const std::vector<Event>&) { return false; }, 100);
+    ASSERT_EQ(m_owner.m_events.size(), 3u);
+    EXPECT_EQ(m_owner.m_events[0].message, static_cast<UINT>(MSG_DISCOVER_DEVICE_FOUND));
+    EXPECT_EQ(m_owner.m_events[1].version, "6.8.0");
+    EXPECT_EQ(m_owner.m_events[2].version, "Wrong Version");
+    EXPECT_EQ(m_owner.m_events[2].type, 23);
 }
 
 TEST(MultiDiscover, SetPeriodKeepsAtLeastASecondAndExpiresAfterTwoPeriods) {
