@@ -8,3 +8,7 @@
 #include "platform/commctrl/notify.h"
 #include "platform/commctrl/header.h"
 #include "platform/commctrl/list_view.h"
+#include "platform/commctrl/list_box.h"
+#include "platform/commctrl/combo_box.h"
+#include "platform/commctrl/up_down.h"
+#include "platform/commctrl/menu.h"
