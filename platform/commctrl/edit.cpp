@@ -16,6 +16,8 @@ using namespace trelwin::commctrl;
 
 constexpr size_t kDefaultLimit = 32767;
 constexpr size_t kLargestLimit = 0x7FFFFFFE;
+constexpr UINT_PTR kScrollTimer = 1;  // selecting with the mouse held beyond an edge
+constexpr UINT kScrollInterval = 100;
 
 struct CEditState {
     std::string text;
@@ -26,6 +28,7 @@ struct CEditState {
     bool modified = false;
     bool focus = false;
     bool tracking = false;  // selecting with the mouse
+    int beyond = 0;         // -1 or 1 while that mouse is held left or right of the text
     HFONT font = nullptr;
     char passwordChar = 0;
     int leftMargin = 1;
@@ -496,6 +499,14 @@ LRESULT OnSetText(HWND hwnd, CEditState* s, LPCSTR text) {
     return TRUE;
 }
 
+void StopTracking(HWND hwnd, CEditState* s) {
+    if (s->beyond) KillTimer(hwnd, kScrollTimer);
+    s->beyond = 0;
+    if (!s->tracking) return;
+    s->tracking = false;
+    if (GetCapture() == hwnd) ReleaseCapture();
+}
+
 void OnSetFocus(HWND hwnd, CEditState* s) {
     s->focus = true;
     const CLayout layout = Measure(hwnd, s);
@@ -508,13 +519,18 @@ void OnSetFocus(HWND hwnd, CEditState* s) {
 
 void OnKillFocus(HWND hwnd, CEditState* s) {
     s->focus = false;
-    if (s->tracking) {
-        s->tracking = false;
-        if (GetCapture() == hwnd) ReleaseCapture();
-    }
+    StopTracking(hwnd, s);
     if (CaretWindow() == hwnd) DestroyCaret();
     InvalidateRect(hwnd, nullptr, FALSE);
     NotifyParent(hwnd, EN_KILLFOCUS);
+}
+
+void OnScrollTimer(HWND hwnd, CEditState* s) {
+    if (!s->tracking || !s->beyond) {
+        StopTracking(hwnd, s);
+        return;
+    }
+    MoveCaret(hwnd, s, s->beyond < 0 ? PreviousChar(s->text, s->caret) : NextChar(s->text, s->caret), true);
 }
 
 LRESULT OnMouse(HWND hwnd, CEditState* s, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -532,16 +548,21 @@ LRESULT OnMouse(HWND hwnd, CEditState* s, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_LBUTTONDBLCLK:
         SelectWordAt(hwnd, s, CharFromX(hwnd, s, x));
         return 0;
-    case WM_MOUSEMOVE:
+    case WM_MOUSEMOVE: {
+        if (!s->tracking) return 0;
         // Beyond the edges the nearest character is a hidden one, so
-        // selecting there scrolls the text.
-        if (s->tracking) MoveCaret(hwnd, s, CharFromX(hwnd, s, x), true);
+        // selecting there scrolls the text; held still there, a timer
+        // goes on scrolling a character at a time.
+        MoveCaret(hwnd, s, CharFromX(hwnd, s, x), true);
+        const RECT format = Measure(hwnd, s).format;
+        const int beyond = x < format.left ? -1 : x >= format.right ? 1 : 0;
+        if (beyond && !s->beyond) SetTimer(hwnd, kScrollTimer, kScrollInterval, nullptr);
+        if (!beyond && s->beyond) KillTimer(hwnd, kScrollTimer);
+        s->beyond = beyond;
         return 0;
+    }
     case WM_LBUTTONUP:
-        if (s->tracking) {
-            s->tracking = false;
-            if (GetCapture() == hwnd) ReleaseCapture();
-        }
+        StopTracking(hwnd, s);
         return 0;
     default: return 0;
     }
@@ -664,7 +685,13 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP: return OnMouse(hwnd, s, msg, wParam, lParam);
     case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lParam) != hwnd) s->tracking = false;
+        if (reinterpret_cast<HWND>(lParam) != hwnd) {
+            s->tracking = false;
+            StopTracking(hwnd, s);
+        }
+        return 0;
+    case WM_TIMER:
+        if (wParam == kScrollTimer) OnScrollTimer(hwnd, s);
         return 0;
     case WM_CUT: Cut(hwnd, s); return 0;
     case WM_COPY: Copy(hwnd, s); return 0;

@@ -273,6 +273,45 @@ TEST_F(EditTest, AutomaticScrollingKeepsTheCaretInView) {
     EXPECT_GT(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
 }
 
+TEST_F(EditTest, HoldingTheMouseBeyondTheEdgeGoesOnScrolling) {
+    HWND edit = NewEdit(ES_AUTOHSCROLL, 80, "abcdefghijklmnopqrstuvwxyz");
+    MoveTo(edit, 5, 8);
+    Button(true);
+    MoveTo(edit, ClientOf(edit).right + 3, 8);
+    const int reached = Selection(edit).second;
+    EXPECT_LT(reached, 26);
+    // Without moving, the selection grows by the timer until the end.
+    EXPECT_TRUE(PumpUntil([&] { return Selection(edit).second == 26; }, 8000));
+    EXPECT_EQ(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0) > 0, true);
+    Button(false);
+    // Back to the start on the left.
+    MoveTo(edit, 30, 8);
+    Button(true);
+    MoveTo(edit, -5, 8);  // still over the parent
+    EXPECT_TRUE(PumpUntil([&] { return Selection(edit).first == 0; }, 8000));
+    EXPECT_EQ(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    Button(false);
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(EditTest, PasswordNumberAndCaseStyles) {
+    HWND password = NewEdit(ES_AUTOHSCROLL | ES_PASSWORD);
+    Type("secret");
+    EXPECT_EQ(Text(password), "secret");
+    EXPECT_EQ(SendMessageA(password, EM_GETPASSWORDCHAR, 0, 0), '*');
+    Chord(VK_CONTROL, 'A');
+    Chord(VK_CONTROL, 'C');
+    EXPECT_NE(ClipboardText(), "secret");  // hidden text is not copied
+    DestroyWindow(password);
+    HWND number = NewEdit(ES_AUTOHSCROLL | ES_NUMBER);
+    Type("1a2 B3");
+    EXPECT_EQ(Text(number), "123");
+    DestroyWindow(number);
+    HWND upper = NewEdit(ES_AUTOHSCROLL | ES_UPPERCASE);
+    Type("abc");
+    EXPECT_EQ(Text(upper), "ABC");
+}
+
 TEST_F(EditTest, WithoutAutomaticScrollingTheWidthIsTheLimit) {
     HWND edit = NewEdit(0, 60);
     Type("abcdefghijklmnopqrstuvwxyz");
