@@ -2,6 +2,8 @@
 // arrow keys within groups, Enter for the default button, Esc for Cancel,
 // each as far as the control with the focus leaves the key to the dialog
 // (WM_GETDLGCODE).
+#include <cctype>
+#include <string>
 #include <vector>
 
 #include "platform/user/dialog_internal.h"
@@ -76,6 +78,51 @@ void MoveInGroup(HWND hDlg, HWND focus, bool previous) {
     SetDialogFocus(hDlg, next);
     // Arrows choose among radio buttons, as a click does.
     if (DialogCodeOf(next) & DLGC_RADIOBUTTON) SendMessageA(next, kBmClick, 0, 0);
+}
+
+constexpr DWORD kSsNoPrefix = 0x0080;
+
+// Whether the text marks the character as its mnemonic ("&Yes" for y).
+bool HasMnemonic(const std::string& text, char c) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&') continue;
+        if (text[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return std::tolower(static_cast<unsigned char>(text[i + 1])) == std::tolower(static_cast<unsigned char>(c));
+    }
+    return false;
+}
+
+// The control whose mnemonic the character is, searched after the focus
+// and round; a label stands for the control that follows it.
+bool ChooseByMnemonic(HWND hDlg, char c) {
+    if (c == ' ' || c == '&') return false;
+    std::vector<HWND> controls;
+    CollectControls(hDlg, controls);
+    const int n = static_cast<int>(controls.size());
+    if (n == 0) return false;
+    const int at = IndexOf(controls, hDlg, GetFocus());
+    for (int step = 1; step <= n; ++step) {
+        HWND control = controls[static_cast<size_t>((at + step + n) % n)];
+        if (!Usable(control)) continue;
+        const UINT code = DialogCodeOf(control);
+        if ((code & DLGC_STATIC) && (Style(control) & kSsNoPrefix)) continue;
+        if (!HasMnemonic(WindowTextOf(control), c)) continue;
+        if (code & DLGC_STATIC) {
+            if (HWND next = GetNextDlgTabItem(hDlg, control, FALSE)) SetDialogFocus(hDlg, next);
+        } else if (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) {
+            SendMessageA(control, kBmClick, 0, 0);
+        } else if (code & DLGC_BUTTON) {
+            SetDialogFocus(hDlg, control);
+            SendMessageA(control, kBmClick, 0, 0);
+        } else {
+            SetDialogFocus(hDlg, control);
+        }
+        return true;
+    }
+    return false;
 }
 
 BOOL Dispatch(const MSG* msg) {
@@ -214,8 +261,13 @@ BOOL WINAPI IsDialogMessageA(HWND hDlg, LPMSG lpMsg) {
             ((c == '\r' || c == 0x1B) && !(code & DLGC_WANTALLKEYS))) {
             return TRUE;
         }
+        // A control that does not take characters leaves them to mnemonics.
+        if (!(code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) && ChooseByMnemonic(hDlg, static_cast<char>(c))) return TRUE;
         return Dispatch(lpMsg);
     }
+    case WM_SYSCHAR:
+        if (ChooseByMnemonic(hDlg, static_cast<char>(lpMsg->wParam))) return TRUE;
+        return Dispatch(lpMsg);
     default:
         return Dispatch(lpMsg);
     }

@@ -247,7 +247,8 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     RegisterTextClass();
 
     std::vector<DialogItemTemplate> items;
-    items.push_back({kTextClass, text, kTextId, WS_VISIBLE | WS_GROUP, 0, 0, 0, 0, 0});
+    constexpr DWORD kNoPrefix = 0x0080;  // its '&' are text, not mnemonics
+    items.push_back({kTextClass, text, kTextId, WS_VISIBLE | WS_GROUP | kNoPrefix, 0, 0, 0, 0, 0});
     for (size_t i = 0; i < box.buttons.size(); ++i) {
         const bool isDefault = static_cast<int>(i) == box.defaultIndex;
         DWORD style = WS_VISIBLE | WS_TABSTOP | (isDefault ? kBsDefPushButton : kBsPushButton);

@@ -151,6 +151,16 @@ TEST_F(MessageBoxTest, KeysChooseTheDefaultButtonOrCancel) {
               IDCANCEL);
     // Tab moves to the next button, which Enter then presses.
     EXPECT_EQ(Run(owner, "Go on?", "Q", MB_YESNO, {press(VK_TAB), press(VK_RETURN)}), IDNO);
+    // Mnemonics: the underlined letter, with or without Alt.
+    EXPECT_EQ(Run(owner, "Go on?", "Q", MB_YESNO, {press('N')}), IDNO);
+    EXPECT_EQ(Run(owner, "Go on?", "Q", MB_YESNOCANCEL | MB_DEFBUTTON2,
+                  {[](HWND) {
+                      InjectKey(VK_MENU, true);
+                      Press('Y');
+                      InjectKey(VK_MENU, false);
+                  }}),
+              IDYES);
+    EXPECT_EQ(Run(owner, "Go on? &Yes", "Q", MB_RETRYCANCEL, {press('Y'), press('R')}), IDRETRY);
     // Yes and No have no cancel: Esc and the close box do nothing.
     bool stillOpen = false;
     EXPECT_EQ(Run(owner, "Go on?", "Q", MB_YESNO | MB_ICONWARNING,
