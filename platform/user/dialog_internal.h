@@ -2,6 +2,7 @@
 // helpers its parts share.
 #pragma once
 
+#include <functional>
 #include <type_traits>
 
 #include "platform/user/dialog_manager.h"
@@ -28,6 +29,7 @@ struct DialogState {
     int defId = 0;           // 0: none set with DM_SETDEFID
     HWND savedFocus = nullptr;
     bool modal = false;
+    bool ownerDisabled = false;  // by this dialog's modal loop, which gives it back
     bool ended = false;
     INT_PTR result = 0;
 };
@@ -56,6 +58,12 @@ void NextDialogControl(HWND hDlg, WPARAM wParam, LPARAM lParam);
 // focus, or, when the focus is elsewhere, to the default id's button, and
 // takes it from every other push button.
 void ShowDefaultButton(HWND hDlg, HWND focus);
+
+// Runs a dialog made by CreateDialogIndirectParamA as a modal one: shows it,
+// disables its owner, takes the thread's messages through the filter
+// (IsDialogMessageA when empty) until EndDialog, and destroys it. Returns
+// the EndDialog value, or -1 when the loop ended otherwise.
+INT_PTR RunModalDialog(HWND hDlg, const std::function<bool(MSG&)>& filter = {});
 
 void ChangeState(HWND hDlg, void (*change)(DialogState&, void*), void* context);
 

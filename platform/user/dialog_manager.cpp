@@ -69,6 +69,26 @@ void RemoveState(HWND hDlg) {
     if (state.ownsFont && state.font) DeleteObject(state.font);
 }
 
+INT_PTR RunModalDialog(HWND hDlg, const std::function<bool(MSG&)>& filter) {
+    UpdateState(hDlg, [](DialogState& s) { s.modal = true; });
+    DialogState state;
+    INT_PTR result = -1;
+    if (GetState(hDlg, &state) && state.ended) {
+        result = state.result;  // ended while it was being made
+    } else {
+        const HWND owner = GetWindow(hDlg, GW_OWNER);
+        const bool disables = owner && IsWindowEnabled(owner);
+        UpdateState(hDlg, [disables](DialogState& s) { s.ownerDisabled = disables; });
+        ShowWindow(hDlg, SW_SHOWNORMAL);
+        result = RunModalLoop(hDlg, owner, [hDlg, &filter](MSG& msg) {
+            return filter ? filter(msg) : IsDialogMessageA(hDlg, &msg) != FALSE;
+        });
+        if (GetState(hDlg, &state) && state.ended) result = state.result;
+    }
+    if (IsWindow(hDlg)) DestroyWindow(hDlg);
+    return result;
+}
+
 }  // namespace trelwin::user::dialog
 
 using namespace trelwin::user;
@@ -402,18 +422,7 @@ INT_PTR WINAPI DialogBoxIndirectParamA(HINSTANCE hInstance, LPCDLGTEMPLATEA hDia
     }
     HWND hDlg = CreateDialogWindow(hInstance, hDialogTemplate, hWndParent, lpDialogFunc, dwInitParam, true);
     if (!hDlg) return -1;
-    const HWND owner = GetWindow(hDlg, GW_OWNER);
-    DialogState state;
-    INT_PTR result = -1;
-    if (GetState(hDlg, &state) && state.ended) {
-        result = state.result;  // ended while it was being made
-    } else {
-        ShowWindow(hDlg, SW_SHOWNORMAL);
-        result = RunModalLoop(hDlg, owner, [hDlg](MSG& msg) { return IsDialogMessageA(hDlg, &msg) != FALSE; });
-        if (GetState(hDlg, &state) && state.ended) result = state.result;
-    }
-    if (IsWindow(hDlg)) DestroyWindow(hDlg);
-    return result;
+    return RunModalDialog(hDlg);
 }
 
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
@@ -435,8 +444,9 @@ BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
     });
     if (state.modal) {
         // The owner comes back before the dialog goes, so that it takes the
-        // activation.
-        if (HWND owner = GetWindow(hDlg, GW_OWNER)) EnableWindow(owner, TRUE);
+        // activation; an owner that was disabled before stays so.
+        HWND owner = GetWindow(hDlg, GW_OWNER);
+        if (owner && state.ownerDisabled) EnableWindow(owner, TRUE);
         EndModalLoop(hDlg, nResult);
     }
     ShowWindow(hDlg, SW_HIDE);

@@ -83,6 +83,18 @@ TEST_F(DialogTest, AModalDialogFromAResourceRunsItsLoopAndReturnsTheEndDialogVal
     EXPECT_EQ(m_probe.messages.front(), static_cast<UINT>(WM_SETFONT));  // before WM_INITDIALOG
 }
 
+TEST_F(DialogTest, AnOwnerThatWasDisabledBeforeStaysDisabledAfterTheDialog) {
+    HWND owner = Make(NewProbe(), WS_POPUP | WS_VISIBLE, 0, 0, 300, 200);
+    EnableWindow(owner, FALSE);  // as an outer modal dialog keeps it
+    m_probe.handler = [](HWND h, UINT m, WPARAM, LPARAM) -> INT_PTR {
+        if (m == WM_INITDIALOG) PostMessageA(h, WM_APP, 0, 0);
+        if (m == WM_APP) EndDialog(h, 3);
+        return m == WM_INITDIALOG;
+    };
+    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(4711), owner, ProbeDlgProc, 0), 3);
+    EXPECT_FALSE(IsWindowEnabled(owner));
+}
+
 TEST_F(DialogTest, InitDialogGetsTheFirstTabStopAndItGetsTheFocusUnlessFalseIsReturned) {
     int focusAfterInit = 0, firstTabStop = 0;
     auto run = [&](bool setFocus) {
