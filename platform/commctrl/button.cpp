@@ -132,6 +132,25 @@ RECT DrawLabel(HWND hwnd, HDC hdc, RECT area, DWORD style, UINT horizontalDefaul
     return took;
 }
 
+// The soft raised edge of a push button: white outside at the top left,
+// light grey inside; dark outside at the bottom right, shadow inside.
+void RaisedButtonEdge(HDC hdc, RECT& rect) {
+    auto ring = [&](int topLeft, int bottomRight) {
+        if (rect.right - rect.left < 2 || rect.bottom - rect.top < 2) return;
+        const RECT top{rect.left, rect.top, rect.right - 1, rect.top + 1};
+        const RECT left{rect.left, rect.top, rect.left + 1, rect.bottom - 1};
+        const RECT bottom{rect.left, rect.bottom - 1, rect.right, rect.bottom};
+        const RECT right{rect.right - 1, rect.top, rect.right, rect.bottom - 1};
+        FillRect(hdc, &top, GetSysColorBrush(topLeft));
+        FillRect(hdc, &left, GetSysColorBrush(topLeft));
+        FillRect(hdc, &bottom, GetSysColorBrush(bottomRight));
+        FillRect(hdc, &right, GetSysColorBrush(bottomRight));
+        InflateRect(&rect, -1, -1);
+    };
+    ring(COLOR_3DHILIGHT, COLOR_3DDKSHADOW);
+    ring(COLOR_3DLIGHT, COLOR_3DSHADOW);
+}
+
 void PaintPush(HWND hwnd, HDC hdc, const CButtonState* state, RECT rect, DWORD style) {
     HBRUSH brush = ParentColours(hwnd, hdc, WM_CTLCOLORBTN);
     if (brush) FillRect(hdc, &rect, brush);
@@ -154,7 +173,7 @@ void PaintPush(HWND hwnd, HDC hdc, const CButtonState* state, RECT rect, DWORD s
             FrameRect(hdc, &rect, GetSysColorBrush(COLOR_3DSHADOW));
             InflateRect(&rect, -1, -1);
         } else {
-            DrawEdge(hdc, &rect, EDGE_RAISED, BF_RECT | BF_SOFT | BF_ADJUST);
+            RaisedButtonEdge(hdc, rect);
         }
     }
     RECT content = rect;

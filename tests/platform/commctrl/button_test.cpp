@@ -14,6 +14,9 @@ bool Pushed(HWND button) { return (SendMessageA(button, BM_GETSTATE, 0, 0) & BST
 TEST_F(ButtonTest, ClickNeedsPressAndReleaseInsideAndShowsThePressedLook) {
     HWND button = Control("BUTTON", "OK", BS_PUSHBUTTON, 10, 10, 80, 24, 101);
     const COLORREF raisedCorner = GetClientPixel(button, 1, 1);
+    EXPECT_EQ(GetClientPixel(button, 0, 0), GetSysColor(COLOR_3DHILIGHT));  // the raised edge
+    EXPECT_EQ(GetClientPixel(button, 79, 23), GetSysColor(COLOR_3DDKSHADOW));
+    EXPECT_EQ(GetClientPixel(button, 78, 22), GetSysColor(COLOR_3DSHADOW));
     MoveTo(button, 40, 12);
     Button(true);
     EXPECT_TRUE(Pushed(button));
