@@ -22,6 +22,7 @@ struct ComboState {
     bool dropped = false;
     bool focused = false;
     bool pressedOnFace = false;  // the press that dropped the list is still held
+    bool scrolling = false;      // the list's scroll bar has the mouse for a while
     int committed = -1;          // the selection the parent last heard of
     int dropHeight = 0;          // face and list together, as the control was sized
     int droppedWidth = 0;
@@ -175,6 +176,16 @@ void OnMouse(HWND hwnd, ComboState& s, UINT msg, LPARAM lParam) {
         }
         return;
     }
+    if (s.scrolling) {
+        // A release that reaches the combo box (queued before the bar took
+        // the capture) is handed on to the list, where it ends the tracking.
+        if (msg == WM_LBUTTONUP) {
+            POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            MapWindowPoints(hwnd, s.list, &pt, 1);
+            PostMessageA(s.list, WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+        }
+        return;
+    }
     POINT listPoint;
     const bool overList = OverList(hwnd, s, lParam, &listPoint);
     switch (msg) {
@@ -191,8 +202,16 @@ void OnMouse(HWND hwnd, ComboState& s, UINT msg, LPARAM lParam) {
             GetWindowRect(s.list, &listWindow);
             POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             ClientToScreen(hwnd, &screen);
-            // The list's own scroll bar keeps it open; anything else closes it.
-            if (!PtInRect(&listWindow, screen)) CloseUp(hwnd, s, false);
+            // The list's own scroll bar scrolls it (taking the capture until
+            // the button is released); anything else closes it.
+            if (!PtInRect(&listWindow, screen)) {
+                CloseUp(hwnd, s, false);
+            } else {
+                s.scrolling = true;
+                TrackScrollBar(s.list, HTVSCROLL, screen);
+                s.scrolling = false;
+                if (s.dropped && IsWindow(hwnd)) SetCapture(hwnd);
+            }
         }
         break;
     case WM_LBUTTONUP:
@@ -304,7 +323,7 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         items::SendCommand(hwnd, CBN_KILLFOCUS);
         return 0;
     case WM_CAPTURECHANGED:
-        if (s->dropped && reinterpret_cast<HWND>(lParam) != hwnd) CloseUp(hwnd, *s, false);
+        if (s->dropped && !s->scrolling && reinterpret_cast<HWND>(lParam) != hwnd) CloseUp(hwnd, *s, false);
         return 0;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:

@@ -4,23 +4,11 @@
 #pragma once
 
 #include "platform/gdi/gdi.h"
+#include "platform/user/dialog_manager.h"
 #include "platform/user/user.h"
 
 #ifndef WM_COMMAND
 #define WM_COMMAND 0x0111
-#endif
-#ifndef DLGC_WANTARROWS
-#define DLGC_WANTARROWS 0x0001
-#define DLGC_WANTTAB 0x0002
-#define DLGC_WANTALLKEYS 0x0004
-#define DLGC_WANTMESSAGE 0x0004
-#define DLGC_HASSETSEL 0x0008
-#define DLGC_DEFPUSHBUTTON 0x0010
-#define DLGC_UNDEFPUSHBUTTON 0x0020
-#define DLGC_RADIOBUTTON 0x0040
-#define DLGC_WANTCHARS 0x0080
-#define DLGC_STATIC 0x0100
-#define DLGC_BUTTON 0x2000
 #endif
 #ifndef WM_NOTIFY
 #define WM_NOTIFY 0x004E

@@ -121,6 +121,20 @@ HMENU NewMenu() {
     return reinterpret_cast<HMENU>(handle);
 }
 
+// Before the item at a position (at the end for -1 and beyond) or before
+// the item of a command. Caller holds TableLock.
+bool InsertItem(HMENU h, Menu* menu, UINT position, bool byPosition, MenuItem item) {
+    if (byPosition) {
+        const size_t at = std::min<size_t>(position, menu->items.size());
+        menu->items.insert(menu->items.begin() + static_cast<long>(at), std::move(item));
+        return true;
+    }
+    Where w = LocateOrFail(h, position, false);
+    if (w.menu == nullptr) return false;
+    w.menu->items.insert(w.menu->items.begin() + w.index, std::move(item));
+    return true;
+}
+
 bool RemoveItem(HMENU h, UINT position, UINT flags, bool destroy) {
     std::lock_guard<std::mutex> guard(TableLock());
     Where w = LocateOrFail(h, position, (flags & MF_BYPOSITION) != 0);
@@ -172,15 +186,7 @@ BOOL WINAPI InsertMenuA(HMENU hMenu, UINT uPosition, UINT uFlags, UINT_PTR uIDNe
     if (menu == nullptr) return FALSE;
     if ((uFlags & MF_POPUP) && Find(reinterpret_cast<HMENU>(uIDNewItem)) == nullptr) return FALSE;
     MenuItem item = ItemFromFlags(uFlags, uIDNewItem, lpNewItem);
-    if (uFlags & MF_BYPOSITION) {
-        const size_t at = std::min<size_t>(uPosition, menu->items.size());  // -1 and beyond: at the end
-        menu->items.insert(menu->items.begin() + static_cast<long>(at), std::move(item));
-        return TRUE;
-    }
-    Where w = LocateOrFail(hMenu, uPosition, false);
-    if (w.menu == nullptr) return FALSE;
-    w.menu->items.insert(w.menu->items.begin() + w.index, std::move(item));
-    return TRUE;
+    return InsertItem(hMenu, menu, uPosition, (uFlags & MF_BYPOSITION) != 0, std::move(item)) ? TRUE : FALSE;
 }
 
 BOOL WINAPI AppendMenuA(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, LPCSTR lpNewItem) {
@@ -321,15 +327,7 @@ BOOL WINAPI InsertMenuItemA(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITE
     if (menu == nullptr) return FALSE;
     MenuItem next;
     if (!ApplyInfo(next, lpmi)) return FALSE;
-    if (fByPosition) {
-        const size_t at = std::min<size_t>(item, menu->items.size());
-        menu->items.insert(menu->items.begin() + static_cast<long>(at), std::move(next));
-        return TRUE;
-    }
-    Where w = LocateOrFail(hmenu, item, false);
-    if (w.menu == nullptr) return FALSE;
-    w.menu->items.insert(w.menu->items.begin() + w.index, std::move(next));
-    return TRUE;
+    return InsertItem(hmenu, menu, item, fByPosition != FALSE, std::move(next)) ? TRUE : FALSE;
 }
 
 BOOL WINAPI GetMenuItemInfoA(HMENU hmenu, UINT item, BOOL fByPosition, LPMENUITEMINFOA lpmii) {

@@ -180,6 +180,27 @@ TEST_F(ComboBoxTest, KeysChangeTheSelectionWithoutDroppingAndF4OrAltDownDrop) {
     EXPECT_EQ(Codes(m_parentProbe), (std::vector<int>{CBN_DROPDOWN, CBN_SELENDCANCEL, CBN_CLOSEUP}));
 }
 
+TEST_F(ComboBoxTest, LongListScrollsByItsBarWhileDropped) {
+    for (int i = 0; i < 20; ++i) {
+        SendMessageA(m_combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(("zz " + std::to_string(i + 10)).c_str()));
+    }
+    SetFocus(m_combo);
+    SendMessageA(m_combo, CB_SHOWDROPDOWN, TRUE, 0);
+    Pump();
+    HWND list = DroppedList();
+    ASSERT_NE(list, nullptr);
+    RECT rc;
+    GetWindowRect(list, &rc);
+    const int before = static_cast<int>(SendMessageA(m_combo, CB_GETTOPINDEX, 0, 0));
+    InjectMouseClick(rc.right - 5, rc.bottom - 5);  // the bar's down arrow
+    Pump();
+    EXPECT_TRUE(Dropped());
+    EXPECT_EQ(SendMessageA(m_combo, CB_GETTOPINDEX, 0, 0), before + 1) << "from " << before;
+    EXPECT_EQ(GetCapture(), m_combo);
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(Dropped());
+}
+
 TEST_F(ComboBoxTest, LosingFocusClosesTheList) {
     SetFocus(m_combo);
     SendMessageA(m_combo, CB_SHOWDROPDOWN, TRUE, 0);
