@@ -346,16 +346,9 @@ LRESULT OnMouse(HWND hwnd, CButtonState* state, UINT msg, WPARAM wParam, LPARAM 
 }
 
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    CButtonState* state = StateOf<CButtonState>(hwnd);
-    if (!state && msg != WM_NCCREATE) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    CButtonState* state = LiveState<CButtonState>(hwnd, msg);
+    if (!state) return DefWindowProcA(hwnd, msg, wParam, lParam);
     switch (msg) {
-    case WM_NCCREATE:
-        SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(new CButtonState));
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    case WM_NCDESTROY:
-        delete state;
-        SetWindowLongPtrA(hwnd, 0, 0);
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_PAINT:
     case WM_PRINTCLIENT:
         PaintMessage(hwnd, wParam, [&](HDC hdc) { Paint(hwnd, hdc, state); });

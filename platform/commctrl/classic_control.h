@@ -48,6 +48,24 @@ void PaintMessage(HWND hwnd, WPARAM given, Painter paint) {
     EndPaint(hwnd, &ps);
 }
 
+// The control's state object, made at WM_NCCREATE and deleted at
+// WM_NCDESTROY (null from then on, and for messages before creation).
+template <class T>
+T* LiveState(HWND hwnd, UINT msg) {
+    if (msg == WM_NCCREATE) {
+        auto* state = new T;
+        items::SetState(hwnd, state);
+        return state;
+    }
+    T* state = StateOf<T>(hwnd);
+    if (msg == WM_NCDESTROY && state) {
+        delete state;
+        items::SetState<T>(hwnd, nullptr);
+        return nullptr;
+    }
+    return state;
+}
+
 // Registers a control class whose state pointer takes the extra bytes.
 void RegisterControl(LPCSTR name, WNDPROC proc, LPCSTR cursor);
 

@@ -646,17 +646,10 @@ LRESULT EditMessage(HWND hwnd, CEditState* s, UINT msg, WPARAM wParam, LPARAM lP
 }
 
 LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    CEditState* s = StateOf<CEditState>(hwnd);
-    if (!s && msg != WM_NCCREATE) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    CEditState* s = LiveState<CEditState>(hwnd, msg);
+    if (!s) return DefWindowProcA(hwnd, msg, wParam, lParam);
     switch (msg) {
-    case WM_NCCREATE:
-        SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(new CEditState));
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_CREATE: OnCreate(hwnd, s, reinterpret_cast<CREATESTRUCTA*>(lParam)); return 0;
-    case WM_NCDESTROY:
-        delete s;
-        SetWindowLongPtrA(hwnd, 0, 0);
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_PAINT:
     case WM_PRINTCLIENT: PaintMessage(hwnd, wParam, [&](HDC hdc) { Paint(hwnd, hdc, s); }); return 0;
     case WM_ERASEBKGND: return 1;

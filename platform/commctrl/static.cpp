@@ -156,27 +156,21 @@ void Paint(HWND hwnd, HDC hdc, const CStaticState* state) {
 }
 
 LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    CStaticState* state = StateOf<CStaticState>(hwnd);
+    CStaticState* state = LiveState<CStaticState>(hwnd, msg);
+    if (!state) return DefWindowProcA(hwnd, msg, wParam, lParam);
     switch (msg) {
     case WM_NCCREATE: {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(new CStaticState));
         // A sunken static is drawn by the window frame: a static edge.
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
         if (cs->style & SS_SUNKEN) SetWindowLongA(hwnd, GWL_EXSTYLE, cs->dwExStyle | WS_EX_STATICEDGE);
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
     case WM_CREATE:
         LoadNamedImage(hwnd, state, reinterpret_cast<CREATESTRUCTA*>(lParam));
         return 0;
-    case WM_NCDESTROY:
-        delete state;
-        SetWindowLongPtrA(hwnd, 0, 0);
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_PAINT:
     case WM_PRINTCLIENT:
-        PaintMessage(hwnd, wParam, [&](HDC hdc) {
-            if (state) Paint(hwnd, hdc, state);
-        });
+        PaintMessage(hwnd, wParam, [&](HDC hdc) { Paint(hwnd, hdc, state); });
         return 0;
     case WM_ERASEBKGND:
         return 1;  // painted whole in WM_PAINT
@@ -201,22 +195,19 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return done;
     }
     case WM_SETFONT:
-        if (state) SetControlFont(hwnd, state->font, wParam, lParam);
+        SetControlFont(hwnd, state->font, wParam, lParam);
         return 0;
     case WM_GETFONT:
-        return state ? reinterpret_cast<LRESULT>(state->font) : 0;
+        return reinterpret_cast<LRESULT>(state->font);
     case WM_GETDLGCODE:
         return DLGC_STATIC;
     case STM_SETICON:
-        return state ? reinterpret_cast<LRESULT>(SetImage(hwnd, state, IMAGE_ICON, reinterpret_cast<HANDLE>(wParam))) : 0;
+        return reinterpret_cast<LRESULT>(SetImage(hwnd, state, IMAGE_ICON, reinterpret_cast<HANDLE>(wParam)));
     case STM_GETICON:
-        return state && TypeOf(hwnd) == SS_ICON ? reinterpret_cast<LRESULT>(state->image) : 0;
+        return TypeOf(hwnd) == SS_ICON ? reinterpret_cast<LRESULT>(state->image) : 0;
     case STM_SETIMAGE:
-        return state ? reinterpret_cast<LRESULT>(SetImage(hwnd, state, static_cast<UINT>(wParam),
-                                                          reinterpret_cast<HANDLE>(lParam)))
-                     : 0;
+        return reinterpret_cast<LRESULT>(SetImage(hwnd, state, static_cast<UINT>(wParam), reinterpret_cast<HANDLE>(lParam)));
     case STM_GETIMAGE: {
-        if (!state) return 0;
         const DWORD type = TypeOf(hwnd);
         const bool asked = (type == SS_ICON && (wParam == IMAGE_ICON || wParam == IMAGE_CURSOR)) ||
                            (type == SS_BITMAP && wParam == IMAGE_BITMAP);
