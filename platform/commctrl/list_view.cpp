@@ -110,6 +110,7 @@ LRESULT Dispatch(State& s, UINT msg, WPARAM wParam, LPARAM lParam) {
             const DWORD keep = static_cast<DWORD>(GetWindowLongPtrA(s.header, GWL_STYLE)) & ~(HDS_BUTTONS | WS_VISIBLE);
             SetWindowLongPtrA(s.header, GWL_STYLE, keep | (HeaderStyle(s) & (HDS_BUTTONS | WS_VISIBLE)));
         }
+        UpdateMetrics(s);
         UpdateLayout(s);
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;

@@ -23,7 +23,7 @@ void Activate(State& s, UINT code, int item, int subItem, POINT pt) {
     nm.iSubItem = subItem;
     nm.ptAction = pt;
     nm.uKeyFlags = KeyFlags();
-    if (item >= 0) nm.lParam = ItemParam(s, item);
+    if (item >= 0 && !OwnerData(s)) nm.lParam = ItemParam(s, item);
     Notify(s, code, &nm.hdr);
 }
 

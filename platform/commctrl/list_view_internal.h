@@ -68,6 +68,7 @@ struct State {
 
     int rowHeight = 16;
     int headerHeight = 0;
+    RECT headerPlace{};  // where the header was put last
     bool hasFocus = false;
     bool redraw = true;
     bool inLayout = false;
@@ -97,6 +98,13 @@ int ItemImage(State& s, int item, int subItem);
 UINT ItemState(const State& s, int item);
 LPARAM ItemParam(State& s, int item);
 int ItemIndent(State& s, int item);
+// What a cell shows, with one question to the parent at most.
+struct Shown {
+    std::string text;
+    int image = I_IMAGENONE;
+    int indent = 0;
+};
+Shown ItemShown(State& s, int item, int subItem, bool withImage);
 LRESULT GetItem(State& s, LVITEMA* item);
 LRESULT SetItem(State& s, const LVITEMA* item);
 LRESULT InsertItem(State& s, const LVITEMA* item);
@@ -129,6 +137,7 @@ LRESULT OnHeaderNotify(State& s, WPARAM wParam, NMHDR* hdr);
 // Layout (list_view_layout.cpp).
 void UpdateMetrics(State& s);
 void UpdateLayout(State& s);
+void PlaceHeader(State& s);
 std::vector<Span> Spans(const State& s);
 int TotalWidth(const State& s);
 RECT ItemArea(const State& s);
@@ -147,7 +156,8 @@ struct ItemParts {
     RECT icon;
     RECT label;
 };
-ItemParts PartsOf(State& s, int item, const Span& column0, int top);
+// indent -1: the item's own.
+ItemParts PartsOf(State& s, int item, const Span& column0, int top, int indent = -1);
 int TextWidth(const State& s, const std::string& text);
 
 // Painting (list_view_paint.cpp).

@@ -37,7 +37,20 @@ void SetBar(State& s, int bar, int max, int page, int pos) {
     si.nMax = std::max(0, max);
     si.nPage = static_cast<UINT>(std::max(0, page));
     si.nPos = pos;
-    SetScrollInfo(s.hwnd, bar, &si, TRUE);
+    SCROLLINFO old{};
+    old.cbSize = sizeof(old);
+    old.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    const bool shown = (Style(s) & (bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL)) != 0;
+    if (shown && GetScrollInfo(s.hwnd, bar, &old) && old.nMin == si.nMin && old.nMax == si.nMax &&
+        old.nPage == si.nPage && old.nPos == si.nPos) {
+        return;
+    }
+    // The bar is drawn with the next painting, not once per change: a
+    // list filled row by row would draw it thousands of times.
+    SetScrollInfo(s.hwnd, bar, &si, FALSE);
+    if (Style(s) & (bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL)) {
+        RedrawWindow(s.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOERASE | RDW_NOCHILDREN);
+    }
 }
 
 }  // namespace
@@ -63,6 +76,15 @@ void UpdateMetrics(State& s) {
     const int icons = std::max(IconHeight(s.smallImages), IconHeight(s.stateImages));
     s.rowHeight = std::max(static_cast<int>(tm.tmHeight), icons) + 2;
     if (s.rowHeight < 1) s.rowHeight = 1;
+    s.headerHeight = 0;
+    if (s.header != nullptr && !(Style(s) & LVS_NOCOLUMNHEADER)) {
+        RECT rest = Client(s);
+        WINDOWPOS wp{};
+        HDLAYOUT layout{&rest, &wp};
+        SendMessageA(s.header, HDM_LAYOUT, 0, reinterpret_cast<LPARAM>(&layout));
+        s.headerHeight = wp.cy;
+    }
+    s.headerPlace = RECT{};
 }
 
 std::vector<Span> Spans(const State& s) {
@@ -108,16 +130,6 @@ void UpdateLayout(State& s) {
     for (int round = 0; round < 3; ++round) {
         const RECT client = Client(s);
         const int width = client.right - client.left;
-        const bool noHeader = (Style(s) & LVS_NOCOLUMNHEADER) != 0;
-        if (s.header != nullptr) {
-            RECT rest = client;
-            WINDOWPOS wp{};
-            HDLAYOUT layout{&rest, &wp};
-            SendMessageA(s.header, HDM_LAYOUT, 0, reinterpret_cast<LPARAM>(&layout));
-            s.headerHeight = noHeader ? 0 : wp.cy;
-            SetWindowPos(s.header, nullptr, -s.scrollX, 0, width + s.scrollX, s.headerHeight,
-                         SWP_NOZORDER | SWP_NOACTIVATE | (noHeader ? SWP_HIDEWINDOW : SWP_SHOWWINDOW));
-        }
         const int count = Count(s);
         const int page = CountPerPage(s);
         s.top = std::clamp(s.top, 0, std::max(0, count - page));
@@ -129,19 +141,26 @@ void UpdateLayout(State& s) {
         const RECT after = Client(s);
         if (after.right == client.right && after.bottom == client.bottom) break;
     }
-    if (s.header != nullptr) {
-        const RECT client = Client(s);
-        SetWindowPos(s.header, nullptr, -s.scrollX, 0, client.right + s.scrollX, s.headerHeight,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    PlaceHeader(s);
     s.inLayout = false;
 }
 
-ItemParts PartsOf(State& s, int item, const Span& column0, int top) {
+void PlaceHeader(State& s) {
+    if (s.header == nullptr) return;
+    const RECT client = Client(s);
+    const RECT wanted{-s.scrollX, 0, static_cast<LONG>(client.right), s.headerHeight};
+    if (EqualRect(&wanted, &s.headerPlace)) return;
+    s.headerPlace = wanted;
+    const bool shown = !(Style(s) & LVS_NOCOLUMNHEADER);
+    SetWindowPos(s.header, nullptr, wanted.left, 0, wanted.right - wanted.left, wanted.bottom,
+                 SWP_NOZORDER | SWP_NOACTIVATE | (shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+}
+
+ItemParts PartsOf(State& s, int item, const Span& column0, int top, int indent) {
     ItemParts parts{};
     const int bottom = top + s.rowHeight;
     int x = column0.left;
-    if (s.smallImages != nullptr) x += ItemIndent(s, item) * IconWidth(s.smallImages);
+    if (s.smallImages != nullptr) x += (indent >= 0 ? indent : ItemIndent(s, item)) * IconWidth(s.smallImages);
     const int stateWidth = IconWidth(s.stateImages);
     parts.stateIcon = RECT{x, top, std::min(x + stateWidth, column0.right), bottom};
     x += stateWidth;

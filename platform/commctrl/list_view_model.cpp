@@ -132,6 +132,41 @@ int ItemIndent(State& s, int item) {
     return lv.iIndent;
 }
 
+Shown ItemShown(State& s, int item, int subItem, bool withImage) {
+    Shown shown;
+    if (!Valid(s, item)) return shown;
+    const Cell* cell = CellOf(s, item, subItem);
+    UINT ask = 0;
+    if (OwnerData(s)) {
+        ask = LVIF_TEXT | (withImage ? LVIF_IMAGE : 0) | (subItem == 0 ? LVIF_INDENT : 0);
+    } else {
+        if (cell != nullptr && cell->textCallback) ask |= LVIF_TEXT;
+        if (withImage && cell != nullptr && cell->image == I_IMAGECALLBACK) ask |= LVIF_IMAGE;
+        if (cell != nullptr) {
+            shown.text = cell->text;
+            shown.image = cell->image;
+        }
+        shown.indent = subItem == 0 ? s.items[item].indent : 0;
+    }
+    if (ask == 0) return shown;
+    char buffer[kTextBuffer] = {};
+    LVITEMA lv{};
+    lv.mask = ask;
+    lv.iItem = item;
+    lv.iSubItem = subItem;
+    lv.pszText = buffer;
+    lv.cchTextMax = kTextBuffer;
+    lv.iImage = I_IMAGENONE;
+    if (!OwnerData(s)) lv.lParam = s.items[item].lParam;
+    AskParent(s, lv);
+    if ((ask & LVIF_TEXT) && lv.pszText != nullptr && lv.pszText != LPSTR_TEXTCALLBACKA) {
+        shown.text.assign(lv.pszText, strnlen(lv.pszText, kTextBuffer - 1));
+    }
+    if (ask & LVIF_IMAGE) shown.image = lv.iImage;
+    if (ask & LVIF_INDENT) shown.indent = lv.iIndent;
+    return shown;
+}
+
 LRESULT GetItem(State& s, LVITEMA* out) {
     if (out == nullptr || !Valid(s, out->iItem) || out->iSubItem < 0) return FALSE;
     const int item = out->iItem;

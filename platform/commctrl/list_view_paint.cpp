@@ -61,40 +61,37 @@ struct Painter {
         const int format = column < ColumnCount(s) ? s.columns[column].format : LVCFMT_LEFT;
         RECT label = cell;
         int margin = kSubItemMargin;
+        const bool subImages = (s.exStyle & LVS_EX_SUBITEMIMAGES) && s.smallImages != nullptr;
+        const Shown shown = ItemShown(s, item, column, column == 0 ? s.smallImages != nullptr : subImages);
         if (column == 0) {
-            const ItemParts parts = PartsOf(s, item, sp, cell.top);
+            const ItemParts parts = PartsOf(s, item, sp, cell.top, shown.indent);
             const UINT stateIndex = (ItemState(s, item) & LVIS_STATEIMAGEMASK) >> 12;
             if (s.stateImages != nullptr && stateIndex > 0) {
                 ImageList_Draw(s.stateImages, static_cast<int>(stateIndex) - 1, hdc, parts.stateIcon.left,
                                parts.stateIcon.top + (s.rowHeight - (parts.stateIcon.bottom - parts.stateIcon.top)) / 2,
                                ILD_NORMAL);
             }
-            if (s.smallImages != nullptr) {
-                const int image = ItemImage(s, item, 0);
-                if (image >= 0) DrawIcon16(parts.icon, image);
-            }
+            if (s.smallImages != nullptr && shown.image >= 0) DrawIcon16(parts.icon, shown.image);
             label = parts.label;
             margin = kLabelMargin;
             if (selectedLook && !fullRow) {
                 // Only the label shows the selection.
-                const std::string text = ItemText(s, item, 0);
                 Fill(label, hiBack);
                 RECT inner = label;
                 InflateRect(&inner, -margin, 0);
-                Text(text, inner, AlignOf(format), hiText);
+                Text(shown.text, inner, AlignOf(format), hiText);
                 return;
             }
-        } else if ((s.exStyle & LVS_EX_SUBITEMIMAGES) && s.smallImages != nullptr) {
+        } else if (subImages) {
             RECT icon;
             if (GetSubItemRect(s, item, column, LVIR_ICON, &icon)) {
-                const int image = ItemImage(s, item, column);
-                if (image >= 0) DrawIcon16(icon, image);
+                if (shown.image >= 0) DrawIcon16(icon, shown.image);
                 label.left = icon.right;
             }
         }
         RECT inner = label;
         InflateRect(&inner, -margin, 0);
-        Text(ItemText(s, item, column), inner, AlignOf(format), highlightCell ? hiText : cd.clrText);
+        Text(shown.text, inner, AlignOf(format), highlightCell ? hiText : cd.clrText);
     }
 
     void DrawIcon16(const RECT& r, int image) {
@@ -116,7 +113,7 @@ struct Painter {
         cd.nmcd.dwItemSpec = static_cast<DWORD_PTR>(item);
         cd.nmcd.uItemState = (state & LVIS_SELECTED ? CDIS_SELECTED : 0) |
                              ((state & LVIS_FOCUSED) && s.hasFocus ? CDIS_FOCUS : 0);
-        cd.nmcd.lItemlParam = ItemParam(s, item);
+        cd.nmcd.lItemlParam = OwnerData(s) ? 0 : ItemParam(s, item);
         cd.clrText = Resolve(s.textColor, COLOR_WINDOWTEXT);
         cd.clrTextBk = s.textBkColor == CLR_DEFAULT ? GetSysColor(COLOR_WINDOW) : s.textBkColor;
         cd.iSubItem = 0;
