@@ -12,3 +12,4 @@
 #include "platform/commctrl/combo_box.h"
 #include "platform/commctrl/up_down.h"
 #include "platform/commctrl/menu.h"
+#include "platform/commctrl/property_sheet.h"
