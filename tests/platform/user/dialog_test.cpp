@@ -437,3 +437,51 @@ TEST_F(DialogTest, WorkersSendToAWindowWhoseThreadRunsAModalDialog) {
     worker.join();
     EXPECT_EQ(answered, 100);
 }
+
+TEST_F(DialogTest, DialogsArePlacedByTheirOwnersClientAreaOrCentred) {
+    HWND owner = Make(NewProbe(), WS_POPUP | WS_VISIBLE, 100, 50, 300, 200);
+    const LONG units = [] {
+        const DLGTEMPLATE t = FormTemplate();
+        HWND probe = CreateDialogIndirectParamA(nullptr, &t, nullptr, ProbeDlgProc, 0);
+        RECT r{4, 8, 0, 0};
+        MapDialogRect(probe, &r);
+        DestroyWindow(probe);
+        return MAKELONG(r.left, r.top);
+    }();
+    DLGTEMPLATE t = FormTemplate();
+    t.cx = 40;
+    t.cy = 20;
+    HWND owned = CreateDialogIndirectParamA(nullptr, &t, owner, ProbeDlgProc, 0);
+    RECT r;
+    GetWindowRect(owned, &r);
+    EXPECT_EQ(r.left, 100 + MulDiv(10, LOWORD(units), 4));
+    EXPECT_EQ(r.top, 50 + MulDiv(10, HIWORD(units), 8));
+    EXPECT_EQ(GetWindow(owned, GW_OWNER), owner);
+
+    t.style |= DS_CENTER;
+    HWND centred = CreateDialogIndirectParamA(nullptr, &t, owner, ProbeDlgProc, 0);
+    GetWindowRect(centred, &r);
+    EXPECT_LE(std::abs((r.left + r.right) / 2 - 320), 1);
+    EXPECT_LE(std::abs((r.top + r.bottom) / 2 - 240), 1);
+
+    // Far off the screen it is moved back onto it.
+    t.style &= ~DS_CENTER;
+    t.x = 2000;
+    HWND moved = CreateDialogIndirectParamA(nullptr, &t, owner, ProbeDlgProc, 0);
+    GetWindowRect(moved, &r);
+    EXPECT_EQ(r.right, 640);
+}
+
+TEST_F(DialogTest, EndDialogHidesAModelessDialogAndRefusesOtherWindows) {
+    const DLGTEMPLATE t = FormTemplate(WS_VISIBLE);
+    HWND dlg = CreateDialogIndirectParamA(nullptr, &t, nullptr, ProbeDlgProc, 0);
+    ASSERT_TRUE(IsWindowVisible(dlg));
+    EXPECT_TRUE(EndDialog(dlg, 5));
+    EXPECT_FALSE(IsWindowVisible(dlg));
+    EXPECT_TRUE(IsWindow(dlg));
+    EXPECT_FALSE(EndDialog(Make(NewProbe(), WS_POPUP, 0, 0, 10, 10), 1));
+    // A font set later replaces the template's (and is not the dialog's to delete).
+    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    SendMessageA(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    EXPECT_EQ(SendMessageA(dlg, WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(font));
+}
