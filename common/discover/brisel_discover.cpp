@@ -267,12 +267,14 @@ int CBriselDiscover::SendPass()
         return 1;
     }
     const CString list = m_strAddressText + ";";
-    for (int i = 0;; ++i)
+    // Every entry ends with a ';'. Empty entries are skipped, however many
+    // follow each other.
+    int entries = 0;
+    for (int at = list.Find(';'); at >= 0; at = list.Find(';', at + 1))
+        ++entries;
+    for (int i = 0; i < entries; ++i)
     {
-        // Every entry ends with a ';'; the field after the last one is empty.
         const CString entry = GetField(list, ";", i);
-        if (entry.IsEmpty() && GetField(list, ";", i + 1).IsEmpty())
-            break;
         if (entry.IsEmpty())
             continue;
         CString host;
