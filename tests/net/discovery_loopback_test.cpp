@@ -244,7 +244,7 @@ TEST_F(DiscoveryLoopback, PeriodicReportsTypeChangesAndSilentDevices) {
                      0);
     ASSERT_TRUE(m_owner.PumpUntil(
         [&](const std::vector<Event>& e) { return CDiscoveryOwner::Count(e, MSG_DISCOVER_DEVICE_FOUND) == 2; }, 5000));
-    devices.Network().WithDevice(Addr(10), [](CStandinDevice& d) { d.Spec().type = 5; });
+    devices.Network().WithDevice(Addr(10), [](CStandinDevice& d) { d.Profile().type = 5; });
     devices.Network().WithDevice(Addr(11), [](CStandinDevice& d) { d.Faults().silent = true; });
     ASSERT_TRUE(m_owner.PumpUntil(
         [&](const std::vector<Event>& e) { return CDiscoveryOwner::Count(e, MSG_DISCOVER_DEVICE_LOST) == 2; }, 8000));

@@ -29,20 +29,20 @@ const char* CommandName(StandinChannel channel, uint8_t command) {
 
 }  // namespace
 
-CStandinDevice::CStandinDevice(StandinDeviceSpec spec) : m_spec(std::move(spec)) {
+CStandinDevice::CStandinDevice(StandinDeviceProfile profile) : m_profile(std::move(profile)) {
     SetHandler(StandinChannel::Main, DISCOVER_COMMAND_DISCOVER,
                [](CStandinDevice& device, const StandinRequest&, StandinReplies& replies) {
                    replies.push_back(device.BuildDiscoverReply());
                });
     SetHandler(StandinChannel::Main, DISCOVER_COMMAND_VERSION,
                [](CStandinDevice& device, const StandinRequest&, StandinReplies& replies) {
-                   if (device.Spec().answersVersion) {
+                   if (device.Profile().answersVersion) {
                        replies.push_back(device.BuildVersionReply());
                    }
                });
     SetHandler(StandinChannel::Settings, DISCOVER_COMMAND_SETTINGS,
                [](CStandinDevice& device, const StandinRequest&, StandinReplies& replies) {
-                   if (device.Spec().answersSettings) {
+                   if (device.Profile().answersSettings) {
                        replies.push_back(device.BuildSettingsRecord());
                    }
                });
@@ -85,24 +85,24 @@ void CStandinDevice::Send(const std::string& address, uint16_t port, const std::
 
 std::vector<uint8_t> CStandinDevice::BuildDiscoverReply() const {
     std::vector<uint8_t> reply = ReplyHeader(DISCOVER_COMMAND_DISCOVER);
-    reply.push_back(static_cast<uint8_t>(static_cast<int8_t>(m_spec.type)));
+    reply.push_back(static_cast<uint8_t>(static_cast<int8_t>(m_profile.type)));
     return reply;
 }
 
 std::vector<uint8_t> CStandinDevice::BuildVersionReply() const {
     std::vector<uint8_t> reply = ReplyHeader(DISCOVER_COMMAND_VERSION);
     reply.push_back(0);  // byte 8 is not read in a version reply
-    const size_t length = std::min<size_t>(m_spec.version.size(), 0xFFFF);
+    const size_t length = std::min<size_t>(m_profile.version.size(), 0xFFFF);
     reply.push_back(static_cast<uint8_t>(length & 0xFF));
     reply.push_back(static_cast<uint8_t>(length >> 8));
-    reply.insert(reply.end(), m_spec.version.begin(), m_spec.version.begin() + static_cast<long>(length));
+    reply.insert(reply.end(), m_profile.version.begin(), m_profile.version.begin() + static_cast<long>(length));
     return reply;
 }
 
 std::vector<uint8_t> CStandinDevice::BuildSettingsRecord() const {
     CDeviceSettings settings;
-    settings.s1 = m_spec.name.c_str();
-    settings.s2 = m_spec.lineStatus.c_str();
+    settings.s1 = m_profile.name.c_str();
+    settings.s2 = m_profile.lineStatus.c_str();
     std::vector<uint8_t> record(static_cast<size_t>(settings.Write(nullptr)));
     settings.Write(record.data());
     return record;

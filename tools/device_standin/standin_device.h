@@ -16,7 +16,7 @@
 enum class StandinChannel { Main, Settings };
 
 // What a device says about itself, as read from its description line.
-struct StandinDeviceSpec {
+struct StandinDeviceProfile {
     std::string address;                 // dotted IPv4 address the device is bound to
     int type = 23;                       // device type byte of the discover reply (-128..127)
     std::string version = "1.0.0";       // text of the version reply
@@ -53,7 +53,7 @@ public:
         Handler;
 
     // The device answers the discovery requests from the start.
-    explicit CStandinDevice(StandinDeviceSpec spec);
+    explicit CStandinDevice(StandinDeviceProfile profile);
 
     // Adds or replaces the handler of a command on a channel.
     void SetHandler(StandinChannel channel, uint8_t command, Handler handler);
@@ -63,8 +63,8 @@ public:
     // was received, for the log.
     std::string Handle(const StandinRequest& request, StandinReplies& replies);
 
-    StandinDeviceSpec& Spec() { return m_spec; }
-    const StandinDeviceSpec& Spec() const { return m_spec; }
+    StandinDeviceProfile& Profile() { return m_profile; }
+    const StandinDeviceProfile& Profile() const { return m_profile; }
     StandinFaults& Faults() { return m_faults; }
 
     // Sends a datagram from the device's main socket outside the answer to
@@ -81,7 +81,7 @@ public:
     std::vector<uint8_t> BuildSettingsRecord() const;
 
 private:
-    StandinDeviceSpec m_spec;
+    StandinDeviceProfile m_profile;
     StandinFaults m_faults;
     // Before the handlers, which may hold objects that still send while
     // they are destroyed.

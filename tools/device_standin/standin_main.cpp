@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tools/device_standin/standin_network.h"
-#include "tools/device_standin/standin_spec.h"
+#include "tools/device_standin/standin_description.h"
 
 namespace {
 

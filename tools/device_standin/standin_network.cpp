@@ -75,13 +75,13 @@ CStandinNetwork::~CStandinNetwork() {
 
 bool CStandinNetwork::AddDevice(const StandinDeviceLine& line, std::string& error) {
     for (const auto& device : m_devices) {
-        if (device->Spec().address == line.spec.address) {
-            error = line.spec.address + " is described twice";
+        if (device->Profile().address == line.profile.address) {
+            error = line.profile.address + " is described twice";
             return false;
         }
     }
-    const ULONG address = inet_addr(line.spec.address.c_str());
-    auto device = std::make_unique<CStandinDevice>(line.spec);
+    const ULONG address = inet_addr(line.profile.address.c_str());
+    auto device = std::make_unique<CStandinDevice>(line.profile);
     device->Faults() = line.faults;
     auto main = std::make_unique<Bound>();
     main->socket = OpenBound(address, m_options.port, error);
@@ -198,7 +198,7 @@ void CStandinNetwork::Log(const CStandinDevice* device, const StandinRequest& re
     char stamp[32];
     strftime(stamp, sizeof(stamp), "%H:%M:%S", &local);
     std::fprintf(m_options.log, "%s.%03ld %s:%d <- %s:%u %s\n", stamp, now.tv_nsec / 1000000L,
-                 device->Spec().address.c_str(),
+                 device->Profile().address.c_str(),
                  request.channel == StandinChannel::Main ? m_options.port : m_options.port + 2,
                  request.fromAddress.c_str(), request.fromPort, what.c_str());
     std::fflush(m_options.log);
@@ -225,15 +225,15 @@ void CStandinNetwork::Update(const std::vector<StandinDeviceLine>& devices, std:
     for (const auto& line : devices) {
         bool found = false;
         for (auto& device : m_devices) {
-            if (device->Spec().address == line.spec.address) {
-                device->Spec() = line.spec;
+            if (device->Profile().address == line.profile.address) {
+                device->Profile() = line.profile;
                 device->Faults() = line.faults;
                 found = true;
                 break;
             }
         }
         if (!found) {
-            warnings += line.spec.address + " is not played (addresses are fixed at start); ignored\n";
+            warnings += line.profile.address + " is not played (addresses are fixed at start); ignored\n";
         }
     }
 }
@@ -241,7 +241,7 @@ void CStandinNetwork::Update(const std::vector<StandinDeviceLine>& devices, std:
 bool CStandinNetwork::WithDevice(const std::string& address, const std::function<void(CStandinDevice&)>& change) {
     std::lock_guard<std::mutex> lock(m_lock);
     for (auto& device : m_devices) {
-        if (device->Spec().address == address) {
+        if (device->Profile().address == address) {
             change(*device);
             return true;
         }

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "tools/device_standin/standin_device.h"
-#include "tools/device_standin/standin_spec.h"
+#include "tools/device_standin/standin_description.h"
 
 struct StandinOptions {
     uint16_t port = 50013;         // device port; settings requests come to port + 2

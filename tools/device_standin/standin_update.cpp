@@ -93,16 +93,16 @@ bool ParseFlag(const std::string& text, bool& out) {
 
 }  // namespace
 
-CStandinUpdater::CStandinUpdater(StandinUpdateSpec spec)
-    : m_spec(std::move(spec)), m_slots(kWindowSlots), m_filled(kWindowSlots, false) {}
+CStandinUpdater::CStandinUpdater(StandinUpdateProfile profile)
+    : m_profile(std::move(profile)), m_slots(kWindowSlots), m_filled(kWindowSlots, false) {}
 
 CStandinUpdater::~CStandinUpdater() = default;
 
-void CStandinUpdater::SetSpec(const StandinUpdateSpec& spec) {
+void CStandinUpdater::SetProfile(const StandinUpdateProfile& profile) {
     std::lock_guard<std::mutex> lock(m_lock);
-    std::vector<StandinSection> sections = std::move(m_spec.sections);
-    m_spec = spec;
-    m_spec.sections = std::move(sections);
+    std::vector<StandinSection> sections = std::move(m_profile.sections);
+    m_profile = profile;
+    m_profile.sections = std::move(sections);
 }
 
 std::vector<StandinLoad> CStandinUpdater::Loads() const {
@@ -112,7 +112,7 @@ std::vector<StandinLoad> CStandinUpdater::Loads() const {
 
 std::vector<StandinSection> CStandinUpdater::Sections() const {
     std::lock_guard<std::mutex> lock(m_lock);
-    return m_spec.sections;
+    return m_profile.sections;
 }
 
 std::vector<uint8_t> CStandinUpdater::Commands() const {
@@ -129,7 +129,7 @@ int CStandinUpdater::CountOf(uint8_t command) const {
 
 bool CStandinUpdater::Lose() {
     m_random = m_random * 1103515245u + 12345u;
-    return static_cast<int>((m_random >> 16) % 100) < m_spec.lossPercent;
+    return static_cast<int>((m_random >> 16) % 100) < m_profile.lossPercent;
 }
 
 void CStandinUpdater::Reply(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies,
@@ -146,16 +146,16 @@ void CStandinUpdater::Handle(CStandinDevice& device, const StandinRequest& reque
     std::lock_guard<std::mutex> lock(m_lock);
     const uint8_t command = request.data[7];
     m_commands.push_back(command);
-    if (m_spec.silent || std::find(m_spec.ignored.begin(), m_spec.ignored.end(), command) != m_spec.ignored.end())
+    if (m_profile.silent || std::find(m_profile.ignored.begin(), m_profile.ignored.end(), command) != m_profile.ignored.end())
         return;
-    const int slow = m_spec.slowMs;
+    const int slow = m_profile.slowMs;
     switch (command) {
     case CMD_RESET:
         // The device restarts: what it was still going to send is lost.
         CStandinScheduler::Instance().Cancel(&device);
         m_inLoader = true;
         m_loading = false;
-        if (m_spec.resetAnswers) Reply(device, request, replies, Datagram(CMD_RESET, {0}), slow);
+        if (m_profile.resetAnswers) Reply(device, request, replies, Datagram(CMD_RESET, {0}), slow);
         break;
     case CMD_START_LOAD: {
         if (!m_inLoader) {
@@ -167,13 +167,13 @@ void CStandinUpdater::Handle(CStandinDevice& device, const StandinRequest& reque
         m_windowDone = false;
         m_filled.assign(kWindowSlots, false);
         StandinLoad load;
-        load.windowMode = m_spec.startReplyLength == 11;
+        load.windowMode = m_profile.startReplyLength == 11;
         // Older loads are dropped so that long runs stay small.
-        while (!m_loads.empty() && m_loads.size() >= std::max<size_t>(m_spec.loadsKept, 1))
+        while (!m_loads.empty() && m_loads.size() >= std::max<size_t>(m_profile.loadsKept, 1))
             m_loads.erase(m_loads.begin());
         m_loads.push_back(std::move(load));
         std::vector<uint8_t> reply = Datagram(CMD_START_LOAD, {0});
-        reply.resize(static_cast<size_t>(std::max(9, m_spec.startReplyLength)), 0);
+        reply.resize(static_cast<size_t>(std::max(9, m_profile.startReplyLength)), 0);
         Reply(device, request, replies, std::move(reply), slow);
         break;
     }
@@ -189,10 +189,10 @@ void CStandinUpdater::Handle(CStandinDevice& device, const StandinRequest& reque
         OnStartRecord(device, request, replies);
         break;
     case CMD_INVENTORY_12:
-        if (m_spec.answersInventory12) Reply(device, request, replies, Inventory(command, 12), slow);
+        if (m_profile.answersInventory12) Reply(device, request, replies, Inventory(command, 12), slow);
         break;
     case CMD_INVENTORY_32:
-        if (m_spec.answersInventory9) Reply(device, request, replies, Inventory(command, 32), slow);
+        if (m_profile.answersInventory9) Reply(device, request, replies, Inventory(command, 32), slow);
         break;
     case CMD_RESTORE:
     case CMD_NOTHING:
@@ -207,9 +207,9 @@ void CStandinUpdater::OnData(CStandinDevice& device, const StandinRequest& reque
     if (Lose()) return;
     const uint8_t* payload = request.data + DEVICE_HEADER_SIZE;
     const size_t length = static_cast<size_t>(request.length) - DEVICE_HEADER_SIZE;
-    const int delay = m_spec.slowMs + m_spec.ackDelayMs;
+    const int delay = m_profile.slowMs + m_profile.ackDelayMs;
     auto acknowledge = [&](std::vector<uint8_t> ack) {
-        if (m_spec.duplicateAcks) Reply(device, request, replies, ack, delay);
+        if (m_profile.duplicateAcks) Reply(device, request, replies, ack, delay);
         Reply(device, request, replies, std::move(ack), delay);
     };
     if (!m_loading || m_loads.empty()) {
@@ -218,8 +218,8 @@ void CStandinUpdater::OnData(CStandinDevice& device, const StandinRequest& reque
     }
     StandinLoad& load = m_loads.back();
     if (!load.windowMode) {
-        if (m_spec.refuseAcks > 0) {
-            --m_spec.refuseAcks;
+        if (m_profile.refuseAcks > 0) {
+            --m_profile.refuseAcks;
             acknowledge(Datagram(CMD_DATA, {1}));
             return;
         }
@@ -240,8 +240,8 @@ void CStandinUpdater::OnData(CStandinDevice& device, const StandinRequest& reque
             if (!filled) return;
         }
         m_filled.assign(kWindowSlots, false);
-        if (m_spec.refuseAcks > 0) {
-            --m_spec.refuseAcks;
+        if (m_profile.refuseAcks > 0) {
+            --m_profile.refuseAcks;
             acknowledge(Acknowledgement(1, last));
             return;
         }
@@ -256,7 +256,7 @@ void CStandinUpdater::OnData(CStandinDevice& device, const StandinRequest& reque
 }
 
 void CStandinUpdater::OnStartRecord(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies) {
-    const int slow = m_spec.slowMs;
+    const int slow = m_profile.slowMs;
     if (!m_loading || m_loads.empty()) {
         // A repeated start (its answer was lost) is answered as the first was.
         const bool started = !m_loads.empty() && m_loads.back().recorded;
@@ -266,42 +266,42 @@ void CStandinUpdater::OnStartRecord(CStandinDevice& device, const StandinRequest
     m_loading = false;
     m_inLoader = false;
     StandinLoad& load = m_loads.back();
-    if (m_spec.startRecordError != 0) {
+    if (m_profile.startRecordError != 0) {
         Reply(device, request, replies,
-              Datagram(CMD_RECORD, {1, static_cast<uint8_t>(m_spec.startRecordError)}), slow);
+              Datagram(CMD_RECORD, {1, static_cast<uint8_t>(m_profile.startRecordError)}), slow);
         return;
     }
     Reply(device, request, replies, Datagram(CMD_RECORD, {0, 0}), slow);
-    if (m_spec.recordError == 0) {
+    if (m_profile.recordError == 0) {
         load.recorded = true;
-        Record(device.Spec().address, load.bytes);
+        Record(device.Profile().address, load.bytes);
     }
-    const int steps = m_spec.recordSteps;
+    const int steps = m_profile.recordSteps;
     for (int step = 1; step <= steps; ++step) {
         Reply(device, request, replies,
               Datagram(CMD_PROGRESS, {static_cast<uint8_t>(steps), static_cast<uint8_t>(step)}),
-              slow + step * m_spec.recordPaceMs + 1);
+              slow + step * m_profile.recordPaceMs + 1);
     }
-    if (!m_spec.recordEnds) return;
+    if (!m_profile.recordEnds) return;
     Reply(device, request, replies,
-          Datagram(CMD_RECORD, {static_cast<uint8_t>(m_spec.recordError != 0 ? 1 : 0),
-                                static_cast<uint8_t>(m_spec.recordError)}),
-          slow + (steps + 1) * m_spec.recordPaceMs + 1);
+          Datagram(CMD_RECORD, {static_cast<uint8_t>(m_profile.recordError != 0 ? 1 : 0),
+                                static_cast<uint8_t>(m_profile.recordError)}),
+          slow + (steps + 1) * m_profile.recordPaceMs + 1);
 }
 
 void CStandinUpdater::Record(const std::string& address, const std::vector<uint8_t>& image) {
     for (const StandinSection& section : ImageSections(image)) {
         bool replaced = false;
-        for (StandinSection& held : m_spec.sections) {
+        for (StandinSection& held : m_profile.sections) {
             if (held.key == section.key && held.id == section.id) {
                 held.version = section.version;
                 replaced = true;
             }
         }
-        if (!replaced) m_spec.sections.push_back(section);
+        if (!replaced) m_profile.sections.push_back(section);
     }
-    if (m_spec.dumpDirectory.empty()) return;
-    const std::string path = m_spec.dumpDirectory + "/" + address + "-" + std::to_string(++m_dumpCount) + ".bin";
+    if (m_profile.dumpDirectory.empty()) return;
+    const std::string path = m_profile.dumpDirectory + "/" + address + "-" + std::to_string(++m_dumpCount) + ".bin";
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
 }
@@ -309,7 +309,7 @@ void CStandinUpdater::Record(const std::string& address, const std::vector<uint8
 std::vector<uint8_t> CStandinUpdater::Inventory(uint8_t command, size_t recordSize) const {
     std::vector<uint8_t> reply = Datagram(command, {0});
     size_t count = 0;
-    for (const StandinSection& section : m_spec.sections) {
+    for (const StandinSection& section : m_profile.sections) {
         if (reply.size() + recordSize > kPacketMax) break;
         const uint8_t record[12] = {static_cast<uint8_t>(section.key >> 8), static_cast<uint8_t>(section.key & 0xFF),
                                     static_cast<uint8_t>(section.id >> 24), static_cast<uint8_t>(section.id >> 16),
@@ -338,9 +338,9 @@ struct Installation {
 
 }  // namespace
 
-std::shared_ptr<CStandinUpdater> InstallStandinUpdate(CStandinDevice& device, const StandinUpdateSpec& spec) {
+std::shared_ptr<CStandinUpdater> InstallStandinUpdate(CStandinDevice& device, const StandinUpdateProfile& profile) {
     auto installation = std::make_shared<Installation>();
-    installation->updater = std::make_shared<CStandinUpdater>(spec);
+    installation->updater = std::make_shared<CStandinUpdater>(profile);
     installation->device = &device;
     for (uint8_t command : kUpdateCommands) {
         device.SetHandler(StandinChannel::Main, command,
@@ -362,50 +362,50 @@ bool IsStandinUpdateKey(const std::string& key) {
     return false;
 }
 
-bool ParseStandinUpdateKey(const std::string& key, const std::string& value, StandinUpdateSpec& spec,
+bool ParseStandinUpdateKey(const std::string& key, const std::string& value, StandinUpdateProfile& profile,
                            std::string& error) {
     bool ok = true;
     if (key == "load") {
         ok = value == "window" || value == "plain";
-        spec.startReplyLength = value == "plain" ? 9 : 11;
+        profile.startReplyLength = value == "plain" ? 9 : 11;
     } else if (key == "record-steps") {
-        ok = ParseInt(value, 0, 255, spec.recordSteps);
+        ok = ParseInt(value, 0, 255, profile.recordSteps);
     } else if (key == "record-pace") {
-        ok = ParseInt(value, 0, 600000, spec.recordPaceMs);
+        ok = ParseInt(value, 0, 600000, profile.recordPaceMs);
     } else if (key == "record-error") {
-        ok = ParseInt(value, 0, 255, spec.recordError);
+        ok = ParseInt(value, 0, 255, profile.recordError);
     } else if (key == "start-record-error") {
-        ok = ParseInt(value, 0, 255, spec.startRecordError);
+        ok = ParseInt(value, 0, 255, profile.startRecordError);
     } else if (key == "loss") {
-        ok = ParseInt(value, 0, 100, spec.lossPercent);
+        ok = ParseInt(value, 0, 100, profile.lossPercent);
     } else if (key == "duplicate-acks") {
-        ok = ParseFlag(value, spec.duplicateAcks);
+        ok = ParseFlag(value, profile.duplicateAcks);
     } else if (key == "ack-delay") {
-        ok = ParseInt(value, 0, 600000, spec.ackDelayMs);
+        ok = ParseInt(value, 0, 600000, profile.ackDelayMs);
     } else if (key == "refuse-acks") {
-        ok = ParseInt(value, 0, 1000000, spec.refuseAcks);
+        ok = ParseInt(value, 0, 1000000, profile.refuseAcks);
     } else if (key == "reset-reply") {
-        ok = ParseFlag(value, spec.resetAnswers);
+        ok = ParseFlag(value, profile.resetAnswers);
     } else if (key == "update-silent") {
-        ok = ParseFlag(value, spec.silent);
+        ok = ParseFlag(value, profile.silent);
     } else if (key == "ignore") {
-        spec.ignored.clear();
+        profile.ignored.clear();
         size_t at = 0;
         while (ok && at <= value.size()) {
             const size_t comma = std::min(value.find(',', at), value.size());
             int command = 0;
             ok = ParseInt(value.substr(at, comma - at), 0, 255, command);
-            spec.ignored.push_back(static_cast<uint8_t>(command));
+            profile.ignored.push_back(static_cast<uint8_t>(command));
             at = comma + 1;
         }
     } else if (key == "record-end") {
-        ok = ParseFlag(value, spec.recordEnds);
+        ok = ParseFlag(value, profile.recordEnds);
     } else if (key == "slow") {
-        ok = ParseInt(value, 0, 600000, spec.slowMs);
+        ok = ParseInt(value, 0, 600000, profile.slowMs);
     } else if (key == "inventory12") {
-        ok = ParseFlag(value, spec.answersInventory12);
+        ok = ParseFlag(value, profile.answersInventory12);
     } else if (key == "inventory9") {
-        ok = ParseFlag(value, spec.answersInventory9);
+        ok = ParseFlag(value, profile.answersInventory9);
     } else if (key == "section") {
         const size_t first = value.find(':');
         const size_t second = first == std::string::npos ? first : value.find(':', first + 1);
@@ -414,10 +414,10 @@ bool ParseStandinUpdateKey(const std::string& key, const std::string& value, Sta
         ok = second != std::string::npos && ParseInt(value.substr(0, first), 0, 0xFFFF, sectionKey) &&
              ParseInt(value.substr(first + 1, second - first - 1), 0, 0x7FFFFFFF, id) &&
              value.size() - second - 1 == 6;
-        if (ok) spec.sections.push_back({static_cast<uint16_t>(sectionKey), static_cast<uint32_t>(id), value.substr(second + 1)});
+        if (ok) profile.sections.push_back({static_cast<uint16_t>(sectionKey), static_cast<uint32_t>(id), value.substr(second + 1)});
     } else if (key == "dump") {
         ok = !value.empty();
-        spec.dumpDirectory = value;
+        profile.dumpDirectory = value;
     } else {
         ok = false;
     }

@@ -43,7 +43,7 @@ struct StandinSection {
     }
 };
 
-struct StandinUpdateSpec {
+struct StandinUpdateProfile {
     int startReplyLength = 11;  // 11 selects window mode
     int recordSteps = 3;
     int recordPaceMs = 10;
@@ -75,7 +75,7 @@ struct StandinLoad {
 
 class CStandinUpdater {
 public:
-    explicit CStandinUpdater(StandinUpdateSpec spec);
+    explicit CStandinUpdater(StandinUpdateProfile profile);
     ~CStandinUpdater();
     CStandinUpdater(const CStandinUpdater&) = delete;
     CStandinUpdater& operator=(const CStandinUpdater&) = delete;
@@ -91,7 +91,7 @@ public:
     std::vector<uint8_t> Commands() const;
     int CountOf(uint8_t command) const;
     // Changes the switches while the device runs.
-    void SetSpec(const StandinUpdateSpec& spec);
+    void SetProfile(const StandinUpdateProfile& profile);
 
 private:
     void Reply(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies,
@@ -103,7 +103,7 @@ private:
     bool Lose();
 
     mutable std::mutex m_lock;
-    StandinUpdateSpec m_spec;
+    StandinUpdateProfile m_profile;
     std::vector<uint8_t> m_commands;
     std::vector<StandinLoad> m_loads;
     bool m_inLoader = false;
@@ -118,10 +118,10 @@ private:
 
 // Makes the device play the update protocol with these switches; the
 // returned object tells what it received and recorded.
-std::shared_ptr<CStandinUpdater> InstallStandinUpdate(CStandinDevice& device, const StandinUpdateSpec& spec);
+std::shared_ptr<CStandinUpdater> InstallStandinUpdate(CStandinDevice& device, const StandinUpdateProfile& profile);
 
 // True when the key belongs to the update side; then parses its value (false
 // with a message for bad input).
 bool IsStandinUpdateKey(const std::string& key);
-bool ParseStandinUpdateKey(const std::string& key, const std::string& value, StandinUpdateSpec& spec,
+bool ParseStandinUpdateKey(const std::string& key, const std::string& value, StandinUpdateProfile& profile,
                            std::string& error);

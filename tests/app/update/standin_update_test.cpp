@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "tools/device_standin/standin_spec.h"
+#include "tools/device_standin/standin_description.h"
 #include "tools/device_standin/standin_update.h"
 #include "tools/package_maker/package_maker.h"
 
@@ -57,11 +57,11 @@ TEST(StandinUpdate, DescriptionKeys) {
 }
 
 TEST(StandinUpdate, WindowsInAnyOrderAndARecordedContainer) {
-    CStandinDevice device(StandinDeviceSpec{});
-    StandinUpdateSpec spec;
-    spec.recordSteps = 0;
-    spec.sections = {{0x0105, 1, "01.0.0"}};
-    auto updater = InstallStandinUpdate(device, spec);
+    CStandinDevice device(StandinDeviceProfile{});
+    StandinUpdateProfile profile;
+    profile.recordSteps = 0;
+    profile.sections = {{0x0105, 1, "01.0.0"}};
+    auto updater = InstallStandinUpdate(device, profile);
 
     // No load before the reset into the loader.
     EXPECT_EQ(Send(device, Request(1, {0, 0, 0}))[0][8], 1);

@@ -139,22 +139,22 @@ inline int ProcessAddressByte() {
 // take different groups (0..254).
 class CStandinHarness {
 public:
-    CStandinHarness(int group, int devices, const StandinUpdateSpec& spec = StandinUpdateSpec(),
+    CStandinHarness(int group, int devices, const StandinUpdateProfile& profile = StandinUpdateProfile(),
                     const UpdateTimeouts& timeouts = UpdateTimeouts(), int standins = 1) {
         SetTimeouts(timeouts);
         for (int n = 0; n < std::max(1, standins); ++n)
             m_networks.push_back(std::make_unique<CStandinNetwork>(StandinOptions{}));
         for (int i = 1; i <= devices; ++i) {
             StandinDeviceLine line;
-            line.spec.address = "127." + std::to_string(ProcessAddressByte()) + "." + std::to_string(group) + "." +
+            line.profile.address = "127." + std::to_string(ProcessAddressByte()) + "." + std::to_string(group) + "." +
                                 std::to_string(i);
             CStandinNetwork& network = *m_networks[static_cast<size_t>(i - 1) % m_networks.size()];
             std::string error;
             m_ok = m_ok && network.AddDevice(line, error);
             m_error += error;
-            m_addresses.push_back(line.spec.address);
-            network.WithDevice(line.spec.address, [&](CStandinDevice& device) {
-                m_updaters.push_back(InstallStandinUpdate(device, spec));
+            m_addresses.push_back(line.profile.address);
+            network.WithDevice(line.profile.address, [&](CStandinDevice& device) {
+                m_updaters.push_back(InstallStandinUpdate(device, profile));
             });
         }
         for (auto& network : m_networks) {

@@ -15,9 +15,9 @@ TEST(UpdateMany, ThirtyTwoDevicesEachGetTheirOwnImage) {
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     // Every other device loads in plain mode.
     for (int i = 1; i < kDevices; i += 2) {
-        StandinUpdateSpec plain;
+        StandinUpdateProfile plain;
         plain.startReplyLength = 9;
-        devices.Device(i).SetSpec(plain);
+        devices.Device(i).SetProfile(plain);
     }
     CWizardState sheet;
     CRecordingReport report;
@@ -86,7 +86,7 @@ TEST(UpdateMany, StopEndsEveryRunSoon) {
     UpdateTimeouts timeouts;
     timeouts.packet = 5000;
     timeouts.reset = 60000;
-    StandinUpdateSpec silent;
+    StandinUpdateProfile silent;
     silent.silent = true;
     CStandinHarness devices(3, 8, silent, timeouts);
     ASSERT_TRUE(devices.Ok()) << devices.Error();

@@ -27,10 +27,10 @@ std::string MakePackage(bool withInit = true, const char* initVersion = "00.0.3"
 }
 
 // What the device holds before: everything but 0x0105 as in the package.
-StandinUpdateSpec DeviceHolding() {
-    StandinUpdateSpec spec;
-    spec.sections = {{0x0105, 1, "01.0.0"}, {0x020A, 0, "01.0.0"}, {0x030C, 5, "01.0.0"}, {0x0400, 0x10000, "03.0.0"}};
-    return spec;
+StandinUpdateProfile DeviceHolding() {
+    StandinUpdateProfile profile;
+    profile.sections = {{0x0105, 1, "01.0.0"}, {0x020A, 0, "01.0.0"}, {0x030C, 5, "01.0.0"}, {0x0400, 0x10000, "03.0.0"}};
+    return profile;
 }
 
 typedef std::vector<std::pair<WORD, DWORD>> SectionList;
@@ -225,7 +225,7 @@ TEST(UpdateProcedure, BootLoaderFirst) {
 }
 
 TEST(UpdateProcedure, FailedBootLoaderStopsTheUpdate) {
-    StandinUpdateSpec refusing;
+    StandinUpdateProfile refusing;
     refusing.startRecordError = 9;
     CStandinHarness devices(10, 1, refusing);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
@@ -257,10 +257,10 @@ TEST(UpdateProcedure, RestoreDefaultsAndForcedCompleteUpgrade) {
 }
 
 TEST(UpdateProcedure, LongInventoryWhenTheShortOneIsNotAnswered) {
-    StandinUpdateSpec spec = DeviceHolding();
-    spec.answersInventory12 = false;
-    spec.sections[0].version = "02.0.0";  // nothing differs
-    CStandinHarness devices(12, 1, spec);
+    StandinUpdateProfile profile = DeviceHolding();
+    profile.answersInventory12 = false;
+    profile.sections[0].version = "02.0.0";  // nothing differs
+    CStandinHarness devices(12, 1, profile);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     Procedure run(devices.Address(0), 4, "1.0.0", MakePackage());
     EXPECT_EQ(run.Update(), 1);
@@ -287,9 +287,9 @@ TEST(UpdateProcedure, EmptyPackageAndUnreachableAddress) {
 }
 
 TEST(UpdateProcedure, StopDuringTheLastPauseIsNoSuccess) {
-    StandinUpdateSpec spec = DeviceHolding();
-    spec.sections[0].version = "02.0.0";  // nothing differs
-    CStandinHarness devices(16, 1, spec);
+    StandinUpdateProfile profile = DeviceHolding();
+    profile.sections[0].version = "02.0.0";  // nothing differs
+    CStandinHarness devices(16, 1, profile);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     Procedure run(devices.Address(0), 4, "1.0.0", MakePackage());
     CStopWhen stopper(run.engine, [&] { return run.report.HasStatus(0, "Nothing to upgrade!"); });

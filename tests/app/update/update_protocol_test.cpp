@@ -9,10 +9,10 @@
 
 namespace {
 
-StandinUpdateSpec PlainSpec(int replyLength = 9) {
-    StandinUpdateSpec spec;
-    spec.startReplyLength = replyLength;
-    return spec;
+StandinUpdateProfile PlainProfile(int replyLength = 9) {
+    StandinUpdateProfile profile;
+    profile.startReplyLength = replyLength;
+    return profile;
 }
 
 struct EngineRun {
@@ -52,7 +52,7 @@ TEST(UpdateProtocol, WindowModeLoadsEverySizeExactly) {
 TEST(UpdateProtocol, ReplyLengthSelectsPlainMode) {
     for (int length : {9, 12}) {
         SCOPED_TRACE(length);
-        CStandinHarness devices(length == 9 ? 2 : 3, 1, PlainSpec(length));
+        CStandinHarness devices(length == 9 ? 2 : 3, 1, PlainProfile(length));
         ASSERT_TRUE(devices.Ok()) << devices.Error();
         EngineRun run;
         for (size_t size : {size_t(0), size_t(1), size_t(512), size_t(5120), size_t(5121), size_t(2 * 1024 * 1024 + 3)}) {
@@ -81,28 +81,28 @@ TEST(UpdateProtocol, SequenceNumbersWrapPast65535) {
 
 TEST(UpdateProtocol, DuplicateLateAndLostAcknowledgementsStillLoadExactly) {
     struct Case {
-        StandinUpdateSpec spec;
+        StandinUpdateProfile profile;
         int packetTimeout;
     };
     Case duplicated{{}, 1000};
-    duplicated.spec.duplicateAcks = true;
+    duplicated.profile.duplicateAcks = true;
     Case late{{}, 150};
-    late.spec.ackDelayMs = 200;  // later than the wait: the window is sent again
+    late.profile.ackDelayMs = 200;  // later than the wait: the window is sent again
     Case lossy{{}, 150};
-    lossy.spec.lossPercent = 5;
+    lossy.profile.lossPercent = 5;
     int group = 5;
     for (const Case& c : {duplicated, late, lossy}) {
         UpdateTimeouts timeouts;
         timeouts.packet = c.packetTimeout;
-        CStandinHarness devices(group++, 1, c.spec, timeouts);
+        CStandinHarness devices(group++, 1, c.profile, timeouts);
         ASSERT_TRUE(devices.Ok()) << devices.Error();
         EngineRun run;
-        std::vector<uint8_t> image = RandomBytes(c.spec.ackDelayMs > 0 ? 2 * 5120 + 3 : 30000, 11);
+        std::vector<uint8_t> image = RandomBytes(c.profile.ackDelayMs > 0 ? 2 * 5120 + 3 : 30000, 11);
         ASSERT_EQ(run.Load(devices.Address(0), image), 1);
         EXPECT_EQ(devices.Device(0).Loads().back().bytes, image);
         EXPECT_TRUE(run.report.Errors(0).empty());
         const int windows = static_cast<int>((image.size() + 5119) / 5120);
-        if (c.spec.duplicateAcks) {
+        if (c.profile.duplicateAcks) {
             EXPECT_EQ(devices.Device(0).CountOf(2), windows * 10);  // the duplicates are ignored
         } else {
             EXPECT_GT(devices.Device(0).CountOf(2), windows * 10);  // windows were sent again
@@ -111,7 +111,7 @@ TEST(UpdateProtocol, DuplicateLateAndLostAcknowledgementsStillLoadExactly) {
 }
 
 TEST(UpdateProtocol, TenRefusalsEndTheLoadAndAbortIt) {
-    StandinUpdateSpec refusing;
+    StandinUpdateProfile refusing;
     refusing.refuseAcks = 10;
     CStandinHarness devices(8, 1, refusing);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
@@ -125,7 +125,7 @@ TEST(UpdateProtocol, TenRefusalsEndTheLoadAndAbortIt) {
     EXPECT_TRUE(devices.Device(0).Loads().back().aborted);
 
     // Nine refusals leave the tenth sending to be accepted.
-    StandinUpdateSpec nine;
+    StandinUpdateProfile nine;
     nine.refuseAcks = 9;
     CStandinHarness patient(9, 1, nine);
     ASSERT_TRUE(patient.Ok()) << patient.Error();
@@ -135,7 +135,7 @@ TEST(UpdateProtocol, TenRefusalsEndTheLoadAndAbortIt) {
 }
 
 TEST(UpdateProtocol, PlainModeRefusalEndsAtOnce) {
-    StandinUpdateSpec refusing = PlainSpec();
+    StandinUpdateProfile refusing = PlainProfile();
     refusing.refuseAcks = 1;
     CStandinHarness devices(10, 1, refusing);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
@@ -171,12 +171,12 @@ TEST(UpdateProtocol, SilentStepsFailWithTheirTextAfterTheRightSends) {
     int group = 11;
     for (const SilentStep& step : steps) {
         SCOPED_TRACE(step.error);
-        StandinUpdateSpec spec;
-        spec.ignored = step.ignored;
-        spec.startReplyLength = step.startReplyLength;
+        StandinUpdateProfile profile;
+        profile.ignored = step.ignored;
+        profile.startReplyLength = step.startReplyLength;
         UpdateTimeouts timeouts;
         timeouts.packet = step.packetTimeout;
-        CStandinHarness devices(group++, 1, spec, timeouts);
+        CStandinHarness devices(group++, 1, profile, timeouts);
         ASSERT_TRUE(devices.Ok()) << devices.Error();
         EngineRun run;
         std::vector<uint8_t> image = RandomBytes(100, 1);
@@ -189,9 +189,9 @@ TEST(UpdateProtocol, SilentStepsFailWithTheirTextAfterTheRightSends) {
 TEST(UpdateProtocol, ShortPacketTimeoutSendsOnceAndWindowsTenTimes) {
     UpdateTimeouts timeouts;
     timeouts.packet = 100;
-    StandinUpdateSpec spec;
-    spec.ignored = {2};
-    CStandinHarness devices(15, 1, spec, timeouts);
+    StandinUpdateProfile profile;
+    profile.ignored = {2};
+    CStandinHarness devices(15, 1, profile, timeouts);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     EngineRun run;
     std::vector<uint8_t> image = RandomBytes(100, 1);
@@ -203,9 +203,9 @@ TEST(UpdateProtocol, ShortPacketTimeoutSendsOnceAndWindowsTenTimes) {
 }
 
 TEST(UpdateProtocol, RecordPhaseReportsProgressInTheBand) {
-    StandinUpdateSpec spec;
-    spec.recordSteps = 9;
-    CStandinHarness devices(16, 1, spec);
+    StandinUpdateProfile profile;
+    profile.recordSteps = 9;
+    CStandinHarness devices(16, 1, profile);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     EngineRun run;
     std::vector<uint8_t> image = RandomBytes(40 * 5120, 5);
@@ -260,14 +260,14 @@ TEST(UpdateProtocol, RecordProgressWithoutTotalOnlyClearsThePercent) {
 }
 
 TEST(UpdateProtocol, RecordErrorsAndRecordSilence) {
-    StandinUpdateSpec endError;
+    StandinUpdateProfile endError;
     endError.recordError = 7;
-    StandinUpdateSpec startError;
+    StandinUpdateProfile startError;
     startError.startRecordError = 5;
-    StandinUpdateSpec endless;
+    StandinUpdateProfile endless;
     endless.recordEnds = false;
     struct Case {
-        StandinUpdateSpec spec;
+        StandinUpdateProfile profile;
         int recordTimeout;
         const char* error;
     };
@@ -281,7 +281,7 @@ TEST(UpdateProtocol, RecordErrorsAndRecordSilence) {
         SCOPED_TRACE(c.error);
         UpdateTimeouts timeouts;
         timeouts.record = c.recordTimeout;
-        CStandinHarness devices(group++, 1, c.spec, timeouts);
+        CStandinHarness devices(group++, 1, c.profile, timeouts);
         ASSERT_TRUE(devices.Ok()) << devices.Error();
         EngineRun run;
         std::vector<uint8_t> image = RandomBytes(6000, 5);
@@ -301,9 +301,9 @@ TEST(UpdateProtocol, RecordErrorsAndRecordSilence) {
 }
 
 TEST(UpdateProtocol, SilentRunReportsNothingButTheEndPercent) {
-    StandinUpdateSpec failing;
+    StandinUpdateProfile failing;
     failing.recordError = 3;
-    CStandinHarness devices(21, 2, StandinUpdateSpec());
+    CStandinHarness devices(21, 2, StandinUpdateProfile());
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     EngineRun run;
     std::vector<uint8_t> image = RandomBytes(30000, 5);
@@ -313,7 +313,7 @@ TEST(UpdateProtocol, SilentRunReportsNothingButTheEndPercent) {
     // A progress datagram makes a silent run's percent 0, which the end sends.
     EXPECT_EQ(run.report.Progress(0), std::vector<int>{0});
 
-    devices.Device(1).SetSpec(failing);
+    devices.Device(1).SetProfile(failing);
     EXPECT_EQ(run.Load(devices.Address(1), image, 30, 0, 0, 0), 0);
     EXPECT_TRUE(run.report.Errors(0).empty());
     EXPECT_TRUE(run.report.Status(0).empty());
@@ -322,7 +322,7 @@ TEST(UpdateProtocol, SilentRunReportsNothingButTheEndPercent) {
 TEST(UpdateProtocol, StopEndsARunWithinItsWaitAndReportsNothing) {
     UpdateTimeouts timeouts;
     timeouts.record = 60000;
-    StandinUpdateSpec endless;
+    StandinUpdateProfile endless;
     endless.recordEnds = false;
     CStandinHarness devices(22, 1, endless, timeouts);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
@@ -377,7 +377,7 @@ TEST(UpdateProtocol, BrokenImagesFailWithTheReadError) {
 TEST(UpdateProtocol, StopDuringALoadEndsItWithoutAReport) {
     UpdateTimeouts timeouts;
     timeouts.packet = 60000;
-    StandinUpdateSpec deaf;
+    StandinUpdateProfile deaf;
     deaf.ignored = {2};
     for (int length : {11, 9}) {
         SCOPED_TRACE(length);

@@ -31,13 +31,13 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
-StandinUpdateSpec FastDevice(bool window) {
-    StandinUpdateSpec spec;
-    spec.startReplyLength = window ? 11 : 9;
-    spec.recordSteps = 0;
-    spec.recordPaceMs = 0;
-    spec.loadsKept = 1;
-    return spec;
+StandinUpdateProfile FastDevice(bool window) {
+    StandinUpdateProfile profile;
+    profile.startReplyLength = window ? 11 : 9;
+    profile.recordSteps = 0;
+    profile.recordPaceMs = 0;
+    profile.loadsKept = 1;
+    return profile;
 }
 
 struct Bench {

@@ -7,7 +7,7 @@
 #include "common/discover/device_datagram.h"
 #include "common/discover/device_settings.h"
 #include "tools/device_standin/standin_device.h"
-#include "tools/device_standin/standin_spec.h"
+#include "tools/device_standin/standin_description.h"
 
 namespace {
 
@@ -27,24 +27,24 @@ StandinRequest Request(StandinChannel channel, uint8_t command, uint8_t directio
 
 }  // namespace
 
-TEST(StandinSpec, ReadsEveryKeyAndQuotedTexts) {
+TEST(StandinDescription, ReadsEveryKeyAndQuotedTexts) {
     StandinDeviceLine device;
     std::string error;
     ASSERT_TRUE(ParseStandinDeviceLine(
         "10.213.1.5 type=-3 version=6.8.0 name=\"Encoder 1\" status=OK version-reply=no settings-reply=no silent=yes",
         device, error))
         << error;
-    EXPECT_EQ(device.spec.address, "10.213.1.5");
-    EXPECT_EQ(device.spec.type, -3);
-    EXPECT_EQ(device.spec.version, "6.8.0");
-    EXPECT_EQ(device.spec.name, "Encoder 1");
-    EXPECT_EQ(device.spec.lineStatus, "OK");
-    EXPECT_FALSE(device.spec.answersVersion);
-    EXPECT_FALSE(device.spec.answersSettings);
+    EXPECT_EQ(device.profile.address, "10.213.1.5");
+    EXPECT_EQ(device.profile.type, -3);
+    EXPECT_EQ(device.profile.version, "6.8.0");
+    EXPECT_EQ(device.profile.name, "Encoder 1");
+    EXPECT_EQ(device.profile.lineStatus, "OK");
+    EXPECT_FALSE(device.profile.answersVersion);
+    EXPECT_FALSE(device.profile.answersSettings);
     EXPECT_TRUE(device.faults.silent);
 }
 
-TEST(StandinSpec, BadInputIsNamed) {
+TEST(StandinDescription, BadInputIsNamed) {
     StandinDeviceLine device;
     std::string error;
     EXPECT_FALSE(ParseStandinDeviceLine("10.213.1 type=1", device, error));
@@ -60,13 +60,13 @@ TEST(StandinSpec, BadInputIsNamed) {
 }
 
 TEST(StandinDevice, AnswersAsTheProgramReadsThem) {
-    StandinDeviceSpec spec;
-    spec.address = "127.0.0.1";
-    spec.type = 23;
-    spec.version = "6.8.0";
-    spec.name = "Dev";
-    spec.lineStatus = "Up";
-    CStandinDevice device(spec);
+    StandinDeviceProfile profile;
+    profile.address = "127.0.0.1";
+    profile.type = 23;
+    profile.version = "6.8.0";
+    profile.name = "Dev";
+    profile.lineStatus = "Up";
+    CStandinDevice device(profile);
     StandinReplies replies;
     device.Handle(Request(StandinChannel::Main, DISCOVER_COMMAND_DISCOVER), replies);
     device.Handle(Request(StandinChannel::Main, DISCOVER_COMMAND_VERSION), replies);
@@ -86,8 +86,8 @@ TEST(StandinDevice, AnswersAsTheProgramReadsThem) {
 }
 
 TEST(StandinDevice, IgnoresForeignDatagramsAndKeepsQuietWhenSilent) {
-    StandinDeviceSpec spec;
-    CStandinDevice device(spec);
+    StandinDeviceProfile profile;
+    CStandinDevice device(profile);
     StandinReplies replies;
     device.Handle(Request(StandinChannel::Main, DISCOVER_COMMAND_DISCOVER, 1), replies);  // a reply, not a request
     device.Handle(Request(StandinChannel::Settings, DISCOVER_COMMAND_DISCOVER), replies);  // wrong channel
@@ -100,7 +100,7 @@ TEST(StandinDevice, IgnoresForeignDatagramsAndKeepsQuietWhenSilent) {
 }
 
 TEST(StandinDevice, ProtocolsAddTheirCommands) {
-    CStandinDevice device(StandinDeviceSpec{});
+    CStandinDevice device(StandinDeviceProfile{});
     device.SetHandler(StandinChannel::Main, 9, [](CStandinDevice&, const StandinRequest& request, StandinReplies& r) {
         r.push_back(std::vector<uint8_t>(request.data, request.data + request.length));
     });

@@ -1,4 +1,4 @@
-#include "tools/device_standin/standin_spec.h"
+#include "tools/device_standin/standin_description.h"
 
 #include <cerrno>
 #include <climits>
@@ -63,7 +63,7 @@ bool ParseStandinDeviceLine(const std::string& line, StandinDeviceLine& device, 
         return false;
     }
     device = StandinDeviceLine();
-    device.spec.address = words[0];
+    device.profile.address = words[0];
     for (size_t i = 1; i < words.size(); ++i) {
         const std::string& word = words[i];
         const size_t equals = word.find('=');
@@ -81,17 +81,17 @@ bool ParseStandinDeviceLine(const std::string& line, StandinDeviceLine& device, 
                 error = "type must be a number from -128 to 127, not \"" + value + "\"";
                 return false;
             }
-            device.spec.type = static_cast<int>(type);
+            device.profile.type = static_cast<int>(type);
         } else if (key == "version") {
-            device.spec.version = value;
+            device.profile.version = value;
         } else if (key == "name") {
-            device.spec.name = value;
+            device.profile.name = value;
         } else if (key == "status") {
-            device.spec.lineStatus = value;
+            device.profile.lineStatus = value;
         } else if (key == "version-reply") {
-            if (!ParseYesNo(key, value, device.spec.answersVersion, error)) return false;
+            if (!ParseYesNo(key, value, device.profile.answersVersion, error)) return false;
         } else if (key == "settings-reply") {
-            if (!ParseYesNo(key, value, device.spec.answersSettings, error)) return false;
+            if (!ParseYesNo(key, value, device.profile.answersSettings, error)) return false;
         } else if (key == "silent") {
             if (!ParseYesNo(key, value, device.faults.silent, error)) return false;
         } else if (IsStandinUpdateKey(key)) {

@@ -14,9 +14,9 @@
 #include "tools/device_standin/standin_update.h"
 
 struct StandinDeviceLine {
-    StandinDeviceSpec spec;
+    StandinDeviceProfile profile;
     StandinFaults faults;
-    StandinUpdateSpec update;  // the update side's keys (standin_update.h)
+    StandinUpdateProfile update;  // the update side's keys (standin_update.h)
 };
 
 // Parses one description; false with a message for bad input.
