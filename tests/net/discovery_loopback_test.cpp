@@ -171,6 +171,12 @@ TEST_F(DiscoveryLoopback, RangeCarriesIntoTheHigherOctets) {
     EXPECT_EQ(queried.back(), "127.0.1.4");
 }
 
+TEST_F(DiscoveryLoopback, ListSkipsEmptyEntriesWhereverTheyAre) {
+    CProbeDiscover discoverer;
+    RunList(discoverer, ";" + Addr(40) + ";;;" + Addr(41) + ":41013;;", 50);
+    EXPECT_EQ(discoverer.Queried(), (std::vector<std::string>{Addr(40), Addr(41)}));
+}
+
 TEST_F(DiscoveryLoopback, FiltersByClassAndTypeZero) {
     CInProcessDevices devices(kPort, {Device(10, "type=23 name=a"), Device(11, "type=2 name=b"),
                                       Device(12, "type=0 name=c"), Device(13, "type=36 name=d"),
