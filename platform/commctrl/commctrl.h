@@ -13,3 +13,4 @@
 #include "platform/commctrl/up_down.h"
 #include "platform/commctrl/menu.h"
 #include "platform/commctrl/property_sheet.h"
+#include "platform/commctrl/file_dialog.h"
