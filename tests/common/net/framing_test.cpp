@@ -103,17 +103,20 @@ TEST(ReceivePacket, TimeOutBoundsEachWaitNotThePacket) {
     EXPECT_EQ(0, idle.result);
     EXPECT_GE(MsSince(t0), 190);
     EXPECT_LT(MsSince(t0), 2000);
-    // Pieces 120 ms apart under a 300 ms limit: slower in total than the
-    // limit, but no single wait runs out.
+    // Six pieces 100 ms apart under a 400 ms limit: slower in total than
+    // the limit, but no single wait runs out (even with a busy machine's
+    // late wake-ups).
     std::thread slow([&] {
         std::string f = Frame(4, "0123456789");
-        for (size_t i = 0; i < f.size(); i += 6) {
-            SendAll(p.writer, f.substr(i, 6));
-            std::this_thread::sleep_for(std::chrono::milliseconds(120));
+        for (size_t i = 0; i < f.size(); i += 3) {
+            SendAll(p.writer, f.substr(i, 3));
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
     });
+    const auto t1 = std::chrono::steady_clock::now();
     Packet k;
-    k.Read(p.reader, 300);
+    k.Read(p.reader, 400);
+    EXPECT_GE(MsSince(t1), 450);
     slow.join();
     ASSERT_EQ(1, k.result);
     EXPECT_EQ(10, k.length);
