@@ -166,6 +166,34 @@ TEST_F(ListBoxTest, MouseSelectsDoubleClickReportsAndTheSelectionIsHighlighted) 
     EXPECT_TRUE(ink);
 }
 
+TEST_F(ListBoxTest, FocusRectangleMarksTheCaretItemOnlyWhileFocused) {
+    HWND list = MakeList(0);
+    for (const char* t : {"one", "two", "three"}) Add(list, t);
+    SendMessageA(list, LB_SETCURSEL, 1, 0);
+    const int h = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    Pump();
+    RECT client;
+    GetClientRect(list, &client);
+    // Along the top edge of the selected row, between the letters and the right side.
+    auto edge = [&] {
+        std::vector<COLORREF> pixels;
+        for (int x = client.right - 30; x < client.right; ++x) pixels.push_back(GetClientPixel(list, x, h));
+        return pixels;
+    };
+    const std::vector<COLORREF> plain = edge();
+    for (COLORREF c : plain) EXPECT_TRUE(SameColour(c, GetSysColor(COLOR_HIGHLIGHT)));
+    SetFocus(list);
+    Pump();
+    const std::vector<COLORREF> focused = edge();
+    int dotted = 0;
+    for (COLORREF c : focused) dotted += SameColour(c, GetSysColor(COLOR_HIGHLIGHT)) ? 0 : 1;
+    EXPECT_GE(dotted, 10);  // every other pixel of the dotted line
+    EXPECT_LE(dotted, 20);
+    SetFocus(m_parent);
+    Pump();
+    EXPECT_EQ(edge(), plain);
+}
+
 TEST_F(ListBoxTest, ParentColoursTheBackground) {
     static HBRUSH brush = CreateSolidBrush(RGB(0, 200, 0));
     m_parentProbe->handler = [](HWND hwnd, UINT msg, WPARAM w, LPARAM l) -> LRESULT {

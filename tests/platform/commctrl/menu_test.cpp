@@ -267,6 +267,23 @@ TEST_F(PopupMenuTest, CommandIsPostedToTheOwnerWithoutReturnCmd) {
 
 TEST_F(PopupMenuTest, KeyboardMovesPastSeparatorsAndChoosesWithEnter) {
     EXPECT_EQ(Run(TPM_RETURNCMD, {Press(VK_DOWN), Press(VK_DOWN), Press(VK_RETURN)}), 119u);
+    // The owner heard of the menu loop and of each item passed.
+    std::vector<Received> heard;
+    for (const Received& r : m_ownerProbe->received) {
+        if (r.message == WM_ENTERMENULOOP || r.message == WM_EXITMENULOOP || r.message == WM_MENUSELECT) {
+            heard.push_back(r);
+        }
+    }
+    ASSERT_EQ(heard.size(), 5u);
+    EXPECT_EQ(heard[0].message, static_cast<UINT>(WM_ENTERMENULOOP));
+    EXPECT_EQ(heard[1].wParam, MAKEWPARAM(114, MF_HILITE));
+    EXPECT_EQ(heard[2].wParam, MAKEWPARAM(119, MF_HILITE));
+    EXPECT_EQ(heard[2].lParam, reinterpret_cast<LPARAM>(m_menu));
+    EXPECT_EQ(heard[3].wParam, MAKEWPARAM(0, 0xFFFF));  // the menu closed
+    EXPECT_EQ(heard[4].message, static_cast<UINT>(WM_EXITMENULOOP));
+    Clear(m_ownerProbe);
+    EXPECT_EQ(Run(TPM_RETURNCMD | TPM_NONOTIFY, {Press(VK_DOWN), Press(VK_RETURN)}), 114u);
+    EXPECT_TRUE(Only(m_ownerProbe->Messages(), {WM_MENUSELECT, WM_INITMENUPOPUP}).empty());
     EXPECT_EQ(Run(TPM_RETURNCMD, {Press(VK_UP), Press(VK_RETURN)}), 121u);  // up from nothing: the last
     EXPECT_EQ(Run(TPM_RETURNCMD, {Press(VK_DOWN), Press(VK_UP), Press(VK_RETURN)}), 121u);  // round the top
     EXPECT_EQ(Run(TPM_RETURNCMD, {[] { InjectChar('o'); }}), 119u);                         // mnemonic
