@@ -147,6 +147,54 @@ TEST_F(GeometryTest, ClickingATitleTellsTheColumn) {
     EXPECT_FALSE(parent.Of(HDN_ENDTRACKA).empty());
 }
 
+TEST_F(GeometryTest, TheParentDecidesOnTheHeaderThroughTheList) {
+    HWND list = WithImages();
+    // Refused tracking leaves the width.
+    parent.answer = [](NMHDR* hdr) -> LRESULT { return hdr->code == HDN_BEGINTRACKA; };
+    POINT from = Screen(header, 99, 5);
+    trelwin::user::InjectMouseMove(from.x, from.y);
+    trelwin::user::InjectMouseButton(0, true, NextTime());
+    trelwin::user::InjectMouseMove(from.x + 30, from.y);
+    trelwin::user::InjectMouseButton(0, false, m_time + 10);
+    user_test::Pump();
+    EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0), 100);
+    EXPECT_TRUE(parent.Of(HDN_ENDTRACKA).empty());
+
+    // A double click on a divider fits the column, unless the parent says no.
+    parent.answer = [](NMHDR* hdr) -> LRESULT { return hdr->code == HDN_DIVIDERDBLCLICKA; };
+    trelwin::user::InjectMouseClick(from.x, from.y, 0, NextTime());
+    trelwin::user::InjectMouseClick(from.x, from.y, 0, m_time + 50);
+    user_test::Pump();
+    EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0), 100);
+    parent.answer = nullptr;
+    trelwin::user::InjectMouseClick(from.x, from.y, 0, NextTime());
+    trelwin::user::InjectMouseClick(from.x, from.y, 0, m_time + 50);
+    user_test::Pump();
+    const int text = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>("item 19")));
+    EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0), text + 16 + 4);
+
+    // Columns are dragged only with the extended style.
+    const RECT title = SubItemRect(list, 0, 1, LVIR_BOUNDS);
+    const POINT grab = Screen(header, (title.left + title.right) / 2, 5);
+    auto drag = [&] {
+        trelwin::user::InjectMouseMove(grab.x, grab.y);
+        trelwin::user::InjectMouseButton(0, true, NextTime());
+        trelwin::user::InjectMouseMove(grab.x - 40, grab.y);
+        trelwin::user::InjectMouseMove(grab.x - 85, grab.y);
+        trelwin::user::InjectMouseButton(0, false, m_time + 10);
+        user_test::Pump();
+    };
+    int order[3] = {};
+    drag();
+    SendMessageA(list, LVM_GETCOLUMNORDERARRAY, 3, reinterpret_cast<LPARAM>(order));
+    EXPECT_EQ(order[0], 0);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_HEADERDRAGDROP, LVS_EX_HEADERDRAGDROP);
+    drag();
+    SendMessageA(list, LVM_GETCOLUMNORDERARRAY, 3, reinterpret_cast<LPARAM>(order));
+    EXPECT_EQ(order[0], 1);
+    EXPECT_EQ(SubItemRect(list, 0, 1, LVIR_BOUNDS).left, 0);
+}
+
 TEST_F(GeometryTest, HorizontalScrollMovesTheHeaderWithTheColumns) {
     HWND list = List(0, 10, 10, 200, 150);
     AddColumn(list, 0, "Wide", 300);
