@@ -59,12 +59,7 @@ private:
 
 }  // namespace
 
-INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    // A tied window's messages have been through its object's map already.
-    if (CWnd::FromHandlePermanent(hWnd) != nullptr) return FALSE;
-    CDialog* pDlg = t_dialogInit;
-    if (pDlg == nullptr || pDlg->m_hWnd != nullptr) return FALSE;
-    t_dialogInit = nullptr;
+INT_PTR AfxTieDialogWindow(CDialog* pDlg, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!pDlg->SubclassWindow(hWnd)) return FALSE;
     // The first message the object sees goes through its map now, as later
     // ones will through AfxWndProc; what the map leaves comes back to the
@@ -73,6 +68,15 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     if (ReturnsValueDirectly(message)) return result;
     if (::IsWindow(hWnd)) ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, result);
     return TRUE;
+}
+
+INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    // A tied window's messages have been through its object's map already.
+    if (CWnd::FromHandlePermanent(hWnd) != nullptr) return FALSE;
+    CDialog* pDlg = t_dialogInit;
+    if (pDlg == nullptr || pDlg->m_hWnd != nullptr) return FALSE;
+    t_dialogInit = nullptr;
+    return AfxTieDialogWindow(pDlg, hWnd, message, wParam, lParam);
 }
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)

@@ -74,3 +74,7 @@ private:
 // object that is being made on this thread when the first message arrives;
 // after that the object's map handles the messages.
 INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Ties a dialog window to its object from inside the dialog procedure and
+// hands the object the message being handled; returns what the dialog
+// procedure returns for it. FALSE when the window cannot be tied.
+INT_PTR AfxTieDialogWindow(CDialog* pDlg, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
