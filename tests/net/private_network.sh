@@ -105,9 +105,8 @@ down() {
 # may do that, and then no trap runs): their names carry the process id.
 remove_orphans() {
     local ns pid
-    for ns in $(ip netns list 2>/dev/null | grep -o '^trelwin-t[0-9]*-p'); do
-        pid=${ns#trelwin-t}
-        pid=${pid%-p}
+    # Either namespace may be the one left over.
+    for pid in $(ip netns list 2>/dev/null | sed -n 's/^trelwin-t\([0-9]*\)-[pd]\b.*/\1/p' | sort -u); do
         kill -0 "$pid" 2>/dev/null || down "trelwin-t$pid"
     done
 }
