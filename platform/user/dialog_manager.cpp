@@ -282,27 +282,6 @@ void SaveFocus(HWND hDlg) {
     if (focus && IsChild(hDlg, focus)) UpdateState(hDlg, [focus](DialogState& s) { s.savedFocus = focus; });
 }
 
-// Messages whose result is the dialog procedure's return value itself.
-bool ReturnsValueDirectly(UINT msg) {
-    switch (msg) {
-    case WM_INITDIALOG:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-    case WM_COMPAREITEM:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_QUERYDRAGICON:
-        return true;
-    default:
-        return false;
-    }
-}
-
 DLGPROC DialogProcOf(HWND hDlg) {
     SetLastError(0);
     const LONG_PTR stored = GetWindowLongPtrA(hDlg, DWLP_DLGPROC);
@@ -381,6 +360,26 @@ LRESULT DefaultDialogHandling(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
+bool trelwin::user::DialogProcReturnsResult(UINT msg) {
+    switch (msg) {
+    case WM_INITDIALOG:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+        return true;
+    default:
+        return false;
+    }
+}
+
 LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
     if (DLGPROC proc = DialogProcOf(hDlg)) {
         // A nested message may set DWLP_MSGRESULT too: each message starts
@@ -388,7 +387,7 @@ LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
         const LONG_PTR outer = GetWindowLongPtrA(hDlg, DWLP_MSGRESULT);
         SetWindowLongPtrA(hDlg, DWLP_MSGRESULT, 0);
         const INT_PTR handled = proc(hDlg, Msg, wParam, lParam);
-        if (ReturnsValueDirectly(Msg)) {
+        if (DialogProcReturnsResult(Msg)) {
             if (IsWindow(hDlg)) SetWindowLongPtrA(hDlg, DWLP_MSGRESULT, outer);
             if (handled || Msg == WM_INITDIALOG) return handled;
         } else if (handled) {

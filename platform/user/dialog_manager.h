@@ -104,6 +104,13 @@ BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult);
 LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI IsDialogMessageA(HWND hDlg, LPMSG lpMsg);
 
+namespace trelwin::user {
+// Whether the message's result is what a dialog procedure returns (TRUE for
+// WM_INITDIALOG, WM_CTLCOLOR..., WM_COMPAREITEM, WM_VKEYTOITEM,
+// WM_CHARTOITEM, WM_QUERYDRAGICON) rather than its DWLP_MSGRESULT.
+bool DialogProcReturnsResult(UINT msg);
+}  // namespace trelwin::user
+
 // Dialog units.
 BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect);
 // The base units of the system font: LOWORD the width, HIWORD the height.
