@@ -19,11 +19,13 @@ namespace {
 
 constexpr int kPageIds[] = {901, 902, 903};
 constexpr int kEditId = 100;
+constexpr int kBrowseId = 101;
 const char* const kTitles[] = {"Welcome to the test wizard", "Choose things", "Done"};
 
 const trelwin::user::DialogItemTemplate kPageItems[] = {
     {"STATIC", "Type a name:", -1, WS_VISIBLE, 0, 7, 7, 100, 8},
     {"EDIT", "", kEditId, WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, 7, 20, 150, 14},
+    {"BUTTON", "Browse", kBrowseId, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 160, 20, 50, 14},
 };
 const DLGTEMPLATE kPage = {WS_CHILD | DS_SETFONT, 0, 0, 0, 300, 120, nullptr, "MS Sans Serif", 8,
                            kPageItems, std::size(kPageItems)};
@@ -45,6 +47,7 @@ struct PageScript {
     DWORD buttons[3] = {PSWIZB_NEXT, PSWIZB_BACK | PSWIZB_NEXT, PSWIZB_BACK | PSWIZB_FINISH};
     std::vector<Event> events;
     int inits[3] = {0, 0, 0};
+    std::vector<int> commands;
     HWND sheet = nullptr;
     HWND pages[3] = {};
 
@@ -59,7 +62,7 @@ struct PageScript {
 
 PageScript* g_script = nullptr;
 
-INT_PTR CALLBACK PageProc(HWND hDlg, UINT msg, WPARAM, LPARAM lParam) {
+INT_PTR CALLBACK PageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_INITDIALOG) {
         auto* psp = reinterpret_cast<PROPSHEETPAGEA*>(lParam);
         SetWindowLongPtrA(hDlg, DWLP_USER, psp->lParam);
@@ -68,6 +71,7 @@ INT_PTR CALLBACK PageProc(HWND hDlg, UINT msg, WPARAM, LPARAM lParam) {
         g_script->sheet = GetParent(hDlg);
         return TRUE;
     }
+    if (msg == WM_COMMAND && g_script && HIWORD(wParam) == BN_CLICKED) g_script->commands.push_back(LOWORD(wParam));
     if (msg != WM_NOTIFY || !g_script) return FALSE;
     const int index = static_cast<int>(GetWindowLongPtrA(hDlg, DWLP_USER));
     const auto* header = reinterpret_cast<NMHDR*>(lParam);
@@ -419,4 +423,79 @@ TEST_F(PropertySheetTest, RefusesBadHeadersAndMissingTemplates) {
     HPROPSHEETPAGE page = CreatePropertySheetPageA(&m_pages[0]);
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(DestroyPropertySheetPage(page));
+}
+
+TEST_F(PropertySheetTest, EnterOnAPageButtonClicksThatButtonNotNext) {
+    PROPSHEETHEADERA header = Header();
+    const INT_PTR result = Run(header, {[&](HWND) {
+                                            SetFocus(GetDlgItem(m_script.pages[0], kBrowseId));
+                                            Press(VK_RETURN);
+                                        },
+                                        [&](HWND sheet) {
+                                            EXPECT_EQ(m_script.commands, (std::vector<int>{kBrowseId}));
+                                            EXPECT_EQ(Current(sheet), m_script.pages[0]);
+                                            PropSheet_PressButton(sheet, PSBTN_CANCEL);
+                                        }});
+    EXPECT_EQ(result, 0);
+}
+
+namespace {
+
+HBITMAP SolidBitmap(int cx, int cy, COLORREF colour) {
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, cx, cy);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    RECT r{0, 0, cx, cy};
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(memory, &r, brush);
+    DeleteObject(brush);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+}  // namespace
+
+TEST_F(PropertySheetTest, ExteriorPageShowsTheWatermarkAndInteriorPagesTheHeaderBitmap) {
+    HBITMAP watermark = SolidBitmap(60, 200, RGB(200, 0, 0));
+    HBITMAP headerBitmap = SolidBitmap(30, 30, RGB(0, 0, 200));
+    PROPSHEETHEADERA header = Header(PSH_WIZARD | PSH_WIZARD97 | PSH_HEADER | PSH_PROPSHEETPAGE | PSH_WATERMARK |
+                                     PSH_USEHBMWATERMARK | PSH_USEHBMHEADER);
+    header.hbmWatermark = watermark;
+    header.hbmHeader = headerBitmap;
+    m_pages[0].dwFlags = PSP_HIDEHEADER;
+    auto paint = [](HWND sheet) {
+        UpdateWindow(sheet);
+        for (HWND child = GetWindow(sheet, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) UpdateWindow(child);
+    };
+    const INT_PTR result = Run(header, {[&](HWND sheet) {
+                                            paint(sheet);
+                                            RECT page{};
+                                            GetWindowRect(m_script.pages[0], &page);
+                                            MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&page), 2);
+                                            EXPECT_EQ(page.left, 60);
+                                            EXPECT_EQ(page.top, 0);
+                                            EXPECT_EQ(GetClientPixel(sheet, 5, 5), RGB(200, 0, 0));
+                                            EXPECT_EQ(GetClientPixel(sheet, 59, 150), RGB(200, 0, 0));
+                                            Click(sheet, ID_WIZNEXT);
+                                        },
+                                        [&](HWND sheet) {
+                                            paint(sheet);
+                                            RECT client{};
+                                            GetClientRect(sheet, &client);
+                                            int blue = 0;
+                                            for (int x = client.right / 2; x < client.right; ++x) {
+                                                for (int y = 0; y < 50; ++y) {
+                                                    blue += GetClientPixel(sheet, x, y) == RGB(0, 0, 200);
+                                                }
+                                            }
+                                            EXPECT_EQ(blue, 30 * 30);
+                                            EXPECT_EQ(GetClientPixel(sheet, 5, 5), RGB(255, 255, 255));
+                                            PropSheet_PressButton(sheet, PSBTN_CANCEL);
+                                        }});
+    EXPECT_EQ(result, 0);
+    DeleteObject(watermark);
+    DeleteObject(headerBitmap);
 }
