@@ -3,15 +3,12 @@
 #include <cstring>
 
 #include "platform/commctrl/control_classes.h"
+#include "platform/commctrl/control_state.h"
 #include "platform/commctrl/header_internal.h"
 
 namespace trelwin::commctrl::header {
 
-State* StateOf(HWND hwnd) {
-    if (hwnd == nullptr || !IsWindow(hwnd)) return nullptr;
-    auto* s = reinterpret_cast<State*>(GetWindowLongPtrA(hwnd, 0));
-    return s != nullptr && s->magic == State::kMagic ? s : nullptr;
-}
+State* StateOf(HWND hwnd) { return CheckedState<State>(hwnd); }
 
 int ItemLeft(const State& s, int index) {
     int x = 0;
@@ -197,19 +194,8 @@ LRESULT Layout(State& s, HDLAYOUT* layout) {
 }
 
 LRESULT CALLBACK HeaderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* s = new State;
-        s->hwnd = hwnd;
-        SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(s));
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    State* s = StateOf(hwnd);
+    State* s = StateForMessage<State>(hwnd, msg);
     if (s == nullptr) return DefWindowProcA(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, 0, 0);
-        delete s;
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
     const int count = static_cast<int>(s->items.size());
     const int index = static_cast<int>(wParam);
     switch (msg) {

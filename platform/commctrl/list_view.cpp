@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/commctrl/control_classes.h"
+#include "platform/commctrl/control_state.h"
 #include "platform/commctrl/list_view_internal.h"
 
 #ifndef DLGC_WANTARROWS
@@ -14,11 +15,7 @@
 
 namespace trelwin::commctrl::listview {
 
-State* StateOf(HWND hwnd) {
-    if (hwnd == nullptr || !IsWindow(hwnd)) return nullptr;
-    auto* s = reinterpret_cast<State*>(GetWindowLongPtrA(hwnd, 0));
-    return s != nullptr && s->magic == State::kMagic ? s : nullptr;
-}
+State* StateOf(HWND hwnd) { return CheckedState<State>(hwnd); }
 
 DWORD Style(const State& s) { return static_cast<DWORD>(GetWindowLongPtrA(s.hwnd, GWL_STYLE)); }
 bool OwnerData(const State& s) { return (Style(s) & LVS_OWNERDATA) != 0; }
@@ -337,19 +334,8 @@ LRESULT Dispatch(State& s, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* s = new State;
-        s->hwnd = hwnd;
-        SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(s));
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    State* s = StateOf(hwnd);
+    State* s = StateForMessage<State>(hwnd, msg);
     if (s == nullptr) return DefWindowProcA(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, 0, 0);
-        delete s;
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
     return Dispatch(*s, msg, wParam, lParam);
 }
 

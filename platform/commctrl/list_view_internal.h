@@ -104,7 +104,8 @@ struct Shown {
     int image = I_IMAGENONE;
     int indent = 0;
 };
-Shown ItemShown(State& s, int item, int subItem, bool withImage);
+// want: LVIF_TEXT, LVIF_IMAGE, LVIF_INDENT.
+Shown ItemShown(State& s, int item, int subItem, UINT want);
 LRESULT GetItem(State& s, LVITEMA* item);
 LRESULT SetItem(State& s, const LVITEMA* item);
 LRESULT InsertItem(State& s, const LVITEMA* item);

@@ -69,43 +69,9 @@ int Count(const State& s) {
     return OwnerData(s) ? static_cast<int>(s.odStates.size()) : static_cast<int>(s.items.size());
 }
 
-std::string ItemText(State& s, int item, int subItem) {
-    if (!Valid(s, item)) return {};
-    if (!OwnerData(s)) {
-        const Cell* cell = CellOf(s, item, subItem);
-        if (cell == nullptr) return {};
-        if (!cell->textCallback) return cell->text;
-    }
-    char buffer[kTextBuffer] = {};
-    LVITEMA lv{};
-    lv.mask = LVIF_TEXT;
-    lv.iItem = item;
-    lv.iSubItem = subItem;
-    lv.pszText = buffer;
-    lv.cchTextMax = kTextBuffer;
-    if (!OwnerData(s)) lv.lParam = s.items[item].lParam;
-    AskParent(s, lv);
-    if (lv.pszText == nullptr || lv.pszText == LPSTR_TEXTCALLBACKA) return {};
-    // The parent may point at its own text instead of filling the buffer.
-    return std::string(lv.pszText, strnlen(lv.pszText, kTextBuffer - 1));
-}
+std::string ItemText(State& s, int item, int subItem) { return ItemShown(s, item, subItem, LVIF_TEXT).text; }
 
-int ItemImage(State& s, int item, int subItem) {
-    if (!Valid(s, item)) return I_IMAGENONE;
-    if (!OwnerData(s)) {
-        const Cell* cell = CellOf(s, item, subItem);
-        if (cell == nullptr) return I_IMAGENONE;
-        if (cell->image != I_IMAGECALLBACK) return cell->image;
-    }
-    LVITEMA lv{};
-    lv.mask = LVIF_IMAGE;
-    lv.iItem = item;
-    lv.iSubItem = subItem;
-    lv.iImage = I_IMAGENONE;
-    if (!OwnerData(s)) lv.lParam = s.items[item].lParam;
-    AskParent(s, lv);
-    return lv.iImage;
-}
+int ItemImage(State& s, int item, int subItem) { return ItemShown(s, item, subItem, LVIF_IMAGE).image; }
 
 UINT ItemState(const State& s, int item) {
     if (!Valid(s, item)) return 0;
@@ -122,31 +88,24 @@ LPARAM ItemParam(State& s, int item) {
     return lv.lParam;
 }
 
-int ItemIndent(State& s, int item) {
-    if (!Valid(s, item)) return 0;
-    if (!OwnerData(s)) return s.items[item].indent;
-    LVITEMA lv{};
-    lv.mask = LVIF_INDENT;
-    lv.iItem = item;
-    AskParent(s, lv);
-    return lv.iIndent;
-}
+int ItemIndent(State& s, int item) { return ItemShown(s, item, 0, LVIF_INDENT).indent; }
 
-Shown ItemShown(State& s, int item, int subItem, bool withImage) {
+Shown ItemShown(State& s, int item, int subItem, UINT want) {
     Shown shown;
-    if (!Valid(s, item)) return shown;
+    if (!Valid(s, item) || subItem < 0) return shown;
     const Cell* cell = CellOf(s, item, subItem);
-    UINT ask = 0;
-    if (OwnerData(s)) {
-        ask = LVIF_TEXT | (withImage ? LVIF_IMAGE : 0) | (subItem == 0 ? LVIF_INDENT : 0);
-    } else {
-        if (cell != nullptr && cell->textCallback) ask |= LVIF_TEXT;
-        if (withImage && cell != nullptr && cell->image == I_IMAGECALLBACK) ask |= LVIF_IMAGE;
+    if (subItem != 0) want &= ~LVIF_INDENT;
+    UINT ask = want;
+    if (!OwnerData(s)) {
+        // Only callback fields go to the parent.
+        ask = 0;
         if (cell != nullptr) {
             shown.text = cell->text;
             shown.image = cell->image;
+            if (cell->textCallback) ask |= want & LVIF_TEXT;
+            if (cell->image == I_IMAGECALLBACK) ask |= want & LVIF_IMAGE;
         }
-        shown.indent = subItem == 0 ? s.items[item].indent : 0;
+        if (subItem == 0) shown.indent = s.items[item].indent;
     }
     if (ask == 0) return shown;
     char buffer[kTextBuffer] = {};
@@ -159,6 +118,7 @@ Shown ItemShown(State& s, int item, int subItem, bool withImage) {
     lv.iImage = I_IMAGENONE;
     if (!OwnerData(s)) lv.lParam = s.items[item].lParam;
     AskParent(s, lv);
+    // The parent may point at its own text instead of filling the buffer.
     if ((ask & LVIF_TEXT) && lv.pszText != nullptr && lv.pszText != LPSTR_TEXTCALLBACKA) {
         shown.text.assign(lv.pszText, strnlen(lv.pszText, kTextBuffer - 1));
     }

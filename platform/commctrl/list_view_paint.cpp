@@ -62,7 +62,8 @@ struct Painter {
         RECT label = cell;
         int margin = kSubItemMargin;
         const bool subImages = (s.exStyle & LVS_EX_SUBITEMIMAGES) && s.smallImages != nullptr;
-        const Shown shown = ItemShown(s, item, column, column == 0 ? s.smallImages != nullptr : subImages);
+        const bool image = column == 0 ? s.smallImages != nullptr : subImages;
+        const Shown shown = ItemShown(s, item, column, LVIF_TEXT | (image ? LVIF_IMAGE : 0) | LVIF_INDENT);
         if (column == 0) {
             const ItemParts parts = PartsOf(s, item, sp, cell.top, shown.indent);
             const UINT stateIndex = (ItemState(s, item) & LVIS_STATEIMAGEMASK) >> 12;
