@@ -306,7 +306,7 @@ TEST_F(PropertySheetTest, DisabledFinishAndCancelDoNothing) {
     EXPECT_EQ(m_script.CodesOf(0).back(), PSN_WIZFINISH);
 }
 
-TEST_F(PropertySheetTest, RemovingTheCurrentPageShowsTheNextOne) {
+TEST_F(PropertySheetTest, RemovingTheCurrentPageShowsTheNextOneAndAddedPagesJoin) {
     PROPSHEETHEADERA header = Header();
     const INT_PTR result = Run(header, {[&](HWND sheet) { Click(sheet, ID_WIZNEXT); },
                                         [&](HWND sheet) {
@@ -320,6 +320,16 @@ TEST_F(PropertySheetTest, RemovingTheCurrentPageShowsTheNextOne) {
                                             EXPECT_FALSE(PropSheet_RemovePage(sheet, 5, nullptr));
                                             EXPECT_EQ(PropSheet_HwndToIndex(sheet, m_script.pages[2]), 0);
                                             Click(sheet, ID_WIZBACK);  // nothing before it now
+                                        },
+                                        [&](HWND sheet) {
+                                            EXPECT_EQ(Current(sheet), m_script.pages[2]);
+                                            // A page added later is made when it is shown.
+                                            EXPECT_TRUE(PropSheet_AddPage(sheet, CreatePropertySheetPageA(&m_pages[1])));
+                                            EXPECT_EQ(m_script.inits[1], 1);
+                                            EXPECT_TRUE(PropSheet_SetCurSel(sheet, nullptr, 1));
+                                            EXPECT_EQ(m_script.inits[1], 2);
+                                            EXPECT_EQ(Current(sheet), m_script.pages[1]);
+                                            Click(sheet, ID_WIZBACK);
                                         },
                                         [&](HWND sheet) {
                                             EXPECT_EQ(Current(sheet), m_script.pages[2]);
