@@ -306,7 +306,28 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         items::SetState<ListBoxState>(hwnd, nullptr);
         delete s;
         return DefWindowProcA(hwnd, msg, wParam, lParam);
-    case WM_CREATE: UpdateScrollBar(hwnd, *s); return 0;
+    case WM_CREATE: {
+        RECT window;
+        GetWindowRect(hwnd, &window);
+        // Passes the size through WM_WINDOWPOSCHANGING below.
+        SetWindowPos(hwnd, nullptr, 0, 0, window.right - window.left, window.bottom - window.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        UpdateScrollBar(hwnd, *s);
+        return 0;
+    }
+    case WM_WINDOWPOSCHANGING: {
+        // Without LBS_NOINTEGRALHEIGHT the box shows whole items only.
+        auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+        if ((Style(hwnd) & LBS_NOINTEGRALHEIGHT) == 0 && (pos->flags & SWP_NOSIZE) == 0) {
+            RECT window, client;
+            GetWindowRect(hwnd, &window);
+            GetClientRect(hwnd, &client);
+            const int frame = (window.bottom - window.top) - client.bottom;
+            const int inside = pos->cy - frame;
+            if (inside > s->itemHeight) pos->cy = frame + inside - inside % s->itemHeight;
+        }
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
     case WM_SIZE:
         s->top = std::clamp(s->top, 0, MaxTop(hwnd, *s));
         UpdateScrollBar(hwnd, *s);

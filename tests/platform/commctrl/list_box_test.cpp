@@ -194,6 +194,21 @@ TEST_F(ListBoxTest, FocusRectangleMarksTheCaretItemOnlyWhileFocused) {
     EXPECT_EQ(edge(), plain);
 }
 
+TEST_F(ListBoxTest, ShowsWholeItemsUnlessToldOtherwise) {
+    HWND whole = MakeList(0, 100);
+    HWND any = MakeList(LBS_NOINTEGRALHEIGHT, 100);
+    const int h = static_cast<int>(SendMessageA(whole, LB_GETITEMHEIGHT, 0, 0));
+    RECT rc;
+    GetClientRect(whole, &rc);
+    EXPECT_EQ(rc.bottom % h, 0);
+    EXPECT_GT(rc.bottom, 100 - 2 - h);
+    GetClientRect(any, &rc);
+    EXPECT_EQ(rc.bottom, 100 - 2);  // inside the border
+    MoveWindow(whole, 10, 10, 150, 61, TRUE);
+    GetClientRect(whole, &rc);
+    EXPECT_EQ(rc.bottom % h, 0);
+}
+
 TEST_F(ListBoxTest, ParentColoursTheBackground) {
     static HBRUSH brush = CreateSolidBrush(RGB(0, 200, 0));
     m_parentProbe->handler = [](HWND hwnd, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
