@@ -56,8 +56,10 @@ CHeaderCtrl* CListCtrl::GetHeaderCtrl() const {
     return trelwin::afx::ControlFromHandle<CHeaderCtrl>(reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER)));
 }
 
-BOOL CListCtrl::SetItem(int nItem, int nSubItem, UINT nMask, LPCSTR lpszItem, int nImage, UINT nState,
-                        UINT nStateMask, LPARAM lParam) {
+namespace {
+
+LVITEM MakeItem(UINT nMask, int nItem, int nSubItem, LPCSTR lpszItem, UINT nState, UINT nStateMask, int nImage,
+                LPARAM lParam) {
     LVITEM item{};
     item.mask = nMask;
     item.iItem = nItem;
@@ -67,19 +69,20 @@ BOOL CListCtrl::SetItem(int nItem, int nSubItem, UINT nMask, LPCSTR lpszItem, in
     item.pszText = const_cast<LPSTR>(lpszItem);
     item.iImage = nImage;
     item.lParam = lParam;
+    return item;
+}
+
+}  // namespace
+
+BOOL CListCtrl::SetItem(int nItem, int nSubItem, UINT nMask, LPCSTR lpszItem, int nImage, UINT nState,
+                        UINT nStateMask, LPARAM lParam) {
+    const LVITEM item = MakeItem(nMask, nItem, nSubItem, lpszItem, nState, nStateMask, nImage, lParam);
     return SetItem(&item);
 }
 
 int CListCtrl::InsertItem(UINT nMask, int nItem, LPCSTR lpszItem, UINT nState, UINT nStateMask, int nImage,
                           LPARAM lParam) {
-    LVITEM item{};
-    item.mask = nMask;
-    item.iItem = nItem;
-    item.state = nState;
-    item.stateMask = nStateMask;
-    item.pszText = const_cast<LPSTR>(lpszItem);
-    item.iImage = nImage;
-    item.lParam = lParam;
+    const LVITEM item = MakeItem(nMask, nItem, 0, lpszItem, nState, nStateMask, nImage, lParam);
     return InsertItem(&item);
 }
 

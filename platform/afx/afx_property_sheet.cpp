@@ -178,17 +178,18 @@ CPropertySheet::CPropertySheet(LPCSTR pszCaption, CWnd* pParentWnd, UINT iSelect
 CPropertySheet::CPropertySheet(UINT nIDCaption, CWnd* pParentWnd, UINT iSelectPage, HBITMAP hbmWatermark,
                                HPALETTE hpalWatermark, HBITMAP hbmHeader)
     : CPropertySheet(nIDCaption, pParentWnd, iSelectPage) {
-    m_psh.dwFlags |= PSH_WIZARD97 | PSH_WATERMARK | PSH_HEADER;
-    if (hbmWatermark != nullptr) m_psh.dwFlags |= PSH_USEHBMWATERMARK;
-    if (hbmHeader != nullptr) m_psh.dwFlags |= PSH_USEHBMHEADER;
-    m_psh.hbmWatermark = hbmWatermark;
-    m_psh.hplWatermark = hpalWatermark;
-    m_psh.hbmHeader = hbmHeader;
+    UseWizard97Bitmaps(hbmWatermark, hpalWatermark, hbmHeader);
 }
 
 CPropertySheet::CPropertySheet(LPCSTR pszCaption, CWnd* pParentWnd, UINT iSelectPage, HBITMAP hbmWatermark,
                                HPALETTE hpalWatermark, HBITMAP hbmHeader)
     : CPropertySheet(pszCaption, pParentWnd, iSelectPage) {
+    UseWizard97Bitmaps(hbmWatermark, hpalWatermark, hbmHeader);
+}
+
+CPropertySheet::~CPropertySheet() = default;
+
+void CPropertySheet::UseWizard97Bitmaps(HBITMAP hbmWatermark, HPALETTE hpalWatermark, HBITMAP hbmHeader) {
     m_psh.dwFlags |= PSH_WIZARD97 | PSH_WATERMARK | PSH_HEADER;
     if (hbmWatermark != nullptr) m_psh.dwFlags |= PSH_USEHBMWATERMARK;
     if (hbmHeader != nullptr) m_psh.dwFlags |= PSH_USEHBMHEADER;
@@ -196,8 +197,6 @@ CPropertySheet::CPropertySheet(LPCSTR pszCaption, CWnd* pParentWnd, UINT iSelect
     m_psh.hplWatermark = hpalWatermark;
     m_psh.hbmHeader = hbmHeader;
 }
-
-CPropertySheet::~CPropertySheet() = default;
 
 void CPropertySheet::CommonConstruct(CWnd* pParentWnd, UINT iSelectPage) {
     m_pParentWnd = pParentWnd;

@@ -107,6 +107,7 @@ public:
 
 private:
     void CommonConstruct(CWnd* pParentWnd, UINT iSelectPage);
+    void UseWizard97Bitmaps(HBITMAP hbmWatermark, HPALETTE hpalWatermark, HBITMAP hbmHeader);
     friend int CALLBACK AfxPropSheetCallback(HWND hWnd, UINT message, LPARAM lParam);
 
     std::vector<CPropertyPage*> m_pages;
