@@ -1,6 +1,8 @@
 // The list view in report view: a long list scrolled, selected with the
 // mouse and keys and sorted; its notifications; item text and state.
+#include <atomic>
 #include <cstdio>
+#include <thread>
 
 #include "tests/platform/commctrl/list_test_util.h"
 
@@ -292,6 +294,33 @@ TEST_F(ListViewTest, FocusAndDoubleAndRightClicksAreNotified) {
     EXPECT_EQ(Selected(list), (std::vector<int>{1}));
     SetFocus(top);
     EXPECT_EQ(parent.Of(NM_KILLFOCUS).size(), 1u);
+}
+
+// Other threads write row texts and read item data through messages, which
+// the list handles on its own thread while that thread waits for messages.
+TEST_F(ListViewTest, OtherThreadsReachTheItemsThroughMessages) {
+    HWND list = Filled(20);
+    std::atomic<bool> done{false};
+    LPARAM seen = 0;
+    std::thread worker([&] {
+        for (int i = 0; i < 20; ++i) {
+            LVITEMA it{};
+            it.iSubItem = 1;
+            std::string text = "done " + std::to_string(i);
+            it.pszText = text.data();
+            SendMessageA(list, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&it));
+        }
+        LVITEMA data{};
+        data.mask = LVIF_PARAM;
+        data.iItem = 5;
+        SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+        seen = data.lParam;
+        done = true;
+    });
+    EXPECT_TRUE(user_test::PumpUntil([&] { return done.load(); }, 5000));
+    worker.join();
+    EXPECT_EQ(Text(list, 19, 1), "done 19");
+    EXPECT_EQ(seen, 15);
 }
 
 }  // namespace
