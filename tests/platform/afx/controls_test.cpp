@@ -356,3 +356,35 @@ TEST_F(ControlsTest, WaitCursorShowsAndPutsBackTheCursor) {
     }
     EXPECT_EQ(::GetCursor(), arrow);
 }
+
+namespace {
+
+// A header that draws its owner-drawn items itself.
+class CDrawingHeader : public CHeaderCtrl {
+public:
+    std::vector<int> drawn;
+    void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override {
+        drawn.push_back(static_cast<int>(lpDrawItemStruct->itemID));
+        ::FillRect(lpDrawItemStruct->hDC, &lpDrawItemStruct->rcItem,
+                   static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    }
+};
+
+}  // namespace
+
+TEST_F(ControlsTest, OwnerDrawnHeaderItemsComeBackToTheHeaderObject) {
+    CListCtrl list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 300, 150), &m_parent, kListId));
+    list.InsertColumn(0, "Name", LVCFMT_LEFT, 100);
+    list.InsertColumn(1, "Type", LVCFMT_LEFT, 100);
+    CDrawingHeader header;
+    ASSERT_TRUE(header.SubclassWindow(reinterpret_cast<HWND>(list.SendMessage(LVM_GETHEADER))));
+    HDITEM item{};
+    item.mask = HDI_FORMAT;
+    item.fmt = HDF_OWNERDRAW;
+    ASSERT_TRUE(header.SetItem(1, &item));
+    header.RedrawWindow();
+    ASSERT_FALSE(header.drawn.empty());
+    for (int id : header.drawn) EXPECT_EQ(id, 1);  // only the owner-drawn item
+    header.UnsubclassWindow();
+}

@@ -58,6 +58,12 @@ std::string TextOf(HWND hWnd) {
 class CCountingButton : public CButton {
 public:
     int clicks = 0;
+    int keysSeenFirst = 0;
+
+    BOOL PreTranslateMessage(MSG* pMsg) override {
+        if (pMsg->message == WM_KEYDOWN && pMsg->hwnd == m_hWnd) ++keysSeenFirst;
+        return CButton::PreTranslateMessage(pMsg);
+    }
 
 protected:
     void OnClicked() { ++clicks; }
@@ -285,4 +291,92 @@ TEST_F(DialogTest, AMissingTemplateFailsWithoutAWindow) {
     EXPECT_EQ(dlg.DoModal(), -1);
     EXPECT_FALSE(dlg.Create(9199));
     EXPECT_EQ(dlg.m_hWnd, nullptr);
+}
+
+TEST_F(DialogTest, ControlsInAModalDialogSeeMessagesBeforeTheyAreDispatched) {
+    CExchangeDialog dlg;
+    dlg.steps = {
+        [](CExchangeDialog& d) {
+            d.GotoDlgCtrl(&d.m_other);
+            Press('A');
+        },
+        [](CExchangeDialog&) { Press(VK_ESCAPE); },
+    };
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(dlg.m_other.keysSeenFirst, 2);  // 'A', then Esc before the dialog took it
+}
+
+namespace {
+
+// Exchanges one value of each kind with the controls of a modeless dialog.
+class CKindsDialog : public CExchangeDialog {
+public:
+    UINT unsignedValue = 5;
+    long longValue = -5;
+    int comboIndex = 1;
+    int listIndex = 2;
+    CComboBox combo;
+    CListBox listBox;
+    int which = 0;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override {
+        if (which == 0) DDX_Text(pDX, kCount, unsignedValue);
+        if (which == 1) DDX_Text(pDX, kCount, longValue);
+        if (which == 2) {
+            DDX_CBIndex(pDX, 2001, comboIndex);
+            DDX_LBIndex(pDX, 2002, listIndex);
+        }
+    }
+};
+
+}  // namespace
+
+TEST_F(DialogTest, NumbersOfEachKindAndListIndexesAreExchanged) {
+    CKindsDialog dlg;
+    ASSERT_TRUE(dlg.Create(kDialogId));
+    ASSERT_TRUE(dlg.combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, CRect(0, 0, 80, 100), &dlg, 2001));
+    ASSERT_TRUE(dlg.listBox.Create(WS_CHILD | WS_VISIBLE, CRect(90, 0, 170, 60), &dlg, 2002));
+    for (const char* text : {"a", "b", "c"}) {
+        dlg.combo.AddString(text);
+        dlg.listBox.AddString(text);
+    }
+    // Loading shows the numbers as the kind says.
+    EXPECT_TRUE(dlg.UpdateData(FALSE));
+    EXPECT_EQ(TextOf(::GetDlgItem(dlg.m_hWnd, kCount)), "5");
+    // A sign is refused for an unsigned value, with the message for it.
+    ::SetDlgItemTextA(dlg.m_hWnd, kCount, "-1");
+    std::string message;
+    static std::string* seen;
+    seen = &message;
+    ::SetTimer(dlg.m_hWnd, 0x77, 30, [](HWND hWnd, UINT, UINT_PTR id, DWORD) {
+        HWND box = ::GetActiveWindow();
+        for (HWND c = ::GetWindow(box, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
+            if (TextOf(c).find("integer") != std::string::npos) *seen = TextOf(c);
+        }
+        Press(VK_RETURN);
+        ::KillTimer(hWnd, id);
+    });
+    EXPECT_FALSE(dlg.UpdateData(TRUE));
+    EXPECT_EQ(message, "Please enter a positive integer.");
+    EXPECT_EQ(dlg.unsignedValue, 5u);
+    ::SetDlgItemTextA(dlg.m_hWnd, kCount, "4294967295");
+    EXPECT_TRUE(dlg.UpdateData(TRUE));
+    EXPECT_EQ(dlg.unsignedValue, 4294967295u);
+
+    dlg.which = 1;
+    ::SetDlgItemTextA(dlg.m_hWnd, kCount, "-2147483648");
+    EXPECT_TRUE(dlg.UpdateData(TRUE));
+    EXPECT_EQ(dlg.longValue, -2147483648L);
+
+    dlg.which = 2;
+    EXPECT_TRUE(dlg.UpdateData(FALSE));
+    EXPECT_EQ(dlg.combo.GetCurSel(), 1);
+    EXPECT_EQ(dlg.listBox.GetCurSel(), 2);
+    dlg.combo.SetCurSel(0);
+    dlg.listBox.SetCurSel(-1);
+    EXPECT_TRUE(dlg.UpdateData(TRUE));
+    EXPECT_EQ(dlg.comboIndex, 0);
+    EXPECT_EQ(dlg.listIndex, -1);
+    EXPECT_TRUE(dlg.DestroyWindow());
 }
