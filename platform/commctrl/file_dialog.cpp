@@ -314,7 +314,9 @@ INT_PTR CALLBACK FileDialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lPara
         dialog = reinterpret_cast<FileDialog*>(lParam);
         SetWindowLongPtrA(hDlg, DWLP_USER, lParam);
         Initialise(*dialog, hDlg);
-        return TRUE;
+        // The name box first: a typed name and Enter are all it takes.
+        SendMessageA(hDlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hDlg, IDC_FILE_NAME)), TRUE);
+        return FALSE;
     case WM_COMMAND:
         if (!dialog) return FALSE;
         switch (LOWORD(wParam)) {

@@ -154,6 +154,7 @@ TEST_F(FileDialogTest, RefusesAMissingFileWithAMessageThenReturnsATypedPath) {
                              GetWindowTextA(dialog, title, sizeof(title));
                              EXPECT_STREQ(title, "Choose an update");
                              EXPECT_EQ(Text(dialog, IDC_FILE_FOLDER), m_dirText);
+                             EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDC_FILE_NAME);
                              Type(dialog, "missing.zpk");
                              Press(VK_RETURN);
                          },

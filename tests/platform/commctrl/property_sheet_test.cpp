@@ -267,19 +267,23 @@ TEST_F(PropertySheetTest, PagesStayJumpAndSkipAsTheyAnswer) {
 }
 
 TEST_F(PropertySheetTest, CancelAsksThePageAndResetsThePages) {
-    m_script.answers[{1, PSN_QUERYCANCEL}] = {TRUE};
+    m_script.answers[{1, PSN_QUERYCANCEL}] = {TRUE, TRUE};
     PROPSHEETHEADERA header = Header();
     bool vetoed = false;
     const INT_PTR result = Run(header, {[&](HWND sheet) { Click(sheet, ID_WIZNEXT); },
                                         [&](HWND sheet) { Click(sheet, IDCANCEL); },
                                         [&](HWND sheet) {
                                             vetoed = IsWindowVisible(sheet) && Current(sheet) == m_script.pages[1];
+                                            SendMessageA(sheet, WM_CLOSE, 0, 0);  // the close box asks too
+                                        },
+                                        [&](HWND sheet) {
+                                            vetoed = vetoed && IsWindowVisible(sheet);
                                             Press(VK_ESCAPE);
                                         }});
     EXPECT_TRUE(vetoed);
     EXPECT_EQ(result, 0);
     const std::vector<UINT> page1 = m_script.CodesOf(1);
-    EXPECT_EQ(std::count(page1.begin(), page1.end(), PSN_QUERYCANCEL), 2);
+    EXPECT_EQ(std::count(page1.begin(), page1.end(), PSN_QUERYCANCEL), 3);
     EXPECT_EQ(page1.back(), PSN_RESET);
     EXPECT_EQ(m_script.CodesOf(0).back(), PSN_RESET);
     EXPECT_TRUE(m_script.CodesOf(2).empty());  // never made
