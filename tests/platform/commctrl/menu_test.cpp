@@ -295,7 +295,15 @@ TEST_F(PopupMenuTest, GrayedItemsAreNotChosenAndEscOrAClickOutsideEnds) {
               119u);  // Enter on the grayed item leaves the menu open
     EXPECT_EQ(Run(TPM_RETURNCMD, {Press(VK_ESCAPE)}), 0u);
     EXPECT_EQ(Run(TPM_RETURNCMD, {[] { InjectMouseClick(395, 290); }}), 0u);
+    EXPECT_EQ(Run(TPM_RETURNCMD, {Press(VK_DOWN), [] { EXPECT_TRUE(EndMenu()); }}), 0u);
     EXPECT_EQ(m_extraTicks, 0);  // each ended by its own script
+    EXPECT_FALSE(EndMenu());     // no menu open
+
+    // Nothing to show or nobody to tell: refused at once.
+    HMENU gone = CreatePopupMenu();
+    DestroyMenu(gone);
+    EXPECT_FALSE(TrackPopupMenu(gone, TPM_RETURNCMD, 10, 10, 0, m_owner, nullptr));
+    EXPECT_FALSE(TrackPopupMenu(m_menu, TPM_RETURNCMD, 10, 10, 0, nullptr, nullptr));
 }
 
 TEST_F(PopupMenuTest, CheckMarksHighlightAndGrayTextAreDrawn) {
