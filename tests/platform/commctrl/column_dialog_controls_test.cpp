@@ -5,6 +5,8 @@
 #include <iterator>
 #include <string>
 
+#include "platform/commctrl/button.h"
+#include "platform/commctrl/combo_box.h"
 #include "platform/commctrl/list_box.h"
 #include "platform/commctrl/up_down.h"
 #include "platform/user/dialog_manager.h"
@@ -25,6 +27,26 @@ const DialogItemTemplate kItems[] = {
 const DialogTemplate kDialog = {WS_POPUP | WS_VISIBLE | WS_CAPTION | DS_SETFONT, 0, 0, 0, 230, 115,
                                 "Column selection", "MS Sans Serif", 8, kItems, std::size(kItems)};
 DialogTemplateRegistration g_dialog(9112, kDialog);
+
+const DialogItemTemplate kComboItems[] = {
+    {"COMBOBOX", nullptr, 300, WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, 0, 7, 7, 80, 60},
+    {"BUTTON", "Ok", IDOK, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 100, 7, 50, 14},
+};
+const DialogTemplate kComboDialog = {WS_POPUP | WS_VISIBLE | DS_SETFONT, 0, 0, 0, 160, 80, nullptr, "MS Sans Serif", 8,
+                                     kComboItems, std::size(kComboItems)};
+DialogTemplateRegistration g_comboDialog(9115, kComboDialog);
+int g_okCount = 0;
+
+INT_PTR CALLBACK ComboDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
+    if (msg == WM_INITDIALOG) {
+        for (const char* t : {"one", "two", "three"}) {
+            SendDlgItemMessageA(dlg, 300, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
+        }
+        return TRUE;
+    }
+    if (msg == WM_COMMAND && LOWORD(wParam) == IDOK) ++g_okCount;
+    return FALSE;
+}
 
 int Selected(HWND dlg, int id) { return static_cast<int>(SendDlgItemMessageA(dlg, id, LB_GETCURSEL, 0, 0)); }
 
@@ -166,6 +188,37 @@ TEST_F(ColumnDialogTest, TabReachesTheListsAndArrowsMoveTheirSelection) {
     trelwin::user::InjectKey(VK_TAB, false);
     DialogPump(dlg);
     EXPECT_EQ(GetFocus(), GetDlgItem(dlg, 115));
+    DestroyWindow(dlg);
+}
+
+// Enter and Esc close a dropped list instead of reaching the dialog's
+// buttons; with the list up, Enter is the dialog's default button again.
+TEST_F(ColumnDialogTest, DroppedComboKeepsEnterAndEscFromTheDialog) {
+    g_okCount = 0;
+    HWND dlg = CreateDialogParamA(nullptr, MAKEINTRESOURCEA(9115), nullptr, ComboDialogProc, 0);
+    ASSERT_NE(dlg, nullptr);
+    HWND combo = GetDlgItem(dlg, 300);
+    SetFocus(combo);
+    DialogPump(dlg);
+    auto key = [dlg](UINT vk) {
+        trelwin::user::InjectKey(vk, true);
+        trelwin::user::InjectKey(vk, false);
+        DialogPump(dlg);
+    };
+    key(VK_F4);
+    ASSERT_TRUE(SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0));
+    key(VK_DOWN);
+    key(VK_RETURN);
+    EXPECT_FALSE(SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(g_okCount, 0);
+    key(VK_F4);
+    key(VK_ESCAPE);
+    EXPECT_FALSE(SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_TRUE(IsWindow(dlg));
+    EXPECT_EQ(g_okCount, 0);
+    key(VK_RETURN);
+    EXPECT_EQ(g_okCount, 1);
     DestroyWindow(dlg);
 }
 
