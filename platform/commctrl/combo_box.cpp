@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/commctrl/classic_control.h"
 #include "platform/commctrl/control_classes.h"
 #include "platform/commctrl/item_control_support.h"
 #include "platform/commctrl/list_box.h"
@@ -441,15 +442,7 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void RegisterComboClass() {
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-    wc.lpfnWndProc = ComboProc;
-    wc.cbWndExtra = sizeof(void*);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = WC_COMBOBOXA;
-    RegisterClassA(&wc);
-}
+void RegisterComboClass() { RegisterControl(WC_COMBOBOXA, ComboProc, IDC_ARROW); }
 
 ControlClass g_comboClass(&RegisterComboClass);
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/commctrl/classic_control.h"
 #include "platform/commctrl/control_classes.h"
 #include "platform/commctrl/item_control_support.h"
 
@@ -505,15 +506,7 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     }
 }
 
-void RegisterListBoxClass() {
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-    wc.lpfnWndProc = ListBoxProc;
-    wc.cbWndExtra = sizeof(void*);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = WC_LISTBOXA;
-    RegisterClassA(&wc);
-}
+void RegisterListBoxClass() { RegisterControl(WC_LISTBOXA, ListBoxProc, IDC_ARROW); }
 
 ControlClass g_listBoxClass(&RegisterListBoxClass);
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/commctrl/classic_control.h"
 #include "platform/commctrl/control_classes.h"
 #include "platform/commctrl/item_control_support.h"
 
@@ -347,15 +348,7 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void RegisterUpDownClass() {
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-    wc.lpfnWndProc = UpDownProc;
-    wc.cbWndExtra = sizeof(void*);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = UPDOWN_CLASSA;
-    RegisterClassA(&wc);
-}
+void RegisterUpDownClass() { RegisterControl(UPDOWN_CLASSA, UpDownProc, IDC_ARROW); }
 
 ControlClass g_upDownClass(&RegisterUpDownClass);
 
