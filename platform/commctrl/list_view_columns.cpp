@@ -55,11 +55,27 @@ HDITEMA ToHeader(const LVCOLUMNA& column) {
     return item;
 }
 
-// The width that shows every item's text in the column.
+// The width that shows every item's text in the column; with owner data
+// only the rows on the screen, since asking the parent for every row is
+// what owner data is there to avoid.
 int ContentWidth(State& s, int index) {
+    int first = 0;
+    int last = Count(s) - 1;
+    if (OwnerData(s)) {
+        first = s.top;
+        last = std::min(last, s.top + CountPerPage(s));
+    }
+    HDC dc = GetDC(s.hwnd);
+    HGDIOBJ old = SelectObject(dc, s.font ? s.font : GetStockObject(DEFAULT_GUI_FONT));
     int widest = 0;
-    const int count = Count(s);
-    for (int i = 0; i < count; ++i) widest = std::max(widest, TextWidth(s, ItemText(s, i, index)));
+    for (int i = first; i <= last; ++i) {
+        const std::string text = ItemText(s, i, index);
+        SIZE size{};
+        if (!text.empty()) GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+        widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    SelectObject(dc, old);
+    ReleaseDC(s.hwnd, dc);
     if (index == 0) {
         int extra = 2 * kLabelMargin;
         int cx = 0;

@@ -116,4 +116,17 @@ TEST_F(OwnerDataTest, CountChangesKeepStatesBelowTheCount) {
     EXPECT_EQ(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_FOCUSED), -1);
 }
 
+TEST_F(OwnerDataTest, FittingAColumnAsksOnlyForTheRowsShown) {
+    HWND list = Virtual(10000);
+    const int page = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    SendMessageA(list, LVM_ENSUREVISIBLE, 5000, FALSE);
+    asked.clear();
+    ASSERT_TRUE(SendMessageA(list, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(LVSCW_AUTOSIZE, 0)));
+    ASSERT_FALSE(asked.empty());
+    EXPECT_GE(*asked.begin(), 5000 - page);
+    EXPECT_LE(*asked.rbegin(), 5001);
+    const int text = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>("Row 5000.1")));
+    EXPECT_GE(SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0), text + 12);
+}
+
 }  // namespace
