@@ -323,4 +323,24 @@ TEST_F(ListViewTest, OtherThreadsReachTheItemsThroughMessages) {
     EXPECT_EQ(seen, 15);
 }
 
+TEST_F(ListViewTest, TheScrollBarArrowsAndTroughScrollTheRows) {
+    HWND list = Filled(500);
+    RECT window;
+    GetWindowRect(list, &window);
+    RECT client;
+    GetClientRect(list, &client);
+    const int page = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    const int x = window.right - GetSystemMetrics(SM_CXVSCROLL) / 2;
+    // The down arrow is the bar's lowest square.
+    const int arrow = window.top + client.bottom - GetSystemMetrics(SM_CYVSCROLL) / 2;
+    trelwin::user::InjectMouseClick(x, arrow, 0, NextTime());
+    user_test::Pump();
+    EXPECT_EQ(SendMessageA(list, LVM_GETTOPINDEX, 0, 0), 1);
+    // Just above the arrow lies the trough below the thumb: a page.
+    trelwin::user::InjectMouseClick(x, arrow - GetSystemMetrics(SM_CYVSCROLL) - 4, 0, NextTime());
+    user_test::Pump();
+    EXPECT_EQ(SendMessageA(list, LVM_GETTOPINDEX, 0, 0), 1 + page);
+    EXPECT_EQ(GetScrollPos(list, SB_VERT), 1 + page);
+}
+
 }  // namespace
