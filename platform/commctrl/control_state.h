@@ -35,4 +35,16 @@ S* StateForMessage(HWND hwnd, UINT msg) {
     return s;
 }
 
+// Registers the class of such a control: double clicks, the arrow cursor,
+// room for the state pointer.
+inline void RegisterStateClass(const char* name, WNDPROC proc) {
+    WNDCLASSA wc{};
+    wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
+    wc.lpfnWndProc = proc;
+    wc.cbWndExtra = sizeof(void*);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.lpszClassName = name;
+    RegisterClassA(&wc);
+}
+
 }  // namespace trelwin::commctrl

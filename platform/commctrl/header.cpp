@@ -291,15 +291,7 @@ LRESULT CALLBACK HeaderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-void RegisterHeaderClass() {
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-    wc.lpfnWndProc = HeaderProc;
-    wc.cbWndExtra = sizeof(State*);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = WC_HEADERA;
-    RegisterClassA(&wc);
-}
+void RegisterHeaderClass() { RegisterStateClass(WC_HEADERA, HeaderProc); }
 
 ControlClass g_headerClass(&RegisterHeaderClass);
 

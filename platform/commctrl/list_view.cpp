@@ -339,15 +339,7 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return Dispatch(*s, msg, wParam, lParam);
 }
 
-void RegisterListViewClass() {
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-    wc.lpfnWndProc = ListViewProc;
-    wc.cbWndExtra = sizeof(State*);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = WC_LISTVIEWA;
-    RegisterClassA(&wc);
-}
+void RegisterListViewClass() { RegisterStateClass(WC_LISTVIEWA, ListViewProc); }
 
 ControlClass g_listViewClass(&RegisterListViewClass);
 
