@@ -164,6 +164,16 @@ typedef struct _HD_HITTESTINFO {
 #define HDN_GETDISPINFOA (HDN_FIRST - 9)
 #define HDN_BEGINDRAG (HDN_FIRST - 10)
 #define HDN_ENDDRAG (HDN_FIRST - 11)
+// The wide forms: never sent here (text is 8-bit), named so that code that
+// handles both forms builds.
+#define HDN_ITEMCHANGINGW (HDN_FIRST - 20)
+#define HDN_ITEMCHANGEDW (HDN_FIRST - 21)
+#define HDN_ITEMCLICKW (HDN_FIRST - 22)
+#define HDN_ITEMDBLCLICKW (HDN_FIRST - 23)
+#define HDN_DIVIDERDBLCLICKW (HDN_FIRST - 25)
+#define HDN_BEGINTRACKW (HDN_FIRST - 26)
+#define HDN_ENDTRACKW (HDN_FIRST - 27)
+#define HDN_TRACKW (HDN_FIRST - 28)
 #define HDN_ITEMCHANGING HDN_ITEMCHANGINGA
 #define HDN_ITEMCHANGED HDN_ITEMCHANGEDA
 #define HDN_ITEMCLICK HDN_ITEMCLICKA
