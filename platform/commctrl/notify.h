@@ -232,6 +232,13 @@ typedef struct tagLVITEMA {
     int iImage;
     LPARAM lParam;
     int iIndent;
+    // Grouping and tiles: not drawn here, kept so the structure has its
+    // full size for code that stores and copies it.
+    int iGroupId;
+    UINT cColumns;
+    PUINT puColumns;
+    int* piColFmt;
+    int iGroup;
 } LVITEMA, *LPLVITEMA, LVITEM, *LPLVITEM, LV_ITEM;
 
 #define LVCF_FMT 0x0001
@@ -275,6 +282,7 @@ typedef struct tagLVHITTESTINFO {
     UINT flags;
     int iItem;
     int iSubItem;
+    int iGroup;
 } LVHITTESTINFO, *LPLVHITTESTINFO, LV_HITTESTINFO;
 
 #define LVFI_PARAM 0x0001
