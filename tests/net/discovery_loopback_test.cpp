@@ -270,6 +270,29 @@ TEST_F(DiscoveryLoopback, PeriodicReportsTypeChangesAndSilentDevices) {
     ASSERT_TRUE(m_owner.PumpUntilEnded(1, 2000));
 }
 
+// Stop and destruction in the middle of a long range pass, with the
+// datagram server and both channels open, end the run at once.
+TEST_F(DiscoveryLoopback, StopAndDestructionEndALongPassPromptly) {
+    CInProcessDevices devices(kPort, {Device(10, "type=23 name=a")});
+    const DWORD range[2] = {inet_addr(Addr(0).c_str()), 2000};
+    const DWORD period = 1000;
+    for (int destroy = 0; destroy <= 1; ++destroy) {
+        auto* discoverer = new CBriselDiscover;
+        discoverer->m_hWndOwner = m_owner.m_hwnd;
+        discoverer->m_dwRangeStart = range[0];
+        discoverer->m_nRangeCount = static_cast<int>(range[1]);
+        CBriselMultiDiscover().SetPeriod(discoverer, period);
+        discoverer->Start(1, 1, 1, 1, "", 1, "", 0, 0, "", kPort, "", "255.255.255.255", 0);
+        ASSERT_TRUE(m_owner.PumpUntil(
+            [&](const std::vector<Event>& e) { return CDiscoveryOwner::Count(e, MSG_DISCOVER_DEVICE_FOUND) > 0; }, 5000));
+        const auto start = std::chrono::steady_clock::now();
+        if (destroy == 0) discoverer->Stop();
+        delete discoverer;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000)) << destroy;
+    }
+    ASSERT_TRUE(m_owner.PumpUntilEnded(2, 2000));
+}
+
 TEST_F(DiscoveryLoopback, AgeingRoundsToWholeSeconds) {
     CProbeDiscover discoverer;
     discoverer.m_hWndOwner = m_owner.m_hwnd;
