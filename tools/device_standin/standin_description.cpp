@@ -37,19 +37,24 @@ bool SplitWords(const std::string& line, std::vector<std::string>& words, std::s
 }
 
 bool ParseYesNo(const std::string& key, const std::string& value, bool& out, std::string& error) {
-    if (value == "yes" || value == "1" || value == "true") {
-        out = true;
-        return true;
-    }
-    if (value == "no" || value == "0" || value == "false") {
-        out = false;
-        return true;
-    }
+    if (ParseStandinFlag(value, out)) return true;
     error = key + " must be yes or no, not \"" + value + "\"";
     return false;
 }
 
 }  // namespace
+
+bool ParseStandinFlag(const std::string& text, bool& out) {
+    if (text == "yes" || text == "1" || text == "true") {
+        out = true;
+        return true;
+    }
+    if (text == "no" || text == "0" || text == "false") {
+        out = false;
+        return true;
+    }
+    return false;
+}
 
 bool ParseStandinDeviceLine(const std::string& line, StandinDeviceLine& device, std::string& error) {
     std::vector<std::string> words;

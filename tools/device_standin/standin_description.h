@@ -19,6 +19,10 @@ struct StandinDeviceLine {
     StandinUpdateProfile update;  // the update side's keys (standin_update.h)
 };
 
+// A switch's value: "yes", "1" or "true"; "no", "0" or "false". False for
+// anything else.
+bool ParseStandinFlag(const std::string& text, bool& out);
+
 // Parses one description; false with a message for bad input.
 bool ParseStandinDeviceLine(const std::string& line, StandinDeviceLine& device, std::string& error);
 

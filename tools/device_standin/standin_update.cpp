@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "common/discover/device_datagram.h"
+#include "tools/device_standin/standin_description.h"
 #include "tools/device_standin/standin_scheduler.h"
 
 namespace {
@@ -77,18 +78,6 @@ bool ParseInt(const std::string& text, int low, int high, int& out) {
     if (*end != '\0' || value < low || value > high) return false;
     out = static_cast<int>(value);
     return true;
-}
-
-bool ParseFlag(const std::string& text, bool& out) {
-    if (text == "yes" || text == "1" || text == "true") {
-        out = true;
-        return true;
-    }
-    if (text == "no" || text == "0" || text == "false") {
-        out = false;
-        return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -379,15 +368,15 @@ bool ParseStandinUpdateKey(const std::string& key, const std::string& value, Sta
     } else if (key == "loss") {
         ok = ParseInt(value, 0, 100, profile.lossPercent);
     } else if (key == "duplicate-acks") {
-        ok = ParseFlag(value, profile.duplicateAcks);
+        ok = ParseStandinFlag(value, profile.duplicateAcks);
     } else if (key == "ack-delay") {
         ok = ParseInt(value, 0, 600000, profile.ackDelayMs);
     } else if (key == "refuse-acks") {
         ok = ParseInt(value, 0, 1000000, profile.refuseAcks);
     } else if (key == "reset-reply") {
-        ok = ParseFlag(value, profile.resetAnswers);
+        ok = ParseStandinFlag(value, profile.resetAnswers);
     } else if (key == "update-silent") {
-        ok = ParseFlag(value, profile.silent);
+        ok = ParseStandinFlag(value, profile.silent);
     } else if (key == "ignore") {
         profile.ignored.clear();
         size_t at = 0;
@@ -399,13 +388,13 @@ bool ParseStandinUpdateKey(const std::string& key, const std::string& value, Sta
             at = comma + 1;
         }
     } else if (key == "record-end") {
-        ok = ParseFlag(value, profile.recordEnds);
+        ok = ParseStandinFlag(value, profile.recordEnds);
     } else if (key == "slow") {
         ok = ParseInt(value, 0, 600000, profile.slowMs);
     } else if (key == "inventory12") {
-        ok = ParseFlag(value, profile.answersInventory12);
+        ok = ParseStandinFlag(value, profile.answersInventory12);
     } else if (key == "inventory9") {
-        ok = ParseFlag(value, profile.answersInventory9);
+        ok = ParseStandinFlag(value, profile.answersInventory9);
     } else if (key == "section") {
         const size_t first = value.find(':');
         const size_t second = first == std::string::npos ? first : value.find(':', first + 1);
