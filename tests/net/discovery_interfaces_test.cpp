@@ -36,7 +36,7 @@ int SearchEveryInterface(DWORD listenMs) {
 }
 
 void ExpectRan(int rc) {
-    if (rc == nettest::kSkip) GTEST_SKIP() << "needs root and network namespaces (unshare, ip link): not run here";
+    if (rc == nettest::kSkip) GTEST_SKIP() << nettest::kSkipReason;
     EXPECT_EQ(0, rc);
 }
 

@@ -57,6 +57,6 @@ TEST(BroadcastNamespace, DiscoveryStyleRoundTrip) {
         closesocket(device);
         return 0;
     });
-    if (rc == nettest::kSkip) GTEST_SKIP() << "no network namespace here";
+    if (rc == nettest::kSkip) GTEST_SKIP() << nettest::kSkipReason;
     EXPECT_EQ(0, rc);
 }

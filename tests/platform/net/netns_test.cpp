@@ -37,7 +37,7 @@ TEST(Namespace, InterfaceListHasFlagsAndFillsOnlyTheBuffer) {
         closesocket(s);
         return 0;
     });
-    if (rc == kSkip) GTEST_SKIP() << "no network namespace here";
+    if (rc == kSkip) GTEST_SKIP() << nettest::kSkipReason;
     EXPECT_EQ(0, rc);
 }
 
@@ -72,6 +72,6 @@ TEST(Namespace, BroadcastNeedsTheOptionAndReachesLocalListeners) {
         if (from.sin_addr.s_addr != inet_addr("10.77.1.1")) return 8;
         return 0;
     });
-    if (rc == kSkip) GTEST_SKIP() << "no network namespace here";
+    if (rc == kSkip) GTEST_SKIP() << nettest::kSkipReason;
     EXPECT_EQ(0, rc);
 }

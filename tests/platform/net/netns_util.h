@@ -15,6 +15,9 @@
 namespace nettest {
 
 inline constexpr int kSkip = 77;
+// What a test skipped for kSkip says.
+inline constexpr const char* kSkipReason =
+    "needs root and network namespaces (unshare, ip link) to make its own network: not run here";
 
 // Runs body in a child with a network namespace of its own; the child's
 // exit code is the body's result (0 passed, kSkip when no namespace could
