@@ -49,16 +49,16 @@ std::string PatternBody(std::size_t size)
     return body;
 }
 
-bool ParseSection(const std::string& spec, package_maker::Section& section, std::string& error)
+bool ParseSection(const std::string& text, package_maker::Section& section, std::string& error)
 {
     std::vector<std::string> fields;
-    std::stringstream stream(spec);
+    std::stringstream stream(text);
     std::string field;
     while (std::getline(stream, field, ','))
         fields.push_back(field);
     if (fields.size() < 3 || fields.size() > 4)
     {
-        error = "bad section \"" + spec + "\": expected KEY,ID,VERSION[,BODY]";
+        error = "bad section \"" + text + "\": expected KEY,ID,VERSION[,BODY]";
         return false;
     }
     unsigned long long key = 0;
