@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/afx/afx_win_app.h"
+#include "platform/user/dialog_box_filtered.h"
 
 IMPLEMENT_DYNAMIC(CPropertyPage, CDialog)
 IMPLEMENT_DYNAMIC(CPropertySheet, CWnd)
@@ -131,6 +132,8 @@ BOOL CPropertyPage::OnApply() {
     OnOK();
     return TRUE;
 }
+
+BOOL CPropertyPage::PreTranslateMessage(MSG*) { return FALSE; }
 
 void CPropertyPage::OnOK() {}
 
@@ -309,6 +312,10 @@ INT_PTR CPropertySheet::DoModal() {
         }
     }
     SheetInitScope scope(this);
+    // Offers the messages of the sheet's loop to the objects of their
+    // windows first, where the loop takes a filter.
+    trelwin::user::ScopedDialogFilter filter(
+        [](HWND hDlg, MSG& msg) { return CWnd::WalkPreTranslateTree(hDlg, &msg) != FALSE; });
     const INT_PTR result = ::PropertySheetA(&header);
     if (result < 0) return -1;
     if (result == 0) return IDCANCEL;

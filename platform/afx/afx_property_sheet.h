@@ -3,7 +3,9 @@
 // notifications arrive as the page's virtual functions (OnSetActive,
 // OnKillActive, OnWizardNext, ...). The sheet window is tied to its object
 // before the first page's OnInitDialog runs, so a page can reach the
-// sheet's object through its parent window.
+// sheet's object through its parent window. While the sheet runs, dialog
+// loops that take a scoped filter (DialogBoxIndirectFiltered) offer their
+// messages to the window objects first (PreTranslateMessage).
 #pragma once
 
 #include <string>
@@ -48,6 +50,10 @@ public:
     // A page does not end its sheet: OK and Cancel only tell the page.
     void OnOK() override;
     void OnCancel() override;
+
+    // The sheet's keyboard interface serves its pages: a page takes no
+    // message itself.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
     // Marks the page changed or not for the sheet.
     void SetModified(BOOL bChanged = TRUE);

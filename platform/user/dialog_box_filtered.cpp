@@ -1,6 +1,8 @@
 // The modal dialog with the caller's message filter.
 #include "platform/user/dialog_box_filtered.h"
 
+#include <utility>
+
 #include "platform/base/last_error.h"
 #include "platform/base/win_errors.h"
 #include "platform/user/dialog_internal.h"
@@ -11,9 +13,21 @@
 
 namespace trelwin::user {
 
+namespace {
+
+thread_local const DialogMessageFilter* t_scopedFilter = nullptr;
+
+}  // namespace
+
+ScopedDialogFilter::ScopedDialogFilter(DialogMessageFilter filter)
+    : m_filter(std::move(filter)), m_outer(t_scopedFilter) {
+    t_scopedFilter = &m_filter;
+}
+
+ScopedDialogFilter::~ScopedDialogFilter() { t_scopedFilter = m_outer; }
+
 INT_PTR DialogBoxIndirectFiltered(HINSTANCE hInstance, LPCDLGTEMPLATEA lpTemplate, HWND hWndParent,
-                                  DLGPROC lpDialogFunc, LPARAM dwInitParam,
-                                  const std::function<bool(HWND hDlg, MSG& msg)>& filter) {
+                                  DLGPROC lpDialogFunc, LPARAM dwInitParam, const DialogMessageFilter& filter) {
     if (lpTemplate && (lpTemplate->style & WS_CHILD)) {
         SetLastError(ERROR_INVALID_PARAMETER);  // a modal dialog is a window of its own
         return -1;
@@ -38,6 +52,8 @@ INT_PTR DialogBoxIndirectFiltered(HINSTANCE hInstance, LPCDLGTEMPLATEA lpTemplat
         ShowWindow(hDlg, SW_SHOWNORMAL);
         result = RunModalLoop(hDlg, owner, [hDlg, &filter](MSG& msg) {
             if (filter) return filter(hDlg, msg);
+            const DialogMessageFilter* scoped = t_scopedFilter;
+            if (scoped != nullptr && *scoped && (*scoped)(hDlg, msg)) return true;
             return IsDialogMessageA(hDlg, &msg) != FALSE;
         });
         if (dialog::GetState(hDlg, &state) && state.ended) result = state.result;

@@ -12,11 +12,28 @@
 
 namespace trelwin::user {
 
+using DialogMessageFilter = std::function<bool(HWND hDlg, MSG& msg)>;
+
 // filter: true takes the message (it is then neither translated nor
-// dispatched); without a filter IsDialogMessageA is used. Returns the
-// value given to EndDialog, or -1 when the dialog could not be made.
+// dispatched). Without a filter, the thread's scoped filter (below) sees
+// the message first and IsDialogMessageA after it. Returns the value given
+// to EndDialog, or -1 when the dialog could not be made.
 INT_PTR DialogBoxIndirectFiltered(HINSTANCE hInstance, LPCDLGTEMPLATEA lpTemplate, HWND hWndParent,
-                                  DLGPROC lpDialogFunc, LPARAM dwInitParam,
-                                  const std::function<bool(HWND hDlg, MSG& msg)>& filter);
+                                  DLGPROC lpDialogFunc, LPARAM dwInitParam, const DialogMessageFilter& filter);
+
+// A filter for the dialog loops that their maker runs without one of its
+// own (a wizard sheet run by PropertySheetA), for as long as the object
+// lives on the calling thread; an inner scope replaces an outer one.
+class ScopedDialogFilter {
+public:
+    explicit ScopedDialogFilter(DialogMessageFilter filter);
+    ~ScopedDialogFilter();
+    ScopedDialogFilter(const ScopedDialogFilter&) = delete;
+    ScopedDialogFilter& operator=(const ScopedDialogFilter&) = delete;
+
+private:
+    DialogMessageFilter m_filter;
+    const DialogMessageFilter* m_outer;
+};
 
 }  // namespace trelwin::user

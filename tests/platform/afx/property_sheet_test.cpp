@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/commctrl/commctrl.h"
+#include "platform/user/dialog_box_filtered.h"
 #include "platform/user/dialog_template.h"
 #include "platform/user/input.h"
 #include "tests/platform/afx/afx_wnd_test_util.h"
@@ -39,7 +40,8 @@ const trelwin::user::DialogTemplateRegistration kPage2Registration(kPage2, kPage
 
 // Steps run one per tick of a thread timer, inside whatever loop runs; a
 // tick comes only when no other message waits. After the steps, Esc is
-// pressed now and then so that no loop is left running.
+// pressed now and then, and in the end the active dialog is ended, so that
+// no loop is left running.
 struct Steps {
     std::vector<std::function<void()>> list;
     size_t next = 0;
@@ -60,6 +62,8 @@ void RunSteps(std::vector<std::function<void()>> list) {
         } else if (++s.next % 20 == 0 && s.next < s.list.size() + 200) {
             trelwin::user::InjectKey(VK_ESCAPE, true);
             trelwin::user::InjectKey(VK_ESCAPE, false);
+        } else if (s.next >= s.list.size() + 200) {
+            ::EndDialog(::GetActiveWindow(), -7);  // a loop that no key ends
         }
     });
 }
@@ -230,4 +234,54 @@ TEST_F(PropertySheetTest, FileDialogChoosesAFileAndSplitsItsPath) {
     StopSteps();
     std::remove(path.c_str());
     rmdir(folder);
+}
+
+namespace {
+
+INT_PTR CALLBACK EndOnCancel(HWND hDlg, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) return TRUE;
+    if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+        ::EndDialog(hDlg, IDCANCEL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+TEST_F(PropertySheetTest, ScopedFilterSeesTheMessagesOfLoopsWithoutAFilterOfTheirOwn) {
+    std::vector<WPARAM> keys;
+    trelwin::user::ScopedDialogFilter filter([&keys](HWND, MSG& msg) {
+        if (msg.message == WM_KEYDOWN) keys.push_back(msg.wParam);
+        return false;  // the dialog's keyboard interface still runs
+    });
+    RunSteps({
+        [] {
+            trelwin::user::InjectKey('A', true);
+            trelwin::user::InjectKey('A', false);
+        },
+        [] {
+            trelwin::user::InjectKey(VK_ESCAPE, true);
+            trelwin::user::InjectKey(VK_ESCAPE, false);
+        },
+    });
+    const INT_PTR result =
+        trelwin::user::DialogBoxIndirectFiltered(nullptr, &kPage2Template, nullptr, &EndOnCancel, 0, {});
+    StopSteps();
+    EXPECT_EQ(result, -1);  // a child template cannot run modally
+    DLGTEMPLATE popup = kPage1Template;  // with a control that takes the keys
+    popup.style = WS_POPUP | WS_CAPTION | DS_SETFONT;
+    RunSteps({
+        [] {
+            trelwin::user::InjectKey('A', true);
+            trelwin::user::InjectKey('A', false);
+        },
+        [] {
+            trelwin::user::InjectKey(VK_ESCAPE, true);
+            trelwin::user::InjectKey(VK_ESCAPE, false);
+        },
+    });
+    EXPECT_EQ(trelwin::user::DialogBoxIndirectFiltered(nullptr, &popup, nullptr, &EndOnCancel, 0, {}), IDCANCEL);
+    StopSteps();
+    EXPECT_EQ(keys, (std::vector<WPARAM>{'A', VK_ESCAPE}));
 }
