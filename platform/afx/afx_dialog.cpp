@@ -23,26 +23,6 @@ namespace {
 // to the first dialog window that reaches it.
 thread_local CDialog* t_dialogInit = nullptr;
 
-// Messages whose result is the dialog procedure's own return value.
-bool ReturnsValueDirectly(UINT message) {
-    switch (message) {
-    case WM_INITDIALOG:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-    case WM_COMPAREITEM:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_QUERYDRAGICON:
-        return true;
-    default:
-        return false;
-    }
-}
 
 // Makes the object the one AfxDlgProc ties to the next dialog window, for
 // the time of the creation (nested creations keep their own).
@@ -65,7 +45,7 @@ INT_PTR AfxTieDialogWindow(CDialog* pDlg, HWND hWnd, UINT message, WPARAM wParam
     // ones will through AfxWndProc; what the map leaves comes back to the
     // dialog's default handling.
     const LRESULT result = AfxCallWndProc(pDlg, hWnd, message, wParam, lParam);
-    if (ReturnsValueDirectly(message)) return result;
+    if (trelwin::user::DialogProcReturnsResult(message)) return result;
     if (::IsWindow(hWnd)) ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, result);
     return TRUE;
 }

@@ -10,6 +10,7 @@
 #include "platform/base/win_errors.h"
 #include "platform/commctrl/button.h"
 #include "platform/commctrl/property_sheet_internal.h"
+#include "platform/user/dialog_box_filtered.h"
 #include "platform/gdi/gdi.h"
 #include "platform/user/geometry.h"
 #include "platform/user/input.h"
@@ -523,8 +524,8 @@ INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA lppsph) {
     tmpl.itemCount = std::size(items);
     SetLastError(0);
     const INT_PTR result =
-        DialogBoxIndirectParamA(sheet.header.hInstance, &tmpl, sheet.header.hwndParent, SheetProc,
-                                reinterpret_cast<LPARAM>(&sheet));
+        trelwin::user::DialogBoxIndirectFiltered(sheet.header.hInstance, &tmpl, sheet.header.hwndParent, SheetProc,
+                                                 reinterpret_cast<LPARAM>(&sheet), {});
     for (HPROPSHEETPAGE page : sheet.pages) DestroyPage(page);
     FreeSheetImages(sheet);
     return result < 0 ? -1 : result;

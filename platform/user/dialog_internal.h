@@ -65,6 +65,12 @@ void ShowDefaultButton(HWND hDlg, HWND focus);
 // the EndDialog value, or -1 when the loop ended otherwise.
 INT_PTR RunModalDialog(HWND hDlg, const std::function<bool(MSG&)>& filter = {});
 
+// DialogBoxIndirectParamA with a filter in place of IsDialogMessageA (none:
+// IsDialogMessageA).
+INT_PTR RunModalDialogFromTemplate(HINSTANCE hInstance, LPCDLGTEMPLATEA hDialogTemplate, HWND hWndParent,
+                                   DLGPROC lpDialogFunc, LPARAM dwInitParam,
+                                   const std::function<bool(HWND, MSG&)>& filter);
+
 void ChangeState(HWND hDlg, void (*change)(DialogState&, void*), void* context);
 
 template <class F>

@@ -413,15 +413,22 @@ HWND WINAPI CreateDialogParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
     return CreateDialogIndirectParamA(hInstance, tmpl, hWndParent, lpDialogFunc, dwInitParam);
 }
 
-INT_PTR WINAPI DialogBoxIndirectParamA(HINSTANCE hInstance, LPCDLGTEMPLATEA hDialogTemplate, HWND hWndParent,
-                                       DLGPROC lpDialogFunc, LPARAM dwInitParam) {
+INT_PTR trelwin::user::dialog::RunModalDialogFromTemplate(HINSTANCE hInstance, LPCDLGTEMPLATEA hDialogTemplate,
+                                                            HWND hWndParent, DLGPROC lpDialogFunc, LPARAM dwInitParam,
+                                                            const std::function<bool(HWND, MSG&)>& filter) {
     if (hDialogTemplate && (hDialogTemplate->style & WS_CHILD)) {
         SetLastError(ERROR_INVALID_PARAMETER);  // a modal dialog is a window of its own
         return -1;
     }
     HWND hDlg = CreateDialogWindow(hInstance, hDialogTemplate, hWndParent, lpDialogFunc, dwInitParam, true);
     if (!hDlg) return -1;
-    return RunModalDialog(hDlg);
+    if (!filter) return RunModalDialog(hDlg);
+    return RunModalDialog(hDlg, [hDlg, &filter](MSG& msg) { return filter(hDlg, msg); });
+}
+
+INT_PTR WINAPI DialogBoxIndirectParamA(HINSTANCE hInstance, LPCDLGTEMPLATEA hDialogTemplate, HWND hWndParent,
+                                       DLGPROC lpDialogFunc, LPARAM dwInitParam) {
+    return RunModalDialogFromTemplate(hInstance, hDialogTemplate, hWndParent, lpDialogFunc, dwInitParam, {});
 }
 
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
