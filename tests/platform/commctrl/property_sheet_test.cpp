@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/commctrl/commctrl.h"
+#include "tests/platform/commctrl/wizard_test_pages.h"
 #include "tests/platform/user/window_test_util.h"
 
 using namespace user_test;
@@ -20,7 +21,6 @@ namespace {
 constexpr int kPageIds[] = {901, 902, 903};
 constexpr int kEditId = 100;
 constexpr int kBrowseId = 101;
-const char* const kTitles[] = {"Welcome to the test wizard", "Choose things", "Done"};
 
 const trelwin::user::DialogItemTemplate kPageItems[] = {
     {"STATIC", "Type a name:", -1, WS_VISIBLE, 0, 7, 7, 100, 8},
@@ -99,17 +99,7 @@ protected:
     }
 
     PROPSHEETHEADERA Header(DWORD flags = PSH_WIZARD | PSH_WIZARD97 | PSH_HEADER | PSH_PROPSHEETPAGE) {
-        for (int i = 0; i < 3; ++i) {
-            PROPSHEETPAGEA& p = m_pages[i];
-            p = PROPSHEETPAGEA{};
-            p.dwSize = sizeof(p);
-            p.dwFlags = PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE;
-            p.pszTemplate = MAKEINTRESOURCEA(kPageIds[i]);
-            p.pfnDlgProc = PageProc;
-            p.lParam = i;
-            p.pszHeaderTitle = kTitles[i];
-            p.pszHeaderSubTitle = "Subtitle of the page";
-        }
+        FillWizardPages(m_pages, kPageIds, PageProc);
         PROPSHEETHEADERA h{};
         h.dwSize = sizeof(h);
         h.dwFlags = flags;
@@ -382,9 +372,9 @@ TEST_F(PropertySheetTest, HeaderBandShowsTheBoldTitleAndButtonsAreDrawn) {
         HDC hdc = CreateCompatibleDC(nullptr);
         SIZE normalSize{}, boldSize{};
         SelectObject(hdc, font);
-        GetTextExtentPoint32A(hdc, kTitles[0], static_cast<int>(strlen(kTitles[0])), &normalSize);
+        GetTextExtentPoint32A(hdc, kWizardPageTitles[0], static_cast<int>(strlen(kWizardPageTitles[0])), &normalSize);
         SelectObject(hdc, bold);
-        GetTextExtentPoint32A(hdc, kTitles[0], static_cast<int>(strlen(kTitles[0])), &boldSize);
+        GetTextExtentPoint32A(hdc, kWizardPageTitles[0], static_cast<int>(strlen(kWizardPageTitles[0])), &boldSize);
         DeleteDC(hdc);
         DeleteObject(bold);
         EXPECT_GT(boldSize.cx, normalSize.cx);

@@ -16,12 +16,12 @@
 #include "platform/commctrl/commctrl.h"
 #include "platform/display/display.h"
 #include "platform/user/user.h"
+#include "tests/platform/commctrl/wizard_test_pages.h"
 
 namespace {
 
-constexpr WORD kPageIds[] = {911, 912, 913};
+constexpr int kPageIds[] = {911, 912, 913};
 constexpr UINT kReportShown = WM_APP + 1;
-const char* const kTitles[] = {"Welcome to the test wizard", "Choose things", "Done"};
 const DWORD kButtons[] = {PSWIZB_NEXT, PSWIZB_BACK | PSWIZB_NEXT, PSWIZB_BACK | PSWIZB_FINISH};
 
 const trelwin::user::DialogItemTemplate kPageItems[] = {
@@ -79,17 +79,7 @@ int main() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     PROPSHEETPAGEA pages[3];
-    for (int i = 0; i < 3; ++i) {
-        PROPSHEETPAGEA& p = pages[i];
-        p = PROPSHEETPAGEA{};
-        p.dwSize = sizeof(p);
-        p.dwFlags = PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE;
-        p.pszTemplate = MAKEINTRESOURCEA(kPageIds[i]);
-        p.pfnDlgProc = PageProc;
-        p.lParam = i;
-        p.pszHeaderTitle = kTitles[i];
-        p.pszHeaderSubTitle = "Subtitle of the page";
-    }
+    FillWizardPages(pages, kPageIds, PageProc);
     PROPSHEETHEADERA header{};
     header.dwSize = sizeof(header);
     header.dwFlags = PSH_WIZARD | PSH_WIZARD97 | PSH_HEADER | PSH_PROPSHEETPAGE;
