@@ -78,3 +78,55 @@ const trelwin::ResourceRegistration registration(${TYPE_expr}, ${ID_expr}, ${sym
     GENERATED TRUE
     OBJECT_DEPENDS "${file}")
 endfunction()
+
+# trelwin_embed_icon(<target> ID <id-or-name> FILE <path.ico>)
+# trelwin_embed_cursor(<target> ID <id-or-name> FILE <path.cur>)
+#
+# Embeds an icon or cursor file in <target> as LoadIcon / LoadCursor /
+# LoadImage find it: a group resource under ID and one image resource per
+# image of the file (cursors keep each image's hot spot). The file may be
+# made by the build: it is read when the build runs, not when CMake does.
+# Image ids are handed out here, sixteen per file, from 0x4000 on, so that
+# the images of different files never meet. <target> must be linked as
+# objects, as for trelwin_embed_resource.
+function(trelwin_embed_icon target)
+  _trelwin_embed_icon_kind(icon ${target} ${ARGN})
+endfunction()
+
+function(trelwin_embed_cursor target)
+  _trelwin_embed_icon_kind(cursor ${target} ${ARGN})
+endfunction()
+
+function(_trelwin_embed_icon_kind kind target)
+  cmake_parse_arguments(R "" "ID;FILE" "" ${ARGN})
+  if(NOT TARGET ${target})
+    message(FATAL_ERROR "trelwin_embed_${kind}: no target '${target}'")
+  endif()
+  if(R_UNPARSED_ARGUMENTS OR NOT DEFINED R_ID OR NOT R_FILE OR NOT R_ID MATCHES "^[A-Za-z0-9_.-]+$")
+    message(FATAL_ERROR "trelwin_embed_${kind}(${target} ID <id-or-name> FILE <path>): bad arguments '${ARGN}'")
+  endif()
+  get_filename_component(file "${R_FILE}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+
+  get_property(next GLOBAL PROPERTY TRELWIN_NEXT_${kind}_IMAGE_ID)
+  if(NOT next)
+    set(next 16384)
+  endif()
+  math(EXPR after "${next} + 16")
+  if(after GREATER 65535)
+    message(FATAL_ERROR "trelwin_embed_${kind}: no image ids left")
+  endif()
+  set_property(GLOBAL PROPERTY TRELWIN_NEXT_${kind}_IMAGE_ID ${after})
+
+  string(MAKE_C_IDENTIFIER "${kind}_${R_ID}" tag)
+  set(out "${CMAKE_CURRENT_BINARY_DIR}/trelwin_res/${target}/${tag}.cpp")
+  add_custom_command(
+    OUTPUT "${out}"
+    COMMAND trelwin-icon-resource ${kind} ${R_ID} ${next} "${file}" "${out}"
+    DEPENDS trelwin-icon-resource "${file}"
+    COMMENT "Embedding ${kind} ${R_ID} from ${file}"
+    VERBATIM)
+  add_custom_target(trelwin_res_${target}_${tag} DEPENDS "${out}")
+  add_dependencies(${target} trelwin_res_${target}_${tag})
+  target_sources(${target} PRIVATE "${out}")
+  set_source_files_properties("${out}" TARGET_DIRECTORY ${target} PROPERTIES GENERATED TRUE)
+endfunction()

@@ -13,6 +13,7 @@
 #include "platform/user/modal_loop.h"
 #include "platform/user/painting.h"
 #include "platform/user/scroll_bars.h"
+#include "platform/user/shell_execute.h"
 #include "platform/user/system_metrics.h"
 #include "platform/user/timers.h"
 #include "platform/user/user_types.h"
