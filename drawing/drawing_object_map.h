@@ -1,0 +1,124 @@
+// CDrawingObjectMap: a drawing object that holds child objects, in its own
+// coordinates, and draws them through a back buffer of its own size. It is
+// drawn by its parent map or, at the root, by the window that hosts it
+// (CDrawingMapWnd), and it can be zoomed as a whole onto its target.
+//
+// Draw: the background (the map's colour, or what lies beneath for a
+// transparent map), DrawUnderChildren, the children that meet the clip in
+// index order, DrawOverChildren, DrawHighlight; then the buffer goes to the
+// target, 1:1 or zoomed with the area around it cleared. The back buffer is
+// made by the first Draw and dropped by every size change.
+//
+// Invalidations from the children climb through InvalidateChildRect, which
+// shifts them by the map's position. At the root the host window hands the
+// posted RECT to InvalidateWindowRect, which zooms it like the drawing and
+// deletes it.
+#pragma once
+
+#include "common/base/collection.h"
+#include "drawing/drawing_object.h"
+#include "drawing/drawing_objects.h"
+#include "drawing/drawing_skin.h"
+
+class CDrawingObjectMap : public CDrawingObject
+{
+public:
+    CDrawingObjectMap(CWnd* pHostWnd, CDrawingObject* pParent, BOOL bDoubleBuffered, BOOL bOwnsChildren,
+                      BOOL bTransparent);
+    ~CDrawingObjectMap() override;
+
+    void Draw(CDC* pDC) override;
+    // Nothing when the size is already cx by cy; otherwise the back buffer
+    // goes, and the children are moved back inside when KeepChildrenInside.
+    void SetSize(int cx, int cy, BOOL bRedraw) override;
+    // Zooms the whole map as drawn on its target, then the object itself.
+    void SetZoom(int nZoomX, int nZoomY, BOOL bCentered) override;
+
+    virtual void OnRButtonDown(UINT nFlags, int x, int y);
+    virtual void OnCommand(BOOL bFromMenuOrAccelerator, UINT nId);
+    virtual void OnMouseWheel(UINT nFlags, short zDelta, int x, int y);
+    // The host window's size becomes the map's.
+    virtual void OnSize(UINT nType, int cx, int cy);
+    // A new map with this map's host window and this map as parent; the
+    // caller adds it to the children (or deletes it).
+    virtual CDrawingObjectMap* CreateChildMap();
+    // Called by the host window when it is destroyed. No object of this
+    // program keeps anything of the window, so there is nothing to let go.
+    virtual void OnWindowDestroy();
+    // Shifts the child's rectangle by this map's position and sends it on.
+    virtual void InvalidateChildRect(RECT rect);
+    // -1 when the child is not a child of this map; otherwise its index,
+    // after the child was unselected when selected, deleted when bDelete and
+    // removed, and the selected, dragged and captured indexes fixed up.
+    virtual int RemoveChild(CDrawingObject* pChild, BOOL bDelete);
+    // Hooks of derived maps around the children; clip in map coordinates.
+    virtual void DrawUnderChildren(CDC* pDC, RECT* pClip);
+    virtual void DrawOverChildren(CDC* pDC, RECT* pClip);
+    // A dark red veil over the highlight rectangle, when it is not empty.
+    virtual void DrawHighlight(CDC* pDC);
+    virtual BOOL KeepChildrenInside();
+
+    // Map coordinates to window coordinates by the map zoom, and back.
+    CRect ZoomRect(RECT rect) const;
+    CRect UnzoomRect(RECT rect) const;
+    // The host window's road for a posted invalidation: the rectangle is
+    // zoomed like the drawing and invalidated without erasing; the RECT is
+    // deleted in every case.
+    void InvalidateWindowRect(RECT* pRect);
+    // Null empties the highlight; both the old and the new area repaint.
+    void SetHighlightRect(RECT* pRect);
+    // Moves the child to (x, y), kept inside the map, with redraw.
+    void MoveChild(CDrawingObject* pChild, int x, int y);
+    // Makes a child the selected one (by id, or by index); nothing while
+    // the mouse is captured, and nothing for the selected one unless bForce.
+    void SelectChild(int nIdOrIndex, BOOL bById, BOOL bForce);
+    // Draws the children whose rectangles meet the region, in index order.
+    void DrawChildren(CDC* pDC, CRgn* pRegion);
+    // Whether the map zoom differs from 100 % in either direction.
+    BOOL IsMapZoomed() const;
+
+    CDrawingObjects m_children;
+    // The child that receives the keys; -1 when none.
+    int m_nSelectedChild;
+    // Mouse editing: the child being dragged (-1: none), how, and where it
+    // was grabbed.
+    int m_nDraggedChild;
+    int m_nDragMode;
+    int m_nGrabOffsetX;
+    int m_nGrabOffsetY;
+    BOOL m_bDoubleBuffered;
+    // Of the map's size; made by the first Draw, dropped by SetSize.
+    CBitmap* m_pBackBuffer;
+    BOOL m_bMapColorAdjustAllowed;
+    COLORADJUSTMENT m_mapColorAdjust;
+    BOOL m_bMapColorAdjustActive;
+    CArray<_TSkinElement> m_skinElements;
+    BOOL m_bCapture;
+    CDrawingObject* m_pCapturedObject;
+    CRect m_rectHighlight;
+    // The object sizes its host window instead of itself.
+    BOOL m_bInWindow;
+    // The map's area shows what lies beneath instead of its colour.
+    BOOL m_bShowBeneath;
+    COLORREF m_crBackground;
+    int m_nCapturedChild;
+    int m_nMapZoomOffsetX;
+    int m_nMapZoomOffsetY;
+    int m_nMapZoomX;
+    int m_nMapZoomY;
+    BOOL m_bMapZoomCentered;
+    CCollection<_tActiveConnector> m_activeConnectors;
+    // Keeps an exclusive-hit test from asking its parent again.
+    BOOL m_bHitTestGuard;
+    BOOL m_bTransparent;
+
+private:
+    // The back buffer, made again when the map's size changed under it.
+    CBitmap* BackBuffer(CDC* pCompatible, int width, int height);
+    // Background, children and hooks on a DC in the map's own coordinates;
+    // pBeneath is the target that a buffered transparent map copies from.
+    void DrawContent(CDC* pDC, CDC* pBeneath, CRgn* pRegion, CRect clip);
+    void CopyToTarget(CDC* pTarget, CDC* pBuffer);
+
+    CSize m_sizeBackBuffer;
+};

@@ -1,0 +1,124 @@
+// Helpers of the drawing tests: a fixture with a fresh virtual screen and a
+// host window, the invalidations a window has been posted (taken out of its
+// queue and freed), an object that fills its rectangle with one colour, and
+// pixel rows as strings of colour letters.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "drawing/drawing_messages.h"
+#include "drawing/drawing_object_map.h"
+#include "platform/afx/afx.h"
+#include "platform/afx/afx_handle_map.h"
+#include "platform/base/process.h"
+#include "platform/display/display.h"
+#include "tests/platform/afx/afx_canvas.h"
+
+namespace drawing_test {
+
+using afx_test::kBlack;
+using afx_test::kBlue;
+using afx_test::kGreen;
+using afx_test::kRed;
+using afx_test::kWhite;
+
+inline int Pump(int limit = 10000)
+{
+    MSG msg;
+    int n = 0;
+    while (n < limit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+        ++n;
+    }
+    return n;
+}
+
+// The rectangles of the invalidations queued for the window, in order; the
+// messages are removed and their RECTs deleted.
+inline std::vector<CRect> TakeInvalidations(HWND hWnd)
+{
+    std::vector<CRect> rects;
+    MSG msg;
+    for (int i = 0; i < 1000 && PeekMessageA(&msg, hWnd, MSG_DRAWING_OBJECT_INVALIDATE_RECT,
+                                            MSG_DRAWING_OBJECT_INVALIDATE_RECT, PM_REMOVE); ++i)
+    {
+        RECT* pRect = reinterpret_cast<RECT*>(msg.wParam);
+        rects.push_back(CRect(*pRect));
+        delete pRect;
+    }
+    return rects;
+}
+
+// A virtual screen and a plain framework window to host the objects; every
+// window of the test is destroyed at the end.
+class DrawingTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        trelwin::display::use_headless(800, 600);
+        ASSERT_TRUE(m_host.CreateEx(0, nullptr, "host", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr));
+    }
+    void TearDown() override
+    {
+        TakeInvalidations(m_host.m_hWnd);
+        EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM) -> BOOL {
+            DestroyWindow(hwnd);
+            return TRUE;
+        }, 0);
+        Pump();
+        trelwin::afx::FreeTemporaryObjects();
+    }
+
+    CWnd m_host;
+};
+
+// Fills its rectangle (the zoomed one while zoomed) with its colour, then
+// draws what every object draws; counts its paints.
+class CSolidObject : public CDrawingObject
+{
+public:
+    CSolidObject(CWnd* pHost, CDrawingObject* pParent, COLORREF colour, CRect rect)
+        : CDrawingObject(pHost, pParent, TRUE), m_colour(colour)
+    {
+        m_rect = rect;
+        m_rectZoomed = rect;
+    }
+    void Draw(CDC* pDC) override
+    {
+        ++m_nPaints;
+        const CRect area = GetDrawnRect();
+        pDC->FillSolidRect(&area, m_colour);
+        CDrawingObject::Draw(pDC);
+    }
+    COLORREF m_colour;
+    int m_nPaints = 0;
+};
+
+// A row of the canvas as letters: each colour of the legend its letter,
+// any other colour '?'.
+inline std::string Row(const gdi_test::Canvas& canvas, int y, const std::map<COLORREF, char>& legend)
+{
+    std::string row;
+    for (int x = 0; x < canvas.width(); ++x)
+    {
+        auto found = legend.find(canvas.at(x, y));
+        row += found != legend.end() ? found->second : '?';
+    }
+    return row;
+}
+
+inline const std::map<COLORREF, char>& Colours()
+{
+    static const std::map<COLORREF, char> legend = {
+        {kWhite, '.'}, {kBlack, 'K'}, {kRed, 'R'}, {kGreen, 'G'}, {kBlue, 'B'}};
+    return legend;
+}
+
+}  // namespace drawing_test
