@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/registry/win_registry.h"
@@ -40,10 +41,13 @@ std::optional<DWORD> ParseHex(std::string_view s, size_t maxDigits) {
     return v;
 }
 
+// Reads the text in one pass. Keys and values are found through hash
+// indexes of the parser's own, so a file of many keys or values is read in
+// time linear in its length; the subkeys are sorted once at the end.
 class Parser {
 public:
-    Parser(std::string_view text, std::string_view rootName, RegistryKey& root)
-        : rootName_(rootName), root_(root) {
+    Parser(std::string_view text, std::string_view rootName, RegistryKey& root, RegeditRepeats* repeats)
+        : rootName_(rootName), root_(root), repeats_(repeats) {
         if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
         size_t start = 0;
         while (start <= text.size()) {
@@ -56,11 +60,16 @@ public:
 
     bool Run(RegeditError* error) {
         root_.Clear();
+        // Every entry has a line of its own: no index grows past this.
+        subkeys_.reserve(lines_.size());
+        values_.reserve(lines_.size());
+        if (repeats_) *repeats_ = RegeditRepeats();
         bool ok = ParseAll();
         if (!ok && error) {
             error->line = static_cast<int>(index_ + 1);
             error->reason = reason_;
         }
+        if (ok) SortAll();
         return ok;
     }
 
@@ -92,23 +101,70 @@ private:
         return true;
     }
 
+    // An index entry: the owning key and the folded name.
+    struct Entry {
+        const RegistryKey* owner;
+        std::string name;
+        bool operator==(const Entry& other) const { return owner == other.owner && name == other.name; }
+    };
+    struct EntryHash {
+        size_t operator()(const Entry& e) const {
+            return std::hash<std::string>()(e.name) ^ (std::hash<const void*>()(e.owner) * 0x9E3779B97F4A7C15ull);
+        }
+    };
+    static Entry IndexKey(const RegistryKey* owner, std::string_view name) { return {owner, FoldedName(name)}; }
+
+    // The subkey of that name, made (as implied) when missing.
+    RegistryKey* Subkey(RegistryKey* parent, std::string_view name, bool& created) {
+        auto [it, inserted] = subkeys_.try_emplace(IndexKey(parent, name), nullptr);
+        created = inserted;
+        if (inserted) {
+            it->second = parent->AppendSubkey(name);
+            it->second->SetImplied(true);
+        }
+        return it->second;
+    }
+
+    void NoteRepeat(std::string what) {
+        if (!repeats_) return;
+        if (repeats_->count++ == 0) {
+            repeats_->firstLine = static_cast<int>(index_ + 1);
+            repeats_->first = std::move(what);
+        }
+    }
+
     bool ParseSection(std::string_view line) {
         if (line.back() != ']') return Fail("a key line without its closing ]");
-        std::string_view path = line.substr(1, line.size() - 2);
+        const std::string_view whole = line.substr(1, line.size() - 2);
+        std::string_view path = whole;
         size_t cut = path.find('\\');
         std::string_view rootPart = path.substr(0, cut);
         if (!SameName(rootPart, rootName_))
             return Fail("a key outside " + std::string(rootName_));
         RegistryKey* key = &root_;
+        bool created = false;
+        size_t depth = 0;
         while (cut != std::string_view::npos) {
             path.remove_prefix(cut + 1);
             cut = path.find('\\');
             std::string_view name = path.substr(0, cut);
             if (name.empty()) return Fail("an empty key name");
             if (name.size() > MAX_REG_KEY_NAME) return Fail("a key name longer than 255 characters");
-            key = key->AddSubkey(name);
+            if (++depth > kMaxKeyDepth)
+                return Fail("a key nested deeper than " + std::to_string(kMaxKeyDepth) + " levels");
+            key = Subkey(key, name, created);
         }
+        bool named;
+        if (key == &root_) {
+            named = rootNamed_;
+            rootNamed_ = true;
+        } else {
+            named = !created && !key->Implied();
+            key->SetImplied(false);
+        }
+        if (named) NoteRepeat("the key [" + std::string(whole) + "]");
         current_ = key;
+        currentPath_ = whole;
         return true;
     }
 
@@ -129,6 +185,19 @@ private:
             out.push_back(c);
         }
         return Fail("a text without its closing quote");
+    }
+
+    // Sets a value of the current key; a name seen before keeps its place
+    // and takes the later data.
+    void Store(const std::string& name, DWORD type, std::vector<BYTE> data) {
+        auto [it, inserted] = values_.try_emplace(IndexKey(current_, name), current_->Values().size());
+        if (inserted) {
+            current_->AppendValue(name, type, std::move(data));
+            return;
+        }
+        current_->SetValueAt(it->second, type, std::move(data));
+        NoteRepeat((name.empty() ? std::string("the default value") : "the value \"" + name + "\"") + " of [" +
+                   std::string(currentPath_) + "]");
     }
 
     bool ParseValue(std::string_view line) {
@@ -152,7 +221,7 @@ private:
             if (!Trim(rest.substr(end)).empty()) return Fail("characters after a quoted text");
             std::vector<BYTE> data(text.begin(), text.end());
             data.push_back(0);
-            current_->SetValue(name, REG_SZ, std::move(data));
+            Store(name, REG_SZ, std::move(data));
             return true;
         }
         if (rest.substr(0, 6) == "dword:") {
@@ -160,7 +229,7 @@ private:
             if (!v) return Fail("a dword that is not 1 to 8 hex digits");
             std::vector<BYTE> data(4);
             for (int i = 0; i < 4; ++i) data[i] = static_cast<BYTE>(*v >> (8 * i));
-            current_->SetValue(name, REG_DWORD, std::move(data));
+            Store(name, REG_DWORD, std::move(data));
             return true;
         }
         DWORD type;
@@ -179,7 +248,7 @@ private:
         }
         std::vector<BYTE> data;
         if (!ParseHexBytes(rest, data)) return false;
-        current_->SetValue(name, type, std::move(data));
+        Store(name, type, std::move(data));
         return true;
     }
 
@@ -209,11 +278,26 @@ private:
         return true;
     }
 
+    void SortAll() {
+        std::vector<RegistryKey*> pending{&root_};
+        while (!pending.empty()) {
+            RegistryKey* key = pending.back();
+            pending.pop_back();
+            key->SortSubkeys();
+            for (const auto& sub : key->Subkeys()) pending.push_back(sub.get());
+        }
+    }
+
     std::vector<std::string_view> lines_;
     size_t index_ = 0;
     std::string_view rootName_;
     RegistryKey& root_;
+    RegeditRepeats* repeats_;
     RegistryKey* current_ = nullptr;
+    std::string_view currentPath_;  // the current key's path as its line gives it
+    bool rootNamed_ = false;
+    std::unordered_map<Entry, RegistryKey*, EntryHash> subkeys_;
+    std::unordered_map<Entry, size_t, EntryHash> values_;  // index into the owner's Values()
     std::string reason_;
 };
 
@@ -270,26 +354,25 @@ void AppendValue(std::string& out, const RegistryValue& v) {
     out.push_back('\n');
 }
 
-void AppendKey(std::string& out, const RegistryKey& key, std::string& path) {
+// A key that the file only implied, that holds no values and that its
+// subkeys name again, needs no line of its own.
+bool NeedsOwnLine(const RegistryKey& key) {
+    return !key.Implied() || !key.Values().empty() || key.Subkeys().empty();
+}
+
+void AppendKey(std::string& out, std::string_view path, const RegistryKey& key) {
     out.push_back('[');
     out += path;
     out += "]\n";
     for (const RegistryValue& v : key.Values()) AppendValue(out, v);
     out.push_back('\n');
-    for (const auto& sub : key.Subkeys()) {
-        size_t size = path.size();
-        path.push_back('\\');
-        path += sub->Name();
-        AppendKey(out, *sub, path);
-        path.resize(size);
-    }
 }
 
 }  // namespace
 
-bool ParseRegedit(std::string_view text, std::string_view rootName, RegistryKey& root,
-                  RegeditError* error) {
-    Parser parser(text, rootName, root);
+bool ParseRegedit(std::string_view text, std::string_view rootName, RegistryKey& root, RegeditError* error,
+                  RegeditRepeats* repeats) {
+    Parser parser(text, rootName, root, repeats);
     if (parser.Run(error)) return true;
     root.Clear();
     return false;
@@ -299,13 +382,26 @@ std::string FormatRegedit(const RegistryKey& root, std::string_view rootName) {
     std::string out(kHeader);
     out += "\n\n";
     std::string path(rootName);
-    if (!root.Values().empty()) {
-        AppendKey(out, root, path);
-        return out;
-    }
-    for (const auto& sub : root.Subkeys()) {
-        path = std::string(rootName) + "\\" + sub->Name();
-        AppendKey(out, *sub, path);
+    if (!root.Values().empty()) AppendKey(out, path, root);
+    // Depth first, subkeys in their order; each entry remembers how long its
+    // parent's path is, so one path string serves the whole walk.
+    struct Entry {
+        const RegistryKey* key;
+        size_t parentLength;
+    };
+    std::vector<Entry> pending;
+    for (auto it = root.Subkeys().rbegin(); it != root.Subkeys().rend(); ++it)
+        pending.push_back({it->get(), path.size()});
+    while (!pending.empty()) {
+        Entry entry = pending.back();
+        pending.pop_back();
+        path.resize(entry.parentLength);
+        path.push_back('\\');
+        path += entry.key->Name();
+        if (NeedsOwnLine(*entry.key)) AppendKey(out, path, *entry.key);
+        const size_t length = path.size();
+        const auto& subkeys = entry.key->Subkeys();
+        for (auto it = subkeys.rbegin(); it != subkeys.rend(); ++it) pending.push_back({it->get(), length});
     }
     return out;
 }

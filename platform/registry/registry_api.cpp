@@ -129,6 +129,8 @@ LONG OpenPath(Registry& r, const OpenKey& parent, const Path& sub, bool create, 
         if (sub.empty()) return ERROR_SUCCESS;
         return create ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
     }
+    // Keys deeper than a settings file may hold are not made.
+    if (create && parent.path.size() + sub.size() > trelwin::registry::kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
     RegistryFile& file = parent.root == Root::CurrentUser ? r.currentUser : r.localMachine;
     return file.Access(create, [&](RegistryKey& root, bool& changed) -> LONG {
         RegistryKey* k = root.Find(parent.path);

@@ -67,14 +67,21 @@ private:
     int fd_ = -1;
 };
 
-bool ReadAll(int fd, std::string& out) {
+// Reads the whole file, but no more than limit bytes: false with
+// tooLarge set when there is more.
+bool ReadAll(int fd, size_t limit, std::string& out, bool& tooLarge) {
     out.clear();
+    tooLarge = false;
     char buf[65536];
     for (;;) {
         ssize_t n = read(fd, buf, sizeof buf);
         if (n == 0) return true;
         if (n < 0) {
             if (errno == EINTR) continue;
+            return false;
+        }
+        if (out.size() + static_cast<size_t>(n) > limit) {
+            tooLarge = true;
             return false;
         }
         out.append(buf, static_cast<size_t>(n));
@@ -99,17 +106,51 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
 }
 
-// A name beside the file that no earlier set-aside copy uses.
-std::string AsideName(const std::string& path) {
+// Renames from to to unless to exists; false with errno otherwise.
+bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without the flag: a second link never replaces a file.
+    if (link(from.c_str(), to.c_str()) != 0) return false;
+    unlink(from.c_str());
+    return true;
+}
+
+// Moves the file to a name beside it that no earlier copy uses: .corrupt-
+// and the time, then -2, -3 ... for copies made within one second, then a
+// random suffix. The name taken, or "" with errno when the move failed.
+std::string MoveAside(const std::string& path) {
     char stamp[32];
     time_t now = time(nullptr);
     struct tm local;
     localtime_r(&now, &local);
     strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    std::string base = path + ".corrupt-" + stamp;
-    std::string name = base;
-    for (int i = 2; access(name.c_str(), F_OK) == 0 && i < 1000; ++i) name = base + "-" + std::to_string(i);
-    return name;
+    const std::string base = path + ".corrupt-" + stamp;
+    for (int i = 1; i <= 100; ++i) {
+        std::string name = i == 1 ? base : base + "-" + std::to_string(i);
+        if (RenameWithoutReplacing(path, name)) return name;
+        if (errno != EEXIST) return {};
+    }
+    // A hundred copies within one second: an empty file of a fresh name
+    // holds the place, and the copy replaces it.
+    std::string name = base + "-XXXXXX";
+    int fd = mkstemp(name.data());
+    if (fd < 0) return {};
+    close(fd);
+    if (rename(path.c_str(), name.c_str()) == 0) return name;
+    int renameErrno = errno;
+    unlink(name.c_str());
+    errno = renameErrno;
+    return {};
+}
+
+const char* KindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
 }
 
 }  // namespace
@@ -148,8 +189,10 @@ LONG RegistryFile::Access(bool write, const Operation& op) {
 }
 
 void RegistryFile::Refresh(bool locked) {
-    int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    // Only a regular file is looked at: opening a FIFO would wait for a
+    // writer while the folder is locked, and a device may never end.
+    struct stat st;
+    if (stat(path_.c_str(), &st) != 0) {
         if (errno == ENOENT) {
             tree_.Clear();
             text_.clear();
@@ -158,21 +201,20 @@ void RegistryFile::Refresh(bool locked) {
             blocked_ = false;
             return;
         }
-        int openErrno = errno;
-        struct stat st;
-        FileStamp now = stat(path_.c_str(), &st) == 0 ? StampOf(st) : MissingStamp();
-        if (!(now == stamp_)) {
-            std::fprintf(stderr, "registry: %s cannot be opened (%s); %s is empty and cannot be changed\n",
-                         path_.c_str(), std::strerror(openErrno), rootName_.c_str());
-        }
-        tree_.Clear();
-        cached_ = Cached::Nothing;
-        stamp_ = now;
-        blocked_ = true;
+        Refuse(MissingStamp(), std::string("cannot be looked at (") + std::strerror(errno) + ")");
         return;
     }
-    struct stat st;
-    if (fstat(fd, &st) != 0) {
+    if (!S_ISREG(st.st_mode)) {
+        Refuse(StampOf(st), std::string("is ") + KindOf(st.st_mode) + ", not a settings file, and is left alone");
+        return;
+    }
+    int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        Refuse(StampOf(st), std::string("cannot be opened (") + std::strerror(errno) + ")");
+        return;
+    }
+    // The file may have been replaced since stat: judge what was opened.
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
         tree_.Clear();
         cached_ = Cached::Nothing;
@@ -182,10 +224,15 @@ void RegistryFile::Refresh(bool locked) {
     // The whole text is read and compared every time: the file's times and
     // inode cannot prove that another process has not rewritten it.
     std::string text;
-    bool readOk = ReadAll(fd, text);
+    bool tooLarge = static_cast<unsigned long long>(st.st_size) > kMaxFileSize;
+    bool readOk = !tooLarge && ReadAll(fd, kMaxFileSize, text, tooLarge);
     int readErrno = errno;
     close(fd);
     stamp_ = StampOf(st);
+    if (tooLarge) {
+        SetAside("it is larger than " + std::to_string(kMaxFileSize >> 20) + " MiB", locked);
+        return;
+    }
     if (!readOk) {
         SetAside(std::string("reading failed: ") + std::strerror(readErrno), false);
         cached_ = Cached::Nothing;  // text_ is not what the file holds
@@ -195,7 +242,14 @@ void RegistryFile::Refresh(bool locked) {
     blocked_ = false;
     RegistryKey fresh;
     RegeditError error;
-    if (text.empty() || ParseRegedit(text, rootName_, fresh, &error)) {
+    RegeditRepeats repeats;
+    if (text.empty() || ParseRegedit(text, rootName_, fresh, &error, &repeats)) {
+        if (repeats.count > 0) {
+            std::fprintf(stderr,
+                         "registry: %s line %d repeats %s (repeats in all: %d); where a value is given twice, "
+                         "the later one counts\n",
+                         path_.c_str(), repeats.firstLine, repeats.first.c_str(), repeats.count);
+        }
         tree_ = std::move(fresh);
         text_ = std::move(text);
         cached_ = Cached::Tree;
@@ -205,12 +259,23 @@ void RegistryFile::Refresh(bool locked) {
     SetAside("line " + std::to_string(error.line) + ": " + error.reason, locked);
 }
 
+void RegistryFile::Refuse(const FileStamp& now, const std::string& why) {
+    // Said once for each state of the file, not at every call.
+    if (!(now == stamp_))
+        std::fprintf(stderr, "registry: %s %s; %s is empty and cannot be changed\n", path_.c_str(), why.c_str(),
+                     rootName_.c_str());
+    tree_.Clear();
+    cached_ = Cached::Nothing;
+    stamp_ = now;
+    blocked_ = true;
+}
+
 void RegistryFile::SetAside(const std::string& reason, bool locked) {
     tree_.Clear();
     cached_ = Cached::Nothing;
     if (locked) {
-        std::string aside = AsideName(path_);
-        if (rename(path_.c_str(), aside.c_str()) == 0) {
+        std::string aside = MoveAside(path_);
+        if (!aside.empty()) {
             std::fprintf(stderr, "registry: %s cannot be read (%s); it was kept as %s and %s starts empty\n",
                          path_.c_str(), reason.c_str(), aside.c_str(), rootName_.c_str());
             text_.clear();
@@ -228,9 +293,14 @@ void RegistryFile::SetAside(const std::string& reason, bool locked) {
 
 bool RegistryFile::Save() {
     std::string text = FormatRegedit(tree_, rootName_);
+    // A file that would be refused when read back is not written.
+    if (text.size() > kMaxFileSize) return false;
     std::string temp = path_ + ".tmp";
     mode_t mode = stamp_.exists ? stamp_.mode : 0600;
-    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // A temporary file left behind (or a FIFO or link in its place) is
+    // removed first, so that the new one is surely a file of our own.
+    unlink(temp.c_str());
+    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return false;
     bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;

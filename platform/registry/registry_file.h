@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -30,6 +31,14 @@ struct FileStamp {
     bool operator==(const FileStamp& other) const;
 };
 
+// Largest settings file read or written, in bytes. A larger file is not a
+// settings file: it is set aside like a damaged one.
+inline constexpr size_t kMaxFileSize = 32u << 20;
+
+// Only a regular file (or a link to one) is read; anything else in its place
+// (a FIFO, a device, a folder) is refused with a message and left alone,
+// and the root stays empty and unwritten while it is there.
+//
 // Not thread-safe: the caller serialises the calls. Between processes the
 // folder is locked (flock) for the whole of each call.
 class RegistryFile {
@@ -49,6 +58,9 @@ public:
 private:
     void Refresh(bool locked);
     void SetAside(const std::string& reason, bool locked);
+    // Leaves the file alone, empties the root and blocks writes; says why
+    // once for each state of the file.
+    void Refuse(const FileStamp& now, const std::string& why);
     bool Save();
 
     std::string rootName_;

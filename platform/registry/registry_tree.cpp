@@ -28,6 +28,25 @@ bool SameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && CompareNames(a, b) == 0;
 }
 
+std::string FoldedName(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) c = static_cast<char>(Fold(c));
+    return folded;
+}
+
+RegistryKey::~RegistryKey() { Clear(); }
+
+RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
+    if (this != &other) {
+        Clear();
+        name_ = std::move(other.name_);
+        implied_ = other.implied_;
+        subkeys_ = std::move(other.subkeys_);
+        values_ = std::move(other.values_);
+    }
+    return *this;
+}
+
 RegistryKey* RegistryKey::FindSubkey(std::string_view name) const {
     auto it = std::lower_bound(subkeys_.begin(), subkeys_.end(), name,
                                [](const std::unique_ptr<RegistryKey>& k, std::string_view n) {
@@ -67,6 +86,18 @@ const RegistryValue* RegistryKey::FindValue(std::string_view name) const {
     return nullptr;
 }
 
+RegistryKey* RegistryKey::AppendSubkey(std::string_view name) {
+    subkeys_.push_back(std::make_unique<RegistryKey>(std::string(name)));
+    return subkeys_.back().get();
+}
+
+void RegistryKey::SortSubkeys() {
+    std::sort(subkeys_.begin(), subkeys_.end(),
+              [](const std::unique_ptr<RegistryKey>& a, const std::unique_ptr<RegistryKey>& b) {
+                  return CompareNames(a->name_, b->name_) < 0;
+              });
+}
+
 void RegistryKey::SetValue(std::string_view name, DWORD type, std::vector<BYTE> data) {
     for (RegistryValue& v : values_) {
         if (SameName(v.name, name)) {
@@ -75,6 +106,15 @@ void RegistryKey::SetValue(std::string_view name, DWORD type, std::vector<BYTE> 
             return;
         }
     }
+    values_.push_back(RegistryValue{std::string(name), type, std::move(data)});
+}
+
+void RegistryKey::SetValueAt(size_t index, DWORD type, std::vector<BYTE> data) {
+    values_[index].type = type;
+    values_[index].data = std::move(data);
+}
+
+void RegistryKey::AppendValue(std::string_view name, DWORD type, std::vector<BYTE> data) {
     values_.push_back(RegistryValue{std::string(name), type, std::move(data)});
 }
 
@@ -88,8 +128,18 @@ bool RegistryKey::RemoveValue(std::string_view name) {
     return false;
 }
 
+// A tree as deep as memory allows is taken apart level by level: the
+// subkeys' own subkeys move to a list of keys still to empty, so no key is
+// destroyed while it still holds any.
 void RegistryKey::Clear() {
+    std::vector<std::unique_ptr<RegistryKey>> pending = std::move(subkeys_);
     subkeys_.clear();
+    while (!pending.empty()) {
+        std::unique_ptr<RegistryKey> key = std::move(pending.back());
+        pending.pop_back();
+        for (auto& sub : key->subkeys_) pending.push_back(std::move(sub));
+        key->subkeys_.clear();
+    }
     values_.clear();
 }
 

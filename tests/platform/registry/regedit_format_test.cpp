@@ -198,3 +198,55 @@ TEST(RegeditFormat, RejectsMalformedTextWithTheLine) {
         EXPECT_FALSE(error.reason.empty());
     }
 }
+
+// A hand-made file that names only its deepest keys is written back with
+// the same lines (plus what changed), not with a line for every key above
+// them; keys named by a line of their own keep it.
+TEST(RegeditFormat, KeysNamedOnlyWithinADeeperPathStayUnwritten) {
+    const std::string text =
+        "REGEDIT4\n\n"
+        "[HKEY_CURRENT_USER\\a\\b\\c]\n"
+        "\"v\"=\"1\"\n\n"
+        "[HKEY_CURRENT_USER\\x]\n\n"
+        "[HKEY_CURRENT_USER\\x\\y\\z]\n\n";
+    RegistryKey root;
+    RegeditError error;
+    ASSERT_TRUE(ParseRegedit(text, "HKEY_CURRENT_USER", root, &error)) << error.reason;
+    EXPECT_EQ(FormatRegedit(root, "HKEY_CURRENT_USER"), text);
+
+    // A value on an implied key gives it a line; a key left without the
+    // subkeys that implied it keeps one, so it is not lost.
+    root.FindSubkey("a")->SetValue("w", REG_SZ, Text("2"));
+    root.FindSubkey("x")->FindSubkey("y")->RemoveSubkey("z");
+    EXPECT_EQ(FormatRegedit(root, "HKEY_CURRENT_USER"),
+              "REGEDIT4\n\n"
+              "[HKEY_CURRENT_USER\\a]\n"
+              "\"w\"=\"2\"\n\n"
+              "[HKEY_CURRENT_USER\\a\\b\\c]\n"
+              "\"v\"=\"1\"\n\n"
+              "[HKEY_CURRENT_USER\\x]\n\n"
+              "[HKEY_CURRENT_USER\\x\\y]\n\n");
+}
+
+// A tree far deeper than a file may hold (made directly, as no file or call
+// can) is written and freed with stacks of its own: recursion this deep
+// would overflow the thread's stack.
+TEST(RegeditFormat, AMillionLevelsAreWrittenAndFreedWithoutRecursion) {
+    const int levels = 1000000;
+    {
+        RegistryKey root;
+        RegistryKey* key = &root;
+        for (int i = 0; i < levels; ++i) {
+            key = key->AddSubkey("k");
+            key->SetImplied(true);
+        }
+        key->SetImplied(false);
+        const std::string text = FormatRegedit(root, "HKEY_CURRENT_USER");
+        EXPECT_EQ(text.size(), std::string("REGEDIT4\n\n[HKEY_CURRENT_USER]\n\n").size() + 2u * levels);
+        RegistryKey other;
+        other.AddSubkey("x");
+        other = std::move(root);  // frees the small tree, takes the deep one
+        EXPECT_EQ(other.Subkeys().size(), 1u);
+    }
+    SUCCEED() << "freed";
+}
