@@ -122,3 +122,26 @@ inline const std::map<COLORREF, char>& Colours()
 }
 
 }  // namespace drawing_test
+
+namespace drawing_test {
+
+// A pixel of the virtual screen as a COLORREF.
+inline COLORREF ScreenAt(int x, int y)
+{
+    const uint32_t p = trelwin::display::current().screen().get(x, y);
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+// A row of the virtual screen from x, n pixels, as letters (see Row).
+inline std::string ScreenRow(int x, int y, int n, const std::map<COLORREF, char>& legend = Colours())
+{
+    std::string row;
+    for (int i = 0; i < n; ++i)
+    {
+        auto found = legend.find(ScreenAt(x + i, y));
+        row += found != legend.end() ? found->second : '?';
+    }
+    return row;
+}
+
+}  // namespace drawing_test
