@@ -108,6 +108,33 @@ CString VersionFieldText(const char (&version)[6])
     return CString(version, length);
 }
 
+// Appends the section (its header just read from the source) and its body
+// to the target and counts it in the target's header, which the caller
+// writes back. A body that runs past the end is copied as far as it goes;
+// false then, since it ends the container.
+bool AppendSection(CFile& source, CFile& target, _TImageHeader& targetHeader, const _TImageSection& section)
+{
+    targetHeader.count = static_cast<INT32>(static_cast<UINT32>(targetHeader.count) + 1);
+    target.SeekToEnd();
+    target.Write(&section, sizeof section);
+    const ULONGLONG remaining = Remaining(source);
+    const bool truncated = section.length > remaining;
+    const UINT length = truncated ? static_cast<UINT>(remaining) : section.length;
+    if (length > 0)
+    {
+        std::unique_ptr<BYTE[]> body(new BYTE[length]);
+        const UINT read = source.Read(body.get(), length);
+        target.Write(body.get(), read);
+    }
+    return !truncated;
+}
+
+void WriteImageHeader(CFile& target, const _TImageHeader& header)
+{
+    target.Seek(0, CFile::begin);
+    target.Write(&header, sizeof header);
+}
+
 } // namespace
 
 int GetImageSectionCount(CFile& file)
@@ -173,24 +200,31 @@ void CopyImageSections(CFile& source, CFile& target, WORD wKey, int nId)
     WalkSections(source, sourceHeader, false, [&](int, const _TImageSection& section) {
         if (!SectionMatches(section, wKey, nId))
             return Visit::Skip;
-        targetHeader.count = static_cast<INT32>(static_cast<UINT32>(targetHeader.count) + 1);
-        target.SeekToEnd();
-        target.Write(&section, sizeof section);
-        // A body that runs past the end is copied as far as it goes, and ends
-        // the container.
-        const ULONGLONG remaining = Remaining(source);
-        const bool truncated = section.length > remaining;
-        const UINT length = truncated ? static_cast<UINT>(remaining) : section.length;
-        if (length > 0)
-        {
-            std::unique_ptr<BYTE[]> body(new BYTE[length]);
-            const UINT read = source.Read(body.get(), length);
-            target.Write(body.get(), read);
-        }
-        return truncated || nId != -1 ? Visit::Stop : Visit::Next;
+        const bool whole = AppendSection(source, target, targetHeader, section);
+        return !whole || nId != -1 ? Visit::Stop : Visit::Next;
     });
-    target.Seek(0, CFile::begin);
-    target.Write(&targetHeader, sizeof targetHeader);
+    WriteImageHeader(target, targetHeader);
+}
+
+BOOL CopyImageSectionsIf(CFile& source, CFile& target, const std::function<bool(const _TImageSection&)>& accept,
+                         const std::function<bool()>& stop)
+{
+    _TImageHeader targetHeader;
+    if (!ReadImageHeader(target, targetHeader))
+        return TRUE;
+    bool stopped = false;
+    WalkCheckedSections(source, [&](int, const _TImageSection& section) {
+        if (stop())
+        {
+            stopped = true;
+            return Visit::Stop;
+        }
+        if (!accept(section))
+            return Visit::Skip;
+        return AppendSection(source, target, targetHeader, section) ? Visit::Next : Visit::Stop;
+    });
+    WriteImageHeader(target, targetHeader);
+    return stopped ? FALSE : TRUE;
 }
 
 int SetImageIdField(CFile& file, const CString& strText)
@@ -201,8 +235,7 @@ int SetImageIdField(CFile& file, const CString& strText)
     if (!ReadImageHeader(file, header))
         return 0;
     std::memcpy(header.id, strText.GetString(), sizeof header.id);
-    file.Seek(0, CFile::begin);
-    file.Write(&header, sizeof header);
+    WriteImageHeader(file, header);
     return 1;
 }
 

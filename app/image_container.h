@@ -12,6 +12,7 @@
 #include "platform/base/file.h"
 
 #include <bit>
+#include <functional>
 
 static_assert(std::endian::native == std::endian::little, "the container is read in place as little-endian");
 
@@ -82,6 +83,14 @@ void BeginImage(CFile& source, CFile& target);
 // Appends the source's sections of the key to the target and raises its
 // count: every one in order with id -1, else only the first with that id.
 void CopyImageSections(CFile& source, CFile& target, WORD wKey, int nId);
+
+// Appends to the target, in one walk of the source, every section that the
+// test accepts, each header and body as it stands, in file order. The walk
+// is FindImageSection's (an accepted tag; it ends at the first section
+// without the magic). stop is asked before each section: FALSE when it
+// ended the walk, TRUE otherwise.
+BOOL CopyImageSectionsIf(CFile& source, CFile& target, const std::function<bool(const _TImageSection&)>& accept,
+                         const std::function<bool()>& stop);
 
 // Writes the first 6 characters of the text into the header's id field; 0
 // and no change when the text is shorter.

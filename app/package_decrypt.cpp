@@ -16,9 +16,16 @@
 namespace
 {
 
+// Raised when the file turns out larger than PACKAGE_MAX_SIZE while it is
+// read (it grew after it was opened).
+struct PackageTooLarge
+{
+};
+
 // Opens the package for reading and reserves room for its whole contents in
 // out, so that the plain bytes are written in place without growing. Only a
-// regular file is a package: a folder, a pipe or a device is not opened.
+// regular file of at most PACKAGE_MAX_SIZE bytes is a package: a folder, a
+// pipe, a device or a larger file is not opened.
 bool OpenPackage(const CString& strPath, std::ifstream& file, std::string& out)
 {
     std::error_code error;
@@ -26,7 +33,7 @@ bool OpenPackage(const CString& strPath, std::ifstream& file, std::string& out)
     if (!std::filesystem::is_regular_file(path, error))
         return false;
     const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error)
+    if (error || size > PACKAGE_MAX_SIZE)
         return false;
     file.open(path, std::ios::in | std::ios::binary);
     if (!file.is_open())
@@ -47,10 +54,14 @@ enum : size_t
 void PumpFile(std::istream& file, CryptoPP::BufferedTransformation& target)
 {
     std::vector<CryptoPP::byte> block(PUMP_BLOCK_SIZE);
+    ULONGLONG total = 0;
     while (file)
     {
         file.read(reinterpret_cast<char*>(block.data()), static_cast<std::streamsize>(block.size()));
         const std::streamsize count = file.gcount();
+        total += static_cast<ULONGLONG>(count);
+        if (total > PACKAGE_MAX_SIZE)
+            throw PackageTooLarge();
         if (count > 0)
             target.Put(block.data(), static_cast<size_t>(count));
     }
@@ -115,6 +126,11 @@ BOOL DecryptUpdateFile(const CString& strPath, std::string& out)
     catch (const std::bad_alloc&)
     {
         // A file larger than the memory there is.
+        std::string().swap(out);
+        return FALSE;
+    }
+    catch (const PackageTooLarge&)
+    {
         std::string().swap(out);
         return FALSE;
     }

@@ -3,6 +3,7 @@
 #include "app/image_container.h"
 #include "app/registry_settings.h"
 #include "app/update_engine.h"
+#include "app/update_package.h"
 #include "platform/base/mem_file.h"
 #include "platform/resources/resources.h"
 
@@ -28,16 +29,13 @@ DWORD ReadNetworkLong(const BYTE* p)
            p[3];
 }
 
-// Copies every package section whose type passes the test.
-template <class Test> void CopySectionsOfTypes(CFile& package, CFile& image, Test test)
+// Appends every package section whose type passes the test, each as it
+// stands, in one walk that a stop request ends. FALSE when stopped.
+template <class Test> BOOL CopySectionsOfTypes(const CUpdateEngine& engine, CFile& package, CFile& image, Test test)
 {
-    WORD key = 0;
-    DWORD id = 0;
-    for (int n = 0; FindImageSection(package, key, id, n); ++n)
-    {
-        if (test(static_cast<BYTE>(key & 0xFF)))
-            CopyImageSections(package, image, key, static_cast<int>(id));
-    }
+    return CopyImageSectionsIf(
+        package, image, [&](const _TImageSection& section) { return test(section.type); },
+        [&] { return engine.IsStopRequested() != FALSE; });
 }
 
 } // namespace
@@ -103,7 +101,10 @@ int CUpdateEngine::UpdateDeviceConnected(CIPSimpleClient& client, _TIPClientConf
 {
     int span = 30;
     int base = 0;
-    CMemFile package(reinterpret_cast<BYTE*>(m_package.data()), static_cast<UINT>(m_package.size()), 0);
+    // A package larger than the program reads is never cut to a size that
+    // fits the stream: it counts as no package at all.
+    const UINT packageSize = m_package.size() <= PACKAGE_MAX_SIZE ? static_cast<UINT>(m_package.size()) : 0;
+    CMemFile package(reinterpret_cast<BYTE*>(m_package.data()), packageSize, 0);
 
     WORD resourceId = 0;
     if (m_sheet.m_nFamilyPackage && NeedBiosUpdate(nIndex, resourceId))
@@ -144,7 +145,8 @@ int CUpdateEngine::UpdateDeviceConnected(CIPSimpleClient& client, _TIPClientConf
         SetImageIdField(init, idText);
         CopyImageSections(package, init, IMAGE_KEY_LOADER_START, -1);
         CopyImageSections(package, init, IMAGE_KEY_PACKAGE_INFO, -1);
-        CopySectionsOfTypes(package, init, IsCrossGenerationType);
+        if (!CopySectionsOfTypes(*this, package, init, IsCrossGenerationType))
+            return 0;
     }
 
     if (GetImageSectionCount(init) == 0)
@@ -230,6 +232,7 @@ int CUpdateEngine::BuildUpgradeImage(CIPSimpleClient& client, _TIPClientConfig& 
     }
     if (IsStopRequested())
         return 0;
-    CopySectionsOfTypes(package, image, [](BYTE type) { return type != kNeverCompleteType; });
+    if (!CopySectionsOfTypes(*this, package, image, [](BYTE type) { return type != kNeverCompleteType; }))
+        return 0;
     return GetImageSectionCount(image);
 }

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -330,6 +332,90 @@ TEST(ImageContainerBuild, SetIdFieldNeedsSixCharacters)
     CMemFile empty;
     EXPECT_EQ(0, SetImageIdField(empty, "xxxxxx"));
     EXPECT_EQ(0u, empty.GetLength());
+}
+
+// The one walk that copies sections by a test of their header: each chosen
+// section goes over as it stands (header and body), once, in file order,
+// and the walk ends where FindImageSection's ends. Expected: the sections'
+// own bytes cut from the hand-made container.
+TEST(ImageContainerBuild, CopyIfTakesEachChosenSectionAsItStandsInOneWalk)
+{
+    const auto notType13 = [](const _TImageSection& section) { return section.type != 13; };
+    struct Case
+    {
+        const char* name;
+        std::function<void(pm::Image&)> change;
+        std::vector<size_t> copied;  // indexes into the changed image's sections
+    };
+    const Case cases[] = {
+        {"every section but type 13", [](pm::Image&) {}, {0, 1, 3, 4, 5}},
+        {"a second section of one key and id: both, each with its own body",
+         [](pm::Image& i) { i.sections.push_back(pm::MakeSection(0x0100, 0x45000, "09.9.9", "again")); },
+         {0, 1, 3, 4, 5, 7}},
+        {"sections whose id reads as -1: each once",
+         [](pm::Image& i) {
+             for (int n = 0; n < 3; ++n)
+                 i.sections.push_back(pm::MakeSection(0x0500, 0xFFFFFFFF, "01.0.0", std::string(1, 'p' + n)));
+         },
+         {0, 1, 3, 4, 5, 7, 8, 9}},
+        {"a group above 255: the section itself", [](pm::Image& i) { i.sections[3].group = 0x101; },
+         {0, 1, 3, 4, 5}},
+        {"a bad magic ends the walk",
+         [](pm::Image& i) { i.sections[4].magic = std::array<char, 4>{'n', 'w', 'd', 'L'}; }, {0, 1, 3}},
+        {"a body past the end is copied as far as it goes",
+         [](pm::Image& i) {
+             i.sections.resize(4);
+             i.sections[3].bodyLength = 0xFFFFFFFF;
+         },
+         {0, 1, 3}},
+        {"a foreign tag has no sections", [](pm::Image& i) { i.tag = "Veltrano3"; }, {}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        pm::Image image = SamplePackage();
+        c.change(image);
+        Container package(image);
+        CMemFile target;
+        BeginImage(package.File(), target);
+        EXPECT_EQ(TRUE, CopyImageSectionsIf(package.File(), target, notType13, [] { return false; }));
+
+        // Each section's bytes, found by its offset in the built container.
+        std::string expected = Contents(target).substr(0, 24);
+        size_t offset = 24;
+        std::vector<std::string> bytes;
+        for (const pm::Section& section : image.sections)
+        {
+            const size_t length = std::min<size_t>(section.bodyLength.value_or(section.body.size()),
+                                                   package.Bytes().size() - offset - 28);
+            bytes.push_back(package.Bytes().substr(offset, 28 + length));
+            offset += 28 + length;
+        }
+        for (size_t index : c.copied)
+            expected += bytes[index];
+        EXPECT_EQ(static_cast<int>(c.copied.size()), HeaderOf(target).count);
+        EXPECT_TRUE(Contents(target).substr(24) == expected.substr(24));
+    }
+}
+
+// A stop request, asked before every section, ends the walk where it comes:
+// the sections before it are in the image and counted.
+TEST(ImageContainerBuild, CopyIfEndsAtAStopRequest)
+{
+    Container package(SamplePackage());
+    for (int allowed : {0, 1, 4})
+    {
+        SCOPED_TRACE(allowed);
+        CMemFile target;
+        BeginImage(package.File(), target);
+        int asked = 0;
+        const BOOL done = CopyImageSectionsIf(
+            package.File(), target, [](const _TImageSection&) { return true; }, [&] { return asked++ >= allowed; });
+        EXPECT_EQ(FALSE, done);
+        EXPECT_EQ(allowed + 1, asked);
+        EXPECT_EQ(allowed, HeaderOf(target).count);
+        EXPECT_EQ(allowed, static_cast<int>(AllSections(target).size()));
+    }
 }
 
 TEST(ImageVersion, SectionVersionNumber)

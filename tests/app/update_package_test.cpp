@@ -111,6 +111,36 @@ TEST_F(UpdatePackage, UnreadableFilesGiveNothing)
     EXPECT_EQ(-1, GetPackageTypeId(m_dir.string().c_str()));
 }
 
+// A package is held whole in memory, so a file larger than 1 GiB is refused
+// as a whole: never read as the container at its start, whatever follows.
+TEST_F(UpdatePackage, FilesLargerThanOneGibAreRefusedWhole)
+{
+    struct Case
+    {
+        const char* name;
+        std::string start;
+        unsigned long long size;  // the file's whole length; zeros after start
+    };
+    const std::string plain = Container(9);
+    const Case cases[] = {
+        {"a container followed by 4 GiB of zeros", plain, plain.size() + (4ull << 30)},
+        {"a package followed by 4 GiB of zeros", pm::EncryptPackage(plain), (4ull << 30) + 464},
+        {"a container filled to 1 GiB and one byte", plain, (1ull << 30) + 1},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const CString path = Write("large.zpk", c.start);
+        std::filesystem::resize_file(path.GetString(), c.size);  // sparse: no disk is used
+        std::string out = "stale";
+        EXPECT_FALSE(DecryptUpdateFile(path, out));
+        EXPECT_TRUE(out.empty());
+        EXPECT_EQ(-1, GetPackageTypeId(path));
+    }
+    // The same container alone is a package.
+    EXPECT_EQ(9, GetPackageTypeId(Write("small.zpk", plain)));
+}
+
 TEST_F(UpdatePackage, PackageTypeIsByte13OfThePackageInformation)
 {
     EXPECT_EQ(9, GetPackageTypeId(Write("9.zpk", pm::EncryptPackage(Container(9)))));

@@ -256,6 +256,30 @@ TEST(UpdateProcedure, RestoreDefaultsAndForcedCompleteUpgrade) {
                                                        {0x030C, 5}, {0x0400, 0x10000}}));
 }
 
+// A forced upgrade of a package of 20,000 sections walks the package once
+// (a walk that searched for each section from the start took seconds): the
+// device gets every section but the initialisation one, byte for byte the
+// container that holds just those.
+TEST(UpdateProcedure, TwentyThousandSectionsAreWalkedOnce) {
+    package_maker::Image image;
+    image.sections = package_maker::MakeDeviceTypeSections(23);
+    image.sections.push_back(MakeSection(0x0A0D, 0, "00.0.3", "init"));
+    for (uint32_t id = 0; id < 20000; ++id) image.sections.push_back(MakeSection(0x0100, id, "01.0.0"));
+    const std::string package = package_maker::BuildImage(image);
+    image.sections.erase(image.sections.begin() + 2);
+    const std::string expected = package_maker::BuildImage(image);
+
+    CStandinHarness devices(17, 1, DeviceHolding());
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    Procedure run(devices.Address(0), 4, "1.0.0", package);
+    run.sheet.m_nForceCompleteUpgrade = 1;
+    EXPECT_EQ(run.Update(), 1);
+    const auto loads = devices.Device(0).Loads();
+    ASSERT_EQ(loads.size(), 2u);
+    // Not EXPECT_EQ: a difference would print half a megabyte.
+    EXPECT_TRUE(std::string(loads[1].bytes.begin(), loads[1].bytes.end()) == expected);
+}
+
 TEST(UpdateProcedure, LongInventoryWhenTheShortOneIsNotAnswered) {
     StandinUpdateProfile profile = DeviceHolding();
     profile.answersInventory12 = false;
