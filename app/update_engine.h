@@ -113,6 +113,11 @@ protected:
     int WatchRecord(CIPSimpleClient& client, int nIndex, int nSpan, int nBase, int bShow, int nRecordTimeout);
     // Reports the failure of a run (unless it was stopped) and gives 0.
     int FailRun(const CString& strText, int nIndex, int bShow);
+    // Drops the datagrams already waiting: before a block or a window is
+    // sent, they can only be duplicates or late answers to earlier sendings.
+    // TRUE when one of them accepted the window whose last datagram carries
+    // nWindowSequence (-1: none).
+    BOOL DropWaitingDatagrams(CIPSimpleClient& client, int nWindowSequence = -1);
     // Sends abort load and ignores the answer.
     void AbortLoad(CIPSimpleClient& client, _TIPClientConfig& settings, int nTimeout);
     // The load's percent for a position: nBase + nSpan * position / length.

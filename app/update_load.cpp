@@ -15,6 +15,9 @@ namespace
 // that keeps talking must not hold the run for ever.
 const int kIgnoredPerWaitMax = 256;
 
+// Waiting datagrams that one look before a sending drops at most.
+const int kDroppedMax = 64;
+
 // Datagrams the record phase takes before it gives up on a device that
 // never ends its recording.
 const int kRecordDatagramsMax = 65536;
@@ -35,9 +38,13 @@ BOOL ReadImage(CFile& image, BYTE* pBuffer, UINT nCount, UINT& nRead)
     }
 }
 
-WORD ReadNetworkWord(const BYTE* p)
+// The failure text of a refused or failed recording; a reply too short to
+// carry its code shows code 0.
+CString RecordErrorText(const _TDeviceReply& reply)
 {
-    return static_cast<WORD>((p[0] << 8) | p[1]);
+    CString text;
+    text.Format("ERROR UPDATING DEVICE. CODE %d", reply.HasCode() ? reply.Code() : 0);
+    return text;
 }
 
 } // namespace
@@ -55,6 +62,22 @@ int CUpdateEngine::FailRun(const CString& strText, int nIndex, int bShow)
     if (!IsStopRequested())
         m_report.ReportError(strText, nIndex, bShow);
     return 0;
+}
+
+BOOL CUpdateEngine::DropWaitingDatagrams(CIPSimpleClient& client, int nWindowSequence)
+{
+    BOOL accepted = FALSE;
+    _TDevicePacket stale;
+    for (int n = 0; n < kDroppedMax && client.WaitForData(0) > 0; ++n)
+    {
+        const _TDeviceReply reply{stale, client.Receive(reinterpret_cast<BYTE*>(&stale), UPGRADE_PACKET_MAX, FALSE)};
+        if (reply.nLength <= 0)
+            break;
+        if (stale.command == UPGRADE_DATA && reply.HasStatus() && reply.Status() == 0 && reply.HasSequence() &&
+            reply.Sequence() == nWindowSequence)
+            accepted = TRUE;
+    }
+    return accepted;
 }
 
 void CUpdateEngine::AbortLoad(CIPSimpleClient& client, _TIPClientConfig& settings, int nTimeout)
@@ -104,12 +127,9 @@ int CUpdateEngine::LoadAndRecord(CIPSimpleClient& client, _TIPClientConfig& sett
         m_report.SetStatusText(nIndex, "Starting Record Process...");
         m_report.SetRemainingTime(nIndex, -2);
     }
-    if (count <= UPGRADE_HEADER_SIZE || reply[8] != 0)
-    {
-        CString text;
-        text.Format("ERROR UPDATING DEVICE. CODE %d", count > 9 ? reply[9] : 0);
-        return FailRun(text, nIndex, bShow);
-    }
+    const _TDeviceReply started{*reinterpret_cast<const _TDevicePacket*>(reply), count};
+    if (!started.HasStatus() || started.Status() != 0)
+        return FailRun(RecordErrorText(started), nIndex, bShow);
     return WatchRecord(client, nIndex, nSpan, nBase, bShow, recordTimeout) == 1 ? 1 : 0;
 }
 
@@ -129,6 +149,9 @@ int CUpdateEngine::LoadPlain(CIPSimpleClient& client, _TIPClientConfig& settings
     {
         if (bShow)
             m_report.UpdateTransferInfo(static_cast<DWORD>(image.GetPosition()), static_cast<DWORD>(length), nIndex);
+        // A plain acknowledgement names no block: a duplicate of the last
+        // one must not pass for this block's.
+        DropWaitingDatagrams(client);
         const int count =
             SendCommand(client, settings, UPGRADE_DATA, block, static_cast<int>(read), reply, packetTimeout);
         if (count <= 0)
@@ -223,13 +246,19 @@ int CUpdateEngine::LoadWindows(CIPSimpleClient& client, _TIPClientConfig& settin
 int CUpdateEngine::SendWindow(CIPSimpleClient& client, _TIPClientConfig& settings, const _TBuffer* slots,
                               WORD wLastSequence, int nTimeout)
 {
+    // What waits now answers an earlier sending: a refusal (a duplicate, or
+    // a late one) must not count against this sending; an acceptance of this
+    // window that came after its wait still acknowledges it.
+    const BOOL acceptedLate = DropWaitingDatagrams(client, wLastSequence);
     for (int k = 0; k < UPGRADE_WINDOW_SLOTS; ++k)
     {
         if (IsStopRequested())
             return STOPPED;
         SendCommand(client, settings, UPGRADE_DATA, slots[k].pBuffer, slots[k].nLength, nullptr, 0);
     }
-    BYTE reply[UPGRADE_PACKET_MAX];
+    if (acceptedLate)
+        return 1;
+    _TDevicePacket packet;
     for (int ignored = 0; ignored < kIgnoredPerWaitMax; ++ignored)
     {
         const int ready = WaitForDevice(client, nTimeout);
@@ -237,16 +266,18 @@ int CUpdateEngine::SendWindow(CIPSimpleClient& client, _TIPClientConfig& setting
             return STOPPED;
         if (ready <= 0)
             return Pause(nTimeout) ? 0 : STOPPED;
-        const int count = client.Receive(reply, UPGRADE_PACKET_MAX, FALSE);
-        if (count <= 0)
+        const _TDeviceReply reply{packet, client.Receive(reinterpret_cast<BYTE*>(&packet), UPGRADE_PACKET_MAX, FALSE)};
+        if (reply.nLength <= 0)
             return 0;
-        // Too short to carry a sequence number, or not an acknowledgement.
-        if (count < 11 || reply[7] != UPGRADE_DATA)
+        // Not an acknowledgement, or one without a status.
+        if (packet.command != UPGRADE_DATA || !reply.HasStatus())
             continue;
-        if (reply[8] != 0)
+        // A refusal is a failed attempt, however short the datagram.
+        if (reply.Status() != 0)
             return 0;
-        // Otherwise a late acknowledgement of an earlier sending.
-        if (ReadNetworkWord(reply + 9) == wLastSequence)
+        // An acceptance without a sequence number, or with an earlier one
+        // (a late acknowledgement of an earlier sending), is not this one.
+        if (reply.HasSequence() && reply.Sequence() == wLastSequence)
             return 1;
     }
     return 0;
@@ -256,7 +287,7 @@ int CUpdateEngine::WatchRecord(CIPSimpleClient& client, int nIndex, int nSpan, i
                                int nRecordTimeout)
 {
     int percent = bShow ? nBase + nSpan : 0;
-    BYTE reply[UPGRADE_PACKET_MAX];
+    _TDevicePacket packet;
     for (int received = 0; received < kRecordDatagramsMax; ++received)
     {
         const int ready = WaitForDevice(client, nRecordTimeout);
@@ -268,16 +299,13 @@ int CUpdateEngine::WatchRecord(CIPSimpleClient& client, int nIndex, int nSpan, i
                 return STOPPED;
             return FailRun("ERROR In Record Process ACK", nIndex, bShow);
         }
-        const int count = client.Receive(reply, UPGRADE_PACKET_MAX, FALSE);
-        if (count <= 0)
+        const _TDeviceReply reply{packet, client.Receive(reinterpret_cast<BYTE*>(&packet), UPGRADE_PACKET_MAX, FALSE)};
+        if (reply.nLength <= 0)
             return FailRun("ERROR In Record Process ACK", nIndex, bShow);
-        // Both datagrams of the record phase carry two bytes after the header.
-        if (count < 10)
-            continue;
-        if (reply[7] == UPGRADE_RECORD_PROGRESS)
+        if (packet.command == UPGRADE_RECORD_PROGRESS && reply.HasCode())
         {
-            const int total = reply[8];
-            const int current = reply[9];
+            const int total = reply.Status();
+            const int current = reply.Code();
             percent = 0;
             if (bShow && total != 0)
             {
@@ -288,14 +316,12 @@ int CUpdateEngine::WatchRecord(CIPSimpleClient& client, int nIndex, int nSpan, i
                 m_report.SendProgress(nIndex, percent);
             }
         }
-        else if (reply[7] == UPGRADE_RECORD)
+        else if (packet.command == UPGRADE_RECORD && reply.HasStatus())
         {
-            if (reply[8] != 0)
-            {
-                CString text;
-                text.Format("ERROR UPDATING DEVICE. CODE %d", reply[9]);
-                return FailRun(text, nIndex, bShow);
-            }
+            // An error ends the run at once, also when the datagram stops
+            // short of its code (shown as 0 then).
+            if (reply.Status() != 0)
+                return FailRun(RecordErrorText(reply), nIndex, bShow);
             if (IsStopRequested())
                 return STOPPED;
             m_report.SendProgress(nIndex, percent);

@@ -53,6 +53,24 @@ struct _TDevicePacket
 
 static_assert(sizeof(_TDevicePacket) == UPGRADE_PACKET_MAX);
 
+// The fields of a received reply of nLength bytes; a field the datagram is too
+// short to carry is absent.
+struct _TDeviceReply
+{
+    const _TDevicePacket& packet;
+    int nLength;
+
+    BOOL HasStatus() const { return nLength > UPGRADE_HEADER_SIZE; }
+    // Byte 8: 0 = accepted; record progress: the total steps.
+    BYTE Status() const { return packet.data[0]; }
+    BOOL HasCode() const { return nLength > UPGRADE_HEADER_SIZE + 1; }
+    // Byte 9: the record's error code; record progress: the current step.
+    BYTE Code() const { return packet.data[1]; }
+    // Bytes 9..10 of a window acknowledgement: its last sequence number.
+    BOOL HasSequence() const { return nLength >= UPGRADE_WINDOW_REPLY_LENGTH; }
+    WORD Sequence() const { return static_cast<WORD>((packet.data[1] << 8) | packet.data[2]); }
+};
+
 // One slot of the load window: the payload length and its buffer (up to 512
 // image bytes, then the 2-byte sequence number).
 struct _TBuffer

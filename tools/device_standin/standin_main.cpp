@@ -37,7 +37,8 @@ void Usage(FILE* out) {
         "               [version-reply=yes|no] [settings-reply=yes|no] [silent=yes|no]\n"
         "               and the update side's keys: load=window|plain record-steps=N record-pace=MS\n"
         "               record-error=CODE start-record-error=CODE record-end=yes|no loss=PERCENT\n"
-        "               duplicate-acks=yes|no ack-delay=MS refuse-acks=N reset-reply=yes|no\n"
+        "               duplicate-acks=yes|no ack-delay=MS refuse-acks=N short-refusals=yes|no\n"
+        "               lose-data=N,... drop-acks=N,... short-record-end=yes|no reset-reply=yes|no\n"
         "               update-silent=yes|no ignore=N,... slow=MS inventory12=yes|no inventory9=yes|no\n"
         "               section=KEY:ID:VERSION (repeatable) dump=DIR (every recorded image to DIR)\n",
         out);

@@ -12,18 +12,11 @@
 
 namespace {
 
-enum : uint8_t {
-    CMD_START_LOAD = 1,
-    CMD_DATA = 2,
-    CMD_ABORT = 3,
-    CMD_RECORD = 4,
-    CMD_PROGRESS = 6,
-    CMD_RESET = 7,
-    CMD_INVENTORY_32 = 9,
-    CMD_RESTORE = 10,
-    CMD_NOTHING = 11,
-    CMD_INVENTORY_12 = 12,
-};
+using namespace standin_command;
+
+const uint8_t CMD_START_LOAD = kStartLoad, CMD_DATA = kData, CMD_ABORT = kAbortLoad, CMD_RECORD = kRecord,
+              CMD_PROGRESS = kRecordProgress, CMD_RESET = kReset, CMD_INVENTORY_32 = kInventory32,
+              CMD_RESTORE = kRestore, CMD_NOTHING = kNothingToUpgrade, CMD_INVENTORY_12 = kInventory12;
 
 const uint8_t kUpdateCommands[] = {CMD_START_LOAD,   CMD_DATA,    CMD_ABORT,  CMD_RECORD,      CMD_RESET,
                                    CMD_INVENTORY_32, CMD_RESTORE, CMD_NOTHING, CMD_INVENTORY_12};
@@ -78,6 +71,24 @@ bool ParseInt(const std::string& text, int low, int high, int& out) {
     if (*end != '\0' || value < low || value > high) return false;
     out = static_cast<int>(value);
     return true;
+}
+
+// A comma-separated list of numbers within the bounds.
+template <class T>
+bool ParseList(const std::string& text, int low, int high, std::vector<T>& out) {
+    out.clear();
+    for (size_t at = 0; at <= text.size();) {
+        const size_t comma = std::min(text.find(',', at), text.size());
+        int value = 0;
+        if (!ParseInt(text.substr(at, comma - at), low, high, value)) return false;
+        out.push_back(static_cast<T>(value));
+        at = comma + 1;
+    }
+    return true;
+}
+
+bool Contains(const std::vector<int>& list, int value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
 }
 
 }  // namespace
@@ -155,6 +166,8 @@ void CStandinUpdater::Handle(CStandinDevice& device, const StandinRequest& reque
         m_windowBase = 1;
         m_windowDone = false;
         m_filled.assign(kWindowSlots, false);
+        m_dataInLoad = 0;
+        m_acksInLoad = 0;
         StandinLoad load;
         load.windowMode = m_profile.startReplyLength == 11;
         // Older loads are dropped so that long runs stay small.
@@ -193,11 +206,13 @@ void CStandinUpdater::Handle(CStandinDevice& device, const StandinRequest& reque
 }
 
 void CStandinUpdater::OnData(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies) {
+    if (m_loading && Contains(m_profile.loseData, ++m_dataInLoad)) return;
     if (Lose()) return;
     const uint8_t* payload = request.data + DEVICE_HEADER_SIZE;
     const size_t length = static_cast<size_t>(request.length) - DEVICE_HEADER_SIZE;
     const int delay = m_profile.slowMs + m_profile.ackDelayMs;
     auto acknowledge = [&](std::vector<uint8_t> ack) {
+        if (m_loading && Contains(m_profile.dropAcks, ++m_acksInLoad)) return;
         if (m_profile.duplicateAcks) Reply(device, request, replies, ack, delay);
         Reply(device, request, replies, std::move(ack), delay);
     };
@@ -218,6 +233,7 @@ void CStandinUpdater::OnData(CStandinDevice& device, const StandinRequest& reque
     }
     if (length < 2) return;
     const uint16_t sequence = static_cast<uint16_t>((payload[length - 2] << 8) | payload[length - 1]);
+    load.sequences.push_back(sequence);
     const uint16_t offset = static_cast<uint16_t>(sequence - m_windowBase);
     const uint16_t last = static_cast<uint16_t>(m_windowBase + kWindowSlots - 1);
     if (offset < kWindowSlots) {
@@ -231,7 +247,7 @@ void CStandinUpdater::OnData(CStandinDevice& device, const StandinRequest& reque
         m_filled.assign(kWindowSlots, false);
         if (m_profile.refuseAcks > 0) {
             --m_profile.refuseAcks;
-            acknowledge(Acknowledgement(1, last));
+            acknowledge(m_profile.shortRefusals ? Datagram(CMD_DATA, {1}) : Acknowledgement(1, last));
             return;
         }
         for (const auto& slot : m_slots) load.bytes.insert(load.bytes.end(), slot.begin(), slot.end());
@@ -272,10 +288,10 @@ void CStandinUpdater::OnStartRecord(CStandinDevice& device, const StandinRequest
               slow + step * m_profile.recordPaceMs + 1);
     }
     if (!m_profile.recordEnds) return;
-    Reply(device, request, replies,
-          Datagram(CMD_RECORD, {static_cast<uint8_t>(m_profile.recordError != 0 ? 1 : 0),
-                                static_cast<uint8_t>(m_profile.recordError)}),
-          slow + (steps + 1) * m_profile.recordPaceMs + 1);
+    std::vector<uint8_t> end = Datagram(CMD_RECORD, {static_cast<uint8_t>(m_profile.recordError != 0 ? 1 : 0),
+                                                     static_cast<uint8_t>(m_profile.recordError)});
+    if (m_profile.shortRecordEnd) end.pop_back();
+    Reply(device, request, replies, std::move(end), slow + (steps + 1) * m_profile.recordPaceMs + 1);
 }
 
 void CStandinUpdater::Record(const std::string& address, const std::vector<uint8_t>& image) {
@@ -344,7 +360,7 @@ bool IsStandinUpdateKey(const std::string& key) {
     static const char* const keys[] = {"load",     "record-steps",   "record-pace", "record-error", "start-record-error",
                                        "loss",     "duplicate-acks", "ack-delay",   "refuse-acks",  "reset-reply",
                                        "update-silent", "ignore", "record-end", "slow",      "inventory12", "inventory9",   "section",
-                                       "dump"};
+                                       "dump", "short-refusals", "lose-data", "drop-acks", "short-record-end"};
     for (const char* known : keys) {
         if (key == known) return true;
     }
@@ -378,17 +394,17 @@ bool ParseStandinUpdateKey(const std::string& key, const std::string& value, Sta
     } else if (key == "update-silent") {
         ok = ParseStandinFlag(value, profile.silent);
     } else if (key == "ignore") {
-        profile.ignored.clear();
-        size_t at = 0;
-        while (ok && at <= value.size()) {
-            const size_t comma = std::min(value.find(',', at), value.size());
-            int command = 0;
-            ok = ParseInt(value.substr(at, comma - at), 0, 255, command);
-            profile.ignored.push_back(static_cast<uint8_t>(command));
-            at = comma + 1;
-        }
+        ok = ParseList(value, 0, 255, profile.ignored);
+    } else if (key == "lose-data") {
+        ok = ParseList(value, 1, 0x7FFFFFFF, profile.loseData);
+    } else if (key == "drop-acks") {
+        ok = ParseList(value, 1, 0x7FFFFFFF, profile.dropAcks);
+    } else if (key == "short-refusals") {
+        ok = ParseStandinFlag(value, profile.shortRefusals);
     } else if (key == "record-end") {
         ok = ParseStandinFlag(value, profile.recordEnds);
+    } else if (key == "short-record-end") {
+        ok = ParseStandinFlag(value, profile.shortRecordEnd);
     } else if (key == "slow") {
         ok = ParseInt(value, 0, 600000, profile.slowMs);
     } else if (key == "inventory12") {

@@ -14,10 +14,14 @@
 //   duplicate-acks=yes|no    every data acknowledgement is sent twice
 //   ack-delay=MS             data acknowledgements come this much later
 //   refuse-acks=N            the first N data acknowledgements refuse (byte 8 = 1)
+//   short-refusals=yes|no    a refusing window acknowledgement carries only its status
+//   lose-data=N[,N...]       these data datagrams of each load (1 = its first) are lost
+//   drop-acks=N[,N...]       these data acknowledgements of each load (1 = its first) are not sent
 //   reset-reply=yes|no       no: the reset is never answered
 //   update-silent=yes|no     receives and logs the update commands, answers none
 //   ignore=N[,N...]          receives and logs these commands, answers none
 //   record-end=yes|no        no: the recording never ends
+//   short-record-end=yes|no  the record end carries only its status, not its code
 //   slow=MS                  every answer comes this much later
 //   inventory12=yes|no       inventory9=yes|no   answer the inventory commands
 //   section=KEY:ID:VERSION   a section the device holds at start (repeatable)
@@ -31,6 +35,22 @@
 #include <vector>
 
 #include "tools/device_standin/standin_device.h"
+
+// The update commands, as the device numbers them.
+namespace standin_command {
+enum : uint8_t {
+    kStartLoad = 1,
+    kData = 2,
+    kAbortLoad = 3,
+    kRecord = 4,
+    kRecordProgress = 6,
+    kReset = 7,
+    kInventory32 = 9,
+    kRestore = 10,
+    kNothingToUpgrade = 11,
+    kInventory12 = 12,
+};
+}  // namespace standin_command
 
 // A section installed in the device, as its inventory reports it.
 struct StandinSection {
@@ -53,10 +73,14 @@ struct StandinUpdateProfile {
     bool duplicateAcks = false;
     int ackDelayMs = 0;
     int refuseAcks = 0;
+    bool shortRefusals = false;
+    std::vector<int> loseData;  // ordinals within a load, 1 = its first data datagram
+    std::vector<int> dropAcks;  // ordinals within a load, 1 = its first acknowledgement
     bool resetAnswers = true;
     bool silent = false;
     std::vector<uint8_t> ignored;
     bool recordEnds = true;
+    bool shortRecordEnd = false;
     int slowMs = 0;
     bool answersInventory12 = true;
     bool answersInventory9 = true;
@@ -69,6 +93,9 @@ struct StandinUpdateProfile {
 struct StandinLoad {
     bool windowMode = false;
     std::vector<uint8_t> bytes;  // image bytes received, in order
+    // Window mode: the sequence number of every data datagram received
+    // (not the lost ones), in order.
+    std::vector<uint16_t> sequences;
     bool aborted = false;
     bool recorded = false;  // start record accepted and no record error
 };
@@ -112,6 +139,8 @@ private:
     bool m_windowDone = false;  // a window has been acknowledged in this load
     std::vector<std::vector<uint8_t>> m_slots;
     std::vector<bool> m_filled;
+    int m_dataInLoad = 0;  // data datagrams received in this load
+    int m_acksInLoad = 0;  // acknowledgements sent (or dropped) in this load
     uint32_t m_random = 12345;
     int m_dumpCount = 0;
 };
