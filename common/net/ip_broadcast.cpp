@@ -1,14 +1,14 @@
 #include "common/net/ip_broadcast.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "common/net/ip_simple_client.h"
 #include "common/net/socket_helpers.h"
+#include "platform/afx/afx_message_box.h"
 
-// The sockets layer always grants version 1.1, so this text is never shown
-// in practice. Until the program has message boxes it goes to standard error.
-static void ShowVersionMessage() { std::fputs("No es la versión 1.1 de sockets\n", stderr); }
+// The sockets layer always grants version 1.1, so this box is never shown
+// in practice.
+static void ShowVersionMessage() { AfxMessageBox("No es la versión 1.1 de sockets", MB_OK); }
 
 CIPBroadcast::CIPBroadcast() : m_socket(INVALID_SOCKET), m_nLocalPort(-1) {}
 

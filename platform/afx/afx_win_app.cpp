@@ -152,7 +152,8 @@ int AFXAPI AfxWinMain(int argc, char** argv) {
         return -1;
     }
     if (!AfxWinInit(argc, argv)) return -1;
-    trelwin::display::choose_for_program();
+    // Without a display the user could not see or end the program.
+    if (!trelwin::display::choose_for_program()) return 1;
     if (!app->InitApplication()) return -1;
     if (!app->InitInstance()) {
         if (app->m_pMainWnd != nullptr) app->m_pMainWnd->DestroyWindow();

@@ -95,7 +95,8 @@ CWnd* AFXAPI AfxGetMainWnd();
 // program's arguments.
 BOOL AFXAPI AfxWinInit(int argc, char** argv);
 // The framework's start-up and run of the application object; the program's
-// main returns its result.
+// main returns its result. 1 without InitInstance when there is no display
+// to show the windows on (see trelwin::display::choose_for_program).
 int AFXAPI AfxWinMain(int argc, char** argv);
 // Windows here host no controls of other components, so there is nothing
 // to enable; the call is kept for the start-up that makes it.

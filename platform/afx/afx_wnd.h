@@ -109,6 +109,9 @@ public:
     CWnd* GetDlgItem(int nID) const;
     void GetDlgItem(int nID, HWND* phWnd) const;
     int GetDlgCtrlID() const;
+    // The text of a child control by id (empty when there is none).
+    void SetDlgItemText(int nID, LPCSTR lpszString);
+    int GetDlgItemText(int nID, CString& rString) const;
     CWnd* GetWindow(UINT nCmd) const;
     CWnd* GetTopWindow() const;
     CWnd* GetNextWindow(UINT nFlag = GW_HWNDNEXT) const;

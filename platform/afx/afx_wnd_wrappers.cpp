@@ -14,6 +14,16 @@ CWnd* CWnd::SetParent(CWnd* pWndNewParent) {
 CWnd* CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
 void CWnd::GetDlgItem(int nID, HWND* phWnd) const { *phWnd = ::GetDlgItem(m_hWnd, nID); }
 int CWnd::GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
+void CWnd::SetDlgItemText(int nID, LPCSTR lpszString) { ::SetDlgItemTextA(m_hWnd, nID, lpszString); }
+int CWnd::GetDlgItemText(int nID, CString& rString) const {
+    rString.Empty();
+    HWND item = ::GetDlgItem(m_hWnd, nID);
+    if (item == nullptr) return 0;
+    const int length = ::GetWindowTextLengthA(item);
+    ::GetWindowTextA(item, rString.GetBuffer(length + 1), length + 1);
+    rString.ReleaseBuffer();
+    return rString.GetLength();
+}
 CWnd* CWnd::GetWindow(UINT nCmd) const { return FromHandle(::GetWindow(m_hWnd, nCmd)); }
 CWnd* CWnd::GetTopWindow() const { return FromHandle(::GetTopWindow(m_hWnd)); }
 CWnd* CWnd::GetNextWindow(UINT nFlag) const { return FromHandle(::GetNextWindow(m_hWnd, nFlag)); }

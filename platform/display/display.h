@@ -104,10 +104,11 @@ void use_headless(int width, int height);
 // Opens the SDL2 display when the environment has one; on failure says why
 // on standard error and keeps the headless display. True when it opened.
 bool use_host_display();
-// What a program does at start: the host display when there is one
-// (TRELWIN_DISPLAY=headless keeps the virtual screen), otherwise the
-// virtual screen, with a clear word on standard error.
-void choose_for_program();
+// What a program does at start: the host display, or the virtual screen
+// when TRELWIN_DISPLAY=headless asks for it. False, with a clear word on
+// standard error, when there is no display to show windows on (a program
+// would run invisibly).
+bool choose_for_program();
 // Closes the display in use (a host display's thread and windows); a
 // virtual screen takes over if anything asks afterwards. A host display is
 // closed this way at exit by itself, before the process tears down.

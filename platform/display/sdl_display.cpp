@@ -522,16 +522,18 @@ bool use_host_display() {
     return true;
 }
 
-void choose_for_program() {
+bool choose_for_program() {
     const char* wanted = std::getenv("TRELWIN_DISPLAY");
-    if (wanted && std::strcmp(wanted, "headless") == 0) return;
+    if (wanted && std::strcmp(wanted, "headless") == 0) return true;
     const char* x = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if ((!x || !*x) && (!wayland || !*wayland)) {
-        std::fprintf(stderr, "trelwin: no display (DISPLAY is not set); windows stay on the virtual screen only\n");
-        return;
+        std::fprintf(stderr,
+                     "trelwin: no display (neither DISPLAY nor WAYLAND_DISPLAY is set): the program cannot show "
+                     "its windows (TRELWIN_DISPLAY=headless runs it on a virtual screen)\n");
+        return false;
     }
-    use_host_display();
+    return use_host_display();
 }
 
 }  // namespace trelwin::display

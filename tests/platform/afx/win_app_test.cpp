@@ -103,6 +103,28 @@ TEST_F(AfxStartUp, InitInstanceReturningFalseEndsWithoutAMessageLoop) {
     EXPECT_EQ(app.longestIdle, -1);
 }
 
+TEST_F(AfxStartUp, WithoutADisplayTheProgramEndsAtOnceWithAFailure) {
+    struct Saved {
+        const char* name;
+        std::string value;
+        bool set;
+    };
+    std::vector<Saved> saved;
+    for (const char* name : {"TRELWIN_DISPLAY", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* v = std::getenv(name);
+        saved.push_back({name, v ? v : "", v != nullptr});
+        ::unsetenv(name);
+    }
+    CTestApp app;
+    app.initAnswer = TRUE;
+    EXPECT_EQ(Start(), 1);
+    EXPECT_TRUE(app.calls.empty());
+    for (const Saved& s : saved) {
+        if (s.set) ::setenv(s.name, s.value.c_str(), 1);
+    }
+    ::setenv("TRELWIN_DISPLAY", "headless", 1);
+}
+
 TEST_F(AfxStartUp, TheMessageLoopRunsUntilWmQuitAndReturnsItsCode) {
     CTestApp app;
     app.initAnswer = TRUE;
