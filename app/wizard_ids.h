@@ -1,0 +1,29 @@
+// Ids of the wizard pages' dialog resources and of the controls the pages
+// name.
+#pragma once
+
+enum
+{
+    IDD_PROPPAGE_DISCOVER = 104,
+    IDD_PROPPAGE_SELECT_FILE = 134,
+    IDD_PROPPAGE_PROGRESS = 135,
+
+    // The sheet's Help button.
+    IDC_SHEET_HELP = 9,
+
+    IDC_DEVICE_LIST = 1000,
+    IDC_ADD_DEVICE = 1004,
+    IDC_REFRESH = 1005,
+    IDC_PACKAGE_PATH = 1006,
+    IDC_BROWSE = 1007,
+    IDC_GLOBAL_PERCENT = 1011,
+    IDC_GAUGE_FRAME = 1012,
+    IDC_SELECT_ALL = 1013,
+    IDC_SELECT_NONE = 1014,
+    IDC_DEVICE_ADDRESSES = 1015,
+    IDC_RESTORE_DEFAULTS = 1016,
+    IDC_FORCE_COMPLETE = 1017,
+    IDC_ADVANCED_OPTIONS = 1018,
+    IDC_LEGEND_SAMPLE = 1020,
+    IDC_LEGEND_TEXT = 1021,
+};

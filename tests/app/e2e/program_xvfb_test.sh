@@ -1,0 +1,137 @@
+#!/bin/sh
+# The real program on a real X server: started on Xvfb, found by its title,
+# photographed on its first page, then driven with the keyboard through
+# xdotool: a foreign file is refused with a message box, a real package
+# leads to the second page, and Cancel ends the process with status 0.
+# The program's settings and log go to folders of the test's own. Every wait
+# is bounded; exit code 77 (skipped) where Xvfb, xdotool or xwd is missing.
+#
+#   program_xvfb_test.sh PROGRAM PACKAGE_MAKER XWD_TO_PNG ARTEFACT_FOLDER
+program=$1 maker=$2 topng=$3 artefacts=$4
+if [ ! -x "$program" ] || [ ! -x "$maker" ] || [ ! -x "$topng" ] || [ -z "$artefacts" ]; then
+    echo "usage: $0 PROGRAM PACKAGE_MAKER XWD_TO_PNG ARTEFACT_FOLDER" >&2
+    exit 2
+fi
+for tool in Xvfb xdotool xwd timeout; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "SKIP: $tool is missing (scripts/setup installs xvfb, xdotool and x11-apps): not running the program on X"
+        exit 77
+    fi
+done
+
+dir=$(mktemp -d "${TMPDIR:-/tmp}/trelwin_program_xvfb.XXXXXX") || exit 1
+mkdir -p "$artefacts"
+xvfb=
+shown=
+cleanup() {
+    [ -n "$shown" ] && kill "$shown" 2>/dev/null
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+    rm -rf "$dir"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+fail() {
+    echo "FAIL: $*"
+    echo "--- program's debug output:"; cat "$dir/err" 2>/dev/null
+    exit 1
+}
+
+# Up to $1 tenths of a second until the command after it succeeds.
+within() {
+    tenths=$1
+    shift
+    while ! "$@"; do
+        tenths=$((tenths - 1))
+        [ "$tenths" -le 0 ] && return 1
+        sleep 0.1
+    done
+}
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+xvfb=$!
+ready() { grep -q '^[0-9][0-9]*$' "$dir/display" || ! kill -0 "$xvfb" 2>/dev/null; }
+within 100 ready
+number=$(grep '^[0-9][0-9]*$' "$dir/display")
+[ -n "$number" ] || fail "Xvfb did not come up: $(cat "$dir/xvfb.log")"
+DISPLAY=":$number"
+export DISPLAY
+
+"$maker" -o "$dir/update.zpk" --device-type 23 --section 0x0A0D,1,02.5.6,4096 >/dev/null || fail "no package made"
+echo "these are notes, not an update" >"$dir/notes.zpk"
+
+mkdir -p "$dir/config" "$dir/data"
+# A setting an older installation left for the whole machine: the program
+# moves it to the user's key when it starts.
+printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Brisel\\BriselTrelwin]\n"ListDeviceManualFlash"="10.1.2.3"\n' \
+    >"$dir/config/HKEY_LOCAL_MACHINE.reg"
+echo "leak:libdbus-1.so" >"$dir/lsan.supp"
+LSAN_OPTIONS="suppressions=$dir/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
+    TRELWIN_REGISTRY_DIR="$dir/config" XDG_DATA_HOME="$dir/data" TRELWIN_DEBUG_OUTPUT=1 \
+    timeout 60 "$program" >"$dir/out" 2>"$dir/err" &
+shown=$!
+
+shown_page() { grep -q "^wizard page $1 shown\$" "$dir/err"; }
+find_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+find_wizard() { wizard=$(find_named '^BriselTrelwin v[0-9.]*$'); [ -n "$wizard" ]; }
+find_box() { box=$(find_named '^BriselTrelwin$'); [ -n "$box" ]; }
+no_box() { ! find_box; }
+# Saves the window as a picture of the artefact folder.
+photograph() {
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xwd -root -silent >"$dir/screen.xwd" || fail "xwd could not dump the screen"
+    "$topng" "$dir/screen.xwd" "$artefacts/$2" "$X" "$Y" "$WIDTH" "$HEIGHT" || fail "no picture $2"
+    echo "picture: $artefacts/$2"
+}
+press() { xdotool key --clearmodifiers "$@" || fail "xdotool could not press $*"; }
+# The X keyboard focus to the wizard (a closed box leaves it nowhere).
+focus_wizard() { xdotool windowfocus --sync "$wizard" 2>/dev/null || xdotool windowfocus "$wizard"; }
+type_text() { xdotool type --delay 5 "$1" || fail "xdotool could not type"; }
+
+within 150 find_wizard || fail "no window titled 'BriselTrelwin v...' on the X server"
+within 50 shown_page SelectFile || fail "the package page was not shown"
+eval "$(xdotool getwindowgeometry --shell "$wizard")"
+# Keyboard input goes where the pointer is (no window manager runs).
+xdotool mousemove "$((X + WIDTH / 2))" "$((Y + HEIGHT - 10))"
+sleep 0.3
+photograph "$wizard" page1.png
+focus_wizard
+
+# A foreign file: the refusal's box, and the wizard stays on its first page.
+type_text "$dir/notes.zpk"
+press Return
+within 50 find_box || fail "no message box for a foreign file"
+photograph "$box" refusal.png
+press Return
+within 50 no_box || fail "the message box did not close"
+shown_page Discover && fail "a foreign file led to the second page"
+
+# A real package leads to the second page.
+focus_wizard
+press End shift+Home BackSpace
+type_text "$dir/update.zpk"
+press Return
+within 50 shown_page Discover || fail "a valid package did not lead to the second page"
+sleep 0.3
+photograph "$wizard" page2.png
+
+# Cancel ends the program, showing nothing more.
+press Escape
+status=
+for i in $(seq 1 50); do
+    if ! kill -0 "$shown" 2>/dev/null; then
+        wait "$shown"
+        status=$?
+        break
+    fi
+    find_box && fail "a box was shown on Cancel"
+    sleep 0.1
+done
+[ -n "$status" ] || fail "the program did not end on Cancel"
+shown=
+[ "$status" -eq 0 ] || fail "the program ended with status $status on Cancel"
+grep -q '10.1.2.3' "$dir/config/HKEY_CURRENT_USER.reg" 2>/dev/null ||
+    fail "the machine's setting was not moved to the user's key"
+grep -q '10.1.2.3' "$dir/config/HKEY_LOCAL_MACHINE.reg" && fail "the machine's setting was copied, not moved"
+echo "PASS: first page shown, a foreign file refused, a package accepted, Cancel ended the program with 0, settings moved"
+exit 0

@@ -1,0 +1,238 @@
+// The wizard sheet run on the virtual screen as the program runs it: its
+// title from the version, its icon, the hidden test-mode gesture, the pages
+// in order with their buttons, the package page's refusal of a foreign
+// file, and the device records it owns.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/wizard_ids.h"
+#include "app/zelo_property_sheet.h"
+#include "platform/base/module_handle.h"
+#include "platform/base/system_time.h"
+#include "platform/base/version_info.h"
+#include "platform/display/display.h"
+#include "platform/user/input.h"
+#include "tests/platform/afx/afx_wnd_test_util.h"
+#include "tools/package_maker/package_maker.h"
+
+namespace
+{
+
+// Steps run one per tick of a thread timer inside whatever loop runs (the
+// sheet's, or a message box's); after the last one the active dialog is
+// ended, so that no loop is left running.
+struct Steps
+{
+    std::vector<std::function<void()>> list;
+    size_t next = 0;
+    UINT_PTR timer = 0;
+};
+
+Steps& Script()
+{
+    static Steps steps;
+    return steps;
+}
+
+INT_PTR RunSheet(CZeloPropertySheet& sheet, std::vector<std::function<void()>> list)
+{
+    Script() = Steps{std::move(list), 0, 0};
+    Script().timer = ::SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+        Steps& s = Script();
+        if (s.next < s.list.size())
+            s.list[s.next++]();
+        else if (++s.next > s.list.size() + 100)
+            ::EndDialog(::GetActiveWindow(), -7);
+    });
+    const INT_PTR result = sheet.DoModal();
+    ::KillTimer(nullptr, Script().timer);
+    return result;
+}
+
+std::string WindowText(HWND hwnd)
+{
+    char text[512] = {};
+    ::GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+// The texts of a window's children, joined with '|'.
+std::string ChildTexts(HWND hwnd)
+{
+    std::string texts;
+    for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        texts += WindowText(child) + "|";
+    return texts;
+}
+
+class ZeloSheetTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { trelwin::display::use_headless(1024, 768); }
+    void TearDown() override
+    {
+        SetProgramVersion(nullptr);
+        afx_test::Pump();
+        trelwin::afx::FreeTemporaryObjects();
+    }
+};
+
+TEST_F(ZeloSheetTest, TitleComesFromTheFileVersionAndTheIconFromTheResources)
+{
+    struct Case
+    {
+        const char* name;
+        ProgramVersion version;
+        const char* title;
+    };
+    const Case cases[] = {
+        {"3.2.0.7", {3, 2, 0, 7, TRUE}, "BriselTrelwin v3.2.0"},
+        {"12.0.31.0", {12, 0, 31, 0, TRUE}, "BriselTrelwin v12.0.31"},
+        {"no fixed information", {3, 2, 0, 0, FALSE}, "BriselTrelwin v"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        SetProgramVersion(&c.version);
+        CZeloPropertySheet sheet("");
+        std::string title;
+        HICON big = nullptr, small = nullptr;
+        RunSheet(sheet, {[&] {
+                             title = WindowText(sheet.m_hWnd);
+                             big = reinterpret_cast<HICON>(sheet.SendMessage(WM_GETICON, ICON_BIG));
+                             small = reinterpret_cast<HICON>(sheet.SendMessage(WM_GETICON, ICON_SMALL));
+                             sheet.PressButton(PSBTN_CANCEL);
+                         }});
+        EXPECT_EQ(title, c.title);
+        EXPECT_NE(big, nullptr);
+        EXPECT_EQ(big, ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128)));
+        EXPECT_EQ(small, big);
+    }
+}
+
+TEST_F(ZeloSheetTest, TestModeNeedsTheHiddenAreaAndAllThreeKeys)
+{
+    struct Case
+    {
+        const char* name;
+        POINT point;  // client coordinates of the sheet
+        std::vector<UINT> keys;
+        int testMode;
+    };
+    const std::vector<UINT> all = {VK_CONTROL, VK_MENU, VK_SHIFT};
+    const Case cases[] = {
+        {"inside, all keys", {735, 20}, all, 1},
+        {"top left corner", {721, 9}, all, 1},
+        {"bottom right corner is outside", {750, 36}, all, 0},
+        {"left of the area", {715, 20}, all, 0},
+        {"below the area", {735, 40}, all, 0},
+        {"no Shift", {735, 20}, {VK_CONTROL, VK_MENU}, 0},
+        {"no Ctrl", {735, 20}, {VK_MENU, VK_SHIFT}, 0},
+        {"no keys", {735, 20}, {}, 0},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        CZeloPropertySheet sheet("");
+        RunSheet(sheet, {[&] {
+                             for (UINT key : c.keys)
+                                 trelwin::user::InjectKey(key, true);
+                             POINT at = c.point;
+                             ::ClientToScreen(sheet.m_hWnd, &at);
+                             const DWORD now = ::GetTickCount();
+                             trelwin::user::InjectMouseClick(at.x, at.y, 0, now);
+                             trelwin::user::InjectMouseClick(at.x, at.y, 0, now + 50);
+                         },
+                         [&] {
+                             for (UINT key : c.keys)
+                                 trelwin::user::InjectKey(key, false);
+                         },
+                         [&] { sheet.PressButton(PSBTN_CANCEL); }});
+        EXPECT_EQ(sheet.m_nTestMode, c.testMode);
+    }
+}
+
+std::string WritePackage(const char* name, int deviceType)
+{
+    namespace pm = package_maker;
+    pm::Image image;
+    image.sections = pm::MakeDeviceTypeSections(static_cast<uint8_t>(deviceType));
+    image.sections.push_back(pm::MakeSection(0x0A0D, 1, "02.5.6", std::string(100, 'b')));
+    const std::string path = ::testing::TempDir() + "trelwin_sheet_" + std::to_string(::getpid()) + "_" + name;
+    std::string error;
+    EXPECT_TRUE(pm::WriteFile(path, pm::EncryptPackage(pm::BuildImage(image)), error)) << error;
+    return path;
+}
+
+TEST_F(ZeloSheetTest, PagesFollowInOrderAndAForeignFileIsRefused)
+{
+    const std::string package = WritePackage("update.zpk", 23);
+    const std::string foreign = ::testing::TempDir() + "trelwin_sheet_missing_notes.zpk";
+    auto* sheet = new CZeloPropertySheet("");
+    // Records the sheet must free, once, when it goes (the sanitizer build
+    // checks the "once").
+    for (int i = 0; i < 3; ++i)
+        sheet->m_devices.Add(new _TDevice());
+    auto page = [&] { return sheet->GetActiveIndex(); };
+    auto enabled = [&](int id) { return ::IsWindowEnabled(::GetDlgItem(sheet->m_hWnd, id)) != FALSE; };
+    auto visible = [&](int id) { return ::IsWindowVisible(::GetDlgItem(sheet->m_hWnd, id)) != FALSE; };
+    auto pageItem = [&](int id) { return ::GetDlgItem(sheet->GetActivePage()->m_hWnd, id); };
+    std::string boxTexts;
+    int gaugeWidth = 0;
+    const INT_PTR result = RunSheet(
+        *sheet,
+        {[&] {
+             EXPECT_EQ(page(), 0);
+             EXPECT_FALSE(enabled(ID_WIZBACK));
+             EXPECT_TRUE(enabled(ID_WIZNEXT));
+             EXPECT_FALSE(visible(IDHELP));
+             ::SetWindowTextA(pageItem(IDC_PACKAGE_PATH), foreign.c_str());
+             sheet->PressButton(PSBTN_NEXT);
+         },
+         // The refusal's box runs its own loop; this step runs inside it.
+         [&] {
+             HWND box = ::GetActiveWindow();
+             EXPECT_NE(box, sheet->m_hWnd);
+             boxTexts = ChildTexts(box);
+             trelwin::user::InjectKey(VK_RETURN, true);
+             trelwin::user::InjectKey(VK_RETURN, false);
+         },
+         [&] {
+             EXPECT_EQ(page(), 0);
+             EXPECT_TRUE(sheet->m_strPackagePath.IsEmpty());
+             ::SetWindowTextA(pageItem(IDC_PACKAGE_PATH), package.c_str());
+             sheet->PressButton(PSBTN_NEXT);
+         },
+         [&] {
+             EXPECT_EQ(page(), 1);
+             EXPECT_TRUE(enabled(ID_WIZBACK));
+             EXPECT_TRUE(enabled(ID_WIZNEXT));
+             EXPECT_NE(pageItem(IDC_DEVICE_LIST), nullptr);
+             sheet->PressButton(PSBTN_NEXT);
+         },
+         [&] {
+             EXPECT_EQ(page(), 2);
+             EXPECT_TRUE(visible(ID_WIZFINISH));
+             EXPECT_FALSE(enabled(ID_WIZFINISH));
+             EXPECT_FALSE(enabled(ID_WIZBACK));
+             EXPECT_TRUE(enabled(IDCANCEL));
+             RECT frame{};
+             ::GetWindowRect(pageItem(IDC_GAUGE_FRAME), &frame);
+             gaugeWidth = frame.right - frame.left;
+             sheet->PressButton(PSBTN_CANCEL);
+         }});
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_NE(boxTexts.find("Please select a valid update file|"), std::string::npos) << boxTexts;
+    EXPECT_EQ(std::string(sheet->m_strPackagePath), package);
+    EXPECT_EQ(sheet->m_nFamily, 4);
+    // 486 dialog units of the pages' font.
+    EXPECT_EQ(gaugeWidth, 729);
+    EXPECT_EQ(sheet->GetPageCount(), 3);
+    delete sheet;
+    std::remove(package.c_str());
+}
+
+}  // namespace
