@@ -1,7 +1,7 @@
 #include "app/property_page_discover.h"
 
 #include "app/wizard_ids.h"
-#include "platform/base/process.h"
+#include "app/wizard_page.h"
 
 BEGIN_MESSAGE_MAP(CPropertyPageDiscover, CPropertyPage)
 END_MESSAGE_MAP()
@@ -15,11 +15,6 @@ CPropertyPageDiscover::CPropertyPageDiscover() : CPropertyPage(IDD_PROPPAGE_DISC
 
 BOOL CPropertyPageDiscover::OnSetActive()
 {
-    if (CWnd* help = GetParent()->GetDlgItem(IDC_SHEET_HELP))
-        help->ShowWindow(SW_HIDE);
-    GetParent()->PostMessage(PSM_SETWIZBUTTONS, 0, PSWIZB_BACK | PSWIZB_NEXT);
-    // A line for whoever watches the program's debug output (the
-    // end-to-end tests follow the pages with it).
-    OutputDebugStringA("wizard page Discover shown\n");
+    ShowWizardPage(*this, PSWIZB_BACK | PSWIZB_NEXT, "Discover");
     return CPropertyPage::OnSetActive();
 }

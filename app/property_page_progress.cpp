@@ -1,7 +1,7 @@
 #include "app/property_page_progress.h"
 
 #include "app/wizard_ids.h"
-#include "platform/base/process.h"
+#include "app/wizard_page.h"
 
 BEGIN_MESSAGE_MAP(CPropertyPageProgress, CPropertyPage)
 END_MESSAGE_MAP()
@@ -15,11 +15,6 @@ CPropertyPageProgress::CPropertyPageProgress() : CPropertyPage(IDD_PROPPAGE_PROG
 
 BOOL CPropertyPageProgress::OnSetActive()
 {
-    if (CWnd* help = GetParent()->GetDlgItem(IDC_SHEET_HELP))
-        help->ShowWindow(SW_HIDE);
-    GetParent()->PostMessage(PSM_SETWIZBUTTONS, 0, PSWIZB_DISABLEDFINISH);
-    // A line for whoever watches the program's debug output (the
-    // end-to-end tests follow the pages with it).
-    OutputDebugStringA("wizard page Progress shown\n");
+    ShowWizardPage(*this, PSWIZB_DISABLEDFINISH, "Progress");
     return CPropertyPage::OnSetActive();
 }

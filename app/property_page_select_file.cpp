@@ -3,7 +3,7 @@
 #include "app/package_family.h"
 #include "app/update_package.h"
 #include "app/wizard_ids.h"
-#include "platform/base/process.h"
+#include "app/wizard_page.h"
 #include "app/wizard_state.h"
 
 BEGIN_MESSAGE_MAP(CPropertyPageSelectFile, CPropertyPage)
@@ -24,12 +24,7 @@ CWizardState* CPropertyPageSelectFile::Sheet() const
 
 BOOL CPropertyPageSelectFile::OnSetActive()
 {
-    if (CWnd* help = GetParent()->GetDlgItem(IDC_SHEET_HELP))
-        help->ShowWindow(SW_HIDE);
-    GetParent()->PostMessage(PSM_SETWIZBUTTONS, 0, PSWIZB_NEXT);
-    // A line for whoever watches the program's debug output (the
-    // end-to-end tests follow the pages with it).
-    OutputDebugStringA("wizard page SelectFile shown\n");
+    ShowWizardPage(*this, PSWIZB_NEXT, "SelectFile");
     return CPropertyPage::OnSetActive();
 }
 

@@ -37,25 +37,8 @@ fail() {
     exit 1
 }
 
-# Up to $1 tenths of a second until the command after it succeeds.
-within() {
-    tenths=$1
-    shift
-    while ! "$@"; do
-        tenths=$((tenths - 1))
-        [ "$tenths" -le 0 ] && return 1
-        sleep 0.1
-    done
-}
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
-xvfb=$!
-ready() { grep -q '^[0-9][0-9]*$' "$dir/display" || ! kill -0 "$xvfb" 2>/dev/null; }
-within 100 ready
-number=$(grep '^[0-9][0-9]*$' "$dir/display")
-[ -n "$number" ] || fail "Xvfb did not come up: $(cat "$dir/xvfb.log")"
-DISPLAY=":$number"
-export DISPLAY
+. "$(dirname "$0")/../../xvfb_session.sh"
+start_xvfb 1024x768
 
 "$maker" -o "$dir/update.zpk" --device-type 23 --section 0x0A0D,1,02.5.6,4096 >/dev/null || fail "no package made"
 echo "these are notes, not an update" >"$dir/notes.zpk"

@@ -36,27 +36,8 @@ fail() {
     exit 1
 }
 
-# Up to $1 tenths of a second until the command after it succeeds.
-within() {
-    tenths=$1
-    shift
-    while ! "$@"; do
-        tenths=$((tenths - 1))
-        [ "$tenths" -le 0 ] && return 1
-        sleep 0.1
-    done
-}
-
-# The server picks a free display number itself (lock files settle races with
-# other servers starting at the same time) and writes it once it is ready.
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
-xvfb=$!
-ready() { grep -q '^[0-9][0-9]*$' "$dir/display" || ! kill -0 "$xvfb" 2>/dev/null; }
-within 100 ready
-number=$(grep '^[0-9][0-9]*$' "$dir/display")
-[ -n "$number" ] || fail "Xvfb did not come up: $(cat "$dir/xvfb.log")"
-DISPLAY=":$number"
-export DISPLAY
+. "$(dirname "$0")/../../xvfb_session.sh"
+start_xvfb 800x600
 
 # The system's D-Bus library, loaded by SDL, keeps a buffer to the end: not
 # ours to report when the demo runs under the leak checker.
