@@ -31,9 +31,18 @@ function(trelwin_add_test)
 endfunction()
 
 # trelwin_add_fuzzer(NAME <name> SOURCES <files...> LIBS <targets...>)
-# A libFuzzer target; only built with TRELWIN_FUZZ (clang).
+# A libFuzzer target; only built with TRELWIN_FUZZ (clang). Every build with
+# tests also links the entry point with a driver that replays the inputs in
+# the folder's seeds/ and regressions/, run by CTest as <name>_replay.
 function(trelwin_add_fuzzer)
   cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS" ${ARGN})
+  if(TRELWIN_TESTS)
+    add_executable(${F_NAME}_replay ${F_SOURCES} ${CMAKE_SOURCE_DIR}/tests/fuzz/replay_main.cpp)
+    target_link_libraries(${F_NAME}_replay PRIVATE ${F_LIBS})
+    add_test(NAME ${F_NAME}_replay
+      COMMAND ${F_NAME}_replay ${CMAKE_CURRENT_SOURCE_DIR}/seeds ${CMAKE_CURRENT_SOURCE_DIR}/regressions)
+    set_tests_properties(${F_NAME}_replay PROPERTIES TIMEOUT 120 LABELS fuzz)
+  endif()
   if(NOT TRELWIN_FUZZ)
     return()
   endif()

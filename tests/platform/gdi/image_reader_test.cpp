@@ -417,3 +417,72 @@ TEST(JpegReader, HugeClaimedSizesAreRefused) {
     EXPECT_EQ(decode_jpeg(jpeg.data(), jpeg.size(), &error), nullptr);
     EXPECT_FALSE(error.empty());
 }
+
+namespace {
+
+// A 2 x 1 icon file: 32 bits with alpha, the left pixel transparent, the
+// right one opaque green; no mask rows are needed with alpha.
+std::vector<uint8_t> alpha_icon_file() {
+    Bytes b;
+    b.u16(0).u16(1).u16(1);                                 // icon directory, one image
+    b.u8(2).u8(1).u8(0).u8(0).u16(1).u16(32).u32(48).u32(22);  // 40 + 8 bytes at offset 22
+    b.u32(40).i32(2).i32(2).u16(1).u16(32).u32(BI_RGB).u32(0).i32(0).i32(0).u32(0).u32(0);
+    b.u32(0x00000000).u32(0xFF00FF00);
+    return b.data;
+}
+
+}  // namespace
+
+// The picture loader renders what it reads into a 32-bit bottom-up
+// section of the picture's size, over the background when one is given;
+// what it cannot show it refuses with a reason.
+TEST(PictureLoader, RendersBitmapsJpegsAndIconsAndRefusesTheRest) {
+    const Bytes bmp24 = file_of(info_header(2, 1, 24).append(Bytes().u8(0).u8(0).u8(255).u8(255).u8(0).u8(0).u16(0)), 40);
+    const std::vector<uint8_t> jpeg = encode(32, 16, two_blocks(), false);
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        COLORREF background;
+        int width;          // 0: refused
+        COLORREF left;      // pixel (0, 0)
+        COLORREF right;     // pixel (width - 1, 0)
+        const char* error;  // part of the refusal's text
+    };
+    const Case cases[] = {
+        {"BMP file", bmp24.data, 0xFFFFFFFF, 2, RGB(255, 0, 0), RGB(0, 0, 255), nullptr},
+        {"JPEG", jpeg, RGB(9, 9, 9), 32, RGB(255, 0, 0), RGB(0, 0, 255), nullptr},
+        {"icon without a background: zeros beneath", alpha_icon_file(), 0xFFFFFFFF, 2, RGB(0, 0, 0),
+         RGB(0, 255, 0), nullptr},
+        {"icon over a background", alpha_icon_file(), RGB(10, 20, 30), 2, RGB(10, 20, 30), RGB(0, 255, 0), nullptr},
+        {"GIF", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0}, 0, 0, 0, 0, "GIF"},
+        {"placeable metafile", {0xD7, 0xCD, 0xC6, 0x9A, 0, 0, 0, 0}, 0, 0, 0, 0, "metafile"},
+        {"packed DIB without its file header", info_header(2, 1, 24).data, 0, 0, 0, 0, "picture format"},
+        {"nothing", {}, 0, 0, 0, 0, "no picture"},
+        {"a damaged BMP", {'B', 'M', 1, 2, 3}, 0, 0, 0, 0, ""},
+    };
+    DeleteDC(CreateCompatibleDC(nullptr));  // the stock objects exist from here on
+    const size_t handles = trelwin::gdi::live_object_count();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string error;
+        HBITMAP picture = trelwin::gdi::render_picture(c.bytes.data(), c.bytes.size(), c.background, &error);
+        if (c.width == 0) {
+            EXPECT_EQ(picture, nullptr);
+            EXPECT_NE(error.find(c.error), std::string::npos) << error;
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        ASSERT_NE(picture, nullptr) << error;
+        DIBSECTION ds{};
+        ASSERT_EQ(GetObject(picture, sizeof(ds), &ds), static_cast<int>(sizeof(ds)));
+        EXPECT_EQ(ds.dsBm.bmWidth, c.width);
+        EXPECT_EQ(ds.dsBm.bmBitsPixel, 32);
+        EXPECT_GT(ds.dsBmih.biHeight, 0);
+        EXPECT_TRUE(near(pixel(picture, 0, 0), GetRValue(c.left), GetGValue(c.left), GetBValue(c.left)))
+            << std::hex << pixel(picture, 0, 0);
+        EXPECT_TRUE(near(pixel(picture, c.width - 1, 0), GetRValue(c.right), GetGValue(c.right), GetBValue(c.right)))
+            << std::hex << pixel(picture, c.width - 1, 0);
+        DeleteObject(picture);
+    }
+    EXPECT_EQ(trelwin::gdi::live_object_count(), handles);
+}
