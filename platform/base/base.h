@@ -6,6 +6,7 @@
 #include "platform/base/date_time.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/file.h"
+#include "platform/base/file_system.h"
 #include "platform/base/format_message.h"
 #include "platform/base/last_error.h"
 #include "platform/base/map.h"
