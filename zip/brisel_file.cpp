@@ -1,0 +1,9 @@
+#include "zip/brisel_file.h"
+
+CBriselFile::CBriselFile()
+{
+}
+
+CBriselFile::~CBriselFile()
+{
+}
