@@ -256,15 +256,16 @@ bool CZipArchive::CloseNewFile(bool bAfterException)
     return true;
 }
 
-bool CZipArchive::AddNewFile(const void* pData, DWORD uSize, LPCTSTR lpszFileNameInZip, int iLevel)
+// Opens the new file, lets write() give its data and closes it; a failure
+// leaves the file out of the directory.
+template <class Writer>
+bool CZipArchive::AddWholeFile(CZipFileHeader& header, int iLevel, Writer write)
 {
-    CZipFileHeader header;
-    header.SetFileName(lpszFileNameInZip);
     if (!OpenNewFile(header, iLevel))
         return false;
     try
     {
-        WriteNewFile(pData, uSize);
+        write();
         CloseNewFile();
     }
     catch (...)
@@ -275,25 +276,25 @@ bool CZipArchive::AddNewFile(const void* pData, DWORD uSize, LPCTSTR lpszFileNam
     return true;
 }
 
+bool CZipArchive::AddNewFile(const void* pData, DWORD uSize, LPCTSTR lpszFileNameInZip, int iLevel)
+{
+    CZipFileHeader header;
+    header.SetFileName(lpszFileNameInZip);
+    return AddWholeFile(header, iLevel, [&] { WriteNewFile(pData, uSize); });
+}
+
 bool CZipArchive::AddNewFile(CZipAbstractFile& source, LPCTSTR lpszFileNameInZip, int iLevel)
 {
     CZipFileHeader header;
     header.SetFileName(lpszFileNameInZip);
-    if (!OpenNewFile(header, iLevel))
-        return false;
-    try
-    {
-        m_pBuffer.Allocate(m_iBufferSize);
-        while (DWORD uRead = source.Read(m_pBuffer, m_iBufferSize))
-            WriteNewFile(m_pBuffer, uRead);
-        CloseNewFile();
-    }
-    catch (...)
-    {
-        CloseNewFile(true);
-        throw;
-    }
-    return true;
+    return AddWholeFile(header, iLevel, [&] { CopyToNewFile(source); });
+}
+
+void CZipArchive::CopyToNewFile(CZipAbstractFile& source)
+{
+    m_pBuffer.Allocate(m_iBufferSize);
+    while (DWORD uRead = source.Read(m_pBuffer, m_iBufferSize))
+        WriteNewFile(m_pBuffer, uRead);
 }
 
 CString CZipArchive::NameInArchive(LPCTSTR lpszFilePath) const
@@ -328,21 +329,7 @@ bool CZipArchive::AddNewFile(LPCTSTR lpszFilePath, LPCTSTR lpszFileNameInZip, in
     CZipFile source(lpszFilePath, CFile::modeRead | CFile::shareDenyWrite);
     header.SetFileName(szName);
     header.SetSystemAttr(uAttr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-    if (!OpenNewFile(header, iLevel))
-        return false;
-    try
-    {
-        m_pBuffer.Allocate(m_iBufferSize);
-        while (DWORD uRead = source.Read(m_pBuffer, m_iBufferSize))
-            WriteNewFile(m_pBuffer, uRead);
-        CloseNewFile();
-    }
-    catch (...)
-    {
-        CloseNewFile(true);
-        throw;
-    }
-    return true;
+    return AddWholeFile(header, iLevel, [&] { CopyToNewFile(source); });
 }
 
 bool CZipArchive::OpenFile(ZIP_INDEX_TYPE uIndex)

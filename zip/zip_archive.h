@@ -135,6 +135,9 @@ private:
         Extract,
     };
 
+    template <class Writer>
+    bool AddWholeFile(CZipFileHeader& header, int iLevel, Writer write);
+    void CopyToNewFile(CZipAbstractFile& source);
     CString NameInArchive(LPCTSTR lpszFilePath) const;
     void PrepareNewHeader(CZipFileHeader& header, int iLevel) const;
 
