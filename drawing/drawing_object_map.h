@@ -19,6 +19,7 @@
 #include "drawing/drawing_object.h"
 #include "drawing/drawing_objects.h"
 #include "drawing/drawing_skin.h"
+#include "zip/brisel_file.h"
 
 class CDrawingObjectMap : public CDrawingObject
 {
@@ -76,6 +77,8 @@ public:
     void DrawChildren(CDC* pDC, CRgn* pRegion);
     // Whether the map zoom differs from 100 % in either direction.
     BOOL IsMapZoomed() const;
+    // The map's archive holder.
+    CBriselFile* GetFile() { return &m_file; }
 
     CDrawingObjects m_children;
     // The child that receives the keys; -1 when none.
@@ -107,6 +110,8 @@ public:
     int m_nMapZoomX;
     int m_nMapZoomY;
     BOOL m_bMapZoomCentered;
+    // Made and destroyed with the map; its archive stays closed.
+    CBriselFile m_file;
     CCollection<_tActiveConnector> m_activeConnectors;
     // Keeps an exclusive-hit test from asking its parent again.
     BOOL m_bHitTestGuard;

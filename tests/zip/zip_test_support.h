@@ -95,4 +95,41 @@ protected:
     std::filesystem::path m_dir;
 };
 
+inline size_t OpenDescriptors()
+{
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+// An empty folder that is the current one for the guard's life, so that a
+// file made by a relative name shows up in it.
+class ScopedEmptyCurrentFolder
+{
+public:
+    ScopedEmptyCurrentFolder() : m_saved(std::filesystem::current_path())
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "trelwin_cwd_XXXXXX").string();
+        if (mkdtemp(pattern.data()))
+        {
+            m_dir = pattern;
+            std::filesystem::current_path(m_dir);
+        }
+    }
+    ~ScopedEmptyCurrentFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::current_path(m_saved, ignored);
+        if (!m_dir.empty())
+            std::filesystem::remove_all(m_dir, ignored);
+    }
+    bool Ok() const { return !m_dir.empty(); }
+    bool IsEmpty() const { return std::filesystem::is_empty(m_dir); }
+
+private:
+    std::filesystem::path m_saved;
+    std::filesystem::path m_dir;
+};
+
 }  // namespace zip_test
