@@ -6,6 +6,7 @@
 #include "platform/base/mem_file.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -38,6 +39,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SetImageIdField(image, "xxxxxx");
     CopyImageSections(package, image, key, id);
     CopyImageSections(package, image, key, -1);
+    // The one walk that builds the forced and cross-generation images, asked
+    // to stop after n sections; each copy must count what it appends.
+    const int before = GetImageSectionCount(image);
+    int chosen = 0;
+    int asked = 0;
+    const BOOL done = CopyImageSectionsIf(
+        package, image,
+        [&](const _TImageSection& section) {
+            const bool take = section.type != type;
+            chosen += take ? 1 : 0;
+            return take;
+        },
+        [&] { return asked++ >= n; });
+    if (GetImageSectionCount(image) != before + chosen || (!done && asked != n + 1))
+        std::abort();
     // The derived image is a container of its own: walk it too.
     CMemFile copy;
     BeginImage(image, copy);
