@@ -158,8 +158,11 @@ TEST(RegistryHostileFile, EachFileEndsInAMessageAndAWorkingRegistry) {
             EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
             break;
         }
-        if (*c.message) EXPECT_NE(message.find(c.message), std::string::npos) << message;
-        if (!*c.message) EXPECT_EQ(message, "");
+        if (*c.message) {
+            EXPECT_NE(message.find(c.message), std::string::npos) << message;
+        } else {
+            EXPECT_EQ(message, "");
+        }
     }
 }
 
