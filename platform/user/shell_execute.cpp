@@ -1,6 +1,7 @@
 #include "platform/user/shell_execute.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <cstring>
 #include <spawn.h>
 #include <string>
@@ -37,8 +38,17 @@ HINSTANCE WINAPI ShellExecuteA(HWND, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR l
     std::string opener = configured && *configured ? configured : "xdg-open";
     std::string link = lpFile;
     char* argv[] = {opener.data(), link.data(), nullptr};
+    // The opener (and the browser it may become) gets none of the program's
+    // files or sockets, whether they were opened close-on-exec or not, and
+    // reads nothing from the program's standard input.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     pid_t pid = 0;
-    if (posix_spawnp(&pid, opener.c_str(), nullptr, nullptr, argv, environ) != 0) {
+    const int failed = posix_spawnp(&pid, opener.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0) {
         return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_FNF));
     }
     // The opener is not waited for, but it is reaped so that it leaves no
