@@ -21,6 +21,9 @@ inline namespace wsock {
 
 int WSAStartup(WORD wVersionRequested, LPWSADATA lpWSAData);
 int WSACleanup();
+// Lets tests play a machine whose sockets layer is not ready: while set,
+// WSAStartup fails with WSASYSNOTREADY.
+void SetSocketsUnavailable(bool unavailable);
 int WSAGetLastError();
 void WSASetLastError(int iError);
 

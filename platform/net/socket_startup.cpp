@@ -10,6 +10,7 @@ namespace {
 constexpr WORD kLowestVersion = MAKEWORD(1, 1);
 constexpr WORD kHighestVersion = MAKEWORD(2, 2);
 std::atomic<int> g_startups{0};
+std::atomic<bool> g_unavailable{false};
 
 // Versions compare by major number (low byte), then minor (high byte).
 int VersionRank(WORD v) { return LOBYTE(v) * 256 + HIBYTE(v); }
@@ -20,6 +21,7 @@ inline namespace wsock {
 
 int WSAStartup(WORD wVersionRequested, LPWSADATA lpWSAData) {
     if (!lpWSAData) return WSAEFAULT;
+    if (g_unavailable.load()) return WSASYSNOTREADY;
     if (VersionRank(wVersionRequested) < VersionRank(kLowestVersion)) return WSAVERNOTSUPPORTED;
     std::memset(lpWSAData, 0, sizeof(*lpWSAData));
     lpWSAData->wVersion =
@@ -43,6 +45,8 @@ int WSACleanup() {
     }
     return 0;
 }
+
+void SetSocketsUnavailable(bool unavailable) { g_unavailable.store(unavailable); }
 
 int WSAGetLastError() { return netsys::LastError(); }
 void WSASetLastError(int iError) { netsys::SetLastError(iError); }

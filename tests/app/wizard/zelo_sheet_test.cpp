@@ -15,57 +15,22 @@
 #include "platform/base/version_info.h"
 #include "platform/display/display.h"
 #include "platform/user/input.h"
+#include "tests/app/wizard/wizard_script.h"
 #include "tests/platform/afx/afx_wnd_test_util.h"
 #include "tools/package_maker/package_maker.h"
 
 namespace
 {
 
-// Steps run one per tick of a thread timer inside whatever loop runs (the
-// sheet's, or a message box's); after the last one the active dialog is
-// ended, so that no loop is left running.
-struct Steps
-{
-    std::vector<std::function<void()>> list;
-    size_t next = 0;
-    UINT_PTR timer = 0;
-};
-
-Steps& Script()
-{
-    static Steps steps;
-    return steps;
-}
+using wizard_test::ChildTexts;
+using wizard_test::WindowText;
 
 INT_PTR RunSheet(CZeloPropertySheet& sheet, std::vector<std::function<void()>> list)
 {
-    Script() = Steps{std::move(list), 0, 0};
-    Script().timer = ::SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
-        Steps& s = Script();
-        if (s.next < s.list.size())
-            s.list[s.next++]();
-        else if (++s.next > s.list.size() + 100)
-            ::EndDialog(::GetActiveWindow(), -7);
-    });
+    wizard_test::RunSteps(std::move(list));
     const INT_PTR result = sheet.DoModal();
-    ::KillTimer(nullptr, Script().timer);
+    wizard_test::StopSteps();
     return result;
-}
-
-std::string WindowText(HWND hwnd)
-{
-    char text[512] = {};
-    ::GetWindowTextA(hwnd, text, sizeof text);
-    return text;
-}
-
-// The texts of a window's children, joined with '|'.
-std::string ChildTexts(HWND hwnd)
-{
-    std::string texts;
-    for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        texts += WindowText(child) + "|";
-    return texts;
 }
 
 class ZeloSheetTest : public ::testing::Test
