@@ -236,13 +236,12 @@ int CLanguage::TranslateDialog(CWnd* dialog, int dialogId)
         if (!current.IsEmpty())
             LogMissing(TEXT_DIALOG, key, current);
     }
-    CWnd* first = dialog->GetWindow(GW_CHILD);
-    for (CWnd* child = first; child != nullptr;)
+    const HWND first = ::GetWindow(dialog->m_hWnd, GW_CHILD);
+    for (HWND child = first; child != nullptr;)
     {
-        const HWND hwnd = child->m_hWnd;
-        TranslateControl(child, key);
-        child = CWnd::FromHandle(::GetWindow(hwnd, GW_HWNDNEXT));
-        if (child != nullptr && child->m_hWnd == first->m_hWnd)
+        TranslateControl(CWnd::FromHandle(child), key);
+        child = ::GetWindow(child, GW_HWNDNEXT);
+        if (child == first)
             break;
     }
     return 1;

@@ -150,7 +150,7 @@ std::string Text(CWnd& dialog, int id)
 std::string ComboItems(CWnd& dialog)
 {
     std::string items;
-    CComboBox* combo = static_cast<CComboBox*>(dialog.GetDlgItem(kCombo));
+    CWnd* combo = dialog.GetDlgItem(kCombo);
     for (int i = 0; i < static_cast<int>(combo->SendMessage(CB_GETCOUNT)); ++i)
     {
         char item[64] = {};
