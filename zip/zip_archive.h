@@ -24,6 +24,7 @@
 #include "zip/zip_callback.h"
 #include "zip/zip_central_dir.h"
 #include "zip/zip_declarations.h"
+#include "zip/zip_exception.h"
 #include "zip/zip_file_header.h"
 #include "zip/zip_storage.h"
 

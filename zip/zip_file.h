@@ -32,4 +32,8 @@ private:
     // Runs a framework file operation and turns its failure into ours.
     template <class Operation>
     auto Forward(Operation operation) const -> decltype(operation());
+
+    // The framework's own forms, which report differently, stay out of reach.
+    using CFile::Open;
+    using CFile::Seek;
 };
