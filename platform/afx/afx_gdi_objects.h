@@ -12,6 +12,9 @@
 #include "platform/afx/afx_geometry.h"
 #include "platform/base/object.h"
 #include "platform/gdi/gdi.h"
+// LoadBitmap is a macro of the window layer (LoadBitmapA): every file that
+// sees CBitmap sees it too, so the member has one name everywhere.
+#include "platform/user/images.h"
 
 class CDC;
 
