@@ -146,25 +146,32 @@ void CZipStorage::Close(bool bAfterException)
         m_uBytesInWriteBuffer = 0;
         if (m_pFile == &m_internalFile)
             m_internalFile.Abort();
+        Reset();
+        return;
     }
-    else
+    Flush();
+    const bool bNameLastVolume = IsNewSegmented();
+    if (bNameLastVolume && m_uCurrentVolume == 0)
     {
-        Flush();
-        if (IsNewSegmented() && m_uCurrentVolume == 0)
-        {
-            char marker[4];
-            char* p = marker;
-            ZipBytes::Put32(p, SINGLE_SEGMENT_MARKER);
-            m_pFile->Seek(0, CZipAbstractFile::begin);
-            m_pFile->Write(marker, sizeof marker);
-        }
-        if (m_pFile == &m_internalFile)
-            m_internalFile.Close();
-        else
-            m_pFile->Flush();
-        if (IsNewSegmented())
-            ZipPlatform::RenameFile(VolumeName(m_uCurrentVolume), m_szArchiveName);
+        char marker[4];
+        char* p = marker;
+        ZipBytes::Put32(p, SINGLE_SEGMENT_MARKER);
+        m_pFile->Seek(0, CZipAbstractFile::begin);
+        m_pFile->Write(marker, sizeof marker);
     }
+    const CString szLastVolume = VolumeName(m_uCurrentVolume);
+    if (m_pFile == &m_internalFile)
+        m_internalFile.Close();
+    else
+        m_pFile->Flush();
+    // Closed before the renaming, which may fail on its own.
+    Reset();
+    if (bNameLastVolume)
+        ZipPlatform::RenameFile(szLastVolume, m_szArchiveName);
+}
+
+void CZipStorage::Reset()
+{
     m_pFile = nullptr;
     m_uCurrentVolume = NO_VOLUME;
     m_iSegmMode = noSegments;

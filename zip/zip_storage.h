@@ -97,6 +97,8 @@ public:
 
 private:
     void OpenVolumeFile(ZIP_VOLUME_TYPE uVolume, UINT nFlags);
+    // Back to closed, after the file has gone.
+    void Reset();
     void NextVolume();
     void WriteToFile(const char* pBuf, DWORD uSize);
     DWORD VolumeLeft() const;
