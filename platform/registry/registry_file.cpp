@@ -216,9 +216,7 @@ void RegistryFile::Refresh(bool locked) {
     // The file may have been replaced since stat: judge what was opened.
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
-        tree_.Clear();
-        cached_ = Cached::Nothing;
-        stamp_ = FileStamp();
+        Refuse(FileStamp(), "changed while it was opened");
         return;
     }
     // The whole text is read and compared every time: the file's times and
