@@ -98,6 +98,14 @@ public:
         return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(pItem)));
     }
     BOOL SetItemState(int nItem, UINT nState, UINT nMask);
+    // The check state is the item's state image: 1 unchecked, 2 checked.
+    BOOL SetCheck(int nItem, BOOL fCheck = TRUE) {
+        return SetItemState(nItem, INDEXTOSTATEIMAGEMASK(fCheck ? 2 : 1), LVIS_STATEIMAGEMASK);
+    }
+    // 1 checked, 0 unchecked, -1 when the item has no state image.
+    BOOL GetCheck(int nItem) const {
+        return static_cast<BOOL>((GetItemState(nItem, LVIS_STATEIMAGEMASK) >> 12)) - 1;
+    }
 
     // Selection and search.
     int GetNextItem(int nItem, int nFlags) const {

@@ -15,15 +15,10 @@ HWND MessageBoxOwner() {
     return pMain != nullptr && pMain->m_hWnd != nullptr && ::IsWindow(pMain->m_hWnd) ? pMain->m_hWnd : nullptr;
 }
 
-LPCSTR MessageBoxTitle() {
-    CWinApp* app = AfxGetApp();
-    return app != nullptr && app->m_pszAppName != nullptr ? app->m_pszAppName : "";
-}
-
 }  // namespace
 
 int AFXAPI AfxMessageBox(LPCSTR lpszText, UINT nType, UINT) {
-    return ::MessageBoxA(MessageBoxOwner(), lpszText != nullptr ? lpszText : "", MessageBoxTitle(), nType);
+    return ::MessageBoxA(MessageBoxOwner(), lpszText != nullptr ? lpszText : "", AfxGetAppName(), nType);
 }
 
 int AFXAPI AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {

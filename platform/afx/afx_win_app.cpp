@@ -105,6 +105,11 @@ int CWinApp::Run() {
 
 CWinApp* AFXAPI AfxGetApp() { return g_app.load(); }
 
+LPCSTR AFXAPI AfxGetAppName() {
+    CWinApp* app = AfxGetApp();
+    return app != nullptr && app->m_pszAppName != nullptr ? app->m_pszAppName : "";
+}
+
 HINSTANCE AFXAPI AfxGetInstanceHandle() {
     CWinApp* app = AfxGetApp();
     return app != nullptr && app->m_hInstance != nullptr ? app->m_hInstance : ::GetModuleHandle(nullptr);

@@ -87,6 +87,8 @@ private:
 };
 
 CWinApp* AFXAPI AfxGetApp();
+// The application's name (m_pszAppName); "" when there is no application.
+LPCSTR AFXAPI AfxGetAppName();
 HINSTANCE AFXAPI AfxGetInstanceHandle();
 HINSTANCE AFXAPI AfxGetResourceHandle();
 CWnd* AFXAPI AfxGetMainWnd();

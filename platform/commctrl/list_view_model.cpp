@@ -5,6 +5,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "platform/base/stable_order.h"
 #include "platform/commctrl/list_view_internal.h"
 
 namespace trelwin::commctrl::listview {
@@ -438,29 +439,12 @@ int SelectedCount(const State& s) {
 LRESULT SortItems(State& s, LPARAM context, PFNLVCOMPARE compare) {
     if (compare == nullptr || OwnerData(s)) return FALSE;
     const size_t n = s.items.size();
-    // A merge sort of positions: the items stay where they are while the
-    // parent's function runs (it may read them by index), and a function
-    // that is not a strict order cannot lead the sort astray.
-    std::vector<size_t> order(n);
-    std::vector<size_t> buffer(n);
+    // The items stay where they are while the parent's function runs (it
+    // may read them by index).
     std::vector<LPARAM> params(n);
-    for (size_t i = 0; i < n; ++i) {
-        order[i] = i;
-        params[i] = s.items[i].lParam;
-    }
-    for (size_t width = 1; width < n; width *= 2) {
-        for (size_t lo = 0; lo < n; lo += 2 * width) {
-            const size_t mid = std::min(lo + width, n);
-            const size_t hi = std::min(lo + 2 * width, n);
-            size_t a = lo, b = mid, out = lo;
-            while (a < mid && b < hi) {
-                buffer[out++] = compare(params[order[a]], params[order[b]], context) <= 0 ? order[a++] : order[b++];
-            }
-            while (a < mid) buffer[out++] = order[a++];
-            while (b < hi) buffer[out++] = order[b++];
-        }
-        order.swap(buffer);
-    }
+    for (size_t i = 0; i < n; ++i) params[i] = s.items[i].lParam;
+    const std::vector<size_t> order =
+        StableOrder(n, [&](size_t a, size_t b) { return compare(params[a], params[b], context); });
     if (s.items.size() != n) return FALSE;  // the function changed the list
     std::vector<Item> sorted;
     sorted.reserve(n);

@@ -388,3 +388,27 @@ TEST_F(ControlsTest, OwnerDrawnHeaderItemsComeBackToTheHeaderObject) {
     for (int id : header.drawn) EXPECT_EQ(id, 1);  // only the owner-drawn item
     header.UnsubclassWindow();
 }
+
+TEST_F(ControlsTest, CheckStateIsTheItemsStateImage) {
+    CListCtrl list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 300, 150), &m_parent, kListId));
+    list.InsertColumn(0, "Name", LVCFMT_LEFT, 100);
+    for (int i = 0; i < 3; ++i) list.InsertItem(i, "device");
+    struct Case {
+        int item;
+        BOOL check;
+        UINT stateImage;  // the state bits afterwards, 0x1000 per image index
+        BOOL read;
+    };
+    const Case cases[] = {{0, TRUE, 0x2000, 1}, {1, FALSE, 0x1000, 0}, {0, FALSE, 0x1000, 0}, {1, TRUE, 0x2000, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item * 10 + c.check);
+        EXPECT_TRUE(list.SetCheck(c.item, c.check));
+        EXPECT_EQ(list.GetItemState(c.item, LVIS_STATEIMAGEMASK), c.stateImage);
+        EXPECT_EQ(list.GetCheck(c.item), c.read);
+    }
+    // An item that never had a check state says so; selection is not one.
+    list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(list.GetCheck(2), -1);
+    EXPECT_FALSE(list.SetCheck(7, TRUE));
+}
