@@ -22,7 +22,7 @@ std::vector<int> DisplayOrder(CBriselHeaderCtrl& header)
 
 }  // namespace
 
-BEGIN_MESSAGE_MAP(CBriselColumnsDlgBase, CDialog)
+BEGIN_MESSAGE_MAP(CBriselColumnsDlgBase, CLangDialog)
     ON_LBN_DBLCLK(IDC_BRISELLIST_AVAILABLE, OnAddColumn)
     ON_BN_CLICKED(IDC_BRISELLIST_ADD, OnAddColumn)
     ON_LBN_DBLCLK(IDC_BRISELLIST_SELECTED, OnRemoveColumn)
@@ -31,7 +31,7 @@ BEGIN_MESSAGE_MAP(CBriselColumnsDlgBase, CDialog)
 END_MESSAGE_MAP()
 
 CBriselColumnsDlgBase::CBriselColumnsDlgBase(UINT nIDTemplate, CBriselListCtrl* pList)
-    : CDialog(nIDTemplate),
+    : CLangDialog(nIDTemplate),
       m_pList(pList)
 {
 }
@@ -40,7 +40,7 @@ CBriselColumnsDlgBase::~CBriselColumnsDlgBase() = default;
 
 void CBriselColumnsDlgBase::DoDataExchange(CDataExchange* pDX)
 {
-    CDialog::DoDataExchange(pDX);
+    CLangDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_BRISELLIST_SELECTED, m_listSelected);
     DDX_Control(pDX, IDC_BRISELLIST_AVAILABLE, m_listAvailable);
 }

@@ -8,14 +8,15 @@
 // and the chosen list (115, in its order) by double click or the Add and
 // Remove buttons, and move the chosen entry up and down with the up-down
 // (108). Each entry's item data is its column index. Only Ok changes the
-// list.
+// list. Their texts pass through the translator as they open.
 #pragma once
 
+#include "common/language/lang_dialog.h"
 #include "controls/listctrl/brisel_list_ctrl.h"
 #include "platform/afx/afx.h"
 
 // What the column dialogs share: their lists, their moves and the up-down.
-class CBriselColumnsDlgBase : public CDialog
+class CBriselColumnsDlgBase : public CLangDialog
 {
 public:
     CBriselColumnsDlgBase(UINT nIDTemplate, CBriselListCtrl* pList);

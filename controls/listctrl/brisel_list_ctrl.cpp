@@ -4,6 +4,7 @@
 // brisel_list_sort.cpp, the stored layout in brisel_list_layout.cpp.
 #include "controls/listctrl/brisel_list_ctrl.h"
 
+#include "common/language/language.h"
 #include "controls/listctrl/brisel_list_ids.h"
 
 UINT MSG_BRISELLISTCTRL_KEYDOWN = RegisterWindowMessageA("MSG_BRISELLISTCTRL_KEYDOWN");
@@ -100,6 +101,7 @@ void CBriselListCtrl::ShowHeaderMenu()
     CMenu* pPopup = menu.GetSubMenu(0);
     if (pPopup != nullptr)
     {
+        g_Language.TranslateMenu(pPopup, IDR_BRISELLIST_HEADER_MENU, 1);
         CPoint point;
         GetCursorPos(&point);
         // The commands come back to the list as WM_COMMAND.

@@ -2,10 +2,13 @@
 // list's header, the menu item chosen by the keyboard, then the dialog
 // driven through its controls (double clicks, the buttons, the up-down)
 // by a script that runs one step per timer tick inside the dialog's loop.
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "common/language/language.h"
 #include "controls/listctrl/brisel_list_ids.h"
 #include "tests/controls/listctrl/list_ctrl_test_util.h"
 
@@ -79,9 +82,23 @@ int EntryIndex(HWND dialog, int id, const char* text) {
 
 class ColumnDialogs : public ListFixture {
 protected:
+    void SetUp() override {
+        ListFixture::SetUp();
+        // The translator's log of texts it lacks goes to the test's folder.
+        m_savedLogFolder = g_Language.m_strBaseDirectory;
+        g_Language.m_strBaseDirectory = m_registry->Path().c_str();
+    }
     void TearDown() override {
         KillTimer(m_parent.m_hWnd, kScriptTimer);
+        g_Language.m_strBaseDirectory = m_savedLogFolder;
         ListFixture::TearDown();
+    }
+
+    std::string MissingLog() const {
+        std::ifstream in(m_registry->Path() + "/Lang/missing.txt");
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
     }
 
     // Right-clicks the header and picks the menu's item by its place;
@@ -145,6 +162,7 @@ protected:
     }
 
     int m_stepsInDialog = 0;
+    CString m_savedLogFolder;
 };
 
 }  // namespace
@@ -194,6 +212,11 @@ TEST_F(ColumnDialogs, ChoosingColumnsHidesShowsAndOrdersThem) {
     EXPECT_GE(list.GetColumnWidth(5), list.GetStringWidth("ID"));
     EXPECT_LT(list.GetColumnWidth(5), list.GetStringWidth("ID") + 20);
     EXPECT_EQ(list.GetColumnWidth(3), 100);
+    // The menu and the dialog went through the translator, which found no
+    // text and logged what it showed instead.
+    const std::string log = MissingLog();
+    EXPECT_NE(log.find("#D00700000# \"Column selection\""), std::string::npos) << log;
+    EXPECT_NE(log.find("#M0072# \"&Choose colums\""), std::string::npos) << log;
 
     // Cancel changes nothing.
     RunMenuCommand(list, 0, "Column selection",
