@@ -91,9 +91,10 @@ public:
     CString GetPackageVersionText() const;
 
 protected:
-    // Waits for a datagram in slices, so that a stop request is seen: 1 data,
-    // 0 time-out, -1 socket error, STOPPED when stopped.
-    int WaitForDevice(CIPSimpleClient& client, int nMilliseconds);
+    // Receives one datagram (up to 522 bytes) within the time, waiting in
+    // slices so that a stop request is seen: its length, 0 when none came,
+    // -1 when the receive failed, STOPPED when stopped.
+    int ReceiveFromDevice(CIPSimpleClient& client, BYTE* pBuffer, int nMilliseconds);
     // FALSE when stopped before the time was up.
     BOOL Pause(int nMilliseconds);
 
@@ -106,9 +107,10 @@ protected:
     int LoadWindows(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& image, int nSpan,
                     int nBase, int bShow);
     // Sends the window's slots and waits for its acknowledgement; 1
-    // acknowledged, 0 refused or unanswered, STOPPED.
-    int SendWindow(CIPSimpleClient& client, _TIPClientConfig& settings, const _TBuffer* slots, WORD wLastSequence,
-                   int nTimeout);
+    // acknowledged, 0 refused or unanswered, STOPPED. Each slot's buffer
+    // follows the datagram header already written in front of it, so that
+    // the window goes out in one call.
+    int SendWindow(CIPSimpleClient& client, const _TBuffer* slots, WORD wLastSequence, int nTimeout);
     // Watches the record phase after an accepted start; 1 recorded, 0 failed.
     int WatchRecord(CIPSimpleClient& client, int nIndex, int nSpan, int nBase, int bShow, int nRecordTimeout);
     // Reports the failure of a run (unless it was stopped) and gives 0.

@@ -1,10 +1,12 @@
 // Loading one image into a device and watching it record.
 #include "app/registry_settings.h"
 #include "app/update_engine.h"
+#include "common/discover/device_datagram.h"
 #include "platform/base/array.h"
 #include "platform/base/exceptions.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace
@@ -68,9 +70,9 @@ BOOL CUpdateEngine::DropWaitingDatagrams(CIPSimpleClient& client, int nWindowSeq
 {
     BOOL accepted = FALSE;
     _TDevicePacket stale;
-    for (int n = 0; n < kDroppedMax && client.WaitForData(0) > 0; ++n)
+    for (int n = 0; n < kDroppedMax; ++n)
     {
-        const _TDeviceReply reply{stale, client.Receive(reinterpret_cast<BYTE*>(&stale), UPGRADE_PACKET_MAX, FALSE)};
+        const _TDeviceReply reply{stale, client.ReceiveWithin(reinterpret_cast<BYTE*>(&stale), UPGRADE_PACKET_MAX, 0)};
         if (reply.nLength <= 0)
             break;
         if (stale.command == UPGRADE_DATA && reply.HasStatus() && reply.Status() == 0 && reply.HasSequence() &&
@@ -177,12 +179,19 @@ int CUpdateEngine::LoadWindows(CIPSimpleClient& client, _TIPClientConfig& settin
 {
     const int packetTimeout = ReadRegistryInt("UpgradePacketTimeout", 5000);
     const ULONGLONG length = image.GetLength();
-    // The window's buffers are made once and reused for every window.
-    std::unique_ptr<BYTE[]> buffers(new BYTE[UPGRADE_WINDOW_SLOTS * UPGRADE_PAYLOAD_MAX]);
+    // The window's buffers are made once and reused for every window. Each
+    // is a whole data datagram; a slot's buffer is its payload.
+    std::unique_ptr<_TDevicePacket[]> datagrams(new _TDevicePacket[UPGRADE_WINDOW_SLOTS]);
     CArray<_TBuffer> slots;
     slots.SetSize(UPGRADE_WINDOW_SLOTS);
     for (int k = 0; k < UPGRADE_WINDOW_SLOTS; ++k)
-        slots[k] = _TBuffer{0, buffers.get() + k * UPGRADE_PAYLOAD_MAX};
+    {
+        _TDevicePacket& datagram = datagrams[k];
+        std::memcpy(datagram.magic, DEVICE_MAGIC, DEVICE_MAGIC_SIZE);
+        datagram.zero = 0;
+        datagram.command = UPGRADE_DATA;
+        slots[k] = _TBuffer{0, datagram.data};
+    }
 
     int sequence = 1;
     ULONGLONG bytesRead = 0;
@@ -224,7 +233,7 @@ int CUpdateEngine::LoadWindows(CIPSimpleClient& client, _TIPClientConfig& settin
         int acknowledged = 0;
         while (attempts < UPGRADE_WINDOW_SLOTS && acknowledged == 0)
         {
-            acknowledged = SendWindow(client, settings, slots.GetData(), last, packetTimeout);
+            acknowledged = SendWindow(client, slots.GetData(), last, packetTimeout);
             if (acknowledged == STOPPED)
                 return STOPPED;
             if (acknowledged == 0)
@@ -243,31 +252,35 @@ int CUpdateEngine::LoadWindows(CIPSimpleClient& client, _TIPClientConfig& settin
     return 1;
 }
 
-int CUpdateEngine::SendWindow(CIPSimpleClient& client, _TIPClientConfig& settings, const _TBuffer* slots,
-                              WORD wLastSequence, int nTimeout)
+int CUpdateEngine::SendWindow(CIPSimpleClient& client, const _TBuffer* slots, WORD wLastSequence, int nTimeout)
 {
     // What waits now answers an earlier sending: a refusal (a duplicate, or
     // a late one) must not count against this sending; an acceptance of this
     // window that came after its wait still acknowledges it.
     const BOOL acceptedLate = DropWaitingDatagrams(client, wLastSequence);
+    if (IsStopRequested())
+        return STOPPED;
+    // The ten datagrams in slot order, in one call (a failed send is not
+    // reported: the missing acknowledgement tells).
+    DATAGRAM_BUFFER window[UPGRADE_WINDOW_SLOTS];
     for (int k = 0; k < UPGRADE_WINDOW_SLOTS; ++k)
     {
-        if (IsStopRequested())
-            return STOPPED;
-        SendCommand(client, settings, UPGRADE_DATA, slots[k].pBuffer, slots[k].nLength, nullptr, 0);
+        const int payload = std::clamp(static_cast<int>(slots[k].nLength), 0, static_cast<int>(UPGRADE_PAYLOAD_MAX));
+        window[k] = DATAGRAM_BUFFER{reinterpret_cast<const char*>(slots[k].pBuffer) - UPGRADE_HEADER_SIZE,
+                                    UPGRADE_HEADER_SIZE + payload};
     }
+    client.SendDatagrams(window, UPGRADE_WINDOW_SLOTS);
     if (acceptedLate)
         return 1;
     _TDevicePacket packet;
     for (int ignored = 0; ignored < kIgnoredPerWaitMax; ++ignored)
     {
-        const int ready = WaitForDevice(client, nTimeout);
-        if (ready == STOPPED)
+        const _TDeviceReply reply{packet, ReceiveFromDevice(client, reinterpret_cast<BYTE*>(&packet), nTimeout)};
+        if (reply.nLength == STOPPED)
             return STOPPED;
-        if (ready <= 0)
+        if (reply.nLength == 0)
             return Pause(nTimeout) ? 0 : STOPPED;
-        const _TDeviceReply reply{packet, client.Receive(reinterpret_cast<BYTE*>(&packet), UPGRADE_PACKET_MAX, FALSE)};
-        if (reply.nLength <= 0)
+        if (reply.nLength < 0)
             return 0;
         // Not an acknowledgement, or one without a status.
         if (packet.command != UPGRADE_DATA || !reply.HasStatus())
@@ -290,17 +303,16 @@ int CUpdateEngine::WatchRecord(CIPSimpleClient& client, int nIndex, int nSpan, i
     _TDevicePacket packet;
     for (int received = 0; received < kRecordDatagramsMax; ++received)
     {
-        const int ready = WaitForDevice(client, nRecordTimeout);
-        if (ready == STOPPED)
+        const _TDeviceReply reply{packet, ReceiveFromDevice(client, reinterpret_cast<BYTE*>(&packet), nRecordTimeout)};
+        if (reply.nLength == STOPPED)
             return STOPPED;
-        if (ready <= 0)
+        if (reply.nLength == 0)
         {
             if (!Pause(nRecordTimeout))
                 return STOPPED;
             return FailRun("ERROR In Record Process ACK", nIndex, bShow);
         }
-        const _TDeviceReply reply{packet, client.Receive(reinterpret_cast<BYTE*>(&packet), UPGRADE_PACKET_MAX, FALSE)};
-        if (reply.nLength <= 0)
+        if (reply.nLength < 0)
             return FailRun("ERROR In Record Process ACK", nIndex, bShow);
         if (packet.command == UPGRADE_RECORD_PROGRESS && reply.HasCode())
         {

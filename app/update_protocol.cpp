@@ -26,7 +26,7 @@ CUpdateEngine::CUpdateEngine(const CWizardState& sheet, CUpdateReport& report)
 
 CUpdateEngine::~CUpdateEngine() = default;
 
-int CUpdateEngine::WaitForDevice(CIPSimpleClient& client, int nMilliseconds)
+int CUpdateEngine::ReceiveFromDevice(CIPSimpleClient& client, BYTE* pBuffer, int nMilliseconds)
 {
     const DWORD start = GetTickCount();
     for (;;)
@@ -35,9 +35,9 @@ int CUpdateEngine::WaitForDevice(CIPSimpleClient& client, int nMilliseconds)
             return STOPPED;
         const DWORD elapsed = GetTickCount() - start;
         const int left = nMilliseconds > static_cast<int>(elapsed) ? nMilliseconds - static_cast<int>(elapsed) : 0;
-        const int result = client.WaitForData(std::min(left, kWaitSlice));
-        if (result != 0 || left <= kWaitSlice)
-            return result;
+        const int count = client.ReceiveWithin(pBuffer, UPGRADE_PACKET_MAX, std::min(left, kWaitSlice));
+        if (count != 0 || left <= kWaitSlice)
+            return count;
     }
 }
 
@@ -80,12 +80,11 @@ int CUpdateEngine::SendPacket(CIPSimpleClient& client, _TIPClientConfig& setting
     }
     if (pReply == nullptr)
         return sent;
-    const int ready = WaitForDevice(client, nWait);
-    if (ready > 0)
-        return client.Receive(pReply, UPGRADE_PACKET_MAX, FALSE);
-    // A socket error returns at once: pausing keeps callers that retry from
-    // spinning.
-    if (ready != STOPPED)
+    const int count = ReceiveFromDevice(client, pReply, nWait);
+    if (count > 0)
+        return count;
+    // Nothing came: pausing keeps callers that retry from spinning.
+    if (count == 0)
         Pause(nWait);
     return -1;
 }
@@ -107,18 +106,15 @@ int CUpdateEngine::SendCommand(CIPSimpleClient& client, _TIPClientConfig& settin
             const DWORD elapsed = GetTickCount() - start;
             if (elapsed > kAttemptTime)
                 break;
-            const int ready = WaitForDevice(client, static_cast<int>(kAttemptTime - elapsed) + 1);
-            if (ready == STOPPED)
+            const int count = ReceiveFromDevice(client, pReply, static_cast<int>(kAttemptTime - elapsed) + 1);
+            if (count == STOPPED)
                 return -1;
-            if (ready > 0)
-            {
-                const int count = client.Receive(pReply, UPGRADE_PACKET_MAX, FALSE);
-                if (count > 7 && pReply[7] == static_cast<BYTE>(nCommand) && IsDevicePacket(pReply, count))
-                    return count;
-                // Anything else (a late answer to an earlier command, a
-                // foreign datagram) is dropped.
+            if (count > 7 && pReply[7] == static_cast<BYTE>(nCommand) && IsDevicePacket(pReply, count))
+                return count;
+            // Anything else (a late answer to an earlier command, a foreign
+            // datagram, a failed receive) is dropped.
+            if (count != 0)
                 continue;
-            }
             if (!Pause(static_cast<int>(kAttemptTime)))
                 return -1;
         }

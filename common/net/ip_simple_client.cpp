@@ -61,7 +61,9 @@ int ConnectWithTimeout(SOCKET s, int nSeconds, const sockaddr_in& peer) {
     return -1;
 }
 
-CIPSimpleClient::CIPSimpleClient() : m_socket(INVALID_SOCKET), m_nProtocol(1) {}
+CIPSimpleClient::CIPSimpleClient() : m_socket(INVALID_SOCKET), m_nProtocol(1), m_dwReceiveLimit(0) {
+    std::memset(&m_peer, 0, sizeof(m_peer));
+}
 
 CIPSimpleClient::~CIPSimpleClient() { Close(); }
 
@@ -70,6 +72,8 @@ void CIPSimpleClient::Close() {
         closesocket(m_socket);
         m_socket = INVALID_SOCKET;
     }
+    m_dwReceiveLimit = 0;
+    std::memset(&m_peer, 0, sizeof(m_peer));
 }
 
 int CIPSimpleClient::CreateSocket() {
@@ -109,8 +113,11 @@ int CIPSimpleClient::Open(_TIPClientConfig& settings) {
     std::memcpy(&ip, host->h_addr_list[0], sizeof(ip));
     sockaddr_in peer = MakeAddress(ip, std::atoi(m_strPort));
 
-    if (settings.m_nConnectTimeout < 1 || m_nProtocol == 1)
-        return connect(m_socket, reinterpret_cast<sockaddr*>(&peer), sizeof(peer)) == SOCKET_ERROR ? 0 : 1;
+    if (settings.m_nConnectTimeout < 1 || m_nProtocol == 1) {
+        if (connect(m_socket, reinterpret_cast<sockaddr*>(&peer), sizeof(peer)) == SOCKET_ERROR) return 0;
+        m_peer = peer;
+        return 1;
+    }
     // Whole seconds, but never 0, which would wait without limit: a limit
     // below one second becomes one second.
     int seconds = settings.m_nConnectTimeout / 1000;
@@ -120,6 +127,11 @@ int CIPSimpleClient::Open(_TIPClientConfig& settings) {
 
 int CIPSimpleClient::SendTo(CString strAddress, int nPort, const BYTE* pData, int nLength) {
     sockaddr_in to = MakeAddress(inet_addr(strAddress), nPort);
+    // To the peer of a connected datagram socket without naming it: the
+    // system then keeps its route instead of looking it up per datagram.
+    if (m_nProtocol == 1 && m_peer.sin_port != 0 && to.sin_port == m_peer.sin_port &&
+        to.sin_addr.S_un.S_addr == m_peer.sin_addr.S_un.S_addr)
+        return send(m_socket, reinterpret_cast<const char*>(pData), nLength, 0) == SOCKET_ERROR ? 0 : 1;
     return SendAllTo(m_socket, to, pData, nLength, 0);
 }
 
@@ -133,6 +145,29 @@ int CIPSimpleClient::Receive(BYTE* pBuffer, int nLength, BOOL bWhole) {
         received += n;
     } while (bWhole && received < nLength);
     return received;
+}
+
+int CIPSimpleClient::ReceiveWithin(BYTE* pBuffer, int nLength, int nTimeoutMs) {
+    if (nTimeoutMs <= 0) {
+        // The length of the datagram waiting first, 0 when none waits.
+        u_long waiting = 0;
+        if (ioctlsocket(m_socket, FIONREAD, &waiting) == SOCKET_ERROR) return -1;
+        if (waiting == 0) return 0;
+    } else if (static_cast<DWORD>(nTimeoutMs) != m_dwReceiveLimit) {
+        const DWORD limit = static_cast<DWORD>(nTimeoutMs);
+        if (setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit), sizeof(limit)) ==
+            SOCKET_ERROR)
+            return -1;
+        m_dwReceiveLimit = limit;
+    }
+    const int n = recv(m_socket, reinterpret_cast<char*>(pBuffer), nLength, 0);
+    if (n == SOCKET_ERROR) return WSAGetLastError() == WSAETIMEDOUT ? 0 : -1;
+    return n == 0 ? -1 : n;
+}
+
+int CIPSimpleClient::SendDatagrams(const DATAGRAM_BUFFER* pDatagrams, int nCount) {
+    const int sent = ::SendDatagrams(m_socket, pDatagrams, nCount);
+    return sent == SOCKET_ERROR ? 0 : sent;
 }
 
 int CIPSimpleClient::ReceiveFrom(BYTE* pBuffer, CString& strAddress, WORD& wPort) {

@@ -34,6 +34,15 @@ public:
     // part of the data had come. With bWhole set, reads until nLength bytes
     // are in; otherwise one receive (one datagram).
     int Receive(BYTE* pBuffer, int nLength, BOOL bWhole);
+    // One datagram within nTimeoutMs (0: only one already waiting, where an
+    // empty one counts as none): its length, 0 when none came, -1 when the
+    // receive failed (also for an empty datagram). A wait in one system call, for loops that wait
+    // often; it leaves the socket's receive time-out set.
+    int ReceiveWithin(BYTE* pBuffer, int nLength, int nTimeoutMs);
+    // Sends each buffer as a datagram of its own to the peer of an open
+    // datagram socket, in order, in as few system calls as the system
+    // allows. The number of datagrams sent.
+    int SendDatagrams(const DATAGRAM_BUFFER* pDatagrams, int nCount);
     // One datagram of at most 1024 bytes within 10 ms into a buffer of at
     // least 1024 bytes: its length, or 0 on time-out or error.
     int ReceiveFrom(BYTE* pBuffer, CString& strAddress, WORD& wPort);
@@ -46,6 +55,10 @@ protected:
     CString m_strHost;
     CString m_strPort;
     int m_nProtocol;
+    // The receive time-out last set on the socket (ms; 0: none).
+    DWORD m_dwReceiveLimit;
+    // The peer of a connected datagram socket (port 0: none).
+    sockaddr_in m_peer;
 };
 
 // A stream connect within nSeconds (0: without limit): 0 connected, -1

@@ -216,6 +216,30 @@ long Send(int fd, const void* data, size_t len, int flags, const Addr4* to) {
     }
 }
 
+long SendMany(int fd, const ConstBuffer* datagrams, size_t count) {
+    constexpr size_t kBatch = 64;
+    mmsghdr messages[kBatch];
+    iovec parts[kBatch];
+    size_t sent = 0;
+    while (sent < count) {
+        const size_t batch = count - sent < kBatch ? count - sent : kBatch;
+        for (size_t i = 0; i < batch; ++i) {
+            parts[i] = iovec{const_cast<void*>(datagrams[sent + i].data), datagrams[sent + i].length};
+            messages[i] = mmsghdr{};
+            messages[i].msg_hdr.msg_iov = &parts[i];
+            messages[i].msg_hdr.msg_iovlen = 1;
+        }
+        const int n = ::sendmmsg(fd, messages, static_cast<unsigned>(batch), MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            if (sent > 0) return static_cast<long>(sent);
+            return FailTransfer(fd);
+        }
+        sent += static_cast<size_t>(n);
+    }
+    return static_cast<long>(sent);
+}
+
 long Receive(int fd, void* data, size_t len, int flags, Addr4* from) {
     for (;;) {
         sockaddr_in sa{};

@@ -57,6 +57,15 @@ int LocalName(int fd, Addr4* addr);
 int PeerName(int fd, Addr4* addr);
 long Send(int fd, const void* data, size_t len, int flags, const Addr4* to);
 long Receive(int fd, void* data, size_t len, int flags, Addr4* from);
+// One datagram of SendMany.
+struct ConstBuffer {
+    const void* data;
+    size_t length;
+};
+// Sends each buffer as a datagram of its own to the connected peer, in
+// order, with as few system calls as the system allows. The number sent
+// (fewer than count when an error stopped the rest); -1 when none went.
+long SendMany(int fd, const ConstBuffer* datagrams, size_t count);
 int SetOption(int fd, Option opt, int value);
 int GetOption(int fd, Option opt, int* value);
 int SetTimeout(int fd, bool receive, uint32_t ms);

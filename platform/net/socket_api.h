@@ -44,6 +44,17 @@ int sendto(SOCKET s, const char* buf, int len, int flags, const struct sockaddr*
 int recv(SOCKET s, char* buf, int len, int flags);
 int recvfrom(SOCKET s, char* buf, int len, int flags, struct sockaddr* from, int* fromlen);
 
+// Not a Windows Sockets function but ours: sends each buffer as a datagram
+// of its own to the peer of a connected datagram socket, in order, with as
+// few system calls as the system allows (the datagrams on the wire are those
+// of one send per buffer). The number of datagrams sent, fewer when an error
+// stopped the rest; SOCKET_ERROR when none went.
+struct DATAGRAM_BUFFER {
+    const char* buf;
+    int len;
+};
+int SendDatagrams(SOCKET s, const DATAGRAM_BUFFER* datagrams, int count);
+
 // The first argument is ignored; the sets say which sockets to watch.
 // A null timeout waits without limit. The time-out is taken non-const like
 // the C library's own select, so that a call with three null sets is

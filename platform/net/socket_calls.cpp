@@ -157,6 +157,26 @@ int sendto(SOCKET s, const char* buf, int len, int flags, const sockaddr* to, in
     return (int)netsys::Send(s, buf, (size_t)len, FlagsOf(flags), &a);
 }
 
+int SendDatagrams(SOCKET s, const DATAGRAM_BUFFER* datagrams, int count) {
+    constexpr int kMax = 64;
+    if (count < 0 || (!datagrams && count > 0)) return Fail(WSAEFAULT);
+    netsys::ConstBuffer buffers[kMax];
+    int sent = 0;
+    while (sent < count) {
+        const int batch = count - sent < kMax ? count - sent : kMax;
+        for (int i = 0; i < batch; ++i) {
+            const DATAGRAM_BUFFER& d = datagrams[sent + i];
+            if (d.len < 0 || (!d.buf && d.len > 0)) return sent > 0 ? sent : Fail(WSAEFAULT);
+            buffers[i] = netsys::ConstBuffer{d.buf, (size_t)d.len};
+        }
+        const long n = netsys::SendMany(s, buffers, (size_t)batch);
+        if (n < 0) return sent > 0 ? sent : SOCKET_ERROR;
+        sent += (int)n;
+        if (n < batch) break;
+    }
+    return sent;
+}
+
 int recv(SOCKET s, char* buf, int len, int flags) {
     if (len < 0 || (!buf && len > 0)) return Fail(WSAEFAULT);
     return (int)netsys::Receive(s, buf, (size_t)len, FlagsOf(flags), nullptr);

@@ -5,6 +5,7 @@
 
 #include "common/discover/device_datagram.h"
 #include "common/discover/device_settings.h"
+#include "platform/net/net.h"
 
 namespace {
 
@@ -52,25 +53,45 @@ void CStandinDevice::SetHandler(StandinChannel channel, uint8_t command, Handler
     m_handlers[{channel, command}] = std::move(handler);
 }
 
+uint32_t StandinRequest::FromIp() const { return fromIp != 0 ? fromIp : inet_addr(fromAddress.c_str()); }
+
+std::string StandinRequest::FromText() const {
+    if (fromIp == 0) return fromAddress;
+    in_addr address{};
+    address.S_un.S_addr = fromIp;
+    return inet_ntoa(address);
+}
+
 std::string CStandinDevice::Handle(const StandinRequest& request, StandinReplies& replies) {
+    std::string what;
+    Handle(request, replies, &what);
+    return what;
+}
+
+void CStandinDevice::Handle(const StandinRequest& request, StandinReplies& replies, std::string* what) {
     if (request.data == nullptr || request.length < DEVICE_HEADER_SIZE ||
         std::memcmp(request.data, DEVICE_MAGIC, DEVICE_MAGIC_SIZE) != 0 ||
         request.data[6] != DEVICE_DIRECTION_REQUEST) {
-        return "foreign datagram of " + std::to_string(request.length) + " bytes, ignored";
+        if (what) *what = "foreign datagram of " + std::to_string(request.length) + " bytes, ignored";
+        return;
     }
     const uint8_t command = request.data[7];
-    std::string what = std::string(CommandName(request.channel, command)) + " (command " +
-                       std::to_string(command) + ", " + std::to_string(request.length) + " bytes)";
+    if (what) {
+        *what = std::string(CommandName(request.channel, command)) + " (command " + std::to_string(command) + ", " +
+                std::to_string(request.length) + " bytes)";
+    }
     auto handler = m_handlers.find({request.channel, command});
     if (handler == m_handlers.end()) {
-        return what + ", not handled";
+        if (what) *what += ", not handled";
+        return;
     }
     if (m_faults.silent) {
-        return what + ", silent";
+        if (what) *what += ", silent";
+        return;
     }
     const size_t before = replies.size();
     handler->second(*this, request, replies);
-    return what + (replies.size() > before ? ", answered" : ", not answered");
+    if (what) *what += replies.size() > before ? ", answered" : ", not answered";
 }
 
 void CStandinDevice::SetSender(Sender sender) {
@@ -78,9 +99,9 @@ void CStandinDevice::SetSender(Sender sender) {
     m_sender = std::move(sender);
 }
 
-void CStandinDevice::Send(const std::string& address, uint16_t port, const std::vector<uint8_t>& datagram) {
+void CStandinDevice::Send(uint32_t ip, uint16_t port, const std::vector<uint8_t>& datagram) {
     std::lock_guard<std::mutex> lock(m_sendLock);
-    if (m_sender) m_sender(address, port, datagram);
+    if (m_sender) m_sender(ip, port, datagram);
 }
 
 std::vector<uint8_t> CStandinDevice::BuildDiscoverReply() const {

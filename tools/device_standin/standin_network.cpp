@@ -1,10 +1,10 @@
 #include "tools/device_standin/standin_network.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 
 #include "platform/net/net.h"
@@ -53,6 +53,19 @@ SOCKET OpenBound(ULONG address, uint16_t port, std::string& error) {
     return s;
 }
 
+void SendDatagram(SOCKET s, uint32_t ip, uint16_t port, const std::vector<uint8_t>& datagram) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.S_un.S_addr = ip;
+    sendto(s, reinterpret_cast<const char*>(datagram.data()), static_cast<int>(datagram.size()), 0,
+           reinterpret_cast<const sockaddr*>(&to), sizeof(to));
+}
+
+// Batches taken from one socket at one wake-up at most, so that a busy
+// device cannot hold the loop from the others.
+const int kRoundsPerWake = 4;
+
 }  // namespace
 
 CStandinNetwork::CStandinNetwork(const StandinOptions& options) : m_options(options) {
@@ -88,13 +101,8 @@ bool CStandinNetwork::AddDevice(const StandinDeviceLine& line, std::string& erro
     if (main->socket == INVALID_SOCKET) return false;
     main->device = device.get();
     const SOCKET mainSocket = main->socket;
-    device->SetSender([mainSocket](const std::string& toAddress, uint16_t toPort, const std::vector<uint8_t>& datagram) {
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(toPort);
-        to.sin_addr.S_un.S_addr = inet_addr(toAddress.c_str());
-        sendto(mainSocket, reinterpret_cast<const char*>(datagram.data()), static_cast<int>(datagram.size()), 0,
-               reinterpret_cast<const sockaddr*>(&to), sizeof(to));
+    device->SetSender([mainSocket](uint32_t toIp, uint16_t toPort, const std::vector<uint8_t>& datagram) {
+        SendDatagram(mainSocket, toIp, toPort, datagram);
     });
     InstallStandinUpdate(*device, line.update);
     auto settings = std::make_unique<Bound>();
@@ -116,27 +124,26 @@ bool CStandinNetwork::Open(std::string& error) {
         error = "no wake-up pipe";
         return false;
     }
-    if (!m_options.listenBroadcast) return true;
-    auto listener = std::make_unique<Bound>();
-    listener->socket = OpenBound(INADDR_ANY, m_options.port, error);
-    if (listener->socket == INVALID_SOCKET) return false;
-    m_sockets.push_back(std::move(listener));
-    return true;
+    if (m_options.listenBroadcast) {
+        auto listener = std::make_unique<Bound>();
+        listener->socket = OpenBound(INADDR_ANY, m_options.port, error);
+        if (listener->socket == INVALID_SOCKET) return false;
+        m_sockets.push_back(std::move(listener));
+    }
+    // Tags: 0 the wake-up pipe, i + 1 socket i.
+    bool ok = m_poller.Ok() && m_poller.Add(m_wake[0], 0);
+    for (size_t i = 0; ok && i < m_sockets.size(); ++i) ok = m_poller.Add(m_sockets[i]->socket, i + 1);
+    if (!ok) error = std::string("cannot watch the sockets: ") + std::strerror(errno);
+    return ok;
 }
 
 void CStandinNetwork::Run() {
-    std::vector<pollfd> polled(m_sockets.size() + 1);
-    polled[0] = {m_wake[0], POLLIN, 0};
-    for (size_t i = 0; i < m_sockets.size(); ++i) {
-        polled[i + 1] = {m_sockets[i]->socket, POLLIN, 0};
-    }
     for (;;) {
-        const int ready = poll(polled.data(), polled.size(), -1);
-        if (ready < 0) {
-            if (errno == EINTR) continue;
-            return;
-        }
-        if (polled[0].revents != 0) {
+        for (size_t tag : m_poller.Wait()) {
+            if (tag != 0) {
+                Receive(*m_sockets[tag - 1]);
+                continue;
+            }
             char wake[16];
             const ssize_t n = read(m_wake[0], wake, sizeof(wake));
             for (ssize_t i = 0; i < n; ++i) {
@@ -144,49 +151,50 @@ void CStandinNetwork::Run() {
                 if (wake[i] == WAKE_RELOAD && m_reload) m_reload(*this);
             }
         }
-        for (size_t i = 1; i < polled.size(); ++i) {
-            if (polled[i].revents != 0) Receive(*m_sockets[i - 1]);
-        }
     }
 }
 
 void CStandinNetwork::Receive(Bound& bound) {
-    char buffer[2048];
-    sockaddr_in from{};
-    int fromLength = sizeof(from);
-    const int length = recvfrom(bound.socket, buffer, sizeof(buffer), 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
-    if (length == SOCKET_ERROR) return;  // a datagram too long for any request, or an error: nothing to answer
-    StandinRequest request;
-    request.channel = bound.channel;
-    request.fromAddress = inet_ntoa(from.sin_addr);
-    request.fromPort = ntohs(from.sin_port);
-    request.data = reinterpret_cast<const uint8_t*>(buffer);
-    request.length = length;
-    std::lock_guard<std::mutex> lock(m_lock);
-    ++m_requests;
-    if (bound.device != nullptr) {
-        Answer(bound, *bound.device, request);
-        return;
-    }
-    // A broadcast: every device answers through its own socket of the channel.
-    for (auto& other : m_sockets) {
-        if (other->device != nullptr && other->channel == bound.channel) {
-            Answer(*other, *other->device, request);
+    // A busy device takes at most a few batches before the others get theirs.
+    for (int round = 0; round < kRoundsPerWake; ++round) {
+        const int count = m_batch.Receive(bound.socket);
+        for (int k = 0; k < count; ++k) {
+            const StandinDatagram& datagram = m_batch[k];
+            if (datagram.length < 0) continue;  // too long for any request: nothing to answer
+            StandinRequest request;
+            request.channel = bound.channel;
+            request.fromIp = datagram.ip;
+            request.fromPort = datagram.port;
+            request.data = datagram.data;
+            request.length = datagram.length;
+            std::lock_guard<std::mutex> lock(m_lock);
+            ++m_requests;
+            if (bound.device != nullptr) {
+                Answer(bound, *bound.device, request);
+                continue;
+            }
+            // A broadcast: every device answers through its own socket of the channel.
+            for (auto& other : m_sockets) {
+                if (other->device != nullptr && other->channel == bound.channel) {
+                    Answer(*other, *other->device, request);
+                }
+            }
         }
+        // A batch not full took all that waited; what comes later wakes the loop again.
+        if (count < m_batch.Size()) return;
     }
 }
 
 void CStandinNetwork::Answer(Bound& bound, CStandinDevice& device, const StandinRequest& request) {
-    StandinReplies replies;
-    Log(&device, request, device.Handle(request, replies));
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(request.fromPort);
-    to.sin_addr.S_un.S_addr = inet_addr(request.fromAddress.c_str());
-    for (const auto& reply : replies) {
-        sendto(bound.socket, reinterpret_cast<const char*>(reply.data()), static_cast<int>(reply.size()), 0,
-               reinterpret_cast<const sockaddr*>(&to), sizeof(to));
+    m_replies.clear();
+    if (m_options.log != nullptr) {
+        std::string what;
+        device.Handle(request, m_replies, &what);
+        Log(&device, request, what);
+    } else {
+        device.Handle(request, m_replies, nullptr);
     }
+    for (const auto& reply : m_replies) SendDatagram(bound.socket, request.fromIp, request.fromPort, reply);
 }
 
 void CStandinNetwork::Log(const CStandinDevice* device, const StandinRequest& request, const std::string& what) {
@@ -200,7 +208,7 @@ void CStandinNetwork::Log(const CStandinDevice* device, const StandinRequest& re
     std::fprintf(m_options.log, "%s.%03ld %s:%d <- %s:%u %s\n", stamp, now.tv_nsec / 1000000L,
                  device->Profile().address.c_str(),
                  request.channel == StandinChannel::Main ? m_options.port : m_options.port + 2,
-                 request.fromAddress.c_str(), request.fromPort, what.c_str());
+                 request.FromText().c_str(), request.fromPort, what.c_str());
     std::fflush(m_options.log);
 }
 

@@ -14,6 +14,7 @@
 
 #include "tools/device_standin/standin_device.h"
 #include "tools/device_standin/standin_description.h"
+#include "tools/device_standin/standin_io.h"
 
 struct StandinOptions {
     uint16_t port = 50013;         // device port; settings requests come to port + 2
@@ -32,8 +33,9 @@ public:
     // taken twice or cannot be bound. Call before Run.
     bool AddDevice(const StandinDeviceLine& device, std::string& error);
 
-    // Opens the broadcast listener when the options ask for it; false with a
-    // message on failure. Call after the devices are added, before Run.
+    // Opens the broadcast listener when the options ask for it and watches
+    // every socket; false with a message on failure. Call after the devices
+    // are added, before Run.
     bool Open(std::string& error);
 
     // Receives and answers until Stop. Called on one thread.
@@ -72,4 +74,9 @@ private:
     std::function<void(CStandinNetwork&)> m_reload;
     std::mutex m_lock;  // guards the devices while a request is handled
     uint64_t m_requests = 0;
+    // Used by Run's thread only, for every request: nothing is allocated
+    // per datagram.
+    CStandinPoller m_poller;  // made with the network, so that Run needs no new descriptor
+    CStandinBatch m_batch;
+    StandinReplies m_replies;
 };

@@ -18,13 +18,13 @@ CStandinScheduler& CStandinScheduler::Instance() {
     return scheduler;
 }
 
-void CStandinScheduler::Schedule(const void* owner, CStandinDevice& device, const std::string& address, uint16_t port,
+void CStandinScheduler::Schedule(const void* owner, CStandinDevice& device, uint32_t ip, uint16_t port,
                                  std::vector<uint8_t> datagram, std::chrono::milliseconds delay) {
     Item item;
     item.due = std::chrono::steady_clock::now() + delay;
     item.owner = owner;
     item.device = &device;
-    item.address = address;
+    item.ip = ip;
     item.port = port;
     item.datagram = std::move(datagram);
     {
@@ -61,6 +61,6 @@ void CStandinScheduler::Run() {
         Item item = std::move(*next);
         m_items.erase(next);
         // Sent under the lock, so that Cancel also waits for a send in progress.
-        item.device->Send(item.address, item.port, item.datagram);
+        item.device->Send(item.ip, item.port, item.datagram);
     }
 }

@@ -22,8 +22,8 @@ public:
 
     // Sends the datagram from the device to the address after the delay.
     // The owner tag groups datagrams for Cancel.
-    void Schedule(const void* owner, CStandinDevice& device, const std::string& address, uint16_t port,
-                  std::vector<uint8_t> datagram, std::chrono::milliseconds delay);
+    void Schedule(const void* owner, CStandinDevice& device, uint32_t ip, uint16_t port, std::vector<uint8_t> datagram,
+                  std::chrono::milliseconds delay);
 
     // Drops the owner's datagrams not yet sent. When it returns, none of them
     // is being sent either.
@@ -38,7 +38,7 @@ private:
         uint64_t order = 0;
         const void* owner = nullptr;
         CStandinDevice* device = nullptr;
-        std::string address;
+        uint32_t ip = 0;  // network byte order
         uint16_t port = 0;
         std::vector<uint8_t> datagram;
     };

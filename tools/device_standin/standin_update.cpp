@@ -6,6 +6,8 @@
 #include <cstring>
 #include <fstream>
 
+#include <zlib.h>
+
 #include "common/discover/device_datagram.h"
 #include "tools/device_standin/standin_description.h"
 #include "tools/device_standin/standin_scheduler.h"
@@ -24,16 +26,21 @@ const uint8_t kUpdateCommands[] = {CMD_START_LOAD,   CMD_DATA,    CMD_ABORT,  CM
 const int kWindowSlots = 10;
 const size_t kPacketMax = 522;
 
-std::vector<uint8_t> Datagram(uint8_t command, std::initializer_list<uint8_t> payload) {
-    std::vector<uint8_t> datagram(DEVICE_HEADER_SIZE);
-    std::memcpy(datagram.data(), DEVICE_MAGIC, DEVICE_MAGIC_SIZE);
-    datagram[6] = DEVICE_DIRECTION_REPLY;
-    datagram[7] = command;
-    datagram.insert(datagram.end(), payload);
+ShortDatagram Datagram(uint8_t command, std::initializer_list<uint8_t> payload) {
+    ShortDatagram datagram;
+    std::memcpy(datagram.bytes, DEVICE_MAGIC, DEVICE_MAGIC_SIZE);
+    datagram.bytes[6] = DEVICE_DIRECTION_REPLY;
+    datagram.bytes[7] = command;
+    datagram.size = DEVICE_HEADER_SIZE;
+    for (uint8_t byte : payload) datagram.bytes[datagram.size++] = byte;
     return datagram;
 }
 
-std::vector<uint8_t> Acknowledgement(uint8_t status, uint16_t sequence) {
+std::vector<uint8_t> Bytes(const ShortDatagram& datagram) {
+    return std::vector<uint8_t>(datagram.bytes, datagram.bytes + datagram.size);
+}
+
+ShortDatagram Acknowledgement(uint8_t status, uint16_t sequence) {
     return Datagram(CMD_DATA, {status, static_cast<uint8_t>(sequence >> 8), static_cast<uint8_t>(sequence & 0xFF)});
 }
 
@@ -133,13 +140,24 @@ bool CStandinUpdater::Lose() {
 }
 
 void CStandinUpdater::Reply(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies,
-                            std::vector<uint8_t> datagram, int delayMs) {
+                            const uint8_t* datagram, size_t length, int delayMs) {
     if (delayMs <= 0) {
-        replies.push_back(std::move(datagram));
+        replies.Add().assign(datagram, datagram + length);
         return;
     }
-    CStandinScheduler::Instance().Schedule(&device, device, request.fromAddress, request.fromPort, std::move(datagram),
+    CStandinScheduler::Instance().Schedule(&device, device, request.FromIp(), request.fromPort,
+                                           std::vector<uint8_t>(datagram, datagram + length),
                                            std::chrono::milliseconds(delayMs));
+}
+
+void CStandinUpdater::Reply(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies,
+                            const ShortDatagram& datagram, int delayMs) {
+    Reply(device, request, replies, datagram.bytes, datagram.size, delayMs);
+}
+
+void CStandinUpdater::Reply(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies,
+                            const std::vector<uint8_t>& datagram, int delayMs) {
+    Reply(device, request, replies, datagram.data(), datagram.size(), delayMs);
 }
 
 void CStandinUpdater::Handle(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies) {
@@ -174,9 +192,9 @@ void CStandinUpdater::Handle(CStandinDevice& device, const StandinRequest& reque
         while (!m_loads.empty() && m_loads.size() >= std::max<size_t>(m_profile.loadsKept, 1))
             m_loads.erase(m_loads.begin());
         m_loads.push_back(std::move(load));
-        std::vector<uint8_t> reply = Datagram(CMD_START_LOAD, {0});
+        std::vector<uint8_t> reply = Bytes(Datagram(CMD_START_LOAD, {0}));
         reply.resize(static_cast<size_t>(std::max(9, m_profile.startReplyLength)), 0);
-        Reply(device, request, replies, std::move(reply), slow);
+        Reply(device, request, replies, reply, slow);
         break;
     }
     case CMD_DATA:
@@ -211,10 +229,10 @@ void CStandinUpdater::OnData(CStandinDevice& device, const StandinRequest& reque
     const uint8_t* payload = request.data + DEVICE_HEADER_SIZE;
     const size_t length = static_cast<size_t>(request.length) - DEVICE_HEADER_SIZE;
     const int delay = m_profile.slowMs + m_profile.ackDelayMs;
-    auto acknowledge = [&](std::vector<uint8_t> ack) {
+    auto acknowledge = [&](const ShortDatagram& ack) {
         if (m_loading && Contains(m_profile.dropAcks, ++m_acksInLoad)) return;
         if (m_profile.duplicateAcks) Reply(device, request, replies, ack, delay);
-        Reply(device, request, replies, std::move(ack), delay);
+        Reply(device, request, replies, ack, delay);
     };
     if (!m_loading || m_loads.empty()) {
         acknowledge(Acknowledgement(1, 0));
@@ -227,7 +245,7 @@ void CStandinUpdater::OnData(CStandinDevice& device, const StandinRequest& reque
             acknowledge(Datagram(CMD_DATA, {1}));
             return;
         }
-        load.bytes.insert(load.bytes.end(), payload, payload + length);
+        Take(load, payload, length);
         acknowledge(Datagram(CMD_DATA, {0}));
         return;
     }
@@ -250,7 +268,7 @@ void CStandinUpdater::OnData(CStandinDevice& device, const StandinRequest& reque
             acknowledge(m_profile.shortRefusals ? Datagram(CMD_DATA, {1}) : Acknowledgement(1, last));
             return;
         }
-        for (const auto& slot : m_slots) load.bytes.insert(load.bytes.end(), slot.begin(), slot.end());
+        for (const auto& slot : m_slots) Take(load, slot.data(), slot.size());
         m_windowBase = static_cast<uint16_t>(m_windowBase + kWindowSlots);
         m_windowDone = true;
         acknowledge(Acknowledgement(0, last));
@@ -258,6 +276,12 @@ void CStandinUpdater::OnData(CStandinDevice& device, const StandinRequest& reque
         // The previous window again: its acknowledgement was lost or late.
         acknowledge(Acknowledgement(0, sequence));
     }
+}
+
+void CStandinUpdater::Take(StandinLoad& load, const uint8_t* bytes, size_t length) {
+    load.crc = static_cast<uint32_t>(crc32(load.crc, bytes, static_cast<uInt>(length)));
+    load.size += length;
+    if (m_profile.keepBytes) load.bytes.insert(load.bytes.end(), bytes, bytes + length);
 }
 
 void CStandinUpdater::OnStartRecord(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies) {
@@ -288,10 +312,10 @@ void CStandinUpdater::OnStartRecord(CStandinDevice& device, const StandinRequest
               slow + step * m_profile.recordPaceMs + 1);
     }
     if (!m_profile.recordEnds) return;
-    std::vector<uint8_t> end = Datagram(CMD_RECORD, {static_cast<uint8_t>(m_profile.recordError != 0 ? 1 : 0),
-                                                     static_cast<uint8_t>(m_profile.recordError)});
-    if (m_profile.shortRecordEnd) end.pop_back();
-    Reply(device, request, replies, std::move(end), slow + (steps + 1) * m_profile.recordPaceMs + 1);
+    ShortDatagram end = Datagram(CMD_RECORD, {static_cast<uint8_t>(m_profile.recordError != 0 ? 1 : 0),
+                                              static_cast<uint8_t>(m_profile.recordError)});
+    if (m_profile.shortRecordEnd) --end.size;
+    Reply(device, request, replies, end, slow + (steps + 1) * m_profile.recordPaceMs + 1);
 }
 
 void CStandinUpdater::Record(const std::string& address, const std::vector<uint8_t>& image) {
@@ -312,7 +336,7 @@ void CStandinUpdater::Record(const std::string& address, const std::vector<uint8
 }
 
 std::vector<uint8_t> CStandinUpdater::Inventory(uint8_t command, size_t recordSize) const {
-    std::vector<uint8_t> reply = Datagram(command, {0});
+    std::vector<uint8_t> reply = Bytes(Datagram(command, {0}));
     size_t count = 0;
     for (const StandinSection& section : m_profile.sections) {
         if (reply.size() + recordSize > kPacketMax) break;

@@ -52,6 +52,13 @@ enum : uint8_t {
 };
 }  // namespace standin_command
 
+// A reply of a few bytes, built on the stack: the answers to data datagrams
+// allocate nothing.
+struct ShortDatagram {
+    uint8_t bytes[16];
+    size_t size = 0;
+};
+
 // A section installed in the device, as its inventory reports it.
 struct StandinSection {
     uint16_t key = 0;
@@ -86,13 +93,18 @@ struct StandinUpdateProfile {
     bool answersInventory9 = true;
     std::vector<StandinSection> sections;
     std::string dumpDirectory;
+    // False: a load keeps only the length and CRC-32 of what it received
+    // (many large loads at once), and a recorded image changes no section.
+    bool keepBytes = true;
     size_t loadsKept = 4;  // loads that Loads() keeps, the latest last
 };
 
 // One load as the device saw it.
 struct StandinLoad {
     bool windowMode = false;
-    std::vector<uint8_t> bytes;  // image bytes received, in order
+    std::vector<uint8_t> bytes;  // image bytes received, in order (unless the profile keeps none)
+    uint64_t size = 0;           // image bytes received
+    uint32_t crc = 0;            // their CRC-32
     // Window mode: the sequence number of every data datagram received
     // (not the lost ones), in order.
     std::vector<uint16_t> sequences;
@@ -121,13 +133,19 @@ public:
     void SetProfile(const StandinUpdateProfile& profile);
 
 private:
+    // Now (into the replies) or after the delay.
     void Reply(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies,
-               std::vector<uint8_t> datagram, int delayMs);
+               const uint8_t* datagram, size_t length, int delayMs);
+    void Reply(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies,
+               const ShortDatagram& datagram, int delayMs);
+    void Reply(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies,
+               const std::vector<uint8_t>& datagram, int delayMs);
     void OnData(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies);
     void OnStartRecord(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies);
     std::vector<uint8_t> Inventory(uint8_t command, size_t recordSize) const;
     void Record(const std::string& address, const std::vector<uint8_t>& image);
     bool Lose();
+    void Take(StandinLoad& load, const uint8_t* bytes, size_t length);
 
     mutable std::mutex m_lock;
     StandinUpdateProfile m_profile;

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "app/registry_settings.h"
@@ -136,18 +137,21 @@ inline int ProcessAddressByte() {
 // byte above), played by in-process stand-ins, each on its own thread (one
 // by default; more spread the devices so that the stand-in does not limit
 // many devices at once). Harnesses alive at the same time in one process
-// take different groups (0..254).
+// take different groups (0..254); more than 250 devices go on in the next
+// group.
 class CStandinHarness {
 public:
+    // A stand-in thread that plays many devices does the work of many:
+    // standinNice below 0 gives its threads that much more of the processors
+    // than the threads of the program under test (needs root).
     CStandinHarness(int group, int devices, const StandinUpdateProfile& profile = StandinUpdateProfile(),
-                    const UpdateTimeouts& timeouts = UpdateTimeouts(), int standins = 1) {
+                    const UpdateTimeouts& timeouts = UpdateTimeouts(), int standins = 1, int standinNice = 0) {
         SetTimeouts(timeouts);
         for (int n = 0; n < std::max(1, standins); ++n)
             m_networks.push_back(std::make_unique<CStandinNetwork>(StandinOptions{}));
         for (int i = 1; i <= devices; ++i) {
             StandinDeviceLine line;
-            line.profile.address = "127." + std::to_string(ProcessAddressByte()) + "." + std::to_string(group) + "." +
-                                std::to_string(i);
+            line.profile.address = DeviceAddress(group, i);
             CStandinNetwork& network = *m_networks[static_cast<size_t>(i - 1) % m_networks.size()];
             std::string error;
             m_ok = m_ok && network.AddDevice(line, error);
@@ -161,7 +165,12 @@ public:
             if (m_ok) m_ok = network->Open(m_error);
         }
         if (!m_ok) return;
-        for (auto& network : m_networks) m_threads.emplace_back([&network] { network->Run(); });
+        for (auto& network : m_networks) {
+            m_threads.emplace_back([&network, standinNice] {
+                if (standinNice != 0) setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), standinNice);
+                network->Run();
+            });
+        }
     }
     ~CStandinHarness() {
         for (auto& network : m_networks) network->Stop();
@@ -177,6 +186,12 @@ public:
         m_networks[static_cast<size_t>(i) % m_networks.size()]->WithDevice(Address(i), change);
     }
     int Count() const { return static_cast<int>(m_addresses.size()); }
+
+    // The address of device i (1, 2, ...) of a group.
+    static std::string DeviceAddress(int group, int i) {
+        return "127." + std::to_string(ProcessAddressByte()) + "." + std::to_string(group + (i - 1) / 250) + "." +
+               std::to_string((i - 1) % 250 + 1);
+    }
 
     static void SetTimeouts(const UpdateTimeouts& timeouts) {
         WriteRegistryString(std::to_string(timeouts.packet).c_str(), "UpgradePacketTimeout");

@@ -1,0 +1,73 @@
+#include "tools/device_standin/standin_io.h"
+
+#include <netinet/in.h>
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+const int kBatch = 32;
+const size_t kDatagramMax = 2048;  // longer ones are no request of any device
+
+}  // namespace
+
+CStandinPoller::CStandinPoller() : m_fd(epoll_create1(EPOLL_CLOEXEC)) {}
+
+CStandinPoller::~CStandinPoller() {
+    if (m_fd >= 0) close(m_fd);
+}
+
+bool CStandinPoller::Add(int fd, size_t tag) {
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.u64 = tag;
+    return epoll_ctl(m_fd, EPOLL_CTL_ADD, fd, &event) == 0;
+}
+
+const std::vector<size_t>& CStandinPoller::Wait() {
+    epoll_event events[64];
+    m_ready.clear();
+    const int n = epoll_wait(m_fd, events, 64, -1);
+    for (int i = 0; i < n; ++i) m_ready.push_back(static_cast<size_t>(events[i].data.u64));
+    return m_ready;
+}
+
+struct CStandinBatch::System {
+    mmsghdr messages[kBatch];
+    iovec parts[kBatch];
+    sockaddr_in from[kBatch];
+    uint8_t buffers[kBatch][kDatagramMax];
+};
+
+CStandinBatch::CStandinBatch() : m_system(new System), m_datagrams(kBatch) {}
+
+CStandinBatch::~CStandinBatch() { delete m_system; }
+
+int CStandinBatch::Receive(int fd) {
+    System& s = *m_system;
+    for (int i = 0; i < kBatch; ++i) {
+        s.parts[i] = iovec{s.buffers[i], kDatagramMax};
+        s.messages[i] = mmsghdr{};
+        s.messages[i].msg_hdr.msg_name = &s.from[i];
+        s.messages[i].msg_hdr.msg_namelen = sizeof(s.from[i]);
+        s.messages[i].msg_hdr.msg_iov = &s.parts[i];
+        s.messages[i].msg_hdr.msg_iovlen = 1;
+    }
+    int n;
+    do {
+        n = recvmmsg(fd, s.messages, kBatch, MSG_DONTWAIT, nullptr);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0) return 0;
+    for (int i = 0; i < n; ++i) {
+        StandinDatagram& d = m_datagrams[static_cast<size_t>(i)];
+        const bool cut = (s.messages[i].msg_hdr.msg_flags & MSG_TRUNC) != 0;
+        d.data = s.buffers[i];
+        d.length = cut ? -1 : static_cast<int>(s.messages[i].msg_len);
+        d.ip = s.from[i].sin_addr.s_addr;
+        d.port = ntohs(s.from[i].sin_port);
+    }
+    return n;
+}
