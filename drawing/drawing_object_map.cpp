@@ -33,6 +33,7 @@ CDrawingObjectMap::CDrawingObjectMap(CWnd* pHostWnd, CDrawingObject* pParent, BO
       m_bMapZoomCentered(FALSE),
       m_bHitTestGuard(FALSE),
       m_bTransparent(bTransparent),
+      m_bNestedMove(FALSE),
       m_sizeBackBuffer(0, 0)
 {
     m_types.Add(DRAWING_OBJECT_TYPE_MAP);

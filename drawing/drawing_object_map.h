@@ -28,6 +28,36 @@ public:
                       BOOL bTransparent);
     ~CDrawingObjectMap() override;
 
+    // How a press on a child changes it (GetCursorAt sets it, the drag
+    // follows it).
+    enum
+    {
+        DRAG_NONE = 0,
+        DRAG_MOVE = 1,
+        DRAG_TOP = 2,
+        DRAG_BOTTOM = 3,
+        DRAG_RIGHT = 4,
+        DRAG_LEFT = 5,
+        DRAG_TOP_RIGHT = 6,
+        DRAG_TOP_LEFT = 7,
+        DRAG_BOTTOM_RIGHT = 8,
+        DRAG_BOTTOM_LEFT = 9,
+    };
+    // The cursor resources of the drag modes.
+    enum
+    {
+        IDC_DRAG_NWSE = 30983,
+        IDC_DRAG_NESW = 30984,
+        IDC_DRAG_NS = 30985,
+        IDC_DRAG_WE = 30986,
+        IDC_DRAG_MOVE = 30987,
+    };
+    // A resize never makes a child narrower or lower than this.
+    enum
+    {
+        MIN_DRAGGED_SIZE = 30,
+    };
+
     void Draw(CDC* pDC) override;
     // Nothing when the size is already cx by cy; otherwise the back buffer
     // goes, and the children are moved back inside when KeepChildrenInside.
@@ -35,9 +65,34 @@ public:
     // Zooms the whole map as drawn on its target, then the object itself.
     void SetZoom(int nZoomX, int nZoomY, BOOL bCentered) override;
 
+    // Mouse editing (drawing_object_map_edit.cpp). Points come in the
+    // coordinates of the map's parent (the host window's client area for
+    // the root map). A press on a child whose position is not fixed grabs
+    // it, brings it to the top and selects it; moving then drags it, or
+    // one of its edges or corners when the cursor showed a resize there and
+    // its size is not fixed; the release ends the drag. Without a drag,
+    // moves are offered to the children, which show their border while the
+    // mouse is over them.
+    int OnMouseMove(UINT nFlags, int x, int y) override;
+    int OnLButtonDown(UINT nFlags, int x, int y) override;
+    void OnLButtonUp(UINT nFlags, int x, int y) override;
+    void OnMouseLeave() override;
+    void OnLButtonDblClk(UINT nFlags, int x, int y) override;
+    // To the selected child.
+    void OnKeyDown(UINT nKey) override;
+    void OnKeyUp(UINT nKey, UINT nFlags) override;
+    void OnCancelMode() override;
+    // The cursor of GetCursorAt at the mouse position: a cursor resource,
+    // the text or the cross cursor; FALSE leaves the window's own cursor.
+    BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) override;
+
     virtual void OnRButtonDown(UINT nFlags, int x, int y);
     virtual void OnCommand(BOOL bFromMenuOrAccelerator, UINT nId);
     virtual void OnMouseWheel(UINT nFlags, short zDelta, int x, int y);
+    // What a press at the point would do: sets the drag mode and answers
+    // the cursor resource id for it, 0 when a press would do nothing, -3
+    // while a connector is being drawn.
+    virtual int GetCursorAt(int x, int y);
     // The host window's size becomes the map's.
     virtual void OnSize(UINT nType, int cx, int cy);
     // A new map with this map's host window and this map as parent; the
@@ -77,6 +132,12 @@ public:
     void DrawChildren(CDC* pDC, CRgn* pRegion);
     // Whether the map zoom differs from 100 % in either direction.
     BOOL IsMapZoomed() const;
+    // The innermost visible object at the point, looking into child maps;
+    // bRelative: the point is in the parent's coordinates.
+    CDrawingObject* DeepestObjectAt(int x, int y, BOOL bRelative);
+    // The child being dragged in a child map (depth first, from the last
+    // child), or null.
+    CDrawingObject* GetDraggedObject();
     // The map's archive holder.
     CBriselFile* GetFile() { return &m_file; }
 
@@ -117,7 +178,27 @@ public:
     BOOL m_bHitTestGuard;
     BOOL m_bTransparent;
 
+protected:
+    // The parent's point in this map's coordinates, unzoomed.
+    CPoint ConvertPoint(int x, int y) const;
+    // Whether a connector is being drawn (an active connector exists).
+    BOOL IsConnectorDragActive();
+    void EndConnectorDrag();
+
 private:
+    // The child at the index moved to the end of the children, the indexes
+    // that point at children kept on them; returns its new index.
+    int BringChildToTop(int nIndex);
+    // Follows a drag of the dragged child to the point (map coordinates).
+    void DragTo(int x, int y);
+    // Border and colour adjustment on while the point is over the child.
+    static void ShowHover(CDrawingObject* pChild, BOOL bOver);
+    // The index of the child a press or a cursor query at the point concerns.
+    int ChildIndexAt(int x, int y);
+
+    // A drag handed down from an ancestor: the point is the root's.
+    BOOL m_bNestedMove;
+
     // The back buffer, made again when the map's size changed under it.
     CBitmap* BackBuffer(CDC* pCompatible, int width, int height);
     // Background, children and hooks on a DC in the map's own coordinates;
