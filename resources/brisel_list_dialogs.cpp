@@ -26,7 +26,7 @@ const trelwin::ResourceRegistration kHeaderMenuRegistration(RT_MENU, MAKEINTRESO
                                                             kHeaderMenu, sizeof kHeaderMenu);
 
 const DWORD kListStyle = WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY;
-const DWORD kDialogStyle = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+const DWORD kDialogStyle = DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU;
 
 const DialogItemTemplate kColumnsItems[] = {
     {"STATIC", "Avaliable columns", IDC_BRISELLIST_COLUMNS_AVAILABLE_LABEL, WS_VISIBLE, 0, 7, 7, 110, 8},
