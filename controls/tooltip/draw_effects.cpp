@@ -61,6 +61,25 @@ int LargeTileSide(int nStep, int nNeeded)
     return std::max(nStep, nLimit / nStep * nStep);
 }
 
+// Reads the source's (0, 0, cx, cy) and the destination's (x, y, cx, cy),
+// mixes each colour channel with mix(source, destination, source pixel) and
+// writes the result back; the destination keeps its alpha bytes.
+template <typename Mix>
+void BlendArea(HDC hDest, int x, int y, int cx, int cy, HDC hSrc, Mix mix)
+{
+    CDib32 source(cx, cy), dest(cx, cy);
+    if (!source.IsValid() || !dest.IsValid())
+        return;
+    BitBlt(source.GetDC(), 0, 0, cx, cy, hSrc, 0, 0, SRCCOPY);
+    BitBlt(dest.GetDC(), 0, 0, cx, cy, hDest, x, y, SRCCOPY);
+    const uint32_t* s = source.Bits();
+    uint32_t* d = dest.Bits();
+    for (size_t i = 0, n = static_cast<size_t>(cx) * cy; i < n; i++)
+        d[i] = MakePixel(Alpha(d[i]), mix(Red(s[i]), Red(d[i]), s[i]), mix(Green(s[i]), Green(d[i]), s[i]),
+                         mix(Blue(s[i]), Blue(d[i]), s[i]));
+    BitBlt(hDest, x, y, cx, cy, dest.GetDC(), 0, 0, SRCCOPY);
+}
+
 } // namespace
 
 namespace draw_effects
@@ -250,39 +269,16 @@ void CDrawEffects::AlphaBitBlt(HDC hDest, int x, int y, int cx, int cy, HDC hSrc
         return;
     }
     const uint32_t p = static_cast<uint32_t>(std::max(nOpacity, 0));
-    CDib32 source(cx, cy), dest(cx, cy);
-    if (!source.IsValid() || !dest.IsValid())
-        return;
-    BitBlt(source.GetDC(), 0, 0, cx, cy, hSrc, 0, 0, SRCCOPY);
-    BitBlt(dest.GetDC(), 0, 0, cx, cy, hDest, x, y, SRCCOPY);
-    const uint32_t* s = source.Bits();
-    uint32_t* d = dest.Bits();
-    for (size_t i = 0, n = static_cast<size_t>(cx) * cy; i < n; i++)
-    {
-        auto mix = [p](uint32_t a, uint32_t b) { return (a * p + b * (100 - p) + 50) / 100; };
-        d[i] = MakePixel(Alpha(d[i]), mix(Red(s[i]), Red(d[i])), mix(Green(s[i]), Green(d[i])),
-                         mix(Blue(s[i]), Blue(d[i])));
-    }
-    BitBlt(hDest, x, y, cx, cy, dest.GetDC(), 0, 0, SRCCOPY);
+    BlendArea(hDest, x, y, cx, cy, hSrc,
+              [p](uint32_t src, uint32_t dst, uint32_t) { return (src * p + dst * (100 - p) + 50) / 100; });
 }
 
 void CDrawEffects::AlphaChannelBitBlt(HDC hSrc, HDC hDest, int x, int y, int cx, int cy)
 {
-    CDib32 source(cx, cy), dest(cx, cy);
-    if (!source.IsValid() || !dest.IsValid())
-        return;
-    BitBlt(source.GetDC(), 0, 0, cx, cy, hSrc, 0, 0, SRCCOPY);
-    BitBlt(dest.GetDC(), 0, 0, cx, cy, hDest, x, y, SRCCOPY);
-    const uint32_t* s = source.Bits();
-    uint32_t* d = dest.Bits();
-    for (size_t i = 0, n = static_cast<size_t>(cx) * cy; i < n; i++)
-    {
-        const uint32_t a = Alpha(s[i]);
-        auto mix = [a](uint32_t src, uint32_t dst) { return (src * a + dst * (255 - a) + 127) / 255; };
-        d[i] = MakePixel(Alpha(d[i]), mix(Red(s[i]), Red(d[i])), mix(Green(s[i]), Green(d[i])),
-                         mix(Blue(s[i]), Blue(d[i])));
-    }
-    BitBlt(hDest, x, y, cx, cy, dest.GetDC(), 0, 0, SRCCOPY);
+    BlendArea(hDest, x, y, cx, cy, hSrc, [](uint32_t src, uint32_t dst, uint32_t nSourcePixel) {
+        const uint32_t a = Alpha(nSourcePixel);
+        return (src * a + dst * (255 - a) + 127) / 255;
+    });
 }
 
 SIZE CDrawEffects::GetSizeOfIcon(HICON hIcon)

@@ -25,6 +25,21 @@ UINT_PTR ReadHandle(const CString& strValue)
     return errno == ERANGE || n > UINTPTR_MAX ? 0 : static_cast<UINT_PTR>(n);
 }
 
+// Calls f(name, value) for each attribute of the text, in order.
+template <typename F>
+void ForEachAttribute(const CMarkupDrawer& drawer, const CString& strAttributes, F f)
+{
+    int nPos = 0;
+    CString strName;
+    for (;;)
+    {
+        const CString strValue = drawer.GetNextAttribute(strAttributes, nPos, strName);
+        if (strName.IsEmpty())
+            return;
+        f(strName, strValue);
+    }
+}
+
 bool EndsWithPercent(const CString& strValue)
 {
     return !strValue.IsEmpty() && strValue[strValue.GetLength() - 1] == '%';
@@ -35,13 +50,7 @@ bool EndsWithPercent(const CString& strValue)
 TableSpan CMarkupDrawer::ParseTableAttributes(const CString& strAttributes, StyleRecord& style, bool bIsTable)
 {
     TableSpan span;
-    int nPos = 0;
-    CString strName;
-    for (;;)
-    {
-        const CString strValue = GetNextAttribute(strAttributes, nPos, strName);
-        if (strName.IsEmpty())
-            break;
+    ForEachAttribute(*this, strAttributes, [&](const CString& strName, const CString& strValue) {
         if (strName == "cellpadding" && bIsTable)
             style.margin = ClampLength(ParseLength(strValue, style.margin));
         else if (strName == "cellspacing" && bIsTable)
@@ -94,7 +103,7 @@ TableSpan CMarkupDrawer::ParseTableAttributes(const CString& strAttributes, Styl
             style.width = ClampLength(ParseLength(strValue, style.width));
         else if (strName == "height")
             style.height = ClampLength(ParseLength(strValue, style.height));
-    }
+    });
     if (style.borderStyle == 0 || style.borderWidth == 0)
         style.borderStyle = style.borderWidth = 0;
     else if (style.borderStyle != 1 || !bIsTable)
@@ -104,13 +113,7 @@ TableSpan CMarkupDrawer::ParseTableAttributes(const CString& strAttributes, Styl
 
 void CMarkupDrawer::ParseImageAttributes(const CString& strAttributes, ImageAttributes& image)
 {
-    int nPos = 0;
-    CString strName;
-    for (;;)
-    {
-        const CString strValue = GetNextAttribute(strAttributes, nPos, strName);
-        if (strName.IsEmpty())
-            break;
+    ForEachAttribute(*this, strAttributes, [&](const CString& strName, const CString& strValue) {
         if (strName == "index")
             image.index = std::max(ParseLength(strValue, image.index), 0);
         else if (strName == "idres")
@@ -146,7 +149,14 @@ void CMarkupDrawer::ParseImageAttributes(const CString& strAttributes, ImageAttr
                                static_cast<int>(bPercent ? MARKUP_MAX_PERCENT : MARKUP_MAX_LENGTH));
             (strName == "width" ? image.widthPercent : image.heightPercent) = bPercent;
         }
-    }
+    });
+}
+
+int CMarkupDrawer::ParseRepeatCount(const CString& strAttributes)
+{
+    // The attribute text of "br=3" starts at the equals sign; that of "br 3"
+    // at the digit, which is dropped with the first byte.
+    return std::clamp(ParseLength(strAttributes.Mid(1), 1), 1, static_cast<int>(MARKUP_MAX_COUNT));
 }
 
 int CMarkupDrawer::ParseImageStyle(const CString& strValue) const

@@ -126,6 +126,10 @@ public:
     void ParseImageAttributes(const CString& strAttributes, ImageAttributes& image);
     int ParseImageStyle(const CString& strValue) const;
     static void ParseFontFlags(const CString& strLetters, StyleRecord& style);
+    // The repeat count of a line break or tab tag ("br=3"): the number after
+    // the attribute text's first byte, 1 when there is none, within 1 and
+    // MARKUP_MAX_COUNT.
+    int ParseRepeatCount(const CString& strAttributes);
     // The longest piece of the run that fits in nWidth (the width left on a
     // line of nLineWidth), cut after a break character; the run keeps the
     // rest and nWidth becomes the piece's width. See markup_fit.cpp.

@@ -344,6 +344,22 @@ TEST(MarkupParser, StyleLettersAndFontFlagLettersSetTheirFlags)
     EXPECT_EQ(style.overline, 0);
 }
 
+TEST(MarkupParser, RepeatCountsOfBreaksAndTabsStayWithinBounds)
+{
+    struct Case {
+        const char* tag;
+        int count;
+    };
+    const Case cases[] = {{"br=3", 3}, {"br 3", 1}, {"br 35", 5}, {"br", 1}, {"t=2", 2},
+                          {"br=0", 1}, {"br=99999", MARKUP_MAX_COUNT}, {"br=x", 1}};
+    CMarkupDrawer drawer;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tag);
+        CString tag = c.tag;
+        EXPECT_EQ(drawer.ParseRepeatCount(drawer.SplitTag(tag)), c.count);
+    }
+}
+
 // Widths come from the drawer's own DC, measured here on their own.
 TEST(MarkupParser, FitPieceCutsAfterTheLastBreakThatFits)
 {
