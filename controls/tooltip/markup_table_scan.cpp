@@ -36,7 +36,7 @@ public:
                 CMarkupDrawer::FindTagBefore(m_strText, nPos, m_strText.GetLength(), m_pszName);
             m_nFound = nFound >= 0 ? nFound : m_strText.GetLength();
         }
-        return std::max(m_nFound, 0);
+        return m_nFound;
     }
 
 private:
