@@ -22,6 +22,7 @@
 #include "platform/afx/afx.h"
 #include "platform/display/display.h"
 #include "platform/user/painting.h"
+#include "tests/controls/listctrl/made_up_devices.h"
 
 namespace {
 
@@ -30,8 +31,6 @@ constexpr UINT_PTR kPictureTimer = 2;
 const char* g_picture = nullptr;
 constexpr UINT kAfterSort = WM_APP + 7;
 bool g_timedOut = false;
-
-const char* const kTypes[] = {"Encoder E-200", "Decoder D-110", "Encoder E-400", "Gateway G-10", "Decoder D-310"};
 
 // The window that holds the list, with the Discover page's window text
 // (the list files its layout under it); it reports what the list did.
@@ -91,18 +90,10 @@ protected:
 
 void Fill(CBriselListCtrl& list) {
     for (int i = 0; i < 250; ++i) {
-        char ip[32];
-        char name[32];
-        char version[32];
-        snprintf(ip, sizeof ip, "192.168.%d.%d", 1 + i / 200, 10 + i % 200);
-        snprintf(name, sizeof name, "Studio %c-%02d", 'A' + (i / 3) % 5, (i * 37) % 61);
-        snprintf(version, sizeof version, "%d.%d.%d", 3 + i % 2, (i * 3) % 10, i % 7);
-        const int at = list.InsertItem(i, ip);
-        list.SetItemText(at, 1, name);
-        list.SetItemText(at, 2, kTypes[(i * 3) % 5]);
-        list.SetItemText(at, 3, version);
-        list.SetItemText(at, 4, i % 9 == 4 ? "No link" : "Link 100 Mbit/s");
-        if (i % 11 == 5) list.SetRowColors(at, RGB(0, 0, 0), RGB(248, 18, 18));
+        const std::vector<std::string> device = listctrl_test::MadeUpDevice(i);
+        const int at = list.InsertItem(i, device[0].c_str());
+        for (int c = 1; c < 5; ++c) list.SetItemText(at, c, device[c].c_str());
+        if (listctrl_test::IsUnreachable(i)) list.SetRowColors(at, RGB(0, 0, 0), RGB(248, 18, 18));
     }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/controls/listctrl/list_ctrl_test_util.h"
+#include "tests/controls/listctrl/made_up_devices.h"
 
 #ifndef TRELWIN_LISTCTRL_ARTEFACTS
 #define TRELWIN_LISTCTRL_ARTEFACTS "artefacts/listctrl"
@@ -18,18 +19,6 @@ namespace {
 
 constexpr COLORREF kUnreachable = RGB(248, 18, 18);
 
-const char* const kTypes[] = {"Encoder E-200", "Decoder D-110", "Encoder E-400", "Gateway G-10", "Decoder D-310"};
-
-std::vector<std::string> Device(int i) {
-    char ip[32];
-    char name[32];
-    char version[32];
-    snprintf(ip, sizeof ip, "192.168.%d.%d", 1 + i / 200, 10 + i % 200);
-    snprintf(name, sizeof name, "Studio %c-%02d", 'A' + (i / 3) % 5, (i * 37) % 61);
-    snprintf(version, sizeof version, "%d.%d.%d", 3 + i % 2, (i * 3) % 10, i % 7);
-    return {ip, name, kTypes[(i * 3) % 5], version, i % 9 == 4 ? "No link" : "Link 100 Mbit/s"};
-}
-
 }  // namespace
 
 class BriselListPicture : public ListFixture {};
@@ -38,10 +27,10 @@ TEST_F(BriselListPicture, TwoHundredFiftyDevicesSortedByTypeAndName) {
     CBriselListCtrl& list = MakeList(LVS_OWNERDATA | LVS_SHOWSELALWAYS, DiscoverColumns());
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     std::vector<std::vector<std::string>> rows;
-    for (int i = 0; i < 250; ++i) rows.push_back(Device(i));
+    for (int i = 0; i < 250; ++i) rows.push_back(MadeUpDevice(i));
     Fill(list, rows);
     for (int i = 0; i < 250; ++i) {
-        if (i % 11 == 5) list.SetRowColors(i, RGB(0, 0, 0), kUnreachable);
+        if (IsUnreachable(i)) list.SetRowColors(i, RGB(0, 0, 0), kUnreachable);
     }
     ClickHeader(list, 2);
     ClickHeader(list, 1, true);
@@ -63,7 +52,7 @@ TEST_F(BriselListPicture, TwoHundredFiftyDevicesSortedByTypeAndName) {
         CRect cell;
         list.GetSubItemRect(i, 4, LVIR_BOUNDS, cell);
         const COLORREF pixel = trelwin::user::GetClientPixel(list.m_hWnd, cell.right - 4, cell.top + 3);
-        EXPECT_EQ(pixel == kUnreachable, device % 11 == 5) << "row " << i << " device " << device;
+        EXPECT_EQ(pixel == kUnreachable, IsUnreachable(device)) << "row " << i << " device " << device;
     }
 
     std::filesystem::create_directories(TRELWIN_LISTCTRL_ARTEFACTS);
