@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace
 {
@@ -41,49 +42,80 @@ RGBQUAD Entry(COLORREF from, COLORREF to, int k)
     return q;
 }
 
-// The place-dependent part of a pixel's index, before noise, for the
-// effects that compute one; W, H the texture's size, x from the left, y from
-// the bottom row.
-struct CTextureShape
+// The place-dependent part of a pixel's index, before noise: a term of the
+// column plus a term of the row, each computed once (the soft bump adds its
+// two curves before it scales and clamps them). W, H the texture's size, x
+// from the left, y from the bottom row.
+class CTextureShape
 {
-    int nEffect;
-    int W;
-    int H;
-    int g;
-
-    int Low() const { return g; }
-    int High() const { return 255 - g; }
+public:
+    CTextureShape(int nEffect, int W, int H, int g)
+        : m_arrColumns(static_cast<size_t>(W), 0), m_arrRows(static_cast<size_t>(H), 0),
+          m_bSoftBump(nEffect == BACK_EFFECT_SOFTBUMP), m_g(g)
+    {
+        const int nRange = 255 - 2 * g;
+        for (int x = 0; x < W; x++)
+            m_arrColumns[static_cast<size_t>(x)] = Column(nEffect, x, W, nRange);
+        for (int y = 0; y < H; y++)
+            m_arrRows[static_cast<size_t>(y)] = Row(nEffect, y, H, nRange);
+    }
 
     int At(int x, int y) const
     {
-        const int nRange = High() - Low();
+        const int v = m_arrColumns[static_cast<size_t>(x)] + m_arrRows[static_cast<size_t>(y)];
+        return m_bSoftBump ? std::clamp(128 + v * (128 - m_g) / 128, m_g, 255 - m_g) : v;
+    }
+
+private:
+    int Column(int nEffect, int x, int W, int nRange) const
+    {
+        const int nFromRight = static_cast<int>(int64_t(W - x) * 255 / W) - 127;
         switch (nEffect)
         {
         case BACK_EFFECT_DIAGSHADE:
-            return Diagonal(x, y, nRange / 2) + g;
-        case BACK_EFFECT_HSHADE:
-            return static_cast<int>(int64_t(y) * nRange / H) + g;
+            return static_cast<int>(int64_t(nRange / 2) * (W - x) / W);
+        case BACK_EFFECT_METAL:
+            return static_cast<int>(int64_t((nRange - METAL_SHADE_RESERVE) / 2) * (W - x) / W);
         case BACK_EFFECT_VSHADE:
-            return static_cast<int>(int64_t(W - x) * nRange / W) + g;
-        case BACK_EFFECT_HBUMP:
-            return 128 + Cube(AlongY(y)) * (128 - g) / 128;
+            return static_cast<int>(int64_t(W - x) * nRange / W) + m_g;
         case BACK_EFFECT_VBUMP:
-            return 128 + Cube(AlongX(x)) * (128 - g) / 128;
+            return 128 + Cube(nFromRight) * (128 - m_g) / 128;
         case BACK_EFFECT_SOFTBUMP:
-            return std::clamp(128 + (Cube(AlongX(x)) + Cube(AlongY(y))) * (128 - g) / 128, Low(), High());
+            return Cube(nFromRight);
+        default:
+            return 0;
+        }
+    }
+
+    int Row(int nEffect, int y, int H, int nRange) const
+    {
+        const int nFromBottom = static_cast<int>(int64_t(y) * 255 / H) - 127;
+        switch (nEffect)
+        {
+        case BACK_EFFECT_DIAGSHADE:
+            return static_cast<int>(int64_t(nRange / 2) * y / H) + m_g;
+        case BACK_EFFECT_METAL:
+            return static_cast<int>(int64_t((nRange - METAL_SHADE_RESERVE) / 2) * y / H);
+        case BACK_EFFECT_HSHADE:
+            return static_cast<int>(int64_t(y) * nRange / H) + m_g;
+        case BACK_EFFECT_HBUMP:
+            return 128 + Cube(nFromBottom) * (128 - m_g) / 128;
+        case BACK_EFFECT_SOFTBUMP:
+            return Cube(nFromBottom);
         case BACK_EFFECT_HARDBUMP:
-            return 128 + Cube(AlongY(y)) * (64 - g) * 2 / 128;
+            return 128 + Cube(nFromBottom) * (64 - m_g) * 2 / 128;
+        case BACK_EFFECT_VSHADE:
+        case BACK_EFFECT_VBUMP:
+            return 0;
         default:
             return 128;
         }
     }
 
-    int Diagonal(int x, int y, int k) const
-    {
-        return static_cast<int>(int64_t(k) * (W - x) / W + int64_t(k) * y / H);
-    }
-    int AlongX(int x) const { return static_cast<int>(int64_t(W - x) * 255 / W) - 127; }
-    int AlongY(int y) const { return static_cast<int>(int64_t(y) * 255 / H) - 127; }
+    std::vector<int> m_arrColumns;
+    std::vector<int> m_arrRows;
+    bool m_bSoftBump;
+    int m_g;
 };
 
 } // namespace
@@ -116,8 +148,6 @@ void CDrawEffects::ComputeTexture(int nEffect, int g)
     const int W = m_dib.GetWidth();
     const int H = m_dib.GetHeight();
     const int nDivisor = RANDOM_MAX / (g > 0 ? 2 * g : 1);
-    const CTextureShape shape{nEffect, W, H, g};
-
     if (nEffect == BACK_EFFECT_METAL)
     {
         for (int y = 0; y < H; y++)
@@ -138,16 +168,17 @@ void CDrawEffects::ComputeTexture(int nEffect, int g)
                     m_dib.GetRow(y)[x] = nIndex;
             }
         }
-        const int k = (shape.High() - shape.Low() - METAL_SHADE_RESERVE) / 2;
+        const CTextureShape shade(BACK_EFFECT_METAL, W, H, g);
         for (int y = 0; y < H; y++)
         {
             BYTE* pRow = m_dib.GetRow(y);
             for (int x = 0; x < W; x++)
-                pRow[x] = static_cast<BYTE>(pRow[x] + shape.Diagonal(x, y, k) + Random() / nDivisor);
+                pRow[x] = static_cast<BYTE>(pRow[x] + shade.At(x, y) + Random() / nDivisor);
         }
         return;
     }
 
+    const CTextureShape shape(nEffect, W, H, g);
     for (int y = 0; y < H; y++)
     {
         BYTE* pRow = m_dib.GetRow(y);
@@ -174,7 +205,7 @@ void CDrawEffects::ComputeTexture(int nEffect, int g)
             if (nFromMiddle > b)
                 pRow[x] = static_cast<BYTE>(128 * (W - x) / s + g + Random() / nDivisor - g);
             else if (nFromMiddle < -b)
-                pRow[x] = static_cast<BYTE>(shape.High() - 128 * x / s + Random() / nDivisor - g);
+                pRow[x] = static_cast<BYTE>(255 - g - 128 * x / s + Random() / nDivisor - g);
         }
     }
 }
