@@ -181,8 +181,6 @@ CDrawEffects::~CDrawEffects()
 void CDrawEffects::FillEffect(HDC hDC, const RECT& rc, int nEffect, COLORREF clr1, COLORREF clr2, COLORREF clr3,
                               BYTE nGranularity, int nBlend)
 {
-    const int nHalfX = rc.left + (rc.right - rc.left) / 2;
-    const int nHalfY = rc.top + (rc.bottom - rc.top) / 2;
     switch (nEffect)
     {
     case BACK_EFFECT_HGRADIENT:
@@ -192,20 +190,16 @@ void CDrawEffects::FillEffect(HDC hDC, const RECT& rc, int nEffect, COLORREF clr
         DrawGradient(hDC, rc, clr1, clr3, FALSE);
         break;
     case BACK_EFFECT_HCGRADIENT:
-        DrawGradient(hDC, RECT{rc.left, rc.top, nHalfX, rc.bottom}, clr1, clr3, TRUE);
-        DrawGradient(hDC, RECT{nHalfX, rc.top, rc.right, rc.bottom}, clr3, clr1, TRUE);
+        DrawTwoGradients(hDC, rc, TRUE, clr1, clr3, clr1);
         break;
     case BACK_EFFECT_VCGRADIENT:
-        DrawGradient(hDC, RECT{rc.left, rc.top, rc.right, nHalfY}, clr1, clr3, FALSE);
-        DrawGradient(hDC, RECT{rc.left, nHalfY, rc.right, rc.bottom}, clr3, clr1, FALSE);
+        DrawTwoGradients(hDC, rc, FALSE, clr1, clr3, clr1);
         break;
     case BACK_EFFECT_3HGRADIENT:
-        DrawGradient(hDC, RECT{rc.left, rc.top, nHalfX, rc.bottom}, clr1, clr2, TRUE);
-        DrawGradient(hDC, RECT{nHalfX, rc.top, rc.right, rc.bottom}, clr2, clr3, TRUE);
+        DrawTwoGradients(hDC, rc, TRUE, clr1, clr2, clr3);
         break;
     case BACK_EFFECT_3VGRADIENT:
-        DrawGradient(hDC, RECT{rc.left, rc.top, rc.right, nHalfY}, clr1, clr2, FALSE);
-        DrawGradient(hDC, RECT{rc.left, nHalfY, rc.right, rc.bottom}, clr2, clr3, FALSE);
+        DrawTwoGradients(hDC, rc, FALSE, clr1, clr2, clr3);
         break;
     default:
         if (nEffect >= BACK_EFFECT_NOISE && nEffect <= BACK_EFFECT_METAL)
@@ -214,6 +208,18 @@ void CDrawEffects::FillEffect(HDC hDC, const RECT& rc, int nEffect, COLORREF clr
             FillSolid(hDC, rc, clr1);
         break;
     }
+}
+
+void CDrawEffects::DrawTwoGradients(HDC hDC, const RECT& rc, BOOL bHorizontal, COLORREF clrFrom, COLORREF clrMiddle,
+                                    COLORREF clrTo)
+{
+    RECT first = rc, second = rc;
+    if (bHorizontal)
+        first.right = second.left = rc.left + (rc.right - rc.left) / 2;
+    else
+        first.bottom = second.top = rc.top + (rc.bottom - rc.top) / 2;
+    DrawGradient(hDC, first, clrFrom, clrMiddle, bHorizontal);
+    DrawGradient(hDC, second, clrMiddle, clrTo, bHorizontal);
 }
 
 void CDrawEffects::DrawGradient(HDC hDC, const RECT& rc, COLORREF clrStart, COLORREF clrEnd, BOOL bHorizontal)

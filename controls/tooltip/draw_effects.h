@@ -86,6 +86,9 @@ public:
     void SeedNoise(unsigned int nSeed) { m_nNoiseSeed = nSeed; }
 
 private:
+    // The first half from clrFrom to clrMiddle, the second on to clrTo.
+    void DrawTwoGradients(HDC hDC, const RECT& rc, BOOL bHorizontal, COLORREF clrFrom, COLORREF clrMiddle,
+                          COLORREF clrTo);
     void FillTexture(HDC hDC, const RECT& rc, int nEffect, COLORREF clr1, COLORREF clr2, COLORREF clr3,
                      int nGranularity, int nBlend);
     void ComputeTexture(int nEffect, int nGranularity);
