@@ -251,7 +251,7 @@ void CStandinUpdater::OnData(CStandinDevice& device, const StandinRequest& reque
     }
     if (length < 2) return;
     const uint16_t sequence = static_cast<uint16_t>((payload[length - 2] << 8) | payload[length - 1]);
-    load.sequences.push_back(sequence);
+    if (m_profile.keepBytes) load.sequences.push_back(sequence);
     const uint16_t offset = static_cast<uint16_t>(sequence - m_windowBase);
     const uint16_t last = static_cast<uint16_t>(m_windowBase + kWindowSlots - 1);
     if (offset < kWindowSlots) {

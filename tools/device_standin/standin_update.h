@@ -94,7 +94,8 @@ struct StandinUpdateProfile {
     std::vector<StandinSection> sections;
     std::string dumpDirectory;
     // False: a load keeps only the length and CRC-32 of what it received
-    // (many large loads at once), and a recorded image changes no section.
+    // (many large loads at once), no bytes and no sequence numbers, and a
+    // recorded image changes no section.
     bool keepBytes = true;
     size_t loadsKept = 4;  // loads that Loads() keeps, the latest last
 };
