@@ -17,7 +17,6 @@
 #include <thread>
 #include <vector>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include "app/registry_settings.h"
@@ -141,11 +140,8 @@ inline int ProcessAddressByte() {
 // group.
 class CStandinHarness {
 public:
-    // A stand-in thread that plays many devices does the work of many:
-    // standinNice below 0 gives its threads that much more of the processors
-    // than the threads of the program under test (needs root).
     CStandinHarness(int group, int devices, const StandinUpdateProfile& profile = StandinUpdateProfile(),
-                    const UpdateTimeouts& timeouts = UpdateTimeouts(), int standins = 1, int standinNice = 0) {
+                    const UpdateTimeouts& timeouts = UpdateTimeouts(), int standins = 1) {
         SetTimeouts(timeouts);
         for (int n = 0; n < std::max(1, standins); ++n)
             m_networks.push_back(std::make_unique<CStandinNetwork>(StandinOptions{}));
@@ -165,12 +161,7 @@ public:
             if (m_ok) m_ok = network->Open(m_error);
         }
         if (!m_ok) return;
-        for (auto& network : m_networks) {
-            m_threads.emplace_back([&network, standinNice] {
-                if (standinNice != 0) setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), standinNice);
-                network->Run();
-            });
-        }
+        for (auto& network : m_networks) m_threads.emplace_back([&network] { network->Run(); });
     }
     ~CStandinHarness() {
         for (auto& network : m_networks) network->Stop();

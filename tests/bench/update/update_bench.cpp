@@ -180,11 +180,6 @@ void MakeMinimal(Fleet& fleet, int group, int count, bool window) {
     }
 }
 
-// The stand-in's threads each play many devices: they get a larger share of
-// the processors than the engine's workers, as the devices' own processors
-// would give them.
-const int kStandinNice = -10;
-
 void MakeStandin(Fleet& fleet, int group, int count, bool window) {
     StandinUpdateProfile profile;
     profile.startReplyLength = window ? 11 : 9;
@@ -193,7 +188,7 @@ void MakeStandin(Fleet& fleet, int group, int count, bool window) {
     profile.loadsKept = 1;
     profile.keepBytes = false;
     const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    fleet.standin = std::make_unique<CStandinHarness>(group, count, profile, UpdateTimeouts(), threads, kStandinNice);
+    fleet.standin = std::make_unique<CStandinHarness>(group, count, profile, UpdateTimeouts(), threads);
     if (!fleet.standin->Ok()) fleet.error = fleet.standin->Error();
     for (int i = 0; i < count; ++i) fleet.addresses.push_back(fleet.standin->Address(i));
 }
