@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/base/program_end.h"
 #include "platform/base/win_errors.h"
 #include "platform/registry/regedit_format.h"
 #include "platform/registry/registry_folder.h"
@@ -290,6 +291,8 @@ void RegistryFile::SetAside(const std::string& reason, bool locked) {
 }
 
 bool RegistryFile::Save() {
+    // A program ended by a signal or a lost display lets this write finish.
+    const EndDeferral whole;
     std::string text = FormatRegedit(tree_, rootName_);
     // A file that would be refused when read back is not written.
     if (text.size() > kMaxFileSize) return false;
