@@ -514,6 +514,9 @@ INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA lppsph) {
     };
     DLGTEMPLATE tmpl{};
     tmpl.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | DS_MODALFRAME | DS_SETFONT | DS_3DLOOK;
+    // A sheet that no window owns is the program's own window: it can go to
+    // the task bar (an owned one goes with its owner).
+    if (!sheet.header.hwndParent) tmpl.style |= WS_MINIMIZEBOX;
     tmpl.exStyle = WS_EX_CONTROLPARENT;
     tmpl.cx = 300;
     tmpl.cy = 200;

@@ -26,6 +26,12 @@ EventSink& sink() {
     return *s;
 }
 
+// Whether the window is on the screen (a minimised one is only an icon).
+bool on_screen(const HostWindow& host) { return host.visible && !host.minimized; }
+
+// The host whose changes the calling thread is applying (FollowingHost).
+thread_local uintptr_t t_following = 0;
+
 RegionData host_area(const HostWindow& host) {
     RegionData area = RegionData::from_rect(RECT{0, 0, host.rect.right - host.rect.left, host.rect.bottom - host.rect.top});
     if (host.shape) area = RegionData::combine(area, *host.shape, RGN_AND);
@@ -60,22 +66,23 @@ void Display::update_host(const HostWindow& host) {
         hosts_.insert(hosts_.begin(), host);
         it = hosts_.begin();
     } else {
-        if (it->visible) dirty = host_area(*it);
+        if (on_screen(*it)) dirty = host_area(*it);
         *it = host;
     }
-    if (host.visible) dirty = RegionData::combine(dirty, host_area(host), RGN_OR);
+    if (on_screen(host)) dirty = RegionData::combine(dirty, host_area(host), RGN_OR);
     recompose(dirty);
-    host_updated(*it);
-    if (host.visible) host_changed(*it, RegionData::from_rect(RECT{0, 0, host.rect.right - host.rect.left,
+    host_updated(*it, t_following == host.id);
+    if (on_screen(host)) host_changed(*it, RegionData::from_rect(RECT{0, 0, host.rect.right - host.rect.left,
                                                                     host.rect.bottom - host.rect.top}));
 }
 
 void Display::remove_host(uintptr_t id) {
     auto it = std::find_if(hosts_.begin(), hosts_.end(), [&](const HostWindow& h) { return h.id == id; });
     if (it == hosts_.end()) return;
-    RegionData dirty = it->visible ? host_area(*it) : RegionData();
+    RegionData dirty = on_screen(*it) ? host_area(*it) : RegionData();
     hosts_.erase(it);
     recompose(dirty);
+    if (active_ == id) active_ = 0;
     host_removed(id);
 }
 
@@ -94,7 +101,7 @@ void Display::restack(const std::vector<uintptr_t>& top_first) {
     hosts_ = std::move(ordered);
     RegionData dirty;
     for (const auto& h : hosts_) {
-        if (h.visible) dirty = RegionData::combine(dirty, host_area(h), RGN_OR);
+        if (on_screen(h)) dirty = RegionData::combine(dirty, host_area(h), RGN_OR);
     }
     recompose(dirty);
     hosts_restacked();
@@ -102,7 +109,7 @@ void Display::restack(const std::vector<uintptr_t>& top_first) {
 
 void Display::present(uintptr_t id, const RegionData& changed) {
     const HostWindow* h = host(id);
-    if (!h || !h->visible) return;
+    if (!h || !on_screen(*h)) return;
     RegionData area = changed;
     area.offset(h->rect.left, h->rect.top);
     area = RegionData::combine(area, host_area(*h), RGN_AND);
@@ -119,7 +126,7 @@ void Display::recompose(const RegionData& area) {
         for (LONG y = r.top; y < r.bottom; ++y) std::fill_n(screen_.row32(y) + r.left, r.right - r.left, kDesktopPixel);
     }
     for (auto it = hosts_.rbegin(); it != hosts_.rend(); ++it) {
-        if (!it->visible || !it->surface || !it->surface->bits) continue;
+        if (!on_screen(*it) || !it->surface || !it->surface->bits) continue;
         const RegionData target = RegionData::combine(clipped, host_area(*it), RGN_AND);
         const Surface& s = *it->surface;
         for (const RECT& r : target.rects()) {
@@ -133,6 +140,16 @@ void Display::recompose(const RegionData& area) {
         }
     }
 }
+
+void Display::set_active(uintptr_t id) {
+    if (id == active_) return;
+    active_ = id;
+    host_activated(id, id != 0 && t_following == id);
+}
+
+FollowingHost::FollowingHost(uintptr_t id) : previous_(t_following) { t_following = id; }
+
+FollowingHost::~FollowingHost() { t_following = previous_; }
 
 Display& current() {
     auto& slot = current_slot();

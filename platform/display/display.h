@@ -30,8 +30,9 @@ struct HostWindow {
     uintptr_t id = 0;       // the window's handle value
     RECT rect{};            // screen coordinates
     bool visible = false;
-    bool popup = false;     // shown without host decorations
-    bool no_activate = false;
+    bool minimized = false;  // visible, but shown only as the host's icon of it
+    bool in_taskbar = false;  // a window of the program's own (not a dialog's helper or a popup)
+    bool no_activate = false;  // never takes the keyboard focus (menus, lists, tips)
     std::string title;
     std::optional<RegionData> shape;  // window coordinates; none: the whole rectangle
     RECT caption{};         // window coordinates: where the host may drag the window
@@ -39,8 +40,13 @@ struct HostWindow {
 };
 
 // Input and host events for the window system, in screen coordinates.
+// Moved, Minimized, Restored and Activate report what the host (a window
+// manager, a person at the task bar) did to a window by itself.
 struct HostEvent {
-    enum Kind { MouseMove, ButtonDown, ButtonUp, Wheel, KeyDown, KeyUp, Text, Close, Activate, Moved, Resized, Quit };
+    enum Kind {
+        MouseMove, ButtonDown, ButtonUp, Wheel, KeyDown, KeyUp, Text, Close, Activate, Moved, Resized, Minimized,
+        Restored, Quit
+    };
     Kind kind = MouseMove;
     uintptr_t id = 0;   // host window concerned, when there is one
     POINT pt{};         // mouse position; Moved: new position
@@ -68,6 +74,10 @@ public:
     void restack(const std::vector<uintptr_t>& top_first);
     // Shows what changed in a window's surface (window coordinates).
     void present(uintptr_t id, const RegionData& changed);
+    // The window that has the keyboard focus now (0: none of ours); a host
+    // display gives it the host's focus.
+    void set_active(uintptr_t id);
+    uintptr_t active() const { return active_; }
     virtual void set_cursor(HCURSOR cursor) { cursor_ = cursor; }
     HCURSOR cursor() const { return cursor_; }
     // Waits (a bounded time) until what was presented is on the host.
@@ -81,7 +91,9 @@ protected:
     explicit Display(SIZE screen);
     // The screen area changed (screen coordinates); host displays push it on.
     virtual void host_changed(const HostWindow&, const RegionData&) {}
-    virtual void host_updated(const HostWindow&) {}
+    // following: the change only follows what the host did (see FollowingHost).
+    virtual void host_updated(const HostWindow&, bool /*following*/) {}
+    virtual void host_activated(uintptr_t /*id*/, bool /*following*/) {}
     virtual void host_removed(uintptr_t) {}
     // The stacking changed (hosts_ holds the new order, topmost first).
     virtual void hosts_restacked() {}
@@ -94,20 +106,41 @@ private:
     std::vector<uint32_t> pixels_;
     Surface screen_;
     HCURSOR cursor_ = nullptr;
+    uintptr_t active_ = 0;
     uint64_t presented_pixels_ = 0;
+};
+
+// While one lives, the calling thread's changes to the window only follow
+// what the host reported of it (moved, minimised, restored, activated):
+// they must not go back to the host, which may be further along already (a
+// window manager still moving the window).
+class FollowingHost {
+public:
+    explicit FollowingHost(uintptr_t id);
+    ~FollowingHost();
+    FollowingHost(const FollowingHost&) = delete;
+    FollowingHost& operator=(const FollowingHost&) = delete;
+
+private:
+    uintptr_t previous_;
 };
 
 // The display in use: the headless one unless a host display was opened.
 Display& current();
 // Replaces the display with a headless one of the given size (tests).
 void use_headless(int width, int height);
+// Puts a display in place: a host display, or a test's own that watches
+// what the window system asks of a host.
+void install_display(std::unique_ptr<Display> display);
 // Opens the SDL2 display when the environment has one; on failure says why
 // on standard error and keeps the headless display. True when it opened.
 bool use_host_display();
 // What a program does at start: the host display, or the virtual screen
 // when TRELWIN_DISPLAY=headless asks for it. False, with a clear word on
 // standard error, when there is no display to show windows on (a program
-// would run invisibly).
+// would run invisibly). SIGINT and SIGTERM end the program from then on, as
+// a lost host display does: one line on standard error and a non-zero
+// status (trelwin::EndProgram).
 bool choose_for_program();
 // Closes the display in use (a host display's thread and windows); a
 // virtual screen takes over if anything asks afterwards. A host display is

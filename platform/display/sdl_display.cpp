@@ -5,30 +5,45 @@
 // lock) only copy what changed into the host's own buffer and wake that
 // thread, so no window thread ever waits for the host; the host thread
 // hands input to the event sink without holding anything.
+//
+// The host windows have no decorations of the host: the frame and caption
+// are the program's own. With a window manager, a drag on the caption is
+// left to it (it moves the window, snapping and all) and so is minimising;
+// without one, the program moves the window itself and cannot minimise it
+// (nothing would bring it back). What the host does to a window by itself
+// is reported as an event and followed by the window system; what the
+// program asks goes to the host once, and the host's report of it is not
+// passed on as if the host had done it.
 #include <SDL.h>
-#include <SDL_syswm.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/shape.h>
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <future>
 #include <map>
 #include <mutex>
 #include <thread>
 
+#include "platform/base/program_end.h"
 #include "platform/display/display.h"
+#include "platform/display/sdl_keys.h"
+#include "platform/display/x11_desktop.h"
 #include "platform/gdi/gdi_types.h"
 #include "platform/gdi/internal/objects.h"
 
 namespace trelwin::display {
 
 namespace {
+
+// At most this many positions asked of the host wait for its report.
+constexpr size_t kMovesRemembered = 64;
+
+bool Same(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
+bool Same(bool a, bool b) { return a == b; }
 
 struct HostCopy {
     HostWindow desc;            // surface pointer unused here
@@ -40,64 +55,15 @@ struct HostCopy {
     bool removed = false;
     bool shapeChanged = false;
     SDL_Window* window = nullptr;
+    // Where the host has the window and whether it has it minimised, as far
+    // as the program knows: what the program asked, or followed.
+    POINT placed{};
+    bool hostMinimized = false;
+    // Asked of the host and not reported back yet.
+    std::deque<POINT> movesAsked;
+    std::deque<bool> minimizeAsked;
+    bool minimizeRefused = false;  // told the program once for this request
 };
-
-// The window's region (or none: the whole rectangle) as the X window's
-// shape. Other kinds of host display show the whole rectangle.
-void ApplyShape(SDL_Window* window, const std::optional<RegionData>& shape, int width, int height) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-    std::vector<XRectangle> rects;
-    const RegionData area = shape ? *shape : RegionData::from_rect(RECT{0, 0, width, height});
-    for (const RECT& r : area.rects()) {
-        rects.push_back(XRectangle{static_cast<short>(r.left), static_cast<short>(r.top),
-                                   static_cast<unsigned short>(r.right - r.left),
-                                   static_cast<unsigned short>(r.bottom - r.top)});
-    }
-    XShapeCombineRectangles(info.info.x11.display, info.info.x11.window, ShapeBounding, 0, 0, rects.data(),
-                            static_cast<int>(rects.size()), ShapeSet, YXBanded);
-    XFlush(info.info.x11.display);
-}
-
-UINT VirtualKey(SDL_Keycode key) {
-    if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
-    if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
-    if (key >= SDLK_F1 && key <= SDLK_F12) return 0x70 + (key - SDLK_F1);
-    switch (key) {
-    case SDLK_RETURN: case SDLK_KP_ENTER: return 0x0D;
-    case SDLK_ESCAPE: return 0x1B;
-    case SDLK_BACKSPACE: return 0x08;
-    case SDLK_TAB: return 0x09;
-    case SDLK_SPACE: return 0x20;
-    case SDLK_PAGEUP: return 0x21;
-    case SDLK_PAGEDOWN: return 0x22;
-    case SDLK_END: return 0x23;
-    case SDLK_HOME: return 0x24;
-    case SDLK_LEFT: return 0x25;
-    case SDLK_UP: return 0x26;
-    case SDLK_RIGHT: return 0x27;
-    case SDLK_DOWN: return 0x28;
-    case SDLK_INSERT: return 0x2D;
-    case SDLK_DELETE: return 0x2E;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return 0x10;
-    case SDLK_LCTRL: case SDLK_RCTRL: return 0x11;
-    case SDLK_LALT: case SDLK_RALT: return 0x12;
-    case SDLK_CAPSLOCK: return 0x14;
-    case SDLK_SEMICOLON: return 0xBA;
-    case SDLK_EQUALS: return 0xBB;
-    case SDLK_COMMA: return 0xBC;
-    case SDLK_MINUS: return 0xBD;
-    case SDLK_PERIOD: return 0xBE;
-    case SDLK_SLASH: return 0xBF;
-    case SDLK_BACKQUOTE: return 0xC0;
-    case SDLK_LEFTBRACKET: return 0xDB;
-    case SDLK_BACKSLASH: return 0xDC;
-    case SDLK_RIGHTBRACKET: return 0xDD;
-    case SDLK_QUOTE: return 0xDE;
-    default: return 0;
-    }
-}
 
 class SdlDisplay : public Display {
 public:
@@ -108,7 +74,13 @@ public:
             stop_ = true;
         }
         wake();
-        if (thread_.joinable()) thread_.join();
+        if (!thread_.joinable()) return;
+        // An end started on the host thread itself cannot wait for it.
+        if (thread_.get_id() == std::this_thread::get_id()) {
+            thread_.detach();
+        } else {
+            thread_.join();
+        }
     }
 
     const char* name() const override { return "sdl"; }
@@ -120,6 +92,11 @@ public:
         auto thread = std::thread([&started, error]() mutable {
             // Window surfaces are plain memory: no graphics library is loaded for them.
             SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+            // SIGINT and SIGTERM are the program's (trelwin::EndProgramOnSignals).
+            SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+            // Before SDL starts: SDL keeps the handlers it finds and puts them
+            // back when it quits, while it closes its connections.
+            x11::install_error_handlers();
             if (SDL_Init(SDL_INIT_VIDEO) != 0) {
                 *error = SDL_GetError();
                 started.set_value({false, SIZE{}});
@@ -172,7 +149,7 @@ public:
     }
 
 protected:
-    void host_updated(const HostWindow& host) override {
+    void host_updated(const HostWindow& host, bool following) override {
         std::lock_guard<std::mutex> guard(lock_);
         HostCopy& copy = copies_[host.id];
         if (copy.desc.shape != host.shape) copy.shapeChanged = true;
@@ -180,6 +157,16 @@ protected:
         copy.desc.surface = nullptr;
         copy.changed = true;
         copy.removed = false;
+        if (following) {
+            copy.placed = POINT{host.rect.left, host.rect.top};
+            copy.hostMinimized = host.minimized;
+        }
+        wake_locked();
+    }
+
+    void host_activated(uintptr_t id, bool following) override {
+        std::lock_guard<std::mutex> guard(lock_);
+        raise_ = following ? 0 : id;
         wake_locked();
     }
 
@@ -206,14 +193,6 @@ protected:
             }
             copy.dirty = RegionData::combine(copy.dirty, clipped, RGN_OR);
         }
-        wake_locked();
-    }
-
-    void hosts_restacked() override {
-        std::lock_guard<std::mutex> guard(lock_);
-        stacking_.clear();
-        for (const HostWindow& h : Display::hosts_) stacking_.push_back(h.id);
-        restack_ = true;
         wake_locked();
     }
 
@@ -251,20 +230,96 @@ private:
         }
     }
 
+    // The caption is the window manager's to drag where there is one that
+    // moves windows; otherwise the press goes to the window, which moves
+    // itself.
     static SDL_HitTestResult hit_test(SDL_Window* window, const SDL_Point* pt, void* data) {
         auto* self = static_cast<SdlDisplay*>(data);
-        std::lock_guard<std::mutex> guard(self->lock_);
-        for (auto& [id, copy] : self->copies_) {
-            if (copy.window != window) continue;
-            const RECT& c = copy.desc.caption;
-            if (pt->x >= c.left && pt->x < c.right && pt->y >= c.top && pt->y < c.bottom) return SDL_HITTEST_DRAGGABLE;
+        bool onCaption = false;
+        {
+            std::lock_guard<std::mutex> guard(self->lock_);
+            for (auto& [id, copy] : self->copies_) {
+                if (copy.window != window) continue;
+                const RECT& c = copy.desc.caption;
+                onCaption = pt->x >= c.left && pt->x < c.right && pt->y >= c.top && pt->y < c.bottom;
+            }
         }
-        return SDL_HITTEST_NORMAL;
+        return onCaption && x11::window_manager_moves(window) ? SDL_HITTEST_DRAGGABLE : SDL_HITTEST_NORMAL;
+    }
+
+    SDL_Window* create(HostCopy& copy, int w, int h) {
+        const RECT& r = copy.desc.rect;
+        Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
+        // A window that never takes the focus is one the window manager
+        // leaves alone; a helper window of the program stays off the task bar.
+        if (copy.desc.no_activate) flags |= SDL_WINDOW_TOOLTIP;
+        else if (!copy.desc.in_taskbar) flags |= SDL_WINDOW_SKIP_TASKBAR;
+        SDL_Window* window = SDL_CreateWindow(copy.desc.title.c_str(), r.left, r.top, w, h, flags);
+        if (!window) return nullptr;
+        // The window's surface may make SDL build the host window anew:
+        // before anything is set on it.
+        SDL_GetWindowSurface(window);
+        SDL_SetWindowHitTest(window, hit_test, this);
+        copy.placed = POINT{r.left, r.top};
+        copy.hostMinimized = false;
+        copy.dirty = RegionData::from_rect(RECT{0, 0, w, h});
+        copy.shapeChanged = copy.desc.shape.has_value();
+        return window;
+    }
+
+    // Shows the window; one that must not take the focus gives back what
+    // SDL gave it.
+    void show(HostCopy& copy) {
+        const unsigned long focus = copy.desc.no_activate ? x11::focus_window(copy.window) : 0;
+        SDL_ShowWindow(copy.window);
+        if (copy.desc.no_activate) x11::keep_focus_off(copy.window, focus);
+    }
+
+    // Brings the host's minimised state to the program's. Without a window
+    // manager nothing would bring a minimised window back: the request is
+    // refused and the program told so.
+    void minimize(uintptr_t id, HostCopy& copy, std::vector<HostEvent>& refusals) {
+        if (!copy.desc.minimized) copy.minimizeRefused = false;
+        if (copy.desc.minimized == copy.hostMinimized) return;
+        if (copy.desc.minimized && !x11::window_manager_runs(copy.window)) {
+            if (copy.minimizeRefused) return;
+            copy.minimizeRefused = true;
+            HostEvent refused;
+            refused.kind = HostEvent::Restored;
+            refused.id = id;
+            refusals.push_back(refused);
+            return;
+        }
+        if (copy.desc.minimized) {
+            SDL_MinimizeWindow(copy.window);
+        } else {
+            SDL_RestoreWindow(copy.window);
+        }
+        copy.hostMinimized = copy.desc.minimized;
+        copy.minimizeAsked.push_back(copy.desc.minimized);
+    }
+
+    void place(HostCopy& copy, int w, int h) {
+        const RECT& r = copy.desc.rect;
+        if (!Same(copy.placed, POINT{r.left, r.top})) {
+            SDL_SetWindowPosition(copy.window, r.left, r.top);
+            copy.placed = POINT{r.left, r.top};
+            copy.movesAsked.push_back(copy.placed);
+            if (copy.movesAsked.size() > kMovesRemembered) copy.movesAsked.pop_front();
+        }
+        int cw = 0, ch = 0;
+        SDL_GetWindowSize(copy.window, &cw, &ch);
+        if (cw != w || ch != h) {
+            SDL_SetWindowSize(copy.window, w, h);
+            copy.dirty = RegionData::from_rect(RECT{0, 0, w, h});
+            copy.shapeChanged = copy.desc.shape.has_value();
+        }
     }
 
     // Brings the SDL windows up to date; runs on the host thread.
     void apply() {
         std::vector<std::pair<SDL_Window*, std::vector<SDL_Rect>>> updates;
+        std::vector<HostEvent> refusals;
         std::unique_lock<std::mutex> guard(lock_);
         const uint64_t asked = work_asked_;
         for (auto it = copies_.begin(); it != copies_.end();) {
@@ -278,38 +333,18 @@ private:
             const int w = std::max<int>(r.right - r.left, 1), h = std::max<int>(r.bottom - r.top, 1);
             if (copy.changed) {
                 copy.changed = false;
-                if (!copy.window && copy.desc.visible) {
-                    Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
-                    if (copy.desc.no_activate) flags |= SDL_WINDOW_TOOLTIP;
-                    else if (copy.desc.popup) flags |= SDL_WINDOW_SKIP_TASKBAR;
-                    copy.window = SDL_CreateWindow(copy.desc.title.c_str(), r.left, r.top, w, h, flags);
-                    if (copy.window) {
-                        // The window's surface may make SDL build the host window
-                        // anew: before anything is set on it.
-                        SDL_GetWindowSurface(copy.window);
-                        SDL_SetWindowHitTest(copy.window, hit_test, this);
-                    }
-                    copy.dirty = RegionData::from_rect(RECT{0, 0, w, h});
-                    copy.shapeChanged = copy.desc.shape.has_value();
-                }
+                if (!copy.window && copy.desc.visible) copy.window = create(copy, w, h);
                 if (copy.window) {
                     SDL_SetWindowTitle(copy.window, copy.desc.title.c_str());
-                    int x = 0, y = 0, cw = 0, ch = 0;
-                    SDL_GetWindowPosition(copy.window, &x, &y);
-                    SDL_GetWindowSize(copy.window, &cw, &ch);
-                    if (x != r.left || y != r.top) SDL_SetWindowPosition(copy.window, r.left, r.top);
-                    if (cw != w || ch != h) {
-                        SDL_SetWindowSize(copy.window, w, h);
-                        copy.dirty = RegionData::from_rect(RECT{0, 0, w, h});
-                        copy.shapeChanged = copy.desc.shape.has_value();
-                    }
+                    place(copy, w, h);
                     if (copy.shapeChanged) {
-                        ApplyShape(copy.window, copy.desc.shape, w, h);
+                        x11::apply_shape(copy.window, copy.desc.shape, w, h);
                         copy.shapeChanged = false;
                     }
                     const bool shown = (SDL_GetWindowFlags(copy.window) & SDL_WINDOW_SHOWN) != 0;
-                    if (copy.desc.visible && !shown) SDL_ShowWindow(copy.window);
+                    if (copy.desc.visible && !shown) show(copy);
                     if (!copy.desc.visible && shown) SDL_HideWindow(copy.window);
+                    if (copy.desc.visible) minimize(it->first, copy, refusals);
                 }
             }
             if (copy.window && copy.desc.visible && !copy.dirty.empty() && !copy.pixels.empty()) {
@@ -331,22 +366,7 @@ private:
             }
             ++it;
         }
-        if (restack_) {
-            // Only the topmost window that may take activation is raised, once:
-            // a host that hands activation back on a raise must not start a
-            // contest between two windows.
-            restack_ = false;
-            for (uintptr_t id : stacking_) {
-                auto found = copies_.find(id);
-                if (found == copies_.end() || !found->second.window || !found->second.desc.visible ||
-                    found->second.desc.no_activate) {
-                    continue;
-                }
-                if (id != raised_) SDL_RaiseWindow(found->second.window);
-                raised_ = id;
-                break;
-            }
-        }
+        raise_active();
         if (cursor_changed_) {
             cursor_changed_ = false;
             apply_cursor();
@@ -355,9 +375,28 @@ private:
         for (auto& [window, rects] : updates) {
             SDL_UpdateWindowSurfaceRects(window, rects.data(), static_cast<int>(rects.size()));
         }
+        for (const HostEvent& refused : refusals) deliver(refused);
         guard.lock();
         work_done_ = asked;
         idle_.notify_all();
+    }
+
+    // The window that the program activated takes the host's focus once it
+    // is on the screen (lock held).
+    void raise_active() {
+        if (raise_ == 0) return;
+        auto found = copies_.find(raise_);
+        if (found == copies_.end()) {
+            raise_ = 0;
+            return;
+        }
+        const HostCopy& copy = found->second;
+        if (!copy.window || !copy.desc.visible || copy.desc.minimized || copy.desc.no_activate) return;
+        SDL_RaiseWindow(copy.window);
+        // Without a window manager nobody else gives the focus (a window that
+        // took it, a message box, may have gone with it).
+        if (!x11::window_manager_runs(copy.window)) SDL_SetWindowInputFocus(copy.window);
+        raise_ = 0;
     }
 
     // The cursor's image as an SDL colour cursor (lock held).
@@ -391,69 +430,114 @@ private:
         SDL_ShowCursor(SDL_ENABLE);
     }
 
-    uintptr_t host_of(Uint32 windowId, POINT* origin) {
-        std::lock_guard<std::mutex> guard(lock_);
+    // The host window's id, and the copy (lock held).
+    uintptr_t host_of(Uint32 windowId, HostCopy** found = nullptr) {
         SDL_Window* window = SDL_GetWindowFromID(windowId);
         for (auto& [id, copy] : copies_) {
             if (copy.window == window && window) {
-                if (origin) *origin = POINT{copy.desc.rect.left, copy.desc.rect.top};
+                if (found) *found = &copy;
                 return id;
             }
         }
         return 0;
     }
 
+    // A mouse event's screen position: the X event's own, or else SDL's
+    // window position (which may be behind a window being moved).
+    POINT screen_point(Uint32 windowId, int x, int y) {
+        if (root_) {
+            const POINT pt{root_->x, root_->y};
+            root_.reset();
+            return pt;
+        }
+        int wx = 0, wy = 0;
+        if (SDL_Window* window = SDL_GetWindowFromID(windowId)) SDL_GetWindowPosition(window, &wx, &wy);
+        return POINT{wx + x, wy + y};
+    }
+
+    // Whether the host's report is the answer to what the program asked
+    // (lock held); the answer and what was asked before it are done with.
+    template <typename T>
+    static bool answers(std::deque<T>& asked, const T& reported) {
+        auto found = std::find_if(asked.begin(), asked.end(), [&](const T& a) { return Same(a, reported); });
+        if (found == asked.end()) {
+            asked.clear();  // the host went its own way; older requests are past
+            return false;
+        }
+        asked.erase(asked.begin(), found + 1);
+        return true;
+    }
+
+    // A window event as what the host did by itself, or nothing (false).
+    bool window_event(const SDL_WindowEvent& e, HostEvent& out) {
+        std::lock_guard<std::mutex> guard(lock_);
+        HostCopy* copy = nullptr;
+        out.id = host_of(e.windowID, &copy);
+        if (out.id == 0) return false;
+        switch (e.event) {
+        case SDL_WINDOWEVENT_CLOSE: out.kind = HostEvent::Close; return true;
+        case SDL_WINDOWEVENT_FOCUS_GAINED: out.kind = HostEvent::Activate; return true;
+        case SDL_WINDOWEVENT_MOVED:
+            out.kind = HostEvent::Moved;
+            out.pt = POINT{e.data1, e.data2};
+            return !answers(copy->movesAsked, out.pt);
+        case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_RESTORED: {
+            const bool minimized = e.event == SDL_WINDOWEVENT_MINIMIZED;
+            out.kind = minimized ? HostEvent::Minimized : HostEvent::Restored;
+            return !answers(copy->minimizeAsked, minimized);
+        }
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            out.kind = HostEvent::Resized;
+            out.size = SIZE{e.data1, e.data2};
+            return true;
+        case SDL_WINDOWEVENT_EXPOSED:
+            copy->dirty = RegionData::from_rect(RECT{0, 0, copy->width, copy->height});
+            return false;
+        default: return false;
+        }
+    }
+
     void translate(const SDL_Event& e) {
         HostEvent out;
-        POINT origin{};
         switch (e.type) {
-        case SDL_MOUSEMOTION:
+        case SDL_SYSWMEVENT:
+            if (auto root = x11::root_position(e)) root_ = root;
+            return;
+        case SDL_MOUSEMOTION: {
             out.kind = HostEvent::MouseMove;
-            out.id = host_of(e.motion.windowID, &origin);
-            out.pt = POINT{origin.x + e.motion.x, origin.y + e.motion.y};
+            out.pt = screen_point(e.motion.windowID, e.motion.x, e.motion.y);
+            std::lock_guard<std::mutex> guard(lock_);
+            out.id = host_of(e.motion.windowID);
             break;
+        }
         case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
+        case SDL_MOUSEBUTTONUP: {
             out.kind = e.type == SDL_MOUSEBUTTONDOWN ? HostEvent::ButtonDown : HostEvent::ButtonUp;
-            out.id = host_of(e.button.windowID, &origin);
-            out.pt = POINT{origin.x + e.button.x, origin.y + e.button.y};
+            out.pt = screen_point(e.button.windowID, e.button.x, e.button.y);
             out.button = e.button.button == SDL_BUTTON_RIGHT ? 1 : e.button.button == SDL_BUTTON_MIDDLE ? 2 : 0;
+            std::lock_guard<std::mutex> guard(lock_);
+            out.id = host_of(e.button.windowID);
             break;
-        case SDL_MOUSEWHEEL:
+        }
+        case SDL_MOUSEWHEEL: {
             out.kind = HostEvent::Wheel;
-            out.id = host_of(e.wheel.windowID, nullptr);
             out.delta = e.wheel.y * 120;
+            std::lock_guard<std::mutex> guard(lock_);
+            out.id = host_of(e.wheel.windowID);
             break;
+        }
         case SDL_KEYDOWN:
-        case SDL_KEYUP:
+        case SDL_KEYUP: {
             out.kind = e.type == SDL_KEYDOWN ? HostEvent::KeyDown : HostEvent::KeyUp;
-            out.id = host_of(e.key.windowID, nullptr);
             out.vk = VirtualKey(e.key.keysym.sym);
             if (out.vk == 0) return;
+            std::lock_guard<std::mutex> guard(lock_);
+            out.id = host_of(e.key.windowID);
             break;
+        }
         case SDL_WINDOWEVENT:
-            out.id = host_of(e.window.windowID, nullptr);
-            if (out.id == 0) return;
-            switch (e.window.event) {
-            case SDL_WINDOWEVENT_CLOSE: out.kind = HostEvent::Close; break;
-            case SDL_WINDOWEVENT_FOCUS_GAINED: out.kind = HostEvent::Activate; break;
-            case SDL_WINDOWEVENT_MOVED:
-                out.kind = HostEvent::Moved;
-                out.pt = POINT{e.window.data1, e.window.data2};
-                break;
-            case SDL_WINDOWEVENT_SIZE_CHANGED:
-                out.kind = HostEvent::Resized;
-                out.size = SIZE{e.window.data1, e.window.data2};
-                break;
-            case SDL_WINDOWEVENT_EXPOSED: {
-                std::lock_guard<std::mutex> guard(lock_);
-                for (auto& [id, copy] : copies_) {
-                    if (id == out.id) copy.dirty = RegionData::from_rect(RECT{0, 0, copy.width, copy.height});
-                }
-                return;
-            }
-            default: return;
-            }
+            if (!window_event(e.window, out)) return;
             break;
         default:
             return;
@@ -466,6 +550,8 @@ private:
             std::lock_guard<std::mutex> guard(lock_);
             wake_event_ = SDL_RegisterEvents(1);
         }
+        // The X events behind the mouse events carry their screen position.
+        SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
         for (;;) {
             {
                 std::lock_guard<std::mutex> guard(lock_);
@@ -497,15 +583,12 @@ private:
     Uint32 wake_event_ = static_cast<Uint32>(-1);
     HCURSOR cursor_ = nullptr;
     bool cursor_changed_ = false;
-    std::vector<uintptr_t> stacking_;  // topmost first
-    bool restack_ = false;
-    uintptr_t raised_ = 0;
+    uintptr_t raise_ = 0;  // activated by the program, to be given the host's focus
     SDL_Cursor* sdl_cursor_ = nullptr;
+    std::optional<SDL_Point> root_;  // host thread only: the last pointer event's screen position
 };
 
 }  // namespace
-
-void install_display(std::unique_ptr<Display> display);
 
 bool use_host_display() {
     std::string error;
@@ -523,6 +606,7 @@ bool use_host_display() {
 }
 
 bool choose_for_program() {
+    EndProgramOnSignals();
     const char* wanted = std::getenv("TRELWIN_DISPLAY");
     if (wanted && std::strcmp(wanted, "headless") == 0) return true;
     const char* x = std::getenv("DISPLAY");

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/gdi/gdi.h"
+#include "platform/user/caption.h"
 #include "platform/user/cursors.h"
 #include "platform/user/geometry.h"
 #include "platform/user/input.h"
@@ -12,10 +13,9 @@
 #include "platform/user/scroll_bars.h"
 #include "platform/user/system_metrics.h"
 #include "platform/user/window_hooks.h"
+#include "platform/user/window_move.h"
 #include "platform/user/window_object.h"
 #include "platform/user/window_tree.h"
-
-#define SC_CLOSE 0xF060
 
 namespace {
 
@@ -63,9 +63,14 @@ LRESULT HitTest(HWND hwnd, POINT screen) {
             return HTBOTTOM;
         }
     }
-    const RECT all = DefaultClientRect(style & ~(WS_VSCROLL | WS_HSCROLL), exStyle, RECT{0, 0, width, height});
-    if ((style & WS_CAPTION) == WS_CAPTION && pt.y < all.top && pt.y >= all.top - GetSystemMetrics(SM_CYCAPTION)) {
-        if ((style & WS_SYSMENU) && pt.x >= all.right - 2 - GetSystemMetrics(SM_CXSIZE)) return HTCLOSE;
+    const CCaptionLayout caption = LayOutCaption(style, exStyle, width, height);
+    // The buttons answer over the caption's whole height.
+    if (caption.present && pt.y >= caption.bar.top && pt.y <= caption.bar.bottom && pt.x >= caption.bar.left &&
+        pt.x < caption.bar.right) {
+        const auto across = [&](const RECT& r) { return pt.x >= r.left && pt.x < r.right; };
+        if (across(caption.close)) return HTCLOSE;
+        if (across(caption.maximize)) return HTMAXBUTTON;
+        if (across(caption.minimize)) return HTMINBUTTON;
         return HTCAPTION;
     }
     if ((style & WS_VSCROLL) && pt.x >= client.right && pt.y >= client.top && pt.y < client.bottom) return HTVSCROLL;
@@ -149,6 +154,38 @@ void OnWindowPosChanged(HWND hwnd, const WINDOWPOS* wp) {
     if (!(wp->flags & SWP_NOSIZE)) {
         const WPARAM kind = IsZoomed(hwnd) ? SIZE_MAXIMIZED : IsIconic(hwnd) ? SIZE_MINIMIZED : SIZE_RESTORED;
         SendMessageA(hwnd, WM_SIZE, kind, MAKELPARAM(client.right - client.left, client.bottom - client.top));
+    }
+}
+
+// A press on the caption or one of its boxes: what the window's menu would
+// do for it.
+void OnCaptionPress(HWND hwnd, WPARAM hit, LPARAM lParam) {
+    const DWORD style = StyleOf(hwnd);
+    switch (hit) {
+    case HTCLOSE: PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam); break;
+    case HTMINBUTTON:
+        if (style & WS_MINIMIZEBOX) PostMessageA(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, lParam);
+        break;
+    case HTMAXBUTTON:
+        if (style & WS_MAXIMIZEBOX) {
+            PostMessageA(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, lParam);
+        }
+        break;
+    case HTCAPTION:
+        if (!ParentOf(hwnd)) SendMessageA(hwnd, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, lParam);
+        break;
+    default: break;
+    }
+}
+
+void OnSysCommand(HWND hwnd, WPARAM command, LPARAM lParam) {
+    switch (command & 0xFFF0) {
+    case SC_CLOSE: SendMessageA(hwnd, WM_CLOSE, 0, 0); break;
+    case SC_MOVE: MoveWindowWithMouse(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); break;
+    case SC_MINIMIZE: ShowWindow(hwnd, SW_MINIMIZE); break;
+    case SC_MAXIMIZE: ShowWindow(hwnd, SW_MAXIMIZE); break;
+    case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); break;
+    default: break;
     }
 }
 
@@ -242,7 +279,7 @@ LRESULT DefWindowProcWindowing(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam
         if (wParam == VK_F4 && !ParentOf(hWnd)) PostMessageA(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
         return 0;
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageA(hWnd, WM_CLOSE, 0, 0);
+        OnSysCommand(hWnd, wParam, lParam);
         return 0;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
@@ -262,7 +299,7 @@ LRESULT DefWindowProcWindowing(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam
     }
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK:
-        if (wParam == HTCLOSE && Msg == WM_NCLBUTTONDOWN) PostMessageA(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        if (Msg == WM_NCLBUTTONDOWN) OnCaptionPress(hWnd, wParam, lParam);
         if (wParam == HTVSCROLL || wParam == HTHSCROLL) {
             TrackScrollBar(hWnd, static_cast<int>(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         }

@@ -76,6 +76,21 @@ bool Restack(CWindowNode& node, HWND after) {
     return before != *siblings;
 }
 
+// A top-level window went to its icon or came back: it hears so, and
+// activation leaves it or (unless asked not to) returns to it.
+void IconicChanged(HWND hwnd, UINT flags) {
+    const bool iconic = (StyleOf(hwnd) & WS_MINIMIZE) != 0;
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    SendMessageA(hwnd, WM_SIZE, iconic ? SIZE_MINIMIZED : SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    if (!IsWindow(hwnd)) return;
+    if (iconic) {
+        InputWindowMinimized(hwnd);
+    } else if (!(flags & SWP_NOACTIVATE) && !(ExStyleOf(hwnd) & WS_EX_NOACTIVATE)) {
+        SetActiveWindow(hwnd);
+    }
+}
+
 }  // namespace
 
 RECT WindowRectInTop(HWND hwnd) {
@@ -160,6 +175,7 @@ void CollectUnder(const std::vector<HWND>& list, POINT screen, std::vector<Candi
         if (!node) continue;
         const DWORD style = StyleOf(hwnd);
         if (!(style & WS_VISIBLE)) continue;
+        if (!node->parent && (style & WS_MINIMIZE)) continue;  // only an icon on the host
         const RECT w = ScreenWindowRect(hwnd);
         if (!Contains(w, screen) || !InsideShape(*node, POINT{screen.x - w.left, screen.y - w.top})) continue;
         if (node->parent && (style & WS_DISABLED)) continue;  // a disabled child leaves the point to its parent
@@ -304,6 +320,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
     }
     const DWORD style = StyleOf(hWnd);
     const bool wasVisible = (style & WS_VISIBLE) != 0;
+    const bool wasIconic = (style & WS_MINIMIZE) != 0;
     const bool child = (style & WS_CHILD) != 0;
     UINT flags = SWP_NOMOVE | SWP_NOSIZE;
     bool show = true;
@@ -314,7 +331,6 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
         break;
     case SW_SHOWNOACTIVATE:
     case SW_SHOWNA:
-    case SW_SHOWMINNOACTIVE:
         flags |= SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER;
         break;
     case SW_SHOWMAXIMIZED:
@@ -326,7 +342,9 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
         break;
     case SW_MINIMIZE:
     case SW_SHOWMINIMIZED:
-        SetStyleBits(hWnd, WS_MINIMIZE, WS_MAXIMIZE);
+    case SW_SHOWMINNOACTIVE:
+        // A minimised window keeps its place: the host shows its icon.
+        if (!child) SetStyleBits(hWnd, WS_MINIMIZE, WS_MAXIMIZE);
         flags |= SWP_SHOWWINDOW | SWP_NOACTIVATE;
         break;
     case SW_RESTORE:
@@ -334,6 +352,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
         flags |= SWP_SHOWWINDOW | SWP_FRAMECHANGED;
         break;
     default:  // SW_SHOW, SW_SHOWNORMAL, SW_SHOWDEFAULT
+        if (nCmdShow == SW_SHOWNORMAL && wasIconic) SetStyleBits(hWnd, 0, WS_MINIMIZE);
         flags |= SWP_SHOWWINDOW;
         break;
     }
@@ -342,6 +361,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
     if (!IsWindow(hWnd)) return wasVisible ? TRUE : FALSE;
     const int width = GetSystemMetrics(SM_CXMAXIMIZED), height = GetSystemMetrics(SM_CYMAXIMIZED);
     SetWindowPos(hWnd, HWND_TOP, 0, 0, width, height, flags);
+    if (!child && IsWindow(hWnd) && ((StyleOf(hWnd) & WS_MINIMIZE) != 0) != wasIconic) IconicChanged(hWnd, flags);
     return wasVisible ? TRUE : FALSE;
 }
 

@@ -12,8 +12,6 @@
 #include "platform/user/window_object.h"
 #include "platform/user/window_tree.h"
 
-#define SC_CLOSE 0xF060
-
 namespace {
 
 // Host events wait for the thread that owns the windows: the host's thread
@@ -42,6 +40,10 @@ DWORD ThreadFor(HWND hwnd) {
 void Apply(const trelwin::display::HostEvent& e) {
     using trelwin::display::HostEvent;
     const HWND hwnd = reinterpret_cast<HWND>(e.id);
+    // What the host did to the window by itself is followed, not asked of it again.
+    const bool byHost = e.kind == HostEvent::Activate || e.kind == HostEvent::Moved || e.kind == HostEvent::Resized ||
+                        e.kind == HostEvent::Minimized || e.kind == HostEvent::Restored;
+    const trelwin::display::FollowingHost following(byHost ? e.id : 0);
     switch (e.kind) {
     case HostEvent::MouseMove:
         trelwin::user::InjectMouseMove(e.pt.x, e.pt.y);
@@ -81,6 +83,12 @@ void Apply(const trelwin::display::HostEvent& e) {
         if (IsWindow(hwnd)) {
             SetWindowPos(hwnd, nullptr, 0, 0, e.size.cx, e.size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
+        break;
+    case HostEvent::Minimized:
+        if (IsWindow(hwnd) && !IsIconic(hwnd)) ShowWindow(hwnd, SW_SHOWMINIMIZED);
+        break;
+    case HostEvent::Restored:
+        if (IsWindow(hwnd) && IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
         break;
     case HostEvent::Quit:
         break;

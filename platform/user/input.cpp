@@ -8,6 +8,7 @@
 #include "platform/base/process.h"
 #include "platform/base/system_time.h"
 #include "platform/base/win_errors.h"
+#include "platform/display/display.h"
 #include "platform/user/geometry.h"
 #include "platform/user/message_functions.h"
 #include "platform/user/paint_internal.h"
@@ -223,20 +224,26 @@ void SendFocusChange(HWND previous, HWND next) {
 
 void ActivateTop(HWND top, WORD how) {
     HWND previous = nullptr;
-    HWND lostFocus = nullptr;
     {
         UserGuard guard(UserLock());
         previous = State().active;
         if (previous == top) return;
         State().active = top;
-        if (State().focus && TopLevelOf(State().focus) != top) {
-            lostFocus = State().focus;
-            State().focus = nullptr;
-        }
+        trelwin::display::current().set_active(reinterpret_cast<uintptr_t>(top));
     }
+    // The window that goes inactive still has its focus when it hears so
+    // (a dialog notes which control to give it back to).
     if (previous && IsWindow(previous)) {
         SendMessageA(previous, WM_NCACTIVATE, FALSE, 0);
         SendMessageA(previous, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, IsIconic(previous)), reinterpret_cast<LPARAM>(top));
+    }
+    HWND lostFocus = nullptr;
+    {
+        UserGuard guard(UserLock());
+        if (State().focus && TopLevelOf(State().focus) != State().active) {
+            lostFocus = State().focus;
+            State().focus = nullptr;
+        }
     }
     if (lostFocus) SendFocusChange(lostFocus, nullptr);
     if (!previous && top) SendMessageA(top, WM_ACTIVATEAPP, TRUE, 0);
@@ -253,7 +260,8 @@ HWND NextToActivate(HWND leaving) {
     UserGuard guard(UserLock());
     CWindowNode* node = FindNode(leaving);
     auto usable = [&](HWND h) {
-        return h && h != leaving && FindNode(h) && (StyleOf(h) & (WS_VISIBLE | WS_DISABLED)) == WS_VISIBLE &&
+        return h && h != leaving && FindNode(h) &&
+               (StyleOf(h) & (WS_VISIBLE | WS_DISABLED | WS_MINIMIZE)) == WS_VISIBLE &&
                !(ExStyleOf(h) & WS_EX_NOACTIVATE);
     };
     if (node && usable(node->owner)) return node->owner;
@@ -558,6 +566,18 @@ void InputWindowGone(HWND hwnd, bool) {
         }
         SendFocusChange(focus, next);
     }
+    if (active) ActivateTop(NextToActivate(hwnd), WA_ACTIVE);
+}
+
+void InputWindowMinimized(HWND hwnd) {
+    HWND capture = nullptr;
+    bool active = false;
+    {
+        UserGuard guard(UserLock());
+        if (Within(hwnd, State().capture)) capture = State().capture;
+        active = State().active == hwnd;
+    }
+    if (capture) ReleaseCapture();
     if (active) ActivateTop(NextToActivate(hwnd), WA_ACTIVE);
 }
 

@@ -119,3 +119,6 @@ void InjectChar(char c);
 // Called by geometry when a window was hidden, disabled or is being
 // destroyed: moves focus, activation, capture and mouse tracking away.
 void InputWindowGone(HWND hwnd, bool destroying);
+// Called by ShowWindow when a top-level window was minimised: activation
+// (and with it the focus) goes to the next window, the capture is let go.
+void InputWindowMinimized(HWND hwnd);

@@ -1,6 +1,9 @@
-// The classic frame: borders, edges, the caption with its text and close
-// box, and the space of scroll bars.
+// The classic frame: borders, edges, the caption with its text and its
+// minimise, maximise and close boxes, and the space of scroll bars.
+#include <algorithm>
+
 #include "platform/gdi/gdi.h"
+#include "platform/user/caption.h"
 #include "platform/user/geometry.h"
 #include "platform/user/input.h"
 #include "platform/user/paint_internal.h"
@@ -11,7 +14,62 @@
 
 namespace {
 
-void DrawCaption(HDC hdc, HWND hwnd, RECT caption, bool active, bool closeBox) {
+// The frame's width on each side.
+int FrameOf(DWORD style, DWORD exStyle) {
+    if (style & WS_THICKFRAME) return GetSystemMetrics(SM_CXFRAME);
+    if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME)) return GetSystemMetrics(SM_CXDLGFRAME);
+    return (style & WS_BORDER) ? 1 : 0;
+}
+
+void Line(HDC hdc, int x0, int y0, int x1, int y1) {
+    MoveToEx(hdc, x0, y0, nullptr);
+    LineTo(hdc, x1, y1);
+}
+
+enum class Glyph { Close, Maximize, Minimize };
+
+// The glyph drawn in a colour, with its top-left at (x, y) in a box n high.
+void DrawGlyph(HDC hdc, Glyph glyph, int x, int y, int n, COLORREF colour) {
+    HPEN pen = CreatePen(PS_SOLID, 1, colour);
+    HGDIOBJ old = SelectObject(hdc, pen);
+    switch (glyph) {
+    case Glyph::Close:
+        for (int d = 0; d < 2; ++d) {
+            Line(hdc, x + d, y, x + d + n, y + n);
+            Line(hdc, x + d + n - 1, y, x + d - 1, y + n);
+        }
+        break;
+    case Glyph::Maximize:  // a window with a thick top edge
+        for (int d = 0; d < 2; ++d) Line(hdc, x, y + d, x + n + 1, y + d);
+        Line(hdc, x, y, x, y + n);
+        Line(hdc, x + n, y, x + n, y + n);
+        Line(hdc, x, y + n - 1, x + n + 1, y + n - 1);
+        break;
+    case Glyph::Minimize:  // a bar at the bottom
+        for (int d = 0; d < 2; ++d) Line(hdc, x, y + n - 2 + d, x + n - 2, y + n - 2 + d);
+        break;
+    }
+    SelectObject(hdc, old);
+    DeleteObject(pen);
+}
+
+void DrawCaptionButton(HDC hdc, const RECT& box, Glyph glyph, bool enabled) {
+    RECT face = box;
+    DrawEdge(hdc, &face, EDGE_RAISED, BF_RECT | BF_MIDDLE);
+    const int n = box.bottom - box.top - 6;
+    const int x = box.left + 4, y = box.top + 3;
+    if (enabled) {
+        DrawGlyph(hdc, glyph, x, y, n, GetSysColor(COLOR_BTNTEXT));
+    } else {
+        DrawGlyph(hdc, glyph, x + 1, y + 1, n, GetSysColor(COLOR_3DHILIGHT));
+        DrawGlyph(hdc, glyph, x, y, n, GetSysColor(COLOR_GRAYTEXT));
+    }
+}
+
+bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+void DrawCaption(HDC hdc, HWND hwnd, const CCaptionLayout& layout, DWORD style, bool active) {
+    const RECT& caption = layout.bar;
     const COLORREF from = GetSysColor(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
     const COLORREF to = GetSysColor(active ? COLOR_GRADIENTACTIVECAPTION : COLOR_GRADIENTINACTIVECAPTION);
     TRIVERTEX v[2] = {{caption.left, caption.top, static_cast<COLOR16>(GetRValue(from) << 8),
@@ -22,22 +80,14 @@ void DrawCaption(HDC hdc, HWND hwnd, RECT caption, bool active, bool closeBox) {
     GradientFill(hdc, v, 2, &mesh, 1, GRADIENT_FILL_RECT_H);
     RECT text = caption;
     text.left += 4;
-    if (closeBox) {
-        const int size = caption.bottom - caption.top - 4;
-        RECT box{caption.right - 2 - (size + 2), caption.top + 2, caption.right - 2, caption.top + 2 + size};
-        DrawEdge(hdc, &box, EDGE_RAISED, BF_RECT | BF_MIDDLE);
-        HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNTEXT));
-        HGDIOBJ old = SelectObject(hdc, pen);
-        const int x0 = box.left + 4, y0 = box.top + 3, n = box.bottom - box.top - 6;
-        for (int d = 0; d < 2; ++d) {
-            MoveToEx(hdc, x0 + d, y0, nullptr);
-            LineTo(hdc, x0 + d + n, y0 + n);
-            MoveToEx(hdc, x0 + d + n - 1, y0, nullptr);
-            LineTo(hdc, x0 + d - 1, y0 + n);
-        }
-        SelectObject(hdc, old);
-        DeleteObject(pen);
-        text.right = box.left - 2;
+    if (!Empty(layout.close)) {
+        DrawCaptionButton(hdc, layout.close, Glyph::Close, true);
+        text.right = layout.close.left - 2;
+    }
+    if (!Empty(layout.minimize)) {
+        DrawCaptionButton(hdc, layout.maximize, Glyph::Maximize, (style & WS_MAXIMIZEBOX) != 0);
+        DrawCaptionButton(hdc, layout.minimize, Glyph::Minimize, (style & WS_MINIMIZEBOX) != 0);
+        text.right = layout.minimize.left - 2;
     }
     const std::string title = WindowTextOf(hwnd);
     if (!title.empty()) {
@@ -53,6 +103,25 @@ void DrawCaption(HDC hdc, HWND hwnd, RECT caption, bool active, bool closeBox) {
 }
 
 }  // namespace
+
+CCaptionLayout LayOutCaption(DWORD style, DWORD exStyle, int width, int height) {
+    CCaptionLayout layout;
+    if ((style & WS_CAPTION) != WS_CAPTION) return layout;
+    layout.present = true;
+    const int frame = FrameOf(style, exStyle);
+    const bool tool = (exStyle & WS_EX_TOOLWINDOW) != 0;
+    const int captionHeight = GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION);
+    layout.bar = RECT{frame, frame, width - frame, std::min(frame + captionHeight - 1, height)};
+    if (!(style & WS_SYSMENU)) return layout;
+    const int size = layout.bar.bottom - layout.bar.top - 4;  // a button's height; it is two wider
+    const int top = layout.bar.top + 2;
+    layout.close = RECT{layout.bar.right - 2 - (size + 2), top, layout.bar.right - 2, top + size};
+    if (!tool && (style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX))) {
+        layout.maximize = RECT{layout.close.left - 2 - (size + 2), top, layout.close.left - 2, top + size};
+        layout.minimize = RECT{layout.maximize.left - (size + 2), top, layout.maximize.left, top + size};
+    }
+    return layout;
+}
 
 void DrawNonClient(HWND hwnd) {
     RECT window{}, client{};
@@ -72,18 +141,16 @@ void DrawNonClient(HWND hwnd) {
     RECT r = window;
     if ((style & WS_THICKFRAME) || (style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME)) {
         DrawEdge(hdc, &r, EDGE_RAISED, BF_RECT);
-        const int frame = GetSystemMetrics((style & WS_THICKFRAME) ? SM_CXFRAME : SM_CXDLGFRAME);
+        const int frame = FrameOf(style, exStyle);
         InflateRect(&r, -frame, -frame);
     } else if (style & WS_BORDER) {
         FrameRect(hdc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
         InflateRect(&r, -1, -1);
     }
-    if ((style & WS_CAPTION) == WS_CAPTION) {
-        const int height = GetSystemMetrics((exStyle & WS_EX_TOOLWINDOW) ? SM_CYSMCAPTION : SM_CYCAPTION);
-        RECT caption{r.left, r.top, r.right, r.top + height - 1};
-        const bool active = GetActiveWindow() == hwnd;
-        DrawCaption(hdc, hwnd, caption, active, (style & WS_SYSMENU) != 0);
-        r.top += height;
+    const CCaptionLayout caption = LayOutCaption(style, exStyle, window.right, window.bottom);
+    if (caption.present) {
+        DrawCaption(hdc, hwnd, caption, style, GetActiveWindow() == hwnd);
+        r.top = caption.bar.bottom + 1;
     }
     if (exStyle & WS_EX_CLIENTEDGE) {
         DrawEdge(hdc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/display/display.h"
+#include "platform/user/caption.h"
 #include "platform/user/geometry.h"
 #include "platform/user/paint_internal.h"
 #include "platform/user/system_metrics.h"
@@ -147,18 +148,23 @@ void SyncTopLevelHost(HWND top) {
     trelwin::display::HostWindow host;
     host.id = reinterpret_cast<uintptr_t>(top);
     host.rect = node->window;
-    host.visible = (style & WS_VISIBLE) && !(style & WS_MINIMIZE);
-    host.popup = (style & WS_POPUP) || (exStyle & WS_EX_TOOLWINDOW) || (style & WS_CAPTION) != WS_CAPTION;
+    host.visible = (style & WS_VISIBLE) != 0;
+    host.minimized = (style & WS_MINIMIZE) != 0;
+    // As on a task bar of the system the program was written for: unowned
+    // windows and those that ask for it, but no tool windows.
+    host.in_taskbar = !(exStyle & WS_EX_TOOLWINDOW) && (!node->owner || (exStyle & WS_EX_APPWINDOW));
     host.no_activate = (exStyle & WS_EX_NOACTIVATE) != 0;
     host.title = WindowTextOf(top);
     host.shape = node->shape;
-    if ((style & WS_CAPTION) == WS_CAPTION) {
-        // The caption lies between the frame and the client area.
-        const RECT inner = DefaultClientRect(style & ~(WS_BORDER | WS_VSCROLL | WS_HSCROLL), exStyle,
-                                             RECT{0, 0, node->window.right - node->window.left,
-                                                  node->window.bottom - node->window.top});
-        const int height = GetSystemMetrics((exStyle & WS_EX_TOOLWINDOW) ? SM_CYSMCAPTION : SM_CYCAPTION);
-        host.caption = RECT{inner.left, inner.top, inner.right - GetSystemMetrics(SM_CXSIZE) - 2, inner.top + height};
+    const CCaptionLayout caption = LayOutCaption(style, exStyle, node->window.right - node->window.left,
+                                                 node->window.bottom - node->window.top);
+    if (caption.present) {
+        // The caption up to its buttons, which stay the window's own.
+        host.caption = caption.bar;
+        host.caption.bottom += 1;
+        for (const RECT* box : {&caption.minimize, &caption.close}) {
+            if (box->right > box->left) host.caption.right = std::min(host.caption.right, box->left - 2);
+        }
     }
     host.surface = &node->surface->surface;
     trelwin::display::current().update_host(host);

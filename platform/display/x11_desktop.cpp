@@ -1,0 +1,164 @@
+#include "platform/display/x11_desktop.h"
+
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/base/program_end.h"
+
+namespace trelwin::display::x11 {
+
+namespace {
+
+struct Handle {
+    ::Display* display = nullptr;
+    Window window = 0;
+};
+
+bool handle_of(SDL_Window* window, Handle* out) {
+    if (!window) return false;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    out->display = info.info.x11.display;
+    out->window = info.info.x11.window;
+    return true;
+}
+
+// The 32-bit items of a property (at most `most`), empty when it is missing
+// or of another type (or the window is gone).
+std::vector<unsigned long> property(::Display* display, Window of, Atom name, Atom type, long most) {
+    Atom actual = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned long> items;
+    if (XGetWindowProperty(display, of, name, 0, most, False, type, &actual, &format, &count, &after, &data) ==
+            Success &&
+        data) {
+        if (actual == type && format == 32) {
+            const auto* values = reinterpret_cast<const unsigned long*>(data);
+            items.assign(values, values + count);
+        }
+        XFree(data);
+    }
+    return items;
+}
+
+// One window-valued property, or 0.
+Window window_property(::Display* display, Window of, Atom name) {
+    const std::vector<unsigned long> items = property(display, of, name, XA_WINDOW, 1);
+    return items.size() == 1 ? items[0] : 0;
+}
+
+bool root_lists(::Display* display, Atom list, Atom wanted) {
+    const std::vector<unsigned long> atoms = property(display, DefaultRootWindow(display), list, XA_ATOM, 4096);
+    return std::find(atoms.begin(), atoms.end(), wanted) != atoms.end();
+}
+
+struct ManagerState {
+    std::chrono::steady_clock::time_point checked{};
+    bool runs = false;
+    bool moves = false;
+};
+
+// A window manager of today names a window of its own on the root window
+// and names it again on that window (a stale name outlives a manager that
+// died); what it can do it lists on the root window.
+const ManagerState& manager_state(SDL_Window* window) {
+    static ManagerState state;
+    const auto now = std::chrono::steady_clock::now();
+    const bool fresh = state.checked != std::chrono::steady_clock::time_point{} &&
+                       now - state.checked < std::chrono::milliseconds(500);
+    if (fresh) return state;
+    state = ManagerState();
+    state.checked = now;
+    Handle h;
+    if (!handle_of(window, &h)) return state;
+    const Atom check = XInternAtom(h.display, "_NET_SUPPORTING_WM_CHECK", False);
+    const Window named = window_property(h.display, DefaultRootWindow(h.display), check);
+    state.runs = named != 0 && window_property(h.display, named, check) == named;
+    state.moves = state.runs && root_lists(h.display, XInternAtom(h.display, "_NET_SUPPORTED", False),
+                                           XInternAtom(h.display, "_NET_WM_MOVERESIZE", False));
+    return state;
+}
+
+int pass_over_errors(::Display*, XErrorEvent*) { return 0; }
+
+[[noreturn]] void end_on_lost_connection() {
+    const char* name = std::getenv("DISPLAY");
+    EndProgram(1, std::string("trelwin: lost the connection to the display ") + (name && *name ? name : "") +
+                      "; ending");
+}
+
+int on_lost_connection(::Display*) { end_on_lost_connection(); }
+
+}  // namespace
+
+void apply_shape(SDL_Window* window, const std::optional<gdi::RegionData>& shape, int width, int height) {
+    Handle h;
+    if (!handle_of(window, &h)) return;
+    std::vector<XRectangle> rects;
+    const gdi::RegionData area = shape ? *shape : gdi::RegionData::from_rect(RECT{0, 0, width, height});
+    for (const RECT& r : area.rects()) {
+        rects.push_back(XRectangle{static_cast<short>(r.left), static_cast<short>(r.top),
+                                   static_cast<unsigned short>(r.right - r.left),
+                                   static_cast<unsigned short>(r.bottom - r.top)});
+    }
+    XShapeCombineRectangles(h.display, h.window, ShapeBounding, 0, 0, rects.data(), static_cast<int>(rects.size()),
+                            ShapeSet, YXBanded);
+    XFlush(h.display);
+}
+
+bool window_manager_runs(SDL_Window* window) { return manager_state(window).runs; }
+
+bool window_manager_moves(SDL_Window* window) { return manager_state(window).moves; }
+
+void install_error_handlers() {
+    XSetErrorHandler(pass_over_errors);
+    XSetIOErrorHandler(on_lost_connection);
+}
+
+unsigned long focus_window(SDL_Window* any) {
+    Handle h;
+    if (!handle_of(any, &h)) return 0;
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(h.display, &focus, &revert);
+    return focus == PointerRoot ? 0 : focus;
+}
+
+void keep_focus_off(SDL_Window* shown, unsigned long previous) {
+    Handle h;
+    if (!handle_of(shown, &h)) return;
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(h.display, &focus, &revert);
+    if (focus != h.window) return;
+    XSetInputFocus(h.display, previous ? previous : PointerRoot, RevertToPointerRoot, CurrentTime);
+    XFlush(h.display);
+}
+
+std::optional<SDL_Point> root_position(const SDL_Event& system_event) {
+    if (system_event.type != SDL_SYSWMEVENT || !system_event.syswm.msg ||
+        system_event.syswm.msg->subsystem != SDL_SYSWM_X11) {
+        return std::nullopt;
+    }
+    const XEvent& x = system_event.syswm.msg->msg.x11.event;
+    switch (x.type) {
+    case MotionNotify: return SDL_Point{x.xmotion.x_root, x.xmotion.y_root};
+    case ButtonPress:
+    case ButtonRelease: return SDL_Point{x.xbutton.x_root, x.xbutton.y_root};
+    default: return std::nullopt;
+    }
+}
+
+}  // namespace trelwin::display::x11

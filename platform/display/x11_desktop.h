@@ -1,0 +1,44 @@
+// What the host display needs of an X server beyond what SDL gives: window
+// shapes, whether a window manager runs (it moves and minimises windows;
+// without one the program does both itself or not at all), what becomes of
+// the program when the server goes away, and keeping the keyboard focus off
+// windows that must not take it.
+//
+// Host thread only: the X connection is SDL's and SDL is used from there.
+#pragma once
+
+#include <SDL.h>
+
+#include <optional>
+
+#include "platform/gdi/internal/region_data.h"
+
+namespace trelwin::display::x11 {
+
+// The window's region (or none: the whole rectangle) as its X shape; other
+// kinds of host show the whole rectangle.
+void apply_shape(SDL_Window* window, const std::optional<gdi::RegionData>& shape, int width, int height);
+
+// Whether a window manager runs on the window's X server now, and whether
+// it moves windows on request (the caption drag). Checked at most every
+// half second; false on other kinds of host.
+bool window_manager_runs(SDL_Window* window);
+bool window_manager_moves(SDL_Window* window);
+
+// Protocol errors (a window gone meanwhile) are passed over; a lost
+// connection ends the program with one line on standard error. For every
+// X connection of the process, SDL's included.
+void install_error_handlers();
+
+// The X window that has the keyboard focus (0: none or not X).
+unsigned long focus_window(SDL_Window* any);
+// Gives the focus back to `previous` (or the pointer's window when none)
+// when `shown` took it; without a window manager SDL focuses every window
+// it shows, even one that must not take the focus.
+void keep_focus_off(SDL_Window* shown, unsigned long previous);
+
+// The pointer's screen position that the X event behind a mouse event of
+// SDL carried, when the SDL event is the X event of a pointer.
+std::optional<SDL_Point> root_position(const SDL_Event& system_event);
+
+}  // namespace trelwin::display::x11
