@@ -177,8 +177,9 @@ void WriteSettings() {
 
 int main(int argc, char** argv) {
     const bool writeSettings = argc > 1 && std::strcmp(argv[1], "--write-settings") == 0;
-    trelwin::display::choose_for_program();
-    if (std::strcmp(trelwin::display::current().name(), "sdl") != 0) return 3;
+    if (!trelwin::display::choose_for_program() || std::strcmp(trelwin::display::current().name(), "sdl") != 0) {
+        return 3;
+    }
     std::thread writer;
     if (writeSettings) writer = std::thread(WriteSettings);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
