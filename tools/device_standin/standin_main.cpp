@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/device_standin/standin_network.h"
@@ -11,14 +14,17 @@
 
 namespace {
 
-CStandinNetwork* g_network = nullptr;
+// The networks, one per thread; set while they run. The first one reloads
+// the descriptions for all.
+std::vector<std::unique_ptr<CStandinNetwork>>* g_networks = nullptr;
 
 void OnStopSignal(int) {
-    if (g_network != nullptr) g_network->Stop();
+    if (g_networks == nullptr) return;
+    for (auto& network : *g_networks) network->Stop();
 }
 
 void OnReloadSignal(int) {
-    if (g_network != nullptr) g_network->RequestReload();
+    if (g_networks != nullptr) g_networks->front()->RequestReload();
 }
 
 void Usage(FILE* out) {
@@ -29,6 +35,7 @@ void Usage(FILE* out) {
         "                      the new type, texts, answers and faults to the devices already played\n"
         "  --device 'LINE'     one device description (may be repeated)\n"
         "  --port N            device port (default 50013); settings requests come to N + 2\n"
+        "  --threads N         plays the devices on N threads (default 1; 0: one per processor)\n"
         "  --listen-broadcast  also answer requests sent to 255.255.255.255 (every device answers);\n"
         "                      use only inside a network namespace of its own\n"
         "  --log FILE          log of the requests received (default: standard output)\n"
@@ -51,6 +58,7 @@ int main(int argc, char** argv) {
     options.log = stdout;
     std::string devicesFile;
     std::vector<StandinDeviceLine> devices;
+    unsigned threads = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](const char* what) -> const char* {
@@ -86,6 +94,15 @@ int main(int argc, char** argv) {
                 return 2;
             }
             options.port = static_cast<uint16_t>(port);
+        } else if (arg == "--threads") {
+            const char* text = value("a number of threads");
+            char* end = nullptr;
+            const long count = std::strtol(text, &end, 10);
+            if (*end != '\0' || count < 0 || count > 1024) {
+                std::fprintf(stderr, "trelwin-standin: --threads must be 0 to 1024, not \"%s\"\n", text);
+                return 2;
+            }
+            threads = count == 0 ? std::max(1u, std::thread::hardware_concurrency()) : static_cast<unsigned>(count);
         } else if (arg == "--listen-broadcast") {
             options.listenBroadcast = true;
         } else if (arg == "--log") {
@@ -112,20 +129,26 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    CStandinNetwork network(options);
-    for (const auto& device : devices) {
+    // Devices go to the threads in turn; every thread listens for
+    // broadcasts itself when asked to (each gets its own copy of one).
+    std::vector<std::unique_ptr<CStandinNetwork>> networks;
+    for (unsigned n = 0; n < std::min<size_t>(threads, devices.size()); ++n)
+        networks.push_back(std::make_unique<CStandinNetwork>(options));
+    for (size_t i = 0; i < devices.size(); ++i) {
         std::string error;
-        if (!network.AddDevice(device, error)) {
+        if (!networks[i % networks.size()]->AddDevice(devices[i], error)) {
             std::fprintf(stderr, "trelwin-standin: %s\n", error.c_str());
             return 1;
         }
     }
-    std::string error;
-    if (!network.Open(error)) {
-        std::fprintf(stderr, "trelwin-standin: %s\n", error.c_str());
-        return 1;
+    for (auto& network : networks) {
+        std::string error;
+        if (!network->Open(error)) {
+            std::fprintf(stderr, "trelwin-standin: %s\n", error.c_str());
+            return 1;
+        }
     }
-    network.SetReloadFunction([devicesFile](CStandinNetwork& net) {
+    networks.front()->SetReloadFunction([devicesFile, &networks](CStandinNetwork&) {
         if (devicesFile.empty()) return;
         std::vector<StandinDeviceLine> read;
         std::string loadError;
@@ -133,13 +156,21 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "trelwin-standin: reload: %s (devices unchanged)\n", loadError.c_str());
             return;
         }
+        // Each network takes the lines of the devices it plays.
+        std::vector<std::vector<StandinDeviceLine>> lines(networks.size());
         std::string warnings;
-        net.Update(read, warnings);
+        for (const auto& line : read) {
+            size_t n = 0;
+            while (n < networks.size() && !networks[n]->Plays(line.profile.address)) ++n;
+            if (n < networks.size()) lines[n].push_back(line);
+            else warnings += line.profile.address + " is not played (addresses are fixed at start); ignored\n";
+        }
+        for (size_t n = 0; n < networks.size(); ++n) networks[n]->Update(lines[n], warnings);
         if (!warnings.empty()) std::fprintf(stderr, "trelwin-standin: reload: %s", warnings.c_str());
         std::fprintf(stderr, "trelwin-standin: reloaded %s\n", devicesFile.c_str());
     });
 
-    g_network = &network;
+    g_networks = &networks;
     struct sigaction stop {};
     stop.sa_handler = OnStopSignal;
     sigaction(SIGINT, &stop, nullptr);
@@ -148,10 +179,16 @@ int main(int argc, char** argv) {
     reload.sa_handler = OnReloadSignal;
     sigaction(SIGHUP, &reload, nullptr);
 
-    std::fprintf(stderr, "trelwin-standin: playing %zu device(s) on port %u%s\n", devices.size(), options.port,
-                 options.listenBroadcast ? ", answering broadcasts" : "");
-    network.Run();
-    g_network = nullptr;
+    std::fprintf(stderr, "trelwin-standin: playing %zu device(s) on port %u%s%s\n", devices.size(), options.port,
+                 options.listenBroadcast ? ", answering broadcasts" : "",
+                 networks.size() > 1 ? (", on " + std::to_string(networks.size()) + " threads").c_str() : "");
+    std::vector<std::thread> others;
+    for (size_t n = 1; n < networks.size(); ++n) others.emplace_back([&networks, n] { networks[n]->Run(); });
+    networks.front()->Run();
+    // A stop reaches every network; the others end as soon as they see it.
+    for (auto& network : networks) network->Stop();
+    for (auto& thread : others) thread.join();
+    g_networks = nullptr;
     std::fprintf(stderr, "trelwin-standin: stopped\n");
     return 0;
 }

@@ -257,6 +257,14 @@ bool CStandinNetwork::WithDevice(const std::string& address, const std::function
     return false;
 }
 
+bool CStandinNetwork::Plays(const std::string& address) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    for (const auto& device : m_devices) {
+        if (device->Profile().address == address) return true;
+    }
+    return false;
+}
+
 uint64_t CStandinNetwork::RequestCount() {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_requests;

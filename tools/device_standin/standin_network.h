@@ -58,6 +58,9 @@ public:
     // when no device has the address.
     bool WithDevice(const std::string& address, const std::function<void(CStandinDevice&)>& change);
 
+    // True when one of the devices has the address.
+    bool Plays(const std::string& address);
+
     // Number of requests received (all devices), for tests.
     uint64_t RequestCount();
 
