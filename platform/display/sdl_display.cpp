@@ -477,10 +477,16 @@ private:
         switch (e.event) {
         case SDL_WINDOWEVENT_CLOSE: out.kind = HostEvent::Close; return true;
         case SDL_WINDOWEVENT_FOCUS_GAINED: out.kind = HostEvent::Activate; return true;
-        case SDL_WINDOWEVENT_MOVED:
+        case SDL_WINDOWEVENT_MOVED: {
             out.kind = HostEvent::Moved;
             out.pt = POINT{e.data1, e.data2};
-            return !answers(copy->movesAsked, out.pt);
+            if (answers(copy->movesAsked, out.pt)) return false;
+            // SDL reports a move it waited for in vain as where the window
+            // was: the server says where it is, and where the program put
+            // it is no news.
+            if (const auto now = x11::position(copy->window)) out.pt = POINT{now->x, now->y};
+            return !Same(out.pt, copy->placed);
+        }
         case SDL_WINDOWEVENT_MINIMIZED:
         case SDL_WINDOWEVENT_RESTORED: {
             const bool minimized = e.event == SDL_WINDOWEVENT_MINIMIZED;

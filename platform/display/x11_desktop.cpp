@@ -147,6 +147,17 @@ void keep_focus_off(SDL_Window* shown, unsigned long previous) {
     XFlush(h.display);
 }
 
+std::optional<SDL_Point> position(SDL_Window* window) {
+    Handle h;
+    if (!handle_of(window, &h)) return std::nullopt;
+    int x = 0, y = 0;
+    Window child = 0;
+    if (!XTranslateCoordinates(h.display, h.window, DefaultRootWindow(h.display), 0, 0, &x, &y, &child)) {
+        return std::nullopt;
+    }
+    return SDL_Point{x, y};
+}
+
 std::optional<SDL_Point> root_position(const SDL_Event& system_event) {
     if (system_event.type != SDL_SYSWMEVENT || !system_event.syswm.msg ||
         system_event.syswm.msg->subsystem != SDL_SYSWM_X11) {

@@ -37,6 +37,10 @@ unsigned long focus_window(SDL_Window* any);
 // it shows, even one that must not take the focus.
 void keep_focus_off(SDL_Window* shown, unsigned long previous);
 
+// Where the window is on the screen now, as the X server has it (SDL's own
+// reports of moves may be late or stale); nothing when not X.
+std::optional<SDL_Point> position(SDL_Window* window);
+
 // The pointer's screen position that the X event behind a mouse event of
 // SDL carried, when the SDL event is the X event of a pointer.
 std::optional<SDL_Point> root_position(const SDL_Event& system_event);

@@ -12,7 +12,8 @@
 //   caption minimize X Y close X Y
 // and where the first page's list box (of three colours) is:
 //   combo X Y
-// The wizard going to its icon and coming back prints "minimized" and
+// A move of its own by the caption prints where it ended, "moved to X Y";
+// the wizard going to its icon and coming back prints "minimized" and
 // "restored". When a page goes it prints what its edit holds and the colour
 // chosen:
 //   typed page N: TEXT
@@ -95,6 +96,10 @@ LRESULT CALLBACK SheetSpy(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     } else if (msg == WM_SIZE && wParam == SIZE_RESTORED && g_minimized) {
         g_minimized = false;
         Say("restored");
+    } else if (msg == WM_EXITSIZEMOVE) {
+        RECT r{};
+        GetWindowRect(hwnd, &r);
+        Say("moved to " + std::to_string(r.left) + " " + std::to_string(r.top));
     }
     return CallWindowProcA(g_sheetProc, hwnd, msg, wParam, lParam);
 }

@@ -161,6 +161,12 @@ protected:
         return w;
     }
 
+    // How many windows the server shows.
+    size_t Visible(const XServer& x) {
+        const std::string ids = x.Output("xdotool search --onlyvisible --name ''");
+        return static_cast<size_t>(std::count(ids.begin(), ids.end(), '\n'));
+    }
+
     Place Where(const XServer& x, Window w) {
         Place p;
         std::istringstream lines(x.Output("xdotool getwindowgeometry --shell " + std::to_string(w)));
@@ -208,11 +214,15 @@ protected:
         const auto combo = wizard.Line("combo");
         ASSERT_EQ(combo.size(), 3u) << Said();
         const Place shown = Where(x, w);
+        const size_t windows = Visible(x);
         x.Run("xdotool mousemove " + std::to_string(shown.x + std::stoi(combo[1])) + " " +
-              std::to_string(shown.y + std::stoi(combo[2])) + " click 1 sleep 0.3");
+              std::to_string(shown.y + std::stoi(combo[2])) + " click 1");
+        EXPECT_TRUE(Within(3000, [&] { return Visible(x) == windows + 1; })) << "the list did not drop";
         Shot(x, name + "-1-list");
         EXPECT_EQ(x.Output("xdotool getwindowfocus"), std::to_string(w) + "\n") << "the dropped list took the focus";
-        x.Run("xdotool key Escape sleep 0.1 type g");
+        x.Run("xdotool key Escape");
+        EXPECT_TRUE(Within(3000, [&] { return Visible(x) == windows; })) << "the list stayed";
+        x.Run("xdotool type g");
 
         // Dragged by the caption 60 across and 40 down; the window manager
         // moves it where there is one, the wizard itself otherwise.
@@ -226,6 +236,11 @@ protected:
             return after.x == before.x + 60 && after.y == before.y + 40;
         });
         EXPECT_TRUE(moved) << "from (" << before.x << ", " << before.y << ") to (" << after.x << ", " << after.y << ")";
+        if (!managed) {
+            // The wizard moved itself, and it is where the server shows it.
+            const std::string at = "moved to " + std::to_string(after.x) + " " + std::to_string(after.y);
+            EXPECT_TRUE(Within(3000, [&] { return wizard.Said(at); })) << Said();
+        }
 
         // The wizard agrees where it is: Next is where it says it is.
         const auto next = wizard.Line("page 1 next");
