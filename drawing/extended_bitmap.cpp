@@ -44,21 +44,26 @@ void PngWarning(png_structp, png_const_charp)
 {
 }
 
-// Blue, green and red of every pixel multiplied by its alpha, truncating.
-void Premultiply(BYTE* pBits, int nWidth, int nHeight, int nStride)
+// x / 255, truncated, for x up to 255 * 255, without a division.
+inline unsigned DivideBy255(unsigned x)
+{
+    return (x + 1 + (x >> 8)) >> 8;
+}
+
+// Red, green, blue, alpha rows from libpng become blue, green, red, alpha
+// with the colours multiplied by alpha (truncating), in place, in one pass.
+void SwapAndPremultiply(BYTE* pBits, int nWidth, int nHeight, int nStride)
 {
     for (int y = 0; y < nHeight; ++y)
     {
         BYTE* p = pBits + static_cast<ptrdiff_t>(y) * nStride;
         for (int x = 0; x < nWidth; ++x, p += 4)
         {
+            const unsigned red = p[0];
             const unsigned alpha = p[3];
-            if (alpha != 255)
-            {
-                p[0] = static_cast<BYTE>(p[0] * alpha / 255);
-                p[1] = static_cast<BYTE>(p[1] * alpha / 255);
-                p[2] = static_cast<BYTE>(p[2] * alpha / 255);
-            }
+            p[0] = static_cast<BYTE>(DivideBy255(p[2] * alpha));
+            p[1] = static_cast<BYTE>(DivideBy255(p[1] * alpha));
+            p[2] = static_cast<BYTE>(DivideBy255(red * alpha));
         }
     }
 }
@@ -86,23 +91,31 @@ HBITMAP DecodePng(png_structp png, png_infop info, _TPngMemoryRead* pRead, BOOL*
     {
         return nullptr;
     }
-    const bool bPalette = png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE;
+    const int nColourType = png_get_color_type(png, info);
+    const bool bPalette = nColourType == PNG_COLOR_TYPE_PALETTE;
     const bool bTransparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
-    // Everything becomes 8-bit blue, green, red (and alpha): palettes and
+    // Everything becomes 8-bit red, green, blue (and alpha): palettes and
     // low depths are expanded, transparency tables become alpha, 16-bit
-    // channels are cut, grey is spread over the three colours.
+    // channels are cut, grey is spread over the three colours. Palette
+    // images always get alpha.
+    const int nChannels =
+        (nColourType == PNG_COLOR_TYPE_GRAY || nColourType == PNG_COLOR_TYPE_RGB) && !bTransparency ? 3 : 4;
     png_set_expand(png);
     png_set_strip_16(png);
     png_set_gray_to_rgb(png);
-    png_set_bgr(png);
     if (bPalette && !bTransparency)
     {
         png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
     }
+    // Rows with alpha are turned round and premultiplied in one pass of
+    // our own afterwards; the others come from libpng blue first.
+    if (nChannels == 3)
+    {
+        png_set_bgr(png);
+    }
     const int nPasses = png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    const int nChannels = png_get_channels(png, info);
-    if (nChannels != 3 && nChannels != 4)
+    if (png_get_channels(png, info) != nChannels || png_get_bit_depth(png, info) != 8)
     {
         return nullptr;
     }
@@ -133,7 +146,7 @@ HBITMAP DecodePng(png_structp png, png_infop info, _TPngMemoryRead* pRead, BOOL*
     }
     if (nChannels == 4)
     {
-        Premultiply(pRows, static_cast<int>(width), static_cast<int>(height), nStride);
+        SwapAndPremultiply(pRows, static_cast<int>(width), static_cast<int>(height), nStride);
     }
     *pbHasAlpha = bPalette ? bTransparency : nChannels == 4;
     return hDib;
