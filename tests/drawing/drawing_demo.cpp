@@ -1,0 +1,160 @@
+// The drawing objects as a person meets them, through the display the
+// environment gives: a window with the progress gauge filling up and, under
+// it, a map with two boxes that the mouse moves and resizes.
+//
+//   trelwin_drawing_demo [--until FILE] [--png FILE]
+//
+// It prints "ready MAPX MAPY" once shown, with the map's top-left corner
+// relative to the window's, "gauge N" at every value of the gauge (0 to
+// 100 in steps of 5), and "box I LEFT TOP RIGHT BOTTOM" whenever the mouse
+// has let go of a box it changed (map coordinates). It ends when FILE
+// exists, when its window is closed, or after 30 seconds, saving the window
+// as a PNG file first when asked.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "drawing/drawing_map_wnd.h"
+#include "drawing/drawing_progress_wnd.h"
+#include "platform/display/display.h"
+#include "platform/user/user.h"
+
+namespace
+{
+
+// A box of one colour with a border that shows while the mouse is over it.
+class CBox : public CDrawingObject
+{
+public:
+    CBox(CWnd* pHost, CDrawingObject* pParent, COLORREF colour, CRect rect)
+        : CDrawingObject(pHost, pParent, TRUE), m_colour(colour)
+    {
+        m_rect = rect;
+        m_rectZoomed = rect;
+        m_crBorder = RGB(20, 20, 20);
+        m_nBorderWidth = 2;
+        SetBorder(TRUE, FALSE);
+    }
+    void Draw(CDC* pDC) override
+    {
+        pDC->FillSolidRect(&m_rect, m_colour);
+        CDrawingObject::Draw(pDC);
+    }
+
+private:
+    COLORREF m_colour;
+};
+
+const int GAUGE_X = 15;
+const int GAUGE_Y = 16;
+const int MAP_X = 15;
+const int MAP_Y = 52;
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string until, png;
+    for (int i = 1; i < argc; ++i)
+    {
+        if (std::strcmp(argv[i], "--until") == 0 && i + 1 < argc)
+            until = argv[++i];
+        else if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc)
+            png = argv[++i];
+        else
+        {
+            std::fprintf(stderr, "usage: %s [--until FILE] [--png FILE]\n", argv[0]);
+            return 2;
+        }
+    }
+    trelwin::display::choose_for_program();
+
+    CWnd frame;
+    if (!frame.CreateEx(0, nullptr, "Trelwin drawing demo", WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 60, 60,
+                        770, 300, nullptr, nullptr))
+        return 1;
+    CDrawingObjectProgressWnd gauge;
+    gauge.CreateMapObject();
+    gauge.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(GAUGE_X, GAUGE_Y, 10, 10), &frame, 13);
+    gauge.GetProgress()->LoadBitmaps(136, 137);
+
+    CDrawingMapWnd mapWnd;
+    CDrawingObjectMap* map = mapWnd.CreateMapObject();
+    mapWnd.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(MAP_X, MAP_Y, MAP_X + 729, MAP_Y + 190), &frame, 14);
+    map->m_crBackground = RGB(246, 247, 249);
+    CBox* boxes[] = {new CBox(&mapWnd, map, RGB(52, 101, 164), CRect(40, 30, 160, 110)),
+                     new CBox(&mapWnd, map, RGB(233, 130, 38), CRect(300, 50, 420, 150))};
+    CRect reported[2];
+    for (int i = 0; i < 2; ++i)
+    {
+        map->m_children.Add(boxes[i]);
+        reported[i] = boxes[i]->m_rect;
+    }
+    frame.ShowWindow(SW_SHOW);
+    frame.UpdateWindow();
+
+    CRect frameRect, mapRect;
+    frame.GetWindowRect(&frameRect);
+    mapWnd.GetWindowRect(&mapRect);
+    std::printf("ready %ld %ld\n", static_cast<long>(mapRect.left - frameRect.left),
+                static_cast<long>(mapRect.top - frameRect.top));
+    std::fflush(stdout);
+
+    const auto start = std::chrono::steady_clock::now();
+    int shownValue = -1;
+    MSG msg;
+    while (::IsWindow(frame.m_hWnd) && std::chrono::steady_clock::now() - start < std::chrono::seconds(30) &&
+           (until.empty() || !std::filesystem::exists(until)))
+    {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        // The gauge fills up by 5 every tenth of a second.
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        const int value = std::min(100, static_cast<int>(elapsed / std::chrono::milliseconds(100)) * 5);
+        if (value != shownValue)
+        {
+            gauge.GetProgress()->SetPercent(value, TRUE);
+            shownValue = value;
+            std::printf("gauge %d\n", value);
+            std::fflush(stdout);
+        }
+        if ((::GetKeyState(VK_LBUTTON) & 0x8000) != 0)
+        {
+            continue;
+        }
+        for (int i = 0; i < 2; ++i)
+        {
+            if (boxes[i]->m_rect != reported[i])
+            {
+                reported[i] = boxes[i]->m_rect;
+                std::printf("box %d %ld %ld %ld %ld\n", i, static_cast<long>(reported[i].left),
+                            static_cast<long>(reported[i].top), static_cast<long>(reported[i].right),
+                            static_cast<long>(reported[i].bottom));
+                std::fflush(stdout);
+            }
+        }
+    }
+    if (!::IsWindow(frame.m_hWnd))
+    {
+        std::printf("closed\n");
+        return 0;
+    }
+    if (!png.empty())
+    {
+        trelwin::display::current().flush();
+        std::string error;
+        if (!trelwin::user::SaveWindowPng(frame.m_hWnd, png, &error))
+        {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+    }
+    frame.DestroyWindow();
+    return 0;
+}
