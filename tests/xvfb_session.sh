@@ -5,6 +5,12 @@
 #                             tenths of a second; fails (status 1) after that
 #   start_xvfb WxH            starts Xvfb on a free display (its pid in
 #                             $xvfb) and exports DISPLAY
+#   need_tools WHAT TOOL...   exits 77 (skipped), saying that WHAT is not
+#                             tried, when a tool is missing
+#   open_session NAME         makes $dir, removed at exit together with the
+#                             processes whose pids are in $shown and $xvfb,
+#                             and defines fail MESSAGE, which shows the
+#                             demo's $dir/out and $dir/err and exits 1
 
 within() {
     tenths=$1
@@ -29,3 +35,34 @@ start_xvfb() {
 }
 
 xvfb_ready() { grep -q '^[0-9][0-9]*$' "$dir/display" || ! kill -0 "$xvfb" 2>/dev/null; }
+
+need_tools() {
+    what=$1
+    shift
+    for tool in "$@"; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIP: $tool is missing (scripts/setup installs it): not $what"
+            exit 77
+        fi
+    done
+}
+
+open_session() {
+    dir=$(mktemp -d "${TMPDIR:-/tmp}/trelwin_$1.XXXXXX") || exit 1
+    xvfb=
+    shown=
+    trap session_cleanup EXIT
+    trap 'exit 1' INT TERM
+    fail() {
+        echo "FAIL: $*"
+        echo "--- demo output:"; cat "$dir/out" 2>/dev/null
+        echo "--- demo errors:"; cat "$dir/err" 2>/dev/null
+        exit 1
+    }
+}
+
+session_cleanup() {
+    [ -n "$shown" ] && kill "$shown" 2>/dev/null
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+    rm -rf "$dir"
+}

@@ -20,32 +20,10 @@
 #include "drawing/drawing_progress_wnd.h"
 #include "platform/display/display.h"
 #include "platform/user/user.h"
+#include "tests/drawing/solid_object.h"
 
 namespace
 {
-
-// A box of one colour with a border that shows while the mouse is over it.
-class CBox : public CDrawingObject
-{
-public:
-    CBox(CWnd* pHost, CDrawingObject* pParent, COLORREF colour, CRect rect)
-        : CDrawingObject(pHost, pParent, TRUE), m_colour(colour)
-    {
-        m_rect = rect;
-        m_rectZoomed = rect;
-        m_crBorder = RGB(20, 20, 20);
-        m_nBorderWidth = 2;
-        SetBorder(TRUE, FALSE);
-    }
-    void Draw(CDC* pDC) override
-    {
-        pDC->FillSolidRect(&m_rect, m_colour);
-        CDrawingObject::Draw(pDC);
-    }
-
-private:
-    COLORREF m_colour;
-};
 
 const int GAUGE_X = 15;
 const int GAUGE_Y = 16;
@@ -84,11 +62,16 @@ int main(int argc, char** argv)
     CDrawingObjectMap* map = mapWnd.CreateMapObject();
     mapWnd.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(MAP_X, MAP_Y, MAP_X + 729, MAP_Y + 190), &frame, 14);
     map->m_crBackground = RGB(246, 247, 249);
-    CBox* boxes[] = {new CBox(&mapWnd, map, RGB(52, 101, 164), CRect(40, 30, 160, 110)),
-                     new CBox(&mapWnd, map, RGB(233, 130, 38), CRect(300, 50, 420, 150))};
+    // Two boxes whose dark border shows while the mouse is over them.
+    drawing_test::CSolidObject* boxes[] = {
+        new drawing_test::CSolidObject(&mapWnd, map, RGB(52, 101, 164), CRect(40, 30, 160, 110)),
+        new drawing_test::CSolidObject(&mapWnd, map, RGB(233, 130, 38), CRect(300, 50, 420, 150))};
     CRect reported[2];
     for (int i = 0; i < 2; ++i)
     {
+        boxes[i]->m_crBorder = RGB(20, 20, 20);
+        boxes[i]->m_nBorderWidth = 2;
+        boxes[i]->SetBorder(TRUE, FALSE);
         map->m_children.Add(boxes[i]);
         reported[i] = boxes[i]->m_rect;
     }

@@ -12,6 +12,7 @@
 
 #include "drawing/drawing_messages.h"
 #include "drawing/drawing_object_map.h"
+#include "tests/drawing/solid_object.h"
 #include "platform/afx/afx.h"
 #include "platform/afx/afx_handle_map.h"
 #include "platform/base/process.h"
@@ -77,28 +78,6 @@ protected:
     }
 
     CWnd m_host;
-};
-
-// Fills its rectangle (the zoomed one while zoomed) with its colour, then
-// draws what every object draws; counts its paints.
-class CSolidObject : public CDrawingObject
-{
-public:
-    CSolidObject(CWnd* pHost, CDrawingObject* pParent, COLORREF colour, CRect rect)
-        : CDrawingObject(pHost, pParent, TRUE), m_colour(colour)
-    {
-        m_rect = rect;
-        m_rectZoomed = rect;
-    }
-    void Draw(CDC* pDC) override
-    {
-        ++m_nPaints;
-        const CRect area = GetDrawnRect();
-        pDC->FillSolidRect(&area, m_colour);
-        CDrawingObject::Draw(pDC);
-    }
-    COLORREF m_colour;
-    int m_nPaints = 0;
 };
 
 // A row of the canvas as letters: each colour of the legend its letter,

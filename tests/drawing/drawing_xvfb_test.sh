@@ -12,32 +12,9 @@ if [ -z "$demo" ] || [ ! -x "$demo" ] || [ -z "$png" ]; then
     echo "usage: $0 DEMO PNG (the drawing demo program, the picture to save)" >&2
     exit 2
 fi
-for tool in Xvfb xdotool timeout; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is missing (scripts/setup installs xvfb and xdotool): not dragging the map's boxes on X"
-        exit 77
-    fi
-done
-
-dir=$(mktemp -d "${TMPDIR:-/tmp}/trelwin_drawing_xvfb.XXXXXX") || exit 1
-xvfb=
-shown=
-cleanup() {
-    [ -n "$shown" ] && kill "$shown" 2>/dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
-    rm -rf "$dir"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-
-fail() {
-    echo "FAIL: $*"
-    echo "--- demo output:"; cat "$dir/out" 2>/dev/null
-    echo "--- demo errors:"; cat "$dir/err" 2>/dev/null
-    exit 1
-}
-
 . "$(dirname "$0")/../xvfb_session.sh"
+need_tools "dragging the map's boxes on X" Xvfb xdotool timeout
+open_session drawing_xvfb
 start_xvfb 1024x600
 
 echo "leak:libdbus-1.so" >"$dir/lsan.supp"

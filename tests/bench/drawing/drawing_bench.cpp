@@ -18,6 +18,7 @@
 #include "drawing/drawing_progress_wnd.h"
 #include "drawing/extended_bitmap.h"
 #include "platform/display/display.h"
+#include "tests/drawing/png_maker.h"
 
 namespace
 {
@@ -30,23 +31,14 @@ const int HEIGHT = 1080;
 const std::vector<uint8_t>& FullHdPng()
 {
     static const std::vector<uint8_t> png = [] {
-        std::vector<uint8_t> out;
-        png_structp write = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-        png_infop info = png_create_info_struct(write);
-        png_set_write_fn(
-            write, &out,
-            [](png_structp p, png_bytep data, png_size_t n) {
-                auto* v = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-                v->insert(v->end(), data, data + n);
-            },
-            nullptr);
-        png_set_IHDR(write, info, WIDTH, HEIGHT, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(write, info);
-        std::vector<uint8_t> row(WIDTH * 4);
+        png_maker::Spec spec;
+        spec.width = WIDTH;
+        spec.height = HEIGHT;
+        spec.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
         uint32_t seed = 12345;
         for (int y = 0; y < HEIGHT; ++y)
         {
+            std::vector<uint8_t> row(WIDTH * 4);
             for (int x = 0; x < WIDTH; ++x)
             {
                 seed = seed * 1103515245 + 12345;
@@ -56,11 +48,9 @@ const std::vector<uint8_t>& FullHdPng()
                 row[x * 4 + 2] = static_cast<uint8_t>(((x + y) / 8 + grain) & 0xFF);
                 row[x * 4 + 3] = static_cast<uint8_t>(x * 255 / (WIDTH - 1));
             }
-            png_write_row(write, row.data());
+            spec.rows.push_back(std::move(row));
         }
-        png_write_end(write, nullptr);
-        png_destroy_write_struct(&write, &info);
-        return out;
+        return png_maker::Make(spec);
     }();
     return png;
 }
