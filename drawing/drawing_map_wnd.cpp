@@ -68,6 +68,14 @@ CDrawingMapWnd::CDrawingMapWnd(BOOL bDoubleClicks, BOOL bCopyBeneath)
 
 CDrawingMapWnd::~CDrawingMapWnd()
 {
+    // A window still up when its object goes is destroyed here, while this
+    // object's handlers still run, so that the invalidations still queued
+    // for it are freed; the framework's own destructor would destroy it
+    // without them.
+    if (m_hWnd != nullptr && ::IsWindow(m_hWnd))
+    {
+        DestroyWindow();
+    }
     delete m_pMapObject;
     m_pMapObject = nullptr;
     m_backgroundCache.DeleteObject();

@@ -61,6 +61,14 @@ public:
         ++m_nDoubleClicks;
         CDrawingObjectMap::OnLButtonDblClk(nFlags, x, y);
     }
+    void OnWindowDestroy() override
+    {
+        if (m_pWindowDestroys != nullptr)
+        {
+            ++*m_pWindowDestroys;
+        }
+    }
+    int* m_pWindowDestroys = nullptr;  // outlives the map
     int m_nLeaves = 0;
     int m_nCursorQuestions = 0;
     int m_nDowns = 0;
@@ -149,6 +157,17 @@ TEST_F(DrawingWindowTest, DestructionFreesTheQueuedInvalidations)
     Pump();
     EXPECT_EQ(wnd.m_nDelivered, 0);
     map->Invalidate();  // the window is gone: nothing is posted
+
+    // A window object that goes while its window is up takes the window
+    // down through its own handlers first.
+    int windowDestroys = 0;
+    {
+        CRecordingWnd scoped;
+        ASSERT_TRUE(scoped.Make(&m_pattern, CRect(60, 10, 90, 30)));
+        scoped.m_pRecorder->m_pWindowDestroys = &windowDestroys;
+        scoped.GetMapObject()->Invalidate();
+    }
+    EXPECT_EQ(windowDestroys, 1);
 }
 
 // A window that copies what lies beneath keeps the first picture of it and
