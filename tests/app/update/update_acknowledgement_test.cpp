@@ -59,14 +59,6 @@ TEST(UpdateAcknowledgements, WindowResendsFollowTheAcknowledgements) {
          }),
          Windows({1, 1, 2}), 10000},
         {"acks duplicated", Profile([](auto& p) { p.duplicateAcks = true; }), Windows({1, 2}), 10000},
-        // The refusal's duplicate waits while the window is sent again: it
-        // must not count against that sending.
-        {"refusal duplicated",
-         Profile([](auto& p) {
-             p.refuseAcks = 1;
-             p.duplicateAcks = true;
-         }),
-         Windows({1, 1, 2}), 10000},
     };
     int group = 40;
     for (const Case& c : cases) {
