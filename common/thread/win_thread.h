@@ -11,6 +11,11 @@
 // AfxEndThread): the thread then leaves through _endthreadex, so the
 // framework never deletes the thread object behind the owner's back, and
 // this template keeps tracking it until it knows the thread has ended.
+//
+// WaitForEnd on a thread that owns windows goes on handling the messages
+// that other threads send to those windows: a worker that reports to its
+// owner's window with SendMessage can always finish while the owner waits
+// for it.
 #pragma once
 
 #include <memory>
@@ -20,6 +25,7 @@
 #include "platform/threading/afx_single_lock.h"
 #include "platform/threading/afx_sync.h"
 #include "platform/threading/afx_thread.h"
+#include "platform/threading/wait_functions.h"
 
 template <class T>
 class IThread {
@@ -96,13 +102,14 @@ public:
     }
 
     // A time-out leaves the thread tracked: a later WaitForEnd or IsRunning
-    // still sees it.
+    // still sees it. Messages sent to the caller's windows are handled
+    // meanwhile.
     BOOL WaitForEnd(DWORD dwTimeout) override {
         CSingleLock lock(&m_lock, TRUE);
         if (m_pThread == nullptr) {
             return TRUE;
         }
-        DWORD result = ::WaitForSingleObject(m_pThread->m_hThread, dwTimeout);
+        DWORD result = ::WaitForSingleObjectHandlingSent(m_pThread->m_hThread, dwTimeout);
         if (result == WAIT_FAILED) {
             throw CExceptionSystem(EXCEPTION_ORIGIN, GetLastError(), "CThread<T>::WaitForEnd");
         }

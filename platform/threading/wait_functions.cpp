@@ -1,6 +1,7 @@
 #include "platform/threading/wait_functions.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 
 #include "platform/base/last_error.h"
@@ -9,6 +10,9 @@
 #include "platform/threading/waitable.h"
 
 namespace {
+
+// Installed once by the window layer; read by every waiting thread.
+std::atomic<PFN_SENT_MESSAGE_WAIT> g_sentMessageWait{nullptr};
 
 std::shared_ptr<CWaitableObject> LookupWaitable(HANDLE handle) {
     if (handle == TRELWIN_CURRENT_THREAD_HANDLE) {
@@ -69,4 +73,13 @@ DWORD WaitForHandles(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll, DWORD
         }
     }
     return WaitForObjects(objects, nTotal, bWaitAll, dwMilliseconds);
+}
+
+DWORD WaitForSingleObjectHandlingSent(HANDLE hHandle, DWORD dwMilliseconds) {
+    const PFN_SENT_MESSAGE_WAIT wait = g_sentMessageWait.load(std::memory_order_acquire);
+    return wait != nullptr ? wait(hHandle, dwMilliseconds) : WaitForSingleObject(hHandle, dwMilliseconds);
+}
+
+void SetSentMessageWait(PFN_SENT_MESSAGE_WAIT pfnWait) {
+    g_sentMessageWait.store(pfnWait, std::memory_order_release);
 }

@@ -10,6 +10,7 @@
 #include "platform/base/system_time.h"
 #include "platform/base/process.h"
 #include "platform/threading/wait_functions.h"
+#include "platform/user/message_functions.h"
 #include "platform/user/window_object.h"
 
 namespace {
@@ -38,6 +39,13 @@ bool IsPostedMessageWake(DWORD mask) { return (mask & (QS_POSTMESSAGE | QS_ALLPO
 // Set once, before the first window or timer; read by every thread.
 std::atomic<const CSyntheticSource*> g_synthetic{nullptr};
 
+// Waits for the handle while handling what other threads send to this
+// thread's windows; a thread without a queue has nothing to handle.
+DWORD WaitHandlingSentMessages(HANDLE hHandle, DWORD dwMilliseconds) {
+    if (!t_queue.queue) return WaitForSingleObject(hHandle, dwMilliseconds);
+    return MsgWaitForMultipleObjects(1, &hHandle, FALSE, dwMilliseconds, 0);
+}
+
 }  // namespace
 
 bool MessagePassesFilter(const MSG& msg, HWND hwnd, UINT min, UINT max) {
@@ -52,6 +60,7 @@ bool MessagePassesFilter(const MSG& msg, HWND hwnd, UINT min, UINT max) {
 
 std::shared_ptr<CMessageQueue> CMessageQueue::Current() {
     if (!t_queue.queue) {
+        SetSentMessageWait(&WaitHandlingSentMessages);
         auto queue = std::make_shared<CMessageQueue>(GetCurrentThreadId());
         std::lock_guard<std::mutex> lock(WaitLock());
         Registry()[queue->m_threadId] = queue;

@@ -181,3 +181,34 @@ TEST(CrossThreadSend, MsgWaitHandlesSendsWhileWaiting) {
     DestroyWindow(hwnd);
     CloseHandle(event);
 }
+
+// The wait that threads with windows use for other threads (the worker
+// template's WaitForEnd): what the waited-for thread sends is handled, and
+// the wait ends with the handle, never with a posted message, which stays
+// queued for the caller's loop.
+TEST(CrossThreadSend, WaitHandlingSentHandlesSendsAndLeavesPostsQueued) {
+    WindowProbe probe;
+    probe.handler = [](HWND, UINT msg, WPARAM w, LPARAM) -> LRESULT { return msg == WM_USER ? w + 1 : 0; };
+    HWND hwnd = CreateProbe(&probe);
+    HANDLE ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<LRESULT> result{0};
+    std::thread worker([&] {
+        PostMessageA(hwnd, WM_USER + 1, 0, 0);
+        result = SendMessageA(hwnd, WM_USER, 41, 0);  // blocks until the waiter handles it
+        SetEvent(ended);
+    });
+    EXPECT_EQ(WaitForSingleObjectHandlingSent(ended, 10000), WAIT_OBJECT_0);
+    worker.join();
+    EXPECT_EQ(result.load(), 42);
+    EXPECT_EQ(probe.Messages().back(), static_cast<UINT>(WM_USER));
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, hwnd, WM_USER + 1, WM_USER + 1, PM_REMOVE));
+
+    // Nothing comes: the time-out, with nothing handled.
+    const size_t seen = probe.Messages().size();
+    ResetEvent(ended);
+    EXPECT_EQ(WaitForSingleObjectHandlingSent(ended, 30), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(probe.Messages().size(), seen);
+    DestroyWindow(hwnd);
+    CloseHandle(ended);
+}
