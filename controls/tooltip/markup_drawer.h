@@ -24,6 +24,11 @@
 //   markup_fit.cpp           cutting a run at the width left on a line
 //   markup_links.cpp         link areas, hover, cursor, clicks, animation steps
 //   markup_resources.cpp     bitmaps, icons, strings and handles that tags name
+//   markup_layout.cpp        the two passes, stretches, lines and the pen
+//   markup_layout_tags.cpp   text runs and what each tag does to the style
+//   markup_tables.cpp        tables, rows and cells
+//   markup_objects.cpp       rules, bitmaps, icons, strip frames and strings
+//   markup_escape.cpp        plain text made into mark-up that shows it literally
 //
 // All of it runs on the thread that owns the tooltip window.
 #pragma once
@@ -53,6 +58,31 @@ public:
     const CString& GetMarkupText() const { return m_strText; }
     StyleRecord& GetCurrentStyle() { return m_style; }
     CDrawEffects& GetDrawManager() { return m_drawManager; }
+
+    // --- Layout and drawing.
+    //
+    // The same text is walked twice: PrepareOutput measures it and records
+    // every line and table; DrawHtml in the drawing pass (prepare flag 0)
+    // draws it into a rectangle from those records. A measuring pass must
+    // come first; drawing passes may repeat (hover, animation).
+
+    // Measures the mark-up text on the DC: the size of the whole text plus
+    // one pixel each way, (0, 0) for an empty text. Lines wrap at the
+    // maximum width (0: never).
+    void PrepareOutput(HDC hDC, const char* pszText, SIZE* pSize);
+    // One pass over the stored text into the rectangle; adds to *pSize.
+    void DrawHtml(SIZE* pSize, const RECT* pRect);
+    void SetPrepareFlag(int nPrepare) { m_nPrepare = nPrepare; }
+    int GetPrepareFlag() const { return m_nPrepare; }
+    void SetMaxWidth(int nMaxWidth) { m_nMaxWidth = nMaxWidth; }
+    int GetMaxWidth() const { return m_nMaxWidth; }
+    const std::vector<LineInfo>& GetLines() const { return m_arrLines; }
+    const std::vector<TableInfo>& GetTables() const { return m_arrTables; }
+    const std::vector<HotArea>& GetHotAreas() const { return m_arrHotAreas; }
+    // Plain text (a name a device sends) as mark-up that shows exactly
+    // those characters: "<" as "<<", and every "&" kept from forming an
+    // entity.
+    static CString EscapeText(const char* pszText);
 
     // --- Vocabulary and styles.
 
@@ -206,6 +236,56 @@ protected:
     void ApplyDeclaration(const CString& strProperty, const CString& strValue, StyleRecord& style);
     void SetNotifiedLink(int nLink);
 
+    // Layout (markup_layout.cpp, markup_layout_tags.cpp).
+    void DrawHtmlString(CString& strText, const RECT* pRect, SIZE* pSize);
+    int BeginLine(int nLeft);
+    void BreakLine(int nCount, int& x, int& y, SIZE* pSize);
+    int PlaceTextInLine(int y, int nHeight);
+    int PlaceObjectInLine(int y, int nHeight);
+    void AdvanceTab(int& x, int nCount);
+    void AddHotArea(int nLeft, int nTop, int nRight, int nBottom);
+    void ApplyStyleToDC();
+    void ApplyNamedStyle(const char* pszSelector, StyleRecord& style);
+    // Places the run piece by piece, wrapping lines as it goes.
+    void PlaceRun(CString& strRun, int& x, int& y, SIZE* pSize);
+    void TransformRun(CString& strRun) const;
+    // Acts on one tag of a stretch; the pen and size follow.
+    void DoTag(const CString& strName, const CString& strAttributes, int& x, int& y, SIZE* pSize);
+    void ApplyFontAttributes(const CString& strAttributes);
+    void ApplyLinkAttributes(const CString& strAttributes);
+    // The font of the current style, from the drawer's cache.
+    HFONT FontOfStyle(const StyleRecord& style);
+    void FreeFonts();
+    // Saves the style when a table, row or cell opens; restores it, with
+    // every style opened and left open inside, when it closes.
+    // OpenBox names the style and pushes it (false when the stack is full);
+    // CloseBox goes back to the stack depth from before OpenBox.
+    bool OpenBox(const char* pszName);
+    void CloseBox(int nDepth);
+
+    // Tables (markup_tables.cpp).
+    void DrawHtmlTable(SIZE* pSize, CString& strTableText, const RECT* pRect);
+    void DrawHtmlTableRow(CString& strRowText, const RECT* pCellsRect, TableInfo& table, int nRow);
+    void DrawHtmlTableCell(CellInfo& cell, CString& strCellText, const RECT* pCellRect);
+    void MeasureColumns(TableInfo& table) const;
+    void MeasureRows(TableInfo& table) const;
+    // A nested table in a cell, or nothing past MARKUP_MAX_TABLE_DEPTH.
+    void DrawNestedTable(SIZE* pSize, CString& strTableText, const RECT* pRect);
+
+    // Inline objects (markup_objects.cpp).
+    // Wraps when the box does not fit, places it on the line; returns the
+    // top of the box.
+    int PlaceObject(int cx, int cy, int& x, int& y, SIZE* pSize);
+    void DrawRule(const CString& strAttributes, int& x, int& y);
+    void DrawBitmapTag(const CString& strAttributes, int& x, int& y, SIZE* pSize);
+    void DrawIconTag(const CString& strAttributes, int& x, int& y, SIZE* pSize);
+    void DrawImageStripTag(const CString& strAttributes, int& x, int& y, SIZE* pSize);
+    void DrawStringTag(const CString& strAttributes, int& x, int& y);
+    // The bitmap an image tag names and whether the drawer owns it.
+    HBITMAP LoadTagBitmap(const ImageAttributes& image, bool& bOwned);
+    SIZE ImageBox(const ImageAttributes& image, int cx, int cy) const;
+    DWORD ImageFlags(const ImageAttributes& image) const;
+
     HDC m_hDC;                   // measuring or drawing DC of the pass
     HDC m_hOwnDC;                // memory DC used when no DC is set
     CString m_strText;           // the mark-up text
@@ -236,4 +316,25 @@ protected:
     int m_nShadowBlurHeight;
     BYTE m_nShadowDarkness;
     COLORREF m_clrShadow;
+
+    // Layout state of the pass under way.
+    int m_nPrepare;              // 1 measuring, 0 drawing
+    int m_nMaxWidth;             // 0: lines never wrap
+    RECT m_rcBlock;              // rectangle of the stretch being laid out
+    int m_nBlockWidth;
+    LineInfo m_line;             // the current line
+    bool m_bLineHasContent;      // something was placed on the current line
+    int m_nRemainWidth;          // drawing pass: width of the line still to place
+    int m_nRemainBreaks;         // drawing pass: spaces of the line still to place
+    std::vector<LineInfo> m_arrLines;
+    int m_nLineIndex;
+    int m_nLinkCounter;
+    int m_nTableIndex;
+    int m_nTableDepth;
+    std::vector<TableInfo> m_arrTables;
+    int m_nAnimationIndex;
+    TEXTMETRICA m_tm;
+    HFONT m_hFont;               // selected font (owned by the cache)
+    HGDIOBJ m_hOldFont;
+    std::map<CString, HFONT> m_mapFonts;  // fonts by their LOGFONT, for the life of the drawer
 };

@@ -8,6 +8,8 @@
 #include "platform/base/cstring.h"
 #include "platform/base/win_types.h"
 
+#include <vector>
+
 // What a tag does; 0 is an unknown tag.
 enum _eMarkupTag : int
 {
@@ -190,4 +192,40 @@ struct MarkupTarget
     HWND window = nullptr;
     UINT message = 0;
     LPARAM lParam = 0;
+};
+
+// One laid-out line: what the measuring pass learns and the drawing pass
+// reads back by line index.
+struct LineInfo
+{
+    int width = 0;              // content width; in the drawing pass with the rules' percentage part
+    int height = 0;             // line height (the running ascent until the line ends)
+    int descent = 0;            // largest descent of the line's text
+    int percentWidth = 0;       // sum of the percentage widths of the line's rules
+    int align = 0;              // 0 left, 1 center, 2 right, 3 justify
+    int breakCount = 0;         // spaces in the line's text
+    int justify = 0;            // 1 when the line was wrapped, 0 when a break or the end ended it
+};
+
+// One cell of a table; colSpan and rowSpan are -1 for a cell covered by a
+// spanning neighbour.
+struct CellInfo
+{
+    int colSpan = 0;
+    int rowSpan = 0;
+    int contentWidth = 0;
+    int contentHeight = 0;
+    int width = 0;              // with border and cell padding on both sides
+    int height = 0;
+    int fixedWidth = 0;         // 1 when the cell has a width attribute
+};
+
+// One table: its cells row by row, and the column widths and row heights
+// the measuring pass found (the drawing pass stretches the widths).
+struct TableInfo
+{
+    std::vector<std::vector<CellInfo>> cells;
+    std::vector<int> columnWidths;
+    std::vector<int> rowHeights;
+    std::vector<int> columnFixed;
 };
