@@ -39,6 +39,7 @@
 #include "platform/gdi/gdi_types.h"
 
 #include <map>
+#include <string>
 #include <vector>
 
 class CMarkupDrawer
@@ -336,5 +337,5 @@ protected:
     TEXTMETRICA m_tm;
     HFONT m_hFont;               // selected font (owned by the cache)
     HGDIOBJ m_hOldFont;
-    std::map<CString, HFONT> m_mapFonts;  // fonts by their LOGFONT, for the life of the drawer
+    std::map<std::string, HFONT> m_mapFonts;  // fonts by their LOGFONT bytes, for the life of the drawer
 };

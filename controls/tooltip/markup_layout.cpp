@@ -324,7 +324,7 @@ void CMarkupDrawer::ApplyNamedStyle(const char* pszSelector, StyleRecord& style)
 HFONT CMarkupDrawer::FontOfStyle(const StyleRecord& style)
 {
     const LOGFONTA lf = LogFontOf(style);
-    const CString strKey(reinterpret_cast<const char*>(&lf), static_cast<int>(sizeof(lf)));
+    const std::string strKey(reinterpret_cast<const char*>(&lf), sizeof(lf));
     const auto found = m_mapFonts.find(strKey);
     if (found != m_mapFonts.end())
         return found->second;
