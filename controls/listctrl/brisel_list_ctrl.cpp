@@ -29,6 +29,7 @@ BEGIN_MESSAGE_MAP(CBriselListCtrl, CListCtrl)
     ON_WM_SIZE()
     ON_WM_DESTROY()
     ON_WM_CREATE()
+    ON_NOTIFY(MSG_TOOLTIP_DISPLAY, 0, OnToolTipDisplay)
 END_MESSAGE_MAP()
 
 CBriselListCtrl::CBriselListCtrl(int nNameId, int nBrand, BOOL bKeyNotify)
@@ -56,6 +57,10 @@ void CBriselListCtrl::PreSubclassWindow()
     if (hHeader != nullptr && m_header.m_hWnd == nullptr)
     {
         m_header.SubclassWindow(hHeader);
+    }
+    if (hHeader != nullptr)
+    {
+        CreateTip();
     }
 }
 

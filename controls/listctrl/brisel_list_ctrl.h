@@ -25,6 +25,7 @@
 
 #include "controls/listctrl/brisel_header_ctrl.h"
 #include "controls/listctrl/brisel_sort_types.h"
+#include "controls/tooltip/rich_tool_tip.h"
 #include "platform/afx/afx.h"
 #include "platform/base/array.h"
 #include "platform/registry/registry.h"
@@ -129,8 +130,16 @@ public:
     CString GetRegistryKeyPath(LPCSTR lpszBrand, LPCSTR lpszParentText, LPCSTR lpszListName, LPCSTR lpszExtra);
     static CString GetBrandName(int nBrand);
 
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+    CRichToolTip& GetTip() { return m_tip; }
+    // The tip text for a point of the client area: the row's tip text, else
+    // the escaped text of a cell that does not fit, else empty.
+    CString TipTextAt(POINT ptClient) const;
+
 protected:
     void PreSubclassWindow() override;
+    void CreateTip();
+    afx_msg void OnToolTipDisplay(NMHDR* pNMHDR, LRESULT* pResult);
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 
@@ -193,6 +202,9 @@ protected:
     CFont m_fontBold;
     HFONT m_hSavedFont = nullptr;
     int m_bKeyNotify = 0;
+    // Shows the whole text of cells that do not fit; the list is its
+    // parent, its only tool and its notify window.
+    CRichToolTip m_tip;
 
     DECLARE_MESSAGE_MAP()
 };

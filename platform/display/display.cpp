@@ -141,6 +141,29 @@ void Display::recompose(const RegionData& area) {
     }
 }
 
+void Display::compose_beneath(uintptr_t id, const RECT& area, uint32_t* out) const {
+    const LONG width = area.right - area.left;
+    const LONG height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) return;
+    std::fill_n(out, static_cast<size_t>(width) * height, kDesktopPixel);
+    for (auto it = hosts_.rbegin(); it != hosts_.rend() && it->id != id; ++it) {
+        if (!on_screen(*it) || !it->surface || !it->surface->bits) continue;
+        const RegionData target = RegionData::combine(RegionData::from_rect(area), host_area(*it), RGN_AND);
+        const Surface& s = *it->surface;
+        for (const RECT& r : target.rects()) {
+            for (LONG y = r.top; y < r.bottom; ++y) {
+                const LONG sy = y - it->rect.top;
+                const LONG sx = r.left - it->rect.left;
+                if (sy < 0 || sy >= s.height || sx < 0) continue;
+                const LONG n = std::min<LONG>(r.right - r.left, s.width - sx);
+                if (n > 0)
+                    std::memcpy(out + static_cast<size_t>(y - area.top) * width + (r.left - area.left), s.row32(sy) + sx,
+                                static_cast<size_t>(n) * 4);
+            }
+        }
+    }
+}
+
 void Display::set_active(uintptr_t id) {
     if (id == active_) return;
     active_ = id;

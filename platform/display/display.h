@@ -84,6 +84,11 @@ public:
     virtual void flush() {}
 
     const HostWindow* host(uintptr_t id) const;
+    // What the screen shows in the area (screen coordinates) beneath the
+    // window: the desktop and the windows stacked below it, as if it were
+    // not there (all windows when it is not shown). Pixels row by row into
+    // out, which holds the area's width times its height.
+    void compose_beneath(uintptr_t id, const RECT& area, uint32_t* out) const;
     // Pixels presented so far (tests check that only what changed is shown).
     uint64_t presented_pixels() const { return presented_pixels_; }
 

@@ -411,6 +411,33 @@ bool SaveScreenPng(const std::string& path, std::string* error) {
     return trelwin::display::save_png(screen, RECT{0, 0, screen.width, screen.height}, path, error);
 }
 
+bool CopyScreenBeneath(HWND hwnd, HDC hdc, int x, int y, const RECT& area) {
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) return false;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(hdc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!section || !bits) return false;
+    {
+        UserGuard guard(UserLock());
+        trelwin::display::current().compose_beneath(reinterpret_cast<uintptr_t>(TopLevelOf(hwnd)), area,
+                                                    static_cast<uint32_t*>(bits));
+    }
+    HDC memory = CreateCompatibleDC(hdc);
+    HGDIOBJ old = SelectObject(memory, section);
+    const BOOL copied = BitBlt(hdc, x, y, width, height, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(section);
+    return copied != FALSE;
+}
+
 COLORREF GetClientPixel(HWND hwnd, int x, int y) {
     UserGuard guard(UserLock());
     HWND top = TopLevelOf(hwnd);

@@ -36,6 +36,11 @@ namespace trelwin::user {
 // screen as a PNG file; false with a message in error when it cannot.
 bool SaveWindowPng(HWND hwnd, const std::string& path, std::string* error);
 bool SaveScreenPng(const std::string& path, std::string* error);
+// Copies what lies beneath the top-level window in the screen area to
+// (x, y) of the DC: the desktop and the windows below it, without the
+// window itself, so a window about to be shown (or shown already) can
+// blend itself with what it covers.
+bool CopyScreenBeneath(HWND hwnd, HDC hdc, int x, int y, const RECT& area);
 // The colour the window shows at a point of its client area.
 COLORREF GetClientPixel(HWND hwnd, int x, int y);
 // Whether any window of the calling thread waits for WM_PAINT.

@@ -1,0 +1,248 @@
+// The tip window on the virtual screen: a tool in a window whose owner
+// answers the tip's request for text; the mouse moved over it, the tip
+// shown after its delay, faded in, placed to stay on the screen, and hidden
+// by keys, clicks, leaving the tool and deactivation.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "controls/tooltip/rich_tool_tip.h"
+#include "platform/display/display.h"
+#include "platform/user/input.h"
+#include "platform/user/painting.h"
+#include "tests/platform/afx/afx_wnd_test_util.h"
+
+#ifndef TRELWIN_TOOLTIP_ARTEFACTS
+#define TRELWIN_TOOLTIP_ARTEFACTS "artefacts/tooltip"
+#endif
+
+namespace {
+
+// The window that answers the tip with a text of the test's choosing.
+class CAnswering : public CWnd
+{
+public:
+    CString text;
+    int asked = 0;
+
+protected:
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
+    {
+        auto* nm = reinterpret_cast<NM_RTT_DISPLAY*>(lParam);
+        if (nm->hdr.code != MSG_TOOLTIP_DISPLAY) return CWnd::OnNotify(wParam, lParam, pResult);
+        ++asked;
+        nm->ti->strText = text;
+        *pResult = 0;
+        return TRUE;
+    }
+};
+
+// Runs the messages of the thread as a modal loop would, windows' own
+// PreTranslateMessage first, until the condition holds or the time is up.
+bool PumpUntil(const std::function<bool()>& done, int ms = 3000)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!CWnd::WalkPreTranslateTree(nullptr, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+class TipWindow : public ::testing::Test
+{
+public:
+    void SetUp() override
+    {
+        trelwin::display::use_headless(640, 480);
+        ASSERT_TRUE(m_frame.CreateEx(0, nullptr, "Frame", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480, nullptr, nullptr));
+        ASSERT_TRUE(m_tool.CreateEx(0, nullptr, "Tool", WS_CHILD | WS_VISIBLE, 100, 100, 200, 100, m_frame.m_hWnd,
+                                    reinterpret_cast<HMENU>(7)));
+        ::SetActiveWindow(m_frame.m_hWnd);
+        ASSERT_TRUE(m_tip.Create(&m_tool));
+        m_tip.AddTool(&m_tool);
+        m_tip.SetNotify(m_frame.m_hWnd);
+        m_tip.SetDelayTime(40, 0);
+        // As the device list sets it: every move inside the tool asks anew.
+        m_tip.SetBehaviour(RTT_BEHAVIOUR_MULTIPLE_SHOW);
+        m_frame.text = "<b>Encoder</b> 10.0.0.7";
+    }
+    void TearDown() override
+    {
+        m_tip.DestroyWindow();
+        m_tool.DestroyWindow();
+        m_frame.DestroyWindow();
+        afx_test::Pump();
+        trelwin::afx::FreeTemporaryObjects();
+    }
+
+    // The mouse moved to a point of the screen and relayed to the tip.
+    void MoveTo(int x, int y)
+    {
+        trelwin::user::InjectMouseMove(x, y, ++m_time);
+        MSG msg{};
+        msg.hwnd = m_tool.m_hWnd;
+        msg.message = WM_MOUSEMOVE;
+        m_tip.RelayEvent(&msg);
+    }
+    bool Shown() { return PumpUntil([&] { return m_tip.GetState() == CRichToolTip::STATE_SHOWN; }); }
+    bool Hidden()
+    {
+        return PumpUntil([&] { return m_tip.GetState() == CRichToolTip::STATE_HIDDEN && !m_tip.IsWindowVisible(); });
+    }
+
+    CAnswering m_frame;
+    CWnd m_tool;
+    CRichToolTip m_tip;
+    DWORD m_time = 1000;
+};
+
+// Moving over the tool asks for its text after the delay and shows it;
+// what hides it at once, and what brings it back.
+TEST_F(TipWindow, ShowsAfterTheDelayAndHidesOnKeysClicksAndLeaving)
+{
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        bool shown;
+    };
+    const std::vector<Step> script = {
+        {"over the tool", [&] { MoveTo(150, 150); }, true},
+        {"a key", [&] {
+             MSG key{m_tool.m_hWnd, WM_KEYDOWN, 'A', 0};
+             m_tip.RelayEvent(&key);
+         }, false},
+        {"moved on inside the tool", [&] { MoveTo(160, 150); }, true},
+        {"the wheel", [&] {
+             MSG wheel{m_tool.m_hWnd, WM_MOUSEWHEEL, 0, 0};
+             m_tip.RelayEvent(&wheel);
+         }, false},
+        {"back over the tool", [&] { MoveTo(170, 150); }, true},
+        {"off the tool", [&] { MoveTo(20, 20); }, false},
+        {"over it again", [&] { MoveTo(150, 160); }, true},
+        {"the program deactivated", [&] { ::SendMessageA(m_tip.m_hWnd, WM_ACTIVATEAPP, FALSE, 0); }, false},
+    };
+    for (const Step& step : script) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        EXPECT_TRUE(step.shown ? Shown() : Hidden());
+        if (step.shown) EXPECT_TRUE(m_tip.IsWindowVisible());
+    }
+    EXPECT_GE(m_frame.asked, 4);
+    // Showing the tip left the frame active.
+    EXPECT_EQ(::GetActiveWindow(), m_frame.m_hWnd);
+}
+
+// Without a text the tip stays hidden; with show delay 0 it is shown in the
+// same relayed move; with a fade the transparency comes down in steps of 20
+// and stops at the tool's own.
+TEST_F(TipWindow, DelayTextAndFadeIn)
+{
+    m_frame.text = "";
+    MoveTo(150, 150);
+    EXPECT_FALSE(PumpUntil([&] { return m_tip.IsWindowVisible(); }, 300));
+    EXPECT_GE(m_frame.asked, 1);
+
+    m_frame.text = "now";
+    m_tip.SetDelayTime(0, 0);
+    MoveTo(151, 150);
+    EXPECT_EQ(m_tip.GetState(), CRichToolTip::STATE_SHOWN);
+    EXPECT_EQ(m_tip.GetTransparency(), 0);
+    MoveTo(10, 10);
+    ASSERT_TRUE(Hidden());
+
+    m_tip.SetFadePeriods(20, 0);
+    MoveTo(152, 150);
+    std::vector<int> seen;
+    PumpUntil([&] {
+        if (seen.empty() || seen.back() != m_tip.GetTransparency()) seen.push_back(m_tip.GetTransparency());
+        return m_tip.GetState() == CRichToolTip::STATE_SHOWN;
+    });
+    EXPECT_EQ(seen, (std::vector<int>{100, 80, 60, 40, 20, 0}));
+}
+
+// Near the right edge the anchor moves to the far corner; near the bottom
+// the tip goes above the cursor; a tip is never larger than the screen.
+TEST_F(TipWindow, PlacedToStayOnTheScreen)
+{
+    m_tip.SetDelayTime(0, 0);
+    m_tip.SetDefaultDirection(0x00);  // below the cursor, extending right
+    struct Case {
+        POINT at;
+        UINT placement;
+        POINT corner;  // where the tip's window starts, relative to the cursor (-1: anywhere)
+    };
+    const Case cases[] = {
+        {{100, 100}, 0x00, {0, 0}},
+        {{630, 100}, 0x01, {-1, 0}},
+        {{100, 470}, 0x10, {0, -1}},
+        {{630, 470}, 0x11, {-1, -1}},
+    };
+    m_tool.MoveWindow(0, 0, 640, 480);
+    m_frame.text = "a tip that is some way wide";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.placement);
+        MoveTo(c.at.x, c.at.y);
+        ASSERT_EQ(m_tip.GetState(), CRichToolTip::STATE_SHOWN);
+        EXPECT_EQ(m_tip.GetPlacement(), c.placement);
+        const CRect& tip = m_tip.GetTipRect();
+        // The cursor is at a corner of the tip: the anchor's.
+        EXPECT_EQ(c.corner.x == 0 ? tip.left : tip.right, c.at.x);
+        EXPECT_EQ(c.corner.y == 0 ? tip.top : tip.bottom, c.at.y);
+        const CRect& rc = m_tip.GetTipRect();
+        EXPECT_GE(rc.left, 0);
+        EXPECT_LE(rc.right, 640);
+        EXPECT_GE(rc.top, 0);
+        EXPECT_LE(rc.bottom, 480);
+    }
+    // A text far wider and taller than the screen.
+    std::string huge;
+    for (int i = 0; i < 300; ++i) huge += "many words in a very long tip<br>";
+    m_frame.text = huge.c_str();
+    MoveTo(320, 240);
+    ASSERT_EQ(m_tip.GetState(), CRichToolTip::STATE_SHOWN);
+    EXPECT_LE(m_tip.GetTipRect().Width(), 640);
+    EXPECT_LE(m_tip.GetTipRect().Height(), 480);
+}
+
+// The tip blends with what lies beneath it and casts a shadow on it: the
+// shadow darkens the frame's own colour, and a half transparent tip shows
+// the mix of its background and the frame.
+TEST_F(TipWindow, ShadowAndTransparencyOverWhatLiesBeneath)
+{
+    m_tip.SetDelayTime(0, 0);
+    m_tip.SetDefaultEffect(0, RGB(255, 255, 200), RGB(255, 255, 200), RGB(255, 255, 200));
+    m_tool.MoveWindow(0, 0, 640, 480);
+    m_frame.text = "<font color=#ffffc8>.</font>";
+    // The frame paints itself in one grey.
+    CClientDC dc(&m_tool);
+    CRect all(0, 0, 640, 480);
+    dc.FillSolidRect(&all, RGB(100, 100, 100));
+    MoveTo(200, 200);
+    ASSERT_EQ(m_tip.GetState(), CRichToolTip::STATE_SHOWN);
+    m_tip.UpdateWindow();
+    const CRect rc = m_tip.GetTipRect();
+    std::filesystem::create_directories(TRELWIN_TOOLTIP_ARTEFACTS);
+    std::string error;
+    trelwin::user::SaveScreenPng(std::string(TRELWIN_TOOLTIP_ARTEFACTS) + "/tip_shadow.png", &error);
+    const COLORREF body = trelwin::user::GetClientPixel(m_tip.m_hWnd, 2, rc.Height() / 2);
+    EXPECT_EQ(body, RGB(255, 255, 200));
+    // Past the body's right edge, inside the shadow: the frame's grey, darker.
+    const COLORREF shadow = trelwin::user::GetClientPixel(m_tip.m_hWnd, rc.Width() + 3, rc.Height() / 2);
+    EXPECT_LT(GetRValue(shadow), 100);
+    EXPECT_GT(GetRValue(shadow), 20);
+}
+
+}  // namespace
