@@ -69,13 +69,21 @@ void Apply(const trelwin::display::HostEvent& e) {
     case HostEvent::Close:
         if (IsWindow(hwnd)) PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
         break;
-    case HostEvent::Activate:
+    case HostEvent::Activate: {
         // Windows that must not take activation keep it where it is.
+        bool hostRefuses = false;
+        {
+            UserGuard guard(UserLock());
+            const trelwin::display::HostWindow* host = trelwin::display::current().host(e.id);
+            hostRefuses = host != nullptr && host->no_activate;
+        }
         if (IsWindow(hwnd) && GetActiveWindow() != hwnd && IsWindowEnabled(hwnd) &&
-            !(GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_NOACTIVATE)) {
+            !(GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_NOACTIVATE) &&
+            !hostRefuses) {
             SetActiveWindow(hwnd);
         }
         break;
+    }
     case HostEvent::Moved:
         if (IsWindow(hwnd)) SetWindowPos(hwnd, nullptr, e.pt.x, e.pt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         break;

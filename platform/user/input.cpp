@@ -1,5 +1,7 @@
 #include "platform/user/input.h"
 
+#include <vector>
+
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -246,8 +248,19 @@ void ActivateTop(HWND top, WORD how) {
         }
     }
     if (lostFocus) SendFocusChange(lostFocus, nullptr);
-    if (!previous && top) SendMessageA(top, WM_ACTIVATEAPP, TRUE, 0);
-    if (previous && !top && IsWindow(previous)) SendMessageA(previous, WM_ACTIVATEAPP, FALSE, 0);
+    // The program as a whole became active or inactive: every top-level
+    // window hears so (a tip or a palette hides itself), not only the one
+    // that took or lost the activation.
+    if (!previous != !top) {
+        std::vector<HWND> tops;
+        {
+            UserGuard guard(UserLock());
+            tops = TopLevelOrder();
+        }
+        for (HWND each : tops) {
+            if (IsWindow(each)) SendMessageA(each, WM_ACTIVATEAPP, top ? TRUE : FALSE, 0);
+        }
+    }
     if (top && IsWindow(top)) {
         if (!IsTopOfItsKind(top)) SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SendMessageA(top, WM_NCACTIVATE, TRUE, 0);

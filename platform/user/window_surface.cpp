@@ -153,7 +153,10 @@ void SyncTopLevelHost(HWND top) {
     // As on a task bar of the system the program was written for: unowned
     // windows and those that ask for it, but no tool windows.
     host.in_taskbar = !(exStyle & WS_EX_TOOLWINDOW) && (!node->owner || (exStyle & WS_EX_APPWINDOW));
-    host.no_activate = (exStyle & WS_EX_NOACTIVATE) != 0;
+    // A top-most tool-window popup (a tip) is shown without activation and
+    // never takes the focus from the window the user works in.
+    host.no_activate = (exStyle & WS_EX_NOACTIVATE) != 0 ||
+                       ((style & WS_POPUP) && (exStyle & WS_EX_TOOLWINDOW) && (exStyle & WS_EX_TOPMOST));
     host.title = WindowTextOf(top);
     host.shape = node->shape;
     const CCaptionLayout caption = LayOutCaption(style, exStyle, node->window.right - node->window.left,

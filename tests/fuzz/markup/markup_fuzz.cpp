@@ -1,12 +1,18 @@
 // Tip mark-up from the network: the whole text walked as the layout walks
 // it (preparation, chunks, tags, attributes, table extents and sizes, the
-// attribute and value readers, run cutting) and read as a style sheet.
-// Every scan must move forward, stay inside the text and end; every size it
-// reports must stay within its bound.
+// attribute and value readers, run cutting) and read as a style sheet; then
+// laid out and drawn, twice, into a bitmap of a tip's size, as the tooltip
+// does. Every scan must move forward, stay inside the text and end; every
+// size it reports must stay within its bound; the layout must end and keep
+// its width within the maximum.
 #include "controls/tooltip/markup_drawer.h"
 
 #include <cstdint>
 #include <cstdlib>
+
+#include "platform/gdi/gdi.h"
+
+#include <algorithm>
 
 namespace
 {
@@ -21,6 +27,54 @@ CMarkupDrawer& Drawer()
 {
     static CMarkupDrawer* pDrawer = new CMarkupDrawer;
     return *pDrawer;
+}
+
+enum : int
+{
+    TIP_WIDTH = 320,
+    TIP_HEIGHT = 240,
+};
+
+// A 32-bit bitmap of a tip's size in a memory DC, made once.
+HDC TipDC()
+{
+    static HDC hDC = [] {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = TIP_WIDTH;
+        info.bmiHeader.biHeight = -TIP_HEIGHT;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HDC dc = CreateCompatibleDC(nullptr);
+        SelectObject(dc, CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        return dc;
+    }();
+    return hDC;
+}
+
+// Measured with the width a tip allows, drawn into the bitmap, drawn again
+// with a link hovered, as the tooltip does.
+void LayOut(const CString& strInput)
+{
+    static CMarkupDrawer* pLayout = new CMarkupDrawer;
+    CMarkupDrawer& drawer = *pLayout;
+    HDC hDC = TipDC();
+    drawer.SetMaxWidth(TIP_WIDTH - 20);
+    SIZE size{0, 0};
+    drawer.PrepareOutput(hDC, strInput, &size);
+    Check(size.cx >= 0 && size.cx <= TIP_WIDTH - 19 && size.cy >= 0);
+    drawer.SetPrepareFlag(0);
+    const RECT rc{0, 0, size.cx, std::min<LONG>(size.cy, TIP_HEIGHT)};
+    for (int nPass = 0; nPass < 2; nPass++)
+    {
+        SIZE drawn{0, 0};
+        drawer.DrawHtml(&drawn, &rc);
+        if (!drawer.GetHotAreas().empty())
+            drawer.OnSetCursor(POINT{drawer.GetHotAreas()[0].rect.left, drawer.GetHotAreas()[0].rect.top});
+    }
+    drawer.OnTimer();
+    drawer.SetDC(nullptr);
 }
 
 void ScanFrom(CMarkupDrawer& drawer, const CString& strText, int nAt, const char* pszTag)
@@ -126,5 +180,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(table.rows >= 0 && table.rows <= MARKUP_MAX_TABLE_ROWS);
 
     drawer.SetCssStyles(strInput);
+    LayOut(strInput);
     return 0;
 }
