@@ -126,17 +126,23 @@ void Display::recompose(const RegionData& area) {
         for (LONG y = r.top; y < r.bottom; ++y) std::fill_n(screen_.row32(y) + r.left, r.right - r.left, kDesktopPixel);
     }
     for (auto it = hosts_.rbegin(); it != hosts_.rend(); ++it) {
-        if (!on_screen(*it) || !it->surface || !it->surface->bits) continue;
-        const RegionData target = RegionData::combine(clipped, host_area(*it), RGN_AND);
-        const Surface& s = *it->surface;
-        for (const RECT& r : target.rects()) {
-            for (LONG y = r.top; y < r.bottom; ++y) {
-                const LONG sy = y - it->rect.top;
-                const LONG sx = r.left - it->rect.left;
-                if (sy < 0 || sy >= s.height || sx < 0) continue;
-                const LONG n = std::min<LONG>(r.right - r.left, s.width - sx);
-                if (n > 0) std::memcpy(screen_.row32(y) + r.left, s.row32(sy) + sx, static_cast<size_t>(n) * 4);
-            }
+        copy_host(*it, clipped, screen_.row32(0), screen_.stride / 4, POINT{0, 0});
+    }
+}
+
+void Display::copy_host(const HostWindow& host, const RegionData& area, uint32_t* out, LONG stride, POINT origin) {
+    if (!on_screen(host) || !host.surface || !host.surface->bits) return;
+    const RegionData target = RegionData::combine(area, host_area(host), RGN_AND);
+    const Surface& s = *host.surface;
+    for (const RECT& r : target.rects()) {
+        for (LONG y = r.top; y < r.bottom; ++y) {
+            const LONG sy = y - host.rect.top;
+            const LONG sx = r.left - host.rect.left;
+            if (sy < 0 || sy >= s.height || sx < 0) continue;
+            const LONG n = std::min<LONG>(r.right - r.left, s.width - sx);
+            if (n > 0)
+                std::memcpy(out + static_cast<size_t>(y - origin.y) * stride + (r.left - origin.x), s.row32(sy) + sx,
+                            static_cast<size_t>(n) * 4);
         }
     }
 }
@@ -146,21 +152,9 @@ void Display::compose_beneath(uintptr_t id, const RECT& area, uint32_t* out) con
     const LONG height = area.bottom - area.top;
     if (width <= 0 || height <= 0) return;
     std::fill_n(out, static_cast<size_t>(width) * height, kDesktopPixel);
+    const RegionData area_region = RegionData::from_rect(area);
     for (auto it = hosts_.rbegin(); it != hosts_.rend() && it->id != id; ++it) {
-        if (!on_screen(*it) || !it->surface || !it->surface->bits) continue;
-        const RegionData target = RegionData::combine(RegionData::from_rect(area), host_area(*it), RGN_AND);
-        const Surface& s = *it->surface;
-        for (const RECT& r : target.rects()) {
-            for (LONG y = r.top; y < r.bottom; ++y) {
-                const LONG sy = y - it->rect.top;
-                const LONG sx = r.left - it->rect.left;
-                if (sy < 0 || sy >= s.height || sx < 0) continue;
-                const LONG n = std::min<LONG>(r.right - r.left, s.width - sx);
-                if (n > 0)
-                    std::memcpy(out + static_cast<size_t>(y - area.top) * width + (r.left - area.left), s.row32(sy) + sx,
-                                static_cast<size_t>(n) * 4);
-            }
-        }
+        copy_host(*it, area_region, out, width, POINT{area.left, area.top});
     }
 }
 

@@ -107,6 +107,9 @@ protected:
 
 private:
     void recompose(const RegionData& area);
+    // Copies the part of the area (screen coordinates) that the host shows
+    // into out, whose pixel (0, 0) is the screen's origin point.
+    static void copy_host(const HostWindow& host, const RegionData& area, uint32_t* out, LONG stride, POINT origin);
 
     std::vector<uint32_t> pixels_;
     Surface screen_;
