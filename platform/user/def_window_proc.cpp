@@ -190,12 +190,19 @@ void OnSysCommand(HWND hwnd, WPARAM command, LPARAM lParam) {
 }
 
 LRESULT OnSetIcon(HWND hwnd, WPARAM which, HICON icon) {
-    UserGuard guard(UserLock());
-    CWindowNode* node = FindNode(hwnd);
-    if (!node) return 0;
-    HICON& slot = which == ICON_BIG ? node->iconBig : node->iconSmall;
-    HICON previous = slot;
-    slot = icon;
+    HICON previous = nullptr;
+    {
+        UserGuard guard(UserLock());
+        CWindowNode* node = FindNode(hwnd);
+        if (!node) return 0;
+        HICON& slot = which == ICON_BIG ? node->iconBig : node->iconSmall;
+        previous = slot;
+        slot = icon;
+    }
+    // The caption shows the icon.
+    if (icon != previous && (StyleOf(hwnd) & WS_CAPTION) == WS_CAPTION) {
+        InvalidateWindowArea(hwnd, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
+    }
     return reinterpret_cast<LRESULT>(previous);
 }
 

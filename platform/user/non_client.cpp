@@ -68,7 +68,18 @@ void DrawCaptionButton(HDC hdc, const RECT& box, Glyph glyph, bool enabled) {
 
 bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
-void DrawCaption(HDC hdc, HWND hwnd, const CCaptionLayout& layout, DWORD style, bool active) {
+// The icon a captioned window shows at the caption's left: the small one it
+// was given (WM_SETICON), else its big one drawn small; none without a
+// system menu.
+void DrawCaptionIcon(HDC hdc, const RECT& caption, HICON icon, RECT& text) {
+    const int size = GetSystemMetrics(SM_CXSMICON);
+    const int left = caption.left + 2;
+    const int top = caption.top + (caption.bottom - caption.top - size) / 2;
+    DrawIconEx(hdc, left, top, icon, size, size, 0, nullptr, DI_NORMAL);
+    text.left = left + size + 2;
+}
+
+void DrawCaption(HDC hdc, HWND hwnd, const CCaptionLayout& layout, DWORD style, bool active, HICON icon) {
     const RECT& caption = layout.bar;
     const COLORREF from = GetSysColor(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
     const COLORREF to = GetSysColor(active ? COLOR_GRADIENTACTIVECAPTION : COLOR_GRADIENTINACTIVECAPTION);
@@ -80,6 +91,7 @@ void DrawCaption(HDC hdc, HWND hwnd, const CCaptionLayout& layout, DWORD style, 
     GradientFill(hdc, v, 2, &mesh, 1, GRADIENT_FILL_RECT_H);
     RECT text = caption;
     text.left += 4;
+    if (icon != nullptr && (style & WS_SYSMENU)) DrawCaptionIcon(hdc, caption, icon, text);
     if (!Empty(layout.close)) {
         DrawCaptionButton(hdc, layout.close, Glyph::Close, true);
         text.right = layout.close.left - 2;
@@ -125,12 +137,14 @@ CCaptionLayout LayOutCaption(DWORD style, DWORD exStyle, int width, int height) 
 
 void DrawNonClient(HWND hwnd) {
     RECT window{}, client{};
+    HICON icon = nullptr;
     {
         UserGuard guard(UserLock());
         CWindowNode* node = FindNode(hwnd);
         if (!node) return;
         window = RECT{0, 0, node->window.right - node->window.left, node->window.bottom - node->window.top};
         client = node->client;
+        icon = node->iconSmall != nullptr ? node->iconSmall : node->iconBig;
     }
     if (client.left == 0 && client.top == 0 && client.right == window.right && client.bottom == window.bottom) return;
     const DWORD style = StyleOf(hwnd);
@@ -149,7 +163,7 @@ void DrawNonClient(HWND hwnd) {
     }
     const CCaptionLayout caption = LayOutCaption(style, exStyle, window.right, window.bottom);
     if (caption.present) {
-        DrawCaption(hdc, hwnd, caption, style, GetActiveWindow() == hwnd);
+        DrawCaption(hdc, hwnd, caption, style, GetActiveWindow() == hwnd, icon);
         r.top = caption.bar.bottom + 1;
     }
     if (exStyle & WS_EX_CLIENTEDGE) {

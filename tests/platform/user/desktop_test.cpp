@@ -131,6 +131,94 @@ TEST_F(DesktopTest, CaptionBoxesAreHitWhereTheyAreDrawn) {
     }
 }
 
+namespace {
+
+// An icon of one colour (opaque everywhere), size x size pixels.
+HICON SolidIcon(int size, COLORREF colour) {
+    const std::vector<DWORD> pixels(static_cast<size_t>(size * size),
+                                    (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour));
+    const std::vector<BYTE> opaque(static_cast<size_t>((size + 15) / 16 * 2 * size), 0);
+    HBITMAP image = CreateBitmap(size, size, 1, 32, pixels.data());
+    HBITMAP mask = CreateBitmap(size, size, 1, 1, opaque.data());
+    ICONINFO info{TRUE, 0, 0, mask, image};
+    HICON icon = CreateIconIndirect(&info);
+    DeleteObject(image);
+    DeleteObject(mask);
+    return icon;
+}
+
+// The first column (window coordinates) of the caption where the title's
+// white ink shows, or -1.
+int TitleInkFrom(HWND hwnd) {
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    for (int x = 3; x < 200; ++x) {
+        for (int y = 4; y < 20; ++y) {
+            const COLORREF c = ScreenPixel(w.left + x, w.top + y);
+            if (GetRValue(c) > 200 && GetGValue(c) > 200 && GetBValue(c) > 200) return x;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+// A window that was given an icon shows it, 16 pixels square, at the
+// caption's left (the 3-pixel frame, 2 more, centred in the 19-pixel
+// caption), and its title after it; given while the window is up, the
+// caption shows it at once.
+TEST_F(DesktopTest, TheCaptionShowsTheWindowsIconBeforeItsTitle) {
+    const COLORREF kRed = RGB(255, 0, 0);
+    const COLORREF kGreen = RGB(0, 160, 0);
+    HICON red16 = SolidIcon(16, kRed);
+    HICON green32 = SolidIcon(32, kGreen);
+    ASSERT_NE(red16, nullptr);
+    ASSERT_NE(green32, nullptr);
+    struct Case {
+        const char* name;
+        DWORD style;
+        HICON small;
+        HICON big;
+        COLORREF icon;  // what the icon's square shows; 0: the caption's gradient
+        int titleFrom;
+    };
+    const Case cases[] = {
+        {"no icon", kFramed, nullptr, nullptr, 0, 7},
+        {"a small icon", kFramed, red16, nullptr, kRed, 23},
+        {"a big icon only, drawn small", kFramed, nullptr, green32, kGreen, 23},
+        {"the small icon before the big one", kFramed, red16, green32, kRed, 23},
+        {"no window menu, no icon shown", kFramed & ~WS_SYSMENU, red16, green32, 0, 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HWND hwnd = CreateWindowExA(0, PlainClass(), "Title", c.style, 100, 80, 300, 200, nullptr, nullptr, nullptr,
+                                    nullptr);
+        SetActiveWindow(hwnd);
+        UpdateWindow(hwnd);
+        Pump();
+        SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(c.small));
+        SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(c.big));
+        Pump();
+        for (POINT corner : {POINT{5, 4}, POINT{20, 4}, POINT{5, 19}, POINT{20, 19}}) {
+            const COLORREF shown = ScreenPixel(100 + corner.x, 80 + corner.y);
+            if (c.icon != 0) {
+                EXPECT_EQ(shown, c.icon) << corner.x << "," << corner.y;
+            } else {
+                EXPECT_TRUE(Bluish(shown)) << corner.x << "," << corner.y;
+            }
+        }
+        // Just outside the square: the caption.
+        EXPECT_TRUE(Bluish(ScreenPixel(100 + 4, 80 + 12)));
+        EXPECT_TRUE(Bluish(ScreenPixel(100 + 21, 80 + 12)));
+        const int ink = TitleInkFrom(hwnd);
+        EXPECT_GE(ink, c.titleFrom);
+        EXPECT_LT(ink, c.titleFrom + 4);
+        DestroyWindow(hwnd);
+    }
+    DestroyIcon(red16);
+    DestroyIcon(green32);
+}
+
 // Without a window manager the window moves itself: it follows the cursor
 // from the press on the caption until the button is up, whether the input
 // comes as it happens or all at once.
