@@ -34,6 +34,7 @@ struct HostWindow {
     bool in_taskbar = false;  // a window of the program's own (not a dialog's helper or a popup)
     bool no_activate = false;  // never takes the keyboard focus (menus, lists, tips)
     std::string title;
+    HICON icon = nullptr;    // for the host's task bar: the big icon given (WM_SETICON), else the small one
     std::optional<RegionData> shape;  // window coordinates; none: the whole rectangle
     RECT caption{};         // window coordinates: where the host may drag the window
     const Surface* surface = nullptr;  // window-sized, kept alive by the window system

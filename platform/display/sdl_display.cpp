@@ -63,7 +63,39 @@ struct HostCopy {
     std::deque<POINT> movesAsked;
     std::deque<bool> minimizeAsked;
     bool minimizeRefused = false;  // told the program once for this request
+    HICON iconShown = nullptr;     // the icon the host window was given
 };
+
+// An icon or cursor as an ARGB picture for the host: the image's own alpha
+// where it has one; else opaque where the mask keeps the image and clear
+// where it keeps the screen (the screen inverted, which a picture cannot
+// show, comes out black). Null when the handle is no icon.
+SDL_Surface* IconPicture(HICON handle) {
+    auto icon = gdi::lookup<gdi::IconObject>(handle, gdi::Kind::Icon);
+    if (!icon || !icon->mask) return nullptr;
+    const int w = icon->width, h = icon->height;
+    const gdi::Surface* image = icon->colour ? &icon->colour->surface : nullptr;
+    bool alpha = false;
+    for (int y = 0; image && image->bpp == 32 && !alpha && y < h; ++y) {
+        for (int x = 0; x < w && !alpha; ++x) alpha = (image->get(x, y) >> 24) != 0;
+    }
+    SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (!picture) return nullptr;
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(picture->pixels) + y * picture->pitch);
+        for (int x = 0; x < w; ++x) {
+            if (alpha) {
+                row[x] = image->get(x, y);
+                continue;
+            }
+            const bool andBit = (icon->mask->surface.get(x, y) & 0xFFFFFF) != 0;
+            const uint32_t colour = image ? image->get(x, y) & 0xFFFFFF
+                                          : ((icon->mask->surface.get(x, y + h) & 0xFFFFFF) ? 0xFFFFFF : 0);
+            row[x] = andBit ? (colour ? 0xFF000000u : 0u) : (0xFF000000u | colour);
+        }
+    }
+    return picture;
+}
 
 class SdlDisplay : public Display {
 public:
@@ -262,6 +294,7 @@ private:
         SDL_SetWindowHitTest(window, hit_test, this);
         copy.placed = POINT{r.left, r.top};
         copy.hostMinimized = false;
+        copy.iconShown = nullptr;
         copy.dirty = RegionData::from_rect(RECT{0, 0, w, h});
         copy.shapeChanged = copy.desc.shape.has_value();
         return window;
@@ -336,6 +369,7 @@ private:
                 if (!copy.window && copy.desc.visible) copy.window = create(copy, w, h);
                 if (copy.window) {
                     SDL_SetWindowTitle(copy.window, copy.desc.title.c_str());
+                    if (copy.desc.icon != copy.iconShown) show_icon(copy);
                     place(copy, w, h);
                     if (copy.shapeChanged) {
                         x11::apply_shape(copy.window, copy.desc.shape, w, h);
@@ -399,26 +433,22 @@ private:
         raise_ = 0;
     }
 
+    // The window's icon, for the task bar and the window manager (lock held).
+    static void show_icon(HostCopy& copy) {
+        copy.iconShown = copy.desc.icon;
+        if (SDL_Surface* picture = IconPicture(copy.desc.icon)) {
+            SDL_SetWindowIcon(copy.window, picture);
+            SDL_FreeSurface(picture);
+        }
+    }
+
     // The cursor's image as an SDL colour cursor (lock held).
     void apply_cursor() {
         auto icon = gdi::lookup<gdi::IconObject>(cursor_, gdi::Kind::Icon);
-        if (!icon || !icon->mask) {
+        SDL_Surface* image = icon ? IconPicture(cursor_) : nullptr;
+        if (!image) {
             SDL_ShowCursor(cursor_ ? SDL_ENABLE : SDL_DISABLE);
             return;
-        }
-        const int w = icon->width, h = icon->height;
-        SDL_Surface* image = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
-        if (!image) return;
-        for (int y = 0; y < h; ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(image->pixels) + y * image->pitch);
-            for (int x = 0; x < w; ++x) {
-                const bool andBit = (icon->mask->surface.get(x, y) & 0xFFFFFF) != 0;
-                uint32_t colour = icon->colour ? icon->colour->surface.get(x, y) & 0xFFFFFF
-                                               : ((icon->mask->surface.get(x, y + h) & 0xFFFFFF) ? 0xFFFFFF : 0);
-                // Transparent where the mask keeps the screen; the screen
-                // inverted (rare) shows as black.
-                row[x] = andBit ? (colour ? 0xFF000000u : 0u) : (0xFF000000u | colour);
-            }
         }
         SDL_Cursor* next = SDL_CreateColorCursor(image, static_cast<int>(icon->hotspot_x), static_cast<int>(icon->hotspot_y));
         SDL_FreeSurface(image);

@@ -198,6 +198,8 @@ LRESULT OnSetIcon(HWND hwnd, WPARAM which, HICON icon) {
         HICON& slot = which == ICON_BIG ? node->iconBig : node->iconSmall;
         previous = slot;
         slot = icon;
+        // The host shows it too (its task bar, its window manager).
+        if (icon != previous && !node->parent && !node->messageOnly) SyncTopLevelHost(hwnd);
     }
     // The caption shows the icon.
     if (icon != previous && (StyleOf(hwnd) & WS_CAPTION) == WS_CAPTION) {

@@ -158,6 +158,7 @@ void SyncTopLevelHost(HWND top) {
     host.no_activate = (exStyle & WS_EX_NOACTIVATE) != 0 ||
                        ((style & WS_POPUP) && (exStyle & WS_EX_TOOLWINDOW) && (exStyle & WS_EX_TOPMOST));
     host.title = WindowTextOf(top);
+    host.icon = node->iconBig != nullptr ? node->iconBig : node->iconSmall;
     host.shape = node->shape;
     const CCaptionLayout caption = LayOutCaption(style, exStyle, node->window.right - node->window.left,
                                                  node->window.bottom - node->window.top);

@@ -72,6 +72,12 @@ focus_wizard() { xdotool windowfocus --sync "$wizard" 2>/dev/null || xdotool win
 type_text() { xdotool type --delay 5 "$1" || fail "xdotool could not type"; }
 
 within 150 find_wizard || fail "no window titled 'BriselTrelwin v...' on the X server"
+# The program's icon reaches the host window (task bars and window managers
+# show it); xprop comes with x11-utils.
+if command -v xprop >/dev/null 2>&1; then
+    has_icon() { xprop -id "$wizard" _NET_WM_ICON 2>/dev/null | grep -q 'Icon (32 x 32)'; }
+    within 50 has_icon || fail "the wizard's host window has no 32x32 icon"
+fi
 within 50 shown_page SelectFile || fail "the package page was not shown"
 eval "$(xdotool getwindowgeometry --shell "$wizard")"
 # Keyboard input goes where the pointer is (no window manager runs).

@@ -166,7 +166,7 @@ int TitleInkFrom(HWND hwnd) {
 // A window that was given an icon shows it, 16 pixels square, at the
 // caption's left (the 3-pixel frame, 2 more, centred in the 19-pixel
 // caption), and its title after it; given while the window is up, the
-// caption shows it at once.
+// caption shows it at once, and the host gets it for its task bar.
 TEST_F(DesktopTest, TheCaptionShowsTheWindowsIconBeforeItsTitle) {
     const COLORREF kRed = RGB(255, 0, 0);
     const COLORREF kGreen = RGB(0, 160, 0);
@@ -213,6 +213,10 @@ TEST_F(DesktopTest, TheCaptionShowsTheWindowsIconBeforeItsTitle) {
         const int ink = TitleInkFrom(hwnd);
         EXPECT_GE(ink, c.titleFrom);
         EXPECT_LT(ink, c.titleFrom + 4);
+        // The host (a task bar) is given the big icon, else the small one.
+        const trelwin::display::HostWindow* host = trelwin::display::current().host(reinterpret_cast<uintptr_t>(hwnd));
+        ASSERT_NE(host, nullptr);
+        EXPECT_EQ(host->icon, c.big != nullptr ? c.big : c.small);
         DestroyWindow(hwnd);
     }
     DestroyIcon(red16);
