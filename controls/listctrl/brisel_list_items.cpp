@@ -21,20 +21,33 @@ BOOL IsRealText(LPCSTR lpszText)
 }
 
 // How much of a text a cell keeps: at most ITEM_TEXT_MAX bytes, never the
-// first bytes of a character whose last bytes would be cut.
+// first bytes of a UTF-8 character whose last bytes would be cut. Bytes of
+// another code page that only look like the middle of such a character are
+// kept: the character a cut falls into starts at most three bytes back.
 size_t KeptLength(LPCSTR lpszText)
 {
-    size_t nLength = strnlen(lpszText, CItemData::ITEM_TEXT_MAX + 1);
+    const size_t nLength = strnlen(lpszText, CItemData::ITEM_TEXT_MAX + 1);
     if (nLength <= CItemData::ITEM_TEXT_MAX)
     {
         return nLength;
     }
-    nLength = CItemData::ITEM_TEXT_MAX;
-    while (nLength > 0 && (static_cast<unsigned char>(lpszText[nLength]) & 0xC0) == 0x80)
+    const size_t nCut = CItemData::ITEM_TEXT_MAX;
+    auto isContinuation = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
+    if (!isContinuation(lpszText[nCut]))
     {
-        nLength--;
+        return nCut;
     }
-    return nLength;
+    for (size_t nLead = nCut; nLead > 0 && nCut - nLead < 4;)
+    {
+        const unsigned char c = static_cast<unsigned char>(lpszText[--nLead]);
+        if (isContinuation(static_cast<char>(c)))
+        {
+            continue;
+        }
+        const size_t nSequence = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        return nLead + nSequence > nCut ? nLead : nCut;
+    }
+    return nCut;
 }
 
 // The item as it goes to the control: a text too long for a cell is

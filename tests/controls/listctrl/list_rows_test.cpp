@@ -72,6 +72,10 @@ TEST_F(BriselListRows, CellsKeepWhatIsWrittenUpToTheirSizeAndIgnoreRowsTheyDoNot
     const std::string longText(300, 'a');
     // 254 bytes and a two-byte character: the character does not fit whole.
     const std::string straddling = std::string(254, 'b') + "\xC3\xA9";
+    // 253 bytes and a three-byte character (a euro sign): it goes whole.
+    const std::string euro = std::string(253, 'b') + "\xE2\x82\xAC" + "tail";
+    // Degree signs of a single-byte code page: no character to keep whole.
+    const std::string degrees(300, '\xB0');
     struct Case {
         const char* name;
         int item;
@@ -87,6 +91,8 @@ TEST_F(BriselListRows, CellsKeepWhatIsWrittenUpToTheirSizeAndIgnoreRowsTheyDoNot
         {"an empty text keeps the old one", 0, 1, "", "first", "old", "second", TRUE},
         {"a long text is cut at 255", 0, 1, longText.c_str(), "first", std::string(255, 'a'), "second", TRUE},
         {"a character is not cut in two", 0, 1, straddling.c_str(), "first", std::string(254, 'b'), "second", TRUE},
+        {"nor a longer one", 0, 1, euro.c_str(), "first", std::string(253, 'b'), "second", TRUE},
+        {"single-byte text is cut at 255", 0, 1, degrees.c_str(), "first", std::string(255, '\xB0'), "second", TRUE},
         {"negative row", -1, 1, "x", "first", "old", "second", TRUE},
         {"row one past the last", 2, 1, "x", "first", "old", "second", TRUE},
         {"negative column", 0, -1, "x", "first", "old", "second", TRUE},
