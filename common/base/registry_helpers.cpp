@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/registry/registry_move.h"
+
 namespace {
 
 const REGSAM kReadWrite = KEY_READ | KEY_WRITE;
@@ -34,23 +36,12 @@ LONG ReadValueAt(HKEY key, DWORD index, std::vector<char>& name, DWORD& type, st
 }  // namespace
 
 int MoveRegistryKey(HKEY sourceRoot, HKEY destRoot, const CString& parentPath, const CString& keyName) {
-    CString fullPath = JoinKeyPath(parentPath, keyName);
-    HKEY source = nullptr;
-    if (RegOpenKeyExA(sourceRoot, fullPath, 0, kReadWrite, &source) != ERROR_SUCCESS) return 0;
-
-    char name[MAX_REG_KEY_NAME + 1] = {};
-    bool complete = CopyRegistryValues(source, fullPath, destRoot) &&
-                    CopyRegistrySubkeys(source, fullPath, destRoot, name) == ERROR_NO_MORE_ITEMS;
-    RegCloseKey(source);
-
-    if (complete) {
-        HKEY parent = nullptr;
-        if (RegOpenKeyExA(sourceRoot, parentPath, 0, kReadWrite, &parent) == ERROR_SUCCESS) {
-            RegDeleteKeyA(parent, keyName);
-            RegCloseKey(parent);
-        }
-    }
-    return 1;
+    // The whole tree moves in one read and one write of each root: copied
+    // value by value, every value would rewrite the destination's file.
+    bool found = false;
+    trelwin::registry::MoveKeyTree(sourceRoot, destRoot, JoinKeyPath(parentPath, keyName),
+                                   trelwin::registry::EmptyValues::Skip, &found);
+    return found ? 1 : 0;
 }
 
 BOOL CopyRegistryValues(HKEY source, const CString& path, HKEY destRoot) {
@@ -68,8 +59,8 @@ BOOL CopyRegistryValues(HKEY source, const CString& path, HKEY destRoot) {
             break;
         }
         if (rc != ERROR_SUCCESS) break;
-        if (RegSetValueExA(dest, name.data(), 0, type, data.empty() ? nullptr : data.data(),
-                           static_cast<DWORD>(data.size())) != ERROR_SUCCESS)
+        if (data.empty()) continue;  // a value without data is not copied
+        if (RegSetValueExA(dest, name.data(), 0, type, data.data(), static_cast<DWORD>(data.size())) != ERROR_SUCCESS)
             break;
     }
     RegCloseKey(dest);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/registry/registry_file.h"
+#include "platform/registry/registry_move.h"
 #include "platform/registry/registry_tree.h"
 #include "platform/registry/win_registry.h"
 
@@ -187,6 +188,46 @@ bool HasPrefix(const Path& path, const Path& prefix) {
     return true;
 }
 
+void MarkDeleted(Registry& r, Root root, const Path& path) {
+    for (auto& [id, key] : r.handles)
+        if (key.root == root && HasPrefix(key.path, path)) key.deleted = true;
+}
+
+Path Joined(const Path& base, const Path& sub) {
+    Path path = base;
+    path.insert(path.end(), sub.begin(), sub.end());
+    return path;
+}
+
+// The key at path below root, made with the keys above it where missing.
+RegistryKey* MakePath(RegistryKey& root, const Path& path, bool& changed) {
+    RegistryKey* key = &root;
+    for (const std::string& name : path) {
+        bool created = false;
+        key = key->AddSubkey(name, &created);
+        changed |= created;
+    }
+    return key;
+}
+
+// Copies the key at `from` in source to `to` in dest, then takes it out of
+// source (the root itself stays). The caller has checked that the two do
+// not overlap.
+LONG MoveWithin(RegistryKey& source, const Path& from, bool& sourceChanged, RegistryKey& dest, const Path& to,
+                bool& destChanged, bool copyEmpty, bool& found) {
+    RegistryKey* key = source.Find(from);
+    if (!key) return ERROR_FILE_NOT_FOUND;
+    found = true;
+    if (to.size() + trelwin::registry::TreeHeight(*key) > trelwin::registry::kMaxKeyDepth)
+        return ERROR_INVALID_PARAMETER;
+    RegistryKey* target = MakePath(dest, to, destChanged);
+    destChanged |= trelwin::registry::MergeTree(*key, *target, copyEmpty);
+    if (from.empty()) return ERROR_ACCESS_DENIED;
+    source.Find(Path(from.begin(), from.end() - 1))->RemoveSubkey(from.back());
+    sourceChanged = true;
+    return ERROR_SUCCESS;
+}
+
 // Copies `size` bytes to a caller's buffer of *capacity bytes, the way the
 // query functions do: the needed size is always reported back.
 LONG CopyOut(const BYTE* data, DWORD size, LPBYTE buffer, LPDWORD capacity) {
@@ -314,10 +355,7 @@ LONG RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
             changed = true;
             return ERROR_SUCCESS;
         });
-        if (rc == ERROR_SUCCESS) {
-            for (auto& [id, key] : r.handles)
-                if (key.root == parent.root && HasPrefix(key.path, target)) key.deleted = true;
-        }
+        if (rc == ERROR_SUCCESS) MarkDeleted(r, parent.root, target);
         return rc;
     });
 }
@@ -329,4 +367,60 @@ LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
         changed = true;
         return ERROR_SUCCESS;
     });
+}
+
+LONG trelwin::registry::MoveKeyTree(HKEY sourceRoot, HKEY destRoot, LPCSTR path, EmptyValues empty, bool* found) {
+    bool sourceFound = false;
+    LONG rc = WithSubkeyPath(sourceRoot, path, [&](Registry& r, const OpenKey& source, const Path& sub) -> LONG {
+        const Path from = Joined(source.path, sub);
+        RegistryFile* sourceFile = source.root == Root::CurrentUser   ? &r.currentUser
+                                   : source.root == Root::LocalMachine ? &r.localMachine
+                                                                      : nullptr;
+        // Says whether the source is there, for a move that cannot start.
+        auto stays = [&](LONG why) -> LONG {
+            if (sourceFile) {
+                sourceFile->Access(false, [&](RegistryKey& root, bool&) -> LONG {
+                    sourceFound = root.Find(from) != nullptr;
+                    return ERROR_SUCCESS;
+                });
+            } else {
+                sourceFound = from.empty();
+            }
+            return sourceFound ? why : ERROR_FILE_NOT_FOUND;
+        };
+        OpenKey dest;
+        LONG opened = Lookup(r, destRoot, dest);
+        if (opened != ERROR_SUCCESS) return stays(opened);
+        if (!sourceFile || dest.root == Root::Empty ||
+            (dest.access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != (KEY_SET_VALUE | KEY_CREATE_SUB_KEY))
+            return stays(ERROR_ACCESS_DENIED);
+        const Path to = Joined(dest.path, sub);
+        const bool copyEmpty = empty == EmptyValues::Copy;
+        bool ran = false;
+        LONG result;
+        if (dest.root == source.root) {
+            // One file: a key moved into its own tree, or over a key above
+            // it, would take itself along when it is deleted.
+            if (HasPrefix(from, to) || HasPrefix(to, from)) return stays(ERROR_INVALID_PARAMETER);
+            result = sourceFile->Access(true, [&](RegistryKey& root, bool& changed) -> LONG {
+                ran = true;
+                return MoveWithin(root, from, changed, root, to, changed, copyEmpty, sourceFound);
+            });
+        } else {
+            RegistryFile& destFile = dest.root == Root::CurrentUser ? r.currentUser : r.localMachine;
+            // The destination first: the source goes only once its copy is saved.
+            result = RegistryFile::AccessTogether(
+                destFile, *sourceFile,
+                [&](RegistryKey& destTree, bool& destChanged, RegistryKey& sourceTree, bool& sourceChanged) -> LONG {
+                    ran = true;
+                    return MoveWithin(sourceTree, from, sourceChanged, destTree, to, destChanged, copyEmpty,
+                                      sourceFound);
+                });
+        }
+        if (!ran) return stays(result);
+        if (result == ERROR_SUCCESS) MarkDeleted(r, source.root, from);
+        return result;
+    });
+    if (found) *found = sourceFound;
+    return rc;
 }

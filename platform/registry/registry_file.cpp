@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "platform/base/program_end.h"
 #include "platform/base/win_errors.h"
@@ -163,7 +164,7 @@ bool FileStamp::operator==(const FileStamp& o) const {
            SameTime(changed, o.changed) && mode == o.mode;
 }
 
-LONG RegistryFile::Access(bool write, const Operation& op) {
+std::string RegistryFile::FollowFolder() {
     std::string folder = RegistryFolder();
     std::string path = folder + "/" + rootName_ + ".reg";
     if (path != path_) {
@@ -173,6 +174,18 @@ LONG RegistryFile::Access(bool write, const Operation& op) {
         stamp_ = FileStamp();
         blocked_ = false;
     }
+    return folder;
+}
+
+void RegistryFile::Discard() {
+    if (blocked_)
+        tree_.Clear();  // an empty root stands for a file that is left alone
+    else
+        cached_ = Cached::Nothing;
+}
+
+LONG RegistryFile::Access(bool write, const Operation& op) {
+    std::string folder = FollowFolder();
     if (write && !MakeFolders(folder)) return ERROR_ACCESS_DENIED;
     // A reader of a folder that does not exist (yet) has nothing to lock.
     FolderLock lock(folder);
@@ -187,6 +200,28 @@ LONG RegistryFile::Access(bool write, const Operation& op) {
         return ERROR_CANTWRITE;
     }
     return result;
+}
+
+LONG RegistryFile::AccessTogether(RegistryFile& first, RegistryFile& second, const PairOperation& op) {
+    std::string folder = first.FollowFolder();
+    second.FollowFolder();
+    if (!MakeFolders(folder)) return ERROR_ACCESS_DENIED;
+    FolderLock lock(folder);
+    if (!lock.Held()) return ERROR_ACCESS_DENIED;
+    first.Refresh(true);
+    second.Refresh(true);
+
+    bool firstChanged = false;
+    bool secondChanged = false;
+    LONG result = op(first.tree_, firstChanged, second.tree_, secondChanged);
+    LONG saved = ERROR_SUCCESS;
+    for (auto [file, changed] : {std::pair{&first, firstChanged}, std::pair{&second, secondChanged}}) {
+        if (!changed) continue;
+        if (saved == ERROR_SUCCESS && file->blocked_) saved = ERROR_REGISTRY_CORRUPT;
+        if (saved == ERROR_SUCCESS && !file->Save()) saved = ERROR_CANTWRITE;
+        if (saved != ERROR_SUCCESS) file->Discard();
+    }
+    return saved != ERROR_SUCCESS ? saved : result;
 }
 
 void RegistryFile::Refresh(bool locked) {

@@ -44,6 +44,8 @@ inline constexpr size_t kMaxFileSize = 32u << 20;
 class RegistryFile {
 public:
     using Operation = std::function<LONG(RegistryKey& root, bool& changed)>;
+    using PairOperation =
+        std::function<LONG(RegistryKey& firstRoot, bool& firstChanged, RegistryKey& secondRoot, bool& secondChanged)>;
 
     explicit RegistryFile(std::string rootName) : rootName_(std::move(rootName)) {}
 
@@ -53,9 +55,20 @@ public:
     // read again at the next call.
     LONG Access(bool write, const Operation& op);
 
+    // Runs op on two roots kept in one folder, under one lock, each as it
+    // stands on disk, and saves the changed ones, first before second. When
+    // a save fails (or the root cannot be written), no later root is saved,
+    // the roots not saved are read again at their next call, and the result
+    // is ERROR_CANTWRITE or ERROR_REGISTRY_CORRUPT.
+    static LONG AccessTogether(RegistryFile& first, RegistryFile& second, const PairOperation& op);
+
     const std::string& RootName() const { return rootName_; }
 
 private:
+    // Follows the registry folder; returns it.
+    std::string FollowFolder();
+    // Gives up a change that was not saved.
+    void Discard();
     void Refresh(bool locked);
     void SetAside(const std::string& reason, bool locked);
     // Leaves the file alone, empties the root and blocks writes; says why

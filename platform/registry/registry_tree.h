@@ -87,4 +87,16 @@ private:
     std::vector<RegistryValue> values_;
 };
 
+// Levels of keys below key (0 for a key without subkeys).
+size_t TreeHeight(const RegistryKey& key);
+
+// Merges the values and subkeys of from, at every depth, into into: a value
+// of a name into already holds takes the new type and data, and a subkey of
+// a name it holds is merged in turn; both keep the case of the name they
+// had. New values are appended in from's order, new subkeys made. Values
+// without data are left out unless copyEmptyValues. Returns whether into
+// changed. Takes time linear in the size of both trees. The trees must not
+// overlap.
+bool MergeTree(const RegistryKey& from, RegistryKey& into, bool copyEmptyValues);
+
 }  // namespace trelwin::registry
