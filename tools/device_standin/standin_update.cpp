@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <unordered_map>
 
 #include <zlib.h>
 
@@ -318,16 +319,32 @@ void CStandinUpdater::OnStartRecord(CStandinDevice& device, const StandinRequest
     Reply(device, request, replies, end, slow + (steps + 1) * m_profile.recordPaceMs + 1);
 }
 
+// Each section of the image replaces the version of every held section of
+// its key and id, or is added after them when there is none; a later
+// section of the same key and id wins. One pass over each list, so that an
+// image of many sections is recorded before the engine stops waiting.
 void CStandinUpdater::Record(const std::string& address, const std::vector<uint8_t>& image) {
-    for (const StandinSection& section : ImageSections(image)) {
-        bool replaced = false;
-        for (StandinSection& held : m_profile.sections) {
-            if (held.key == section.key && held.id == section.id) {
-                held.version = section.version;
-                replaced = true;
-            }
-        }
-        if (!replaced) m_profile.sections.push_back(section);
+    const std::vector<StandinSection> recorded = ImageSections(image);
+    const auto place = [](const StandinSection& s) { return (static_cast<uint64_t>(s.key) << 32) | s.id; };
+    // The version each key and id ends with, and whether a held section has it.
+    struct Latest {
+        const std::string* version;
+        bool held;
+    };
+    std::unordered_map<uint64_t, Latest> latest;
+    latest.reserve(recorded.size());
+    for (const StandinSection& section : recorded) latest.insert_or_assign(place(section), Latest{&section.version, false});
+    for (StandinSection& held : m_profile.sections) {
+        auto found = latest.find(place(held));
+        if (found == latest.end()) continue;
+        held.version = *found->second.version;
+        found->second.held = true;
+    }
+    for (const StandinSection& section : recorded) {
+        Latest& last = latest.at(place(section));
+        if (last.held) continue;
+        m_profile.sections.push_back({section.key, section.id, *last.version});
+        last.held = true;
     }
     if (m_profile.dumpDirectory.empty()) return;
     const std::string path = m_profile.dumpDirectory + "/" + address + "-" + std::to_string(++m_dumpCount) + ".bin";

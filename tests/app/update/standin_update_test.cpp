@@ -2,6 +2,7 @@
 // bookkeeping, and what a recorded container does to its inventory.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 
 #include "tools/device_standin/standin_description.h"
@@ -113,6 +114,97 @@ TEST(StandinUpdate, WindowsInAnyOrderAndARecordedContainer) {
     const auto longInventory = Send(device, Request(9));
     ASSERT_EQ(longInventory.size(), 1u);
     EXPECT_EQ(longInventory[0].size(), 9u + 3u * 32u);
+}
+
+// Loads the container in plain mode (one acknowledgement per datagram of 512
+// bytes) and has the device record it; the answers to the record command.
+StandinReplies LoadAndRecord(CStandinDevice& device, const std::string& container) {
+    EXPECT_EQ(Send(device, Request(7)).size(), 1u);
+    EXPECT_EQ(Send(device, Request(1, {0, 0, 0})).size(), 1u);
+    for (size_t at = 0; at < container.size(); at += 512) {
+        const auto from = container.begin() + static_cast<long>(at);
+        const auto to = container.begin() + static_cast<long>(std::min(container.size(), at + 512));
+        Send(device, Request(2, std::vector<uint8_t>(from, to)));
+    }
+    return Send(device, Request(4, {0, 0, 0}));
+}
+
+StandinUpdateProfile PlainProfile(std::vector<StandinSection> held) {
+    StandinUpdateProfile profile;
+    profile.startReplyLength = 9;
+    profile.recordSteps = 0;
+    profile.recordEnds = false;
+    profile.sections = std::move(held);
+    return profile;
+}
+
+TEST(StandinUpdate, ARecordedImageReplacesTheVersionsOfItsSections) {
+    struct Case {
+        const char* name;
+        std::vector<StandinSection> held;
+        std::vector<StandinSection> image;
+        std::vector<StandinSection> after;
+    };
+    const Case cases[] = {
+        {"new sections come after the held ones, in the image's order",
+         {{0x0105, 1, "01.0.0"}},
+         {{0x0200, 5, "02.0.0"}, {0x0100, 5, "03.0.0"}},
+         {{0x0105, 1, "01.0.0"}, {0x0200, 5, "02.0.0"}, {0x0100, 5, "03.0.0"}}},
+        {"a held section takes the new version in its place",
+         {{0x0101, 1, "01.0.0"}, {0x0102, 2, "01.0.0"}, {0x0103, 3, "01.0.0"}},
+         {{0x0102, 2, "02.0.0"}},
+         {{0x0101, 1, "01.0.0"}, {0x0102, 2, "02.0.0"}, {0x0103, 3, "01.0.0"}}},
+        {"key and id together name a section",
+         {{0x0105, 1, "01.0.0"}, {0x0106, 2, "01.0.0"}},
+         {{0x0105, 2, "02.0.0"}, {0x0106, 1, "03.0.0"}},
+         {{0x0105, 1, "01.0.0"}, {0x0106, 2, "01.0.0"}, {0x0105, 2, "02.0.0"}, {0x0106, 1, "03.0.0"}}},
+        {"a section twice in the image: the later version, at the first one's place",
+         {},
+         {{0x0101, 1, "02.0.0"}, {0x0102, 1, "03.0.0"}, {0x0101, 1, "04.0.0"}},
+         {{0x0101, 1, "04.0.0"}, {0x0102, 1, "03.0.0"}}},
+        {"a section held twice: both take the new version",
+         {{0x0101, 1, "01.0.0"}, {0x0101, 1, "01.5.0"}},
+         {{0x0101, 1, "05.0.0"}, {0x0101, 1, "06.0.0"}},
+         {{0x0101, 1, "06.0.0"}, {0x0101, 1, "06.0.0"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CStandinDevice device(StandinDeviceProfile{});
+        auto updater = InstallStandinUpdate(device, PlainProfile(c.held));
+        package_maker::Image image;
+        for (const StandinSection& s : c.image)
+            image.sections.push_back(package_maker::MakeSection(s.key, s.id, s.version, "body"));
+        const auto answer = LoadAndRecord(device, package_maker::BuildImage(image));
+        ASSERT_EQ(answer.size(), 1u);
+        EXPECT_EQ(answer[0][8], 0);
+        EXPECT_EQ(updater->Sections(), c.after);
+    }
+}
+
+// The engine waits for the answer to "record" no longer than its packet
+// time-out (5 s unless the settings say otherwise); the device takes the
+// image's sections in before it answers, and must not take longer with
+// 100,000 of them.
+TEST(StandinUpdate, AnImageOf100000SectionsIsRecordedWithinThePacketTimeOut) {
+    constexpr uint32_t kSections = 100000;
+    CStandinDevice device(StandinDeviceProfile{});
+    auto updater = InstallStandinUpdate(device, PlainProfile({{0x0100, kSections - 1, "01.0.0"}, {0x0300, 1, "01.0.0"}}));
+    package_maker::Image image;
+    for (uint32_t id = 0; id < kSections; ++id) image.sections.push_back(package_maker::MakeSection(0x0100, id, "02.0.0"));
+    const std::string container = package_maker::BuildImage(image);
+
+    const auto start = std::chrono::steady_clock::now();
+    const auto answer = LoadAndRecord(device, container);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::seconds(5));
+    ASSERT_EQ(answer.size(), 1u);
+    EXPECT_EQ(answer[0][8], 0);
+    const auto sections = updater->Sections();
+    ASSERT_EQ(sections.size(), kSections + 1);
+    EXPECT_EQ(sections[0], (StandinSection{0x0100, kSections - 1, "02.0.0"}));
+    EXPECT_EQ(sections[1], (StandinSection{0x0300, 1, "01.0.0"}));
+    EXPECT_EQ(sections[2], (StandinSection{0x0100, 0, "02.0.0"}));
+    EXPECT_EQ(sections.back(), (StandinSection{0x0100, kSections - 2, "02.0.0"}));
 }
 
 }  // namespace
