@@ -101,6 +101,11 @@ private:
 // others must fail at once with the connection error, and every device
 // that got its socket must finish its update whole.
 TEST(UpdateScale, DevicesBeyondTheOpenFileLimitFailClearlyAndTheOthersFinish) {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers probe memory through a pipe of their own; with every
+    // descriptor taken that probe fails and they report sound objects as bad.
+    GTEST_SKIP() << "needs descriptors the sanitizers share at the open-file limit";
+#endif
     const int kDevices = 40;
     CStandinHarness devices(3, kDevices);
     ASSERT_TRUE(devices.Ok()) << devices.Error();

@@ -85,7 +85,10 @@ END_MESSAGE_MAP()
 // The top-level window: ends the run when it is closed.
 class CDemoFrame : public CWnd {
 protected:
-    void PostNcDestroy() override { ::PostQuitMessage(0); }
+    void PostNcDestroy() override {
+        ::PostQuitMessage(0);
+        delete this;
+    }
 };
 
 void Fill(CBriselListCtrl& list) {
