@@ -4,12 +4,12 @@
 #include "platform/base/module_handle.h"
 #include "platform/base/win_errors.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 DWORD GetCurrentProcessId()
@@ -17,9 +17,33 @@ DWORD GetCurrentProcessId()
     return static_cast<DWORD>(getpid());
 }
 
+namespace
+{
+
+std::atomic<DWORD> g_nextThreadId{1};
+thread_local DWORD t_threadId = 0;
+
+} // namespace
+
+DWORD NewThreadId()
+{
+    DWORD id = g_nextThreadId.fetch_add(1, std::memory_order_relaxed);
+    // After four billion threads the count wraps past 0, which names none.
+    while (id == 0)
+        id = g_nextThreadId.fetch_add(1, std::memory_order_relaxed);
+    return id;
+}
+
+void TakeThreadId(DWORD dwThreadId)
+{
+    t_threadId = dwThreadId;
+}
+
 DWORD GetCurrentThreadId()
 {
-    return static_cast<DWORD>(syscall(SYS_gettid));
+    if (t_threadId == 0)
+        t_threadId = NewThreadId();
+    return t_threadId;
 }
 
 DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize)

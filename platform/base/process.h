@@ -4,8 +4,15 @@
 #include "platform/base/win_types.h"
 
 DWORD GetCurrentProcessId();
-// The kernel's id of the calling thread.
+// The calling thread's id: a number of this process's own, never 0 and never
+// given to two threads. A thread gets it at its first call; the threads that
+// the thread layer starts get theirs before they run, so that their creator
+// knows it without waiting for them to be scheduled.
 DWORD GetCurrentThreadId();
+// For the thread layer: a fresh id, and the calling thread taking it as its
+// own (before its first GetCurrentThreadId).
+DWORD NewThreadId();
+void TakeThreadId(DWORD dwThreadId);
 
 // The program's executable path (hModule must be NULL: the program is its
 // only module). Cut to nSize - 1 characters and terminated when too long,

@@ -135,23 +135,24 @@ std::shared_ptr<CThreadObject> CThreadObject::Current() {
 }
 
 bool CThreadObject::Launch() {
+    // The id is given here, so the creator goes on without waiting for the
+    // new thread to be scheduled (on a busy machine that wait is a time
+    // slice per thread).
+    m_nThreadId = NewThreadId();
     std::shared_ptr<CThreadObject> self = std::static_pointer_cast<CThreadObject>(shared_from_this());
     try {
         std::thread([self] { self->Run(); }).detach();
     } catch (const std::system_error&) {
         return false;
     }
-    std::unique_lock<std::mutex> lock(WaitLock());
-    m_stateChanged.wait(lock, [this] { return m_nThreadId != 0; });
     return true;
 }
 
 void CThreadObject::Run() {
+    TakeThreadId(m_nThreadId);
     t_pOwnThread = this;
     {
         std::unique_lock<std::mutex> lock(WaitLock());
-        m_nThreadId = GetCurrentThreadId();
-        m_stateChanged.notify_all();
         m_stateChanged.wait(lock, [this] { return m_nSuspendCount == 0 || m_bCancelled; });
         if (m_bCancelled) {
             End(0);

@@ -59,7 +59,7 @@ private:
 
     LPTHREAD_START_ROUTINE m_pfnStart;
     LPVOID m_pParam;
-    std::condition_variable m_stateChanged;  // id published, resumed or cancelled
+    std::condition_variable m_stateChanged;  // resumed or cancelled
 };
 
 HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwStackSize,
