@@ -43,12 +43,13 @@ const int kStatusWidthFloor = 100;
 
 BEGIN_MESSAGE_MAP(CPropertyPageProgress, CPropertyPage)
     ON_MESSAGE(MSG_UPDATE_PROGRESS, OnProgress)
+    ON_MESSAGE(MSG_SET_ROW_TEXT, OnSetRowText)
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CPropertyPageProgress::CPropertyPageProgress()
     : CPropertyPage(IDD_PROPPAGE_PROGRESS), m_list(-1, 0, FALSE), m_pSheet(nullptr), m_dwStartTick(0),
-      m_bStopping(FALSE)
+      m_startGate(FALSE, TRUE), m_nShownMean(-1), m_bStopping(FALSE)
 {
     m_strHeaderTitle = "Updating...";
     m_strHeaderSubTitle = "Please wait until the update process finishes";
@@ -120,6 +121,7 @@ BOOL CPropertyPageProgress::OnSetActive()
     // No thread of an earlier pass may still read the package or the arrays.
     StopAll();
     m_list.DeleteAllItems();
+    m_nShownMean = -1;
     ShowMean(0);
     if (m_pSheet == nullptr || !m_pEngine)
         return CPropertyPage::OnSetActive();
@@ -131,13 +133,14 @@ BOOL CPropertyPageProgress::OnSetActive()
     m_dwStartTick = ::GetTickCount();
 
     // Every per-device array gets its size before the first thread starts.
+    m_startGate.ResetEvent();
     const int devices = static_cast<int>(m_pSheet->m_devices.GetSize());
     m_arrRowPercents.SetSize(devices);
     m_arrLastInfoTicks.SetSize(devices);
     m_arrDeviceEvents.SetSize(devices);
     m_arrRemainingSeconds.SetSize(devices);
     m_arrFirstByteTicks.SetSize(devices);
-    m_arrSentPercents.SetSize(devices);
+    m_arrPaces.SetSize(devices);
     for (int i = 0; i < devices; ++i)
     {
         m_arrRowPercents[i] = NO_ROW;
@@ -149,6 +152,7 @@ BOOL CPropertyPageProgress::OnSetActive()
         if (device != nullptr && device->m_nSelected == 1)
             StartDevice(i, *device);
     }
+    m_startGate.SetEvent();
     return CPropertyPage::OnSetActive();
 }
 
@@ -168,7 +172,7 @@ void CPropertyPageProgress::StartDevice(int nIndex, const _TDevice& device)
     // A device that has not reported yet counts as 0 %, so that the mean
     // cannot reach 100 while it has still to start.
     m_arrRowPercents[nIndex] = 0;
-    m_arrSentPercents[nIndex] = 0;
+    m_arrPaces[nIndex] = PROGRESS_PACE{0, NOTHING_HELD, 0};
     m_arrLastInfoTicks[nIndex] = ::GetTickCount();
     m_arrDeviceEvents[nIndex] = new CEvent(FALSE, TRUE);
     m_arrFirstByteTicks[nIndex] = 0;
@@ -192,7 +196,9 @@ void CPropertyPageProgress::StartDevice(int nIndex, const _TDevice& device)
 
 LRESULT CPropertyPageProgress::OnWizardBack()
 {
-    StopDevices();
+    // Back is offered once every device has reported its end: the threads
+    // only finish what they do after it.
+    StopAll();
     // The discover page keeps Cancel; a finished pass had disabled it.
     EnableCancel(TRUE);
     return CPropertyPage::OnWizardBack();
@@ -231,6 +237,9 @@ void CPropertyPageProgress::StopAll()
         delete thread;
         m_arrUpdateThreads.RemoveAt(0);
     }
+    // A worker still at the start gate (its pass was cut short) goes on to
+    // see the stop request.
+    m_startGate.SetEvent();
     // Every worker has ended, and each set its device's event; one whose
     // worker never ran has its event set here, so that every clock ends.
     for (int i = 0; i < m_arrDeviceEvents.GetSize(); ++i)
@@ -251,8 +260,10 @@ void CPropertyPageProgress::StopAll()
     m_arrRemainingSeconds.RemoveAll();
     m_arrFirstByteTicks.RemoveAll();
     m_arrLastInfoTicks.RemoveAll();
-    m_arrSentPercents.RemoveAll();
+    m_arrPaces.RemoveAll();
     m_arrRowPercents.RemoveAll();
+    // The texts the threads posted before they ended.
+    ApplyQueuedRowTexts();
     m_bStopping = FALSE;
 }
 
@@ -294,8 +305,31 @@ LRESULT CPropertyPageProgress::OnProgress(WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
+LRESULT CPropertyPageProgress::OnSetRowText(WPARAM wParam, LPARAM lParam)
+{
+    std::unique_ptr<ROW_TEXT> text(reinterpret_cast<ROW_TEXT*>(lParam));
+    const int row = FindRow(static_cast<int>(wParam));
+    if (row >= 0 && text)
+        m_list.SetItemText(row, text->nColumn, text->strText);
+    return 0;
+}
+
+void CPropertyPageProgress::ApplyQueuedRowTexts()
+{
+    if (m_hWnd == nullptr)
+        return;
+    MSG msg;
+    while (::PeekMessage(&msg, m_hWnd, MSG_SET_ROW_TEXT, MSG_SET_ROW_TEXT, PM_REMOVE))
+        OnSetRowText(msg.wParam, msg.lParam);
+}
+
 void CPropertyPageProgress::ShowMean(int nPercent)
 {
+    // Most percents move one device and leave the mean as it was: nothing
+    // to redraw then.
+    if (nPercent == m_nShownMean)
+        return;
+    m_nShownMean = nPercent;
     if (CDrawingObjectProgress* gauge = m_progressWnd.GetProgress())
         gauge->SetPercent(nPercent, TRUE);
     CString text;

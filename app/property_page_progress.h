@@ -7,18 +7,21 @@
 // the gauge and the label above the list; at 100 it offers Back and Finish
 // and disables Cancel.
 //
-// The page is the engine's CUpdateReport: the workers report through it,
-// sending MSG_UPDATE_PROGRESS to the page and writing the texts of their own
-// row, both handled on the window's thread while the worker waits.
+// The page is the engine's CUpdateReport: the workers report through it.
+// A percent goes to the page as MSG_UPDATE_PROGRESS, handled on the window's
+// thread while the worker waits; a text of the device's row is posted to
+// the page, which writes it into the row, so that a worker never waits for
+// the window's thread for a text. StopAll writes the texts still queued, so
+// the rows end with every report the workers made.
 //
 // Threads: the window's thread runs the page, OnProgress and StopAll; the
 // CUpdateReport operations and the two thread functions run on the
 // device's worker and clock threads. The per-device arrays are sized before
 // the first thread starts and keep their size until StopAll has seen every
 // thread end; each element belongs to its device's two threads. Every
-// thread ends before the page's window goes: Back, Cancel and the window's
-// destruction ask the engine to stop and wait (StopAll), handling the
-// workers' messages meanwhile.
+// thread ends before the page's window goes: Back waits for them (StopAll),
+// Cancel and the window's destruction ask the engine to stop first; the wait
+// handles the workers' messages meanwhile.
 #pragma once
 
 #include <memory>
@@ -66,7 +69,7 @@ public:
 
     BOOL OnInitDialog() override;
     BOOL OnSetActive() override;
-    // Stops every thread, then goes back to the discover page.
+    // Waits for every thread, then goes back to the discover page.
     LRESULT OnWizardBack() override;
     // Cancel: the engine is asked to stop before the threads are waited for.
     void OnReset() override;
@@ -112,6 +115,9 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
 
     afx_msg LRESULT OnProgress(WPARAM wParam, LPARAM lParam);
+    // A text of a device's row, posted by its worker or clock: wParam the
+    // device's index, lParam a ROW_TEXT, which the page deletes.
+    afx_msg LRESULT OnSetRowText(WPARAM wParam, LPARAM lParam);
     afx_msg void OnDestroy();
 
     DECLARE_MESSAGE_MAP()
@@ -127,8 +133,20 @@ private:
     void EnableCancel(BOOL bEnable);
     // Asks the engine to stop every run, then StopAll.
     void StopDevices();
-    // A text of the device's row (any thread).
+    // A text of the device's row, from any thread: posted to the page, which
+    // finds the row and writes the cell on the window's thread.
     void SetRowText(int nIndex, int nColumn, LPCSTR lpszText);
+    struct ROW_TEXT
+    {
+        int nColumn;
+        CString strText;
+    };
+    // Writes the row texts that are still queued (window's thread).
+    void ApplyQueuedRowTexts();
+    // Sends a held-back percent of the device: always when bAll, else once
+    // its time has come (worker thread).
+    void SendHeldProgress(int nIndex, BOOL bAll);
+    void DeliverProgress(int nIndex, int nPercent);
     // Sleeps, ending early when the engine is asked to stop.
     void PauseUnlessStopped(int nMilliseconds);
 
@@ -154,19 +172,36 @@ private:
     CArray<int, int> m_arrRemainingSeconds;
     // By device index: the tick of the first data sent, 0 = none yet.
     CArray<int, int> m_arrFirstByteTicks;
-    // By device index: the last percent the worker sent, so that a percent
-    // the row already holds costs no message.
-    CArray<int, int> m_arrSentPercents;
+    // By device index, the worker's own: the percents it sent and holds back.
+    // A percent the row already holds costs no message, and a device sends
+    // at most one a tenth of a second: a fast load would otherwise stop at
+    // the window's thread for every percent it passes.
+    struct PROGRESS_PACE
+    {
+        int nSent;
+        int nHeld;
+        DWORD dwSentTick;
+    };
+    CArray<PROGRESS_PACE, const PROGRESS_PACE&> m_arrPaces;
     // The engine that updates the devices; it holds the decrypted package
     // that every worker reads.
     std::unique_ptr<CUpdateEngine> m_pEngine;
+    // Set once every device of a pass has its row and threads: the workers
+    // wait for it, so that they start together and the threads are made
+    // while none of them is busy yet.
+    CEvent m_startGate;
+    // The mean that the gauge and the label show.
+    int m_nShownMean;
     // TRUE while StopAll waits: a last 100 then neither offers Finish nor
     // disables Cancel, since the page is being left.
     BOOL m_bStopping;
 
-    // m_arrRowPercents of a device without a row.
     enum
     {
-        NO_ROW = -2
+        // m_arrRowPercents of a device without a row.
+        NO_ROW = -2,
+        // PROGRESS_PACE::nHeld when nothing is held back.
+        NOTHING_HELD = -3,
+        MSG_SET_ROW_TEXT = WM_USER + 101,
     };
 };

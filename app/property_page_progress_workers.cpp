@@ -20,6 +20,9 @@ namespace
 const DWORD kClockPeriod = 1000;
 const DWORD kTransferTextPeriod = 1000;
 
+// The shortest time between two percents of a device on its way.
+const DWORD kProgressPeriod = 100;
+
 // The pause after a reported error, and the slice in which it looks at the
 // stop request.
 const int kErrorPause = 500;
@@ -29,6 +32,7 @@ const int kPauseSlice = 50;
 
 UINT CPropertyPageProgress::ThreadUpdate(int nIndex)
 {
+    m_startGate.Lock();
     try
     {
         SendProgress(nIndex, 0);
@@ -56,7 +60,8 @@ UINT CPropertyPageProgress::ThreadUpdate(int nIndex)
         ReportException(nullptr);
         std::printf("Exception %c CPropertyPageProgress::ThreadUpdate()\n", '@');
     }
-    // The clock ends with the update, whichever way it ended.
+    // The clock ends with the update, whichever way it ended; the row shows
+    // the last percent.
     SetRemainingTime(nIndex, -1);
     m_arrDeviceEvents[nIndex]->SetEvent();
     return 0;
@@ -82,29 +87,61 @@ UINT CPropertyPageProgress::ThreadClock(int nIndex)
 
 void CPropertyPageProgress::SetRowText(int nIndex, int nColumn, LPCSTR lpszText)
 {
-    const int row = FindRow(nIndex);
-    if (row >= 0)
-        m_list.SetItemText(row, nColumn, lpszText);
+    auto* text = new ROW_TEXT{nColumn, lpszText};
+    // A window that is going refuses the message; the text is then ours.
+    if (!PostMessage(MSG_SET_ROW_TEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(text)))
+        delete text;
 }
 
 void CPropertyPageProgress::SendProgress(int index, int percent)
 {
-    // The page ignores a percent that the row already holds; not sending it
-    // spares the worker a wait for the window's thread.
-    int& sent = m_arrSentPercents[index];
-    if (sent == percent)
+    PROGRESS_PACE& pace = m_arrPaces[index];
+    if (percent == pace.nSent)
+    {
+        pace.nHeld = NOTHING_HELD;
         return;
-    sent = percent;
-    SendMessage(MSG_UPDATE_PROGRESS, static_cast<WPARAM>(index), static_cast<LPARAM>(percent));
+    }
+    // A failed device's row keeps the last percent it reached.
+    if (percent < 0)
+        SendHeldProgress(index, TRUE);
+    // The end (100, or -1 = failed) and a step back go at once; a step
+    // forward waits for its time and is replaced by a later one meanwhile.
+    const BOOL due = ::GetTickCount() - pace.dwSentTick >= kProgressPeriod;
+    if (percent < 0 || percent >= 100 || percent < pace.nSent || due)
+        DeliverProgress(index, percent);
+    else
+        pace.nHeld = percent;
+}
+
+void CPropertyPageProgress::SendHeldProgress(int nIndex, BOOL bAll)
+{
+    const PROGRESS_PACE& pace = m_arrPaces[nIndex];
+    if (pace.nHeld != NOTHING_HELD && (bAll || ::GetTickCount() - pace.dwSentTick >= kProgressPeriod))
+        DeliverProgress(nIndex, pace.nHeld);
+}
+
+void CPropertyPageProgress::DeliverProgress(int nIndex, int nPercent)
+{
+    PROGRESS_PACE& pace = m_arrPaces[nIndex];
+    pace.nSent = nPercent;
+    pace.nHeld = NOTHING_HELD;
+    pace.dwSentTick = ::GetTickCount();
+    SendMessage(MSG_UPDATE_PROGRESS, static_cast<WPARAM>(nIndex), static_cast<LPARAM>(nPercent));
 }
 
 void CPropertyPageProgress::SetStatusText(int index, const CString& text)
 {
+    // A new status is a new step of the update: its row shows the percent
+    // reached so far with it.
+    SendHeldProgress(index, TRUE);
     SetRowText(index, COLUMN_STATUS, text);
 }
 
 void CPropertyPageProgress::UpdateTransferInfo(DWORD bytes, DWORD total, int index)
 {
+    // Called for every block or window sent: a held-back percent goes once
+    // its time has come.
+    SendHeldProgress(index, FALSE);
     const DWORD now = ::GetTickCount();
     int& first = m_arrFirstByteTicks[index];
     if (first == 0 && bytes != 0)
@@ -133,6 +170,7 @@ void CPropertyPageProgress::UpdateTransferInfo(DWORD bytes, DWORD total, int ind
 
 void CPropertyPageProgress::SetRemainingTime(int index, int seconds)
 {
+    SendHeldProgress(index, TRUE);
     std::atomic_ref<int>(m_arrRemainingSeconds[index]).store(seconds);
 }
 

@@ -22,7 +22,7 @@
 #include "platform/display/display.h"
 #include "platform/user/painting.h"
 #include "tests/app/update/update_harness.h"
-#include "tests/app/wizard/wizard_script.h"
+#include "tests/app/wizard/progress_sheet.h"
 #include "tests/platform/afx/afx_wnd_test_util.h"
 #include "tools/package_maker/package_maker.h"
 
@@ -31,20 +31,11 @@ namespace
 
 using Clock = std::chrono::steady_clock;
 namespace pm = package_maker;
+using progress_test::CProgressSheet;
+using progress_test::HandleSentMessages;
+using progress_test::Until;
 
-const int kProgressPage = 2;
 const int kOtherPort = 50020;
-
-// A step that holds the script until the condition holds (at most the
-// ticks of 20 ms).
-std::function<void()> Until(std::function<bool()> done, int ticks = 1500)
-{
-    auto left = std::make_shared<int>(ticks);
-    return [done, left] {
-        if (!done() && --*left > 0)
-            --wizard_test::Script().next;
-    };
-}
 
 // Ends the process when a test would otherwise wait for ever (two threads
 // that wait for each other).
@@ -150,106 +141,6 @@ struct Package
         EXPECT_TRUE(pm::WriteFile(path, pm::EncryptPackage(plain), error)) << error;
     }
     ~Package() { std::remove(path.c_str()); }
-};
-
-// The program's sheet, opened on the progress page with the devices given
-// as ticked (or not) records of a family-2 package, which goes whole to
-// every device.
-class CProgressSheet
-{
-public:
-    CProgressSheet(const std::string& packagePath) : sheet("", nullptr, kProgressPage)
-    {
-        sheet.m_strPackagePath = packagePath.c_str();
-        sheet.m_nFamily = 2;
-    }
-    void AddDevice(const std::string& address, int port, const char* name, bool ticked)
-    {
-        auto* device = new _TDevice;
-        device->m_strIPAddress = address.c_str();
-        device->m_nUDPPort = port;
-        device->m_strName = name;
-        device->m_nSelected = ticked ? 1 : 0;
-        sheet.m_devices.Add(device);
-    }
-    INT_PTR Run(std::vector<std::function<void()>> steps)
-    {
-        wizard_test::RunSteps(std::move(steps));
-        const INT_PTR result = sheet.DoModal();
-        wizard_test::StopSteps();
-        return result;
-    }
-
-    CPropertyPage* Page() { return sheet.GetPage(kProgressPage); }
-    HWND List() { return ::GetDlgItem(Page()->m_hWnd, IDC_DEVICE_LIST); }
-    bool Enabled(int id) { return ::IsWindowEnabled(::GetDlgItem(sheet.m_hWnd, id)) != FALSE; }
-    std::string Label() { return wizard_test::WindowText(::GetDlgItem(Page()->m_hWnd, IDC_GLOBAL_PERCENT)); }
-    int Rows() { return static_cast<int>(::SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
-    std::string Cell(int row, int column)
-    {
-        char text[256] = {};
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        ::SendMessageA(List(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-        return text;
-    }
-    std::vector<std::string> Column(int column)
-    {
-        std::vector<std::string> texts;
-        for (int row = 0; row < Rows(); ++row)
-            texts.push_back(Cell(row, column));
-        return texts;
-    }
-    bool AllRows(int column, const std::function<bool(const std::string&)>& test)
-    {
-        for (const std::string& text : Column(column))
-        {
-            if (!test(text))
-                return false;
-        }
-        return Rows() > 0;
-    }
-    void SetCell(int row, int column, const char* text)
-    {
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.pszText = const_cast<char*>(text);
-        ::SendMessageA(List(), LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    }
-    void SendProgress(int device, int percent)
-    {
-        ::SendMessageA(Page()->m_hWnd, MSG_UPDATE_PROGRESS, static_cast<WPARAM>(device), percent);
-    }
-    // How many leading columns of the gauge show the full picture.
-    int GaugeFill()
-    {
-        HWND gauge = ::GetDlgItem(Page()->m_hWnd, 13);
-        CBitmap full, empty;
-        full.LoadBitmap(137);
-        empty.LoadBitmap(136);
-        CDC dc;
-        dc.CreateCompatibleDC(nullptr);
-        RECT client{};
-        ::GetClientRect(gauge, &client);
-        int filled = 0;
-        for (int x = 0; x < client.right; ++x)
-        {
-            const int y = 10;
-            CBitmap* old = dc.SelectObject(&full);
-            const COLORREF fullPixel = dc.GetPixel(x, y);
-            dc.SelectObject(&empty);
-            const COLORREF emptyPixel = dc.GetPixel(x, y);
-            dc.SelectObject(old);
-            const COLORREF shown = trelwin::user::GetClientPixel(gauge, x, y);
-            if (shown == fullPixel && fullPixel != emptyPixel)
-                filled = x + 1;
-        }
-        return filled;
-    }
-
-    CZeloPropertySheet sheet;
 };
 
 class ProgressPageTest : public ::testing::Test
@@ -447,20 +338,13 @@ TEST_F(ProgressPageTest, TheMeanLeavesFailedDevicesOut)
     }
 }
 
-// Handles the messages that other threads send to this one, nothing else
-// (the script's timer stays queued).
-void HandleSentMessages()
-{
-    MSG msg;
-    ::PeekMessageA(&msg, nullptr, WM_APP + 0x3FFF, WM_APP + 0x3FFF, PM_NOREMOVE);
-}
-
-// Back or Cancel pressed while a worker is blocked sending its last report
-// to the page: the wait for the threads lets those reports through, so the
-// rows end with their last texts and no thread is left. Back comes once
-// every device is done (it is offered only then); Cancel while the third
-// device still records.
-TEST_F(ProgressPageTest, BackOrCancelWhileAWorkerSendsItsLastReport)
+// Back or Cancel pressed while the workers are blocked sending their last
+// percent to the page: the wait for the threads lets those messages
+// through, so no thread waits for the other, the rows end with every report
+// the workers made, and no thread is left. Back comes once every device has
+// ended (it is offered only then); Cancel while the third device still
+// records.
+TEST_F(ProgressPageTest, BackOrCancelWhileTheWorkersSendTheirLastPercent)
 {
     struct Case
     {
@@ -484,24 +368,25 @@ TEST_F(ProgressPageTest, BackOrCancelWhileAWorkerSendsItsLastReport)
         CWatchdog watchdog(30);
         const int threadsBefore = ProcessThreads();
         std::vector<std::string> statuses;
-        bool blocked = false;
+        bool recording = false;
         bool cancelEnabled = false;
         Clock::duration stop{};
         run.Run({
             [&] {
-                // Only what the workers send is handled here, until the
-                // first two rows show 100 %: the last worker to get there is
-                // then blocked in its last report, the status text.
-                for (int i = 0; i < 3000 && !blocked; ++i)
+                // Only what the workers send is handled here, until every row
+                // shows the second recording step, 30 + 2 * 70 / 4 = 65 %,
+                // which a worker sends at the latest with its third step;
+                // then its next percent waits, the 82 % of the third step or
+                // its 100 %.
+                for (int i = 0; i < 3000 && !recording; ++i)
                 {
                     HandleSentMessages();
-                    blocked = run.Cell(0, CPropertyPageProgress::COLUMN_PROGRESS) == "100%" &&
-                              run.Cell(1, CPropertyPageProgress::COLUMN_PROGRESS) == "100%" &&
-                              (c.thirdRecordsOn || run.Cell(2, CPropertyPageProgress::COLUMN_PROGRESS) == "100%");
-                    if (!blocked)
+                    recording = run.AllRows(CPropertyPageProgress::COLUMN_PROGRESS,
+                                            [](auto& t) { return t == "65%"; });
+                    if (!recording)
                         std::this_thread::sleep_for(std::chrono::milliseconds(5));
                 }
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
                 cancelEnabled = run.Enabled(IDCANCEL);
                 const auto pressed = Clock::now();
                 if (std::string(c.button) == "Back")
@@ -514,20 +399,23 @@ TEST_F(ProgressPageTest, BackOrCancelWhileAWorkerSendsItsLastReport)
                     run.sheet.PressButton(PSBTN_CANCEL);
             },
         });
-        EXPECT_TRUE(blocked);
-        EXPECT_EQ(cancelEnabled, c.thirdRecordsOn);
+        EXPECT_TRUE(recording);
+        EXPECT_TRUE(cancelEnabled);
         ASSERT_EQ(statuses.size(), 3u);
-        EXPECT_EQ(statuses[0], "Firmware Update Done Successfully!!!");
-        EXPECT_EQ(statuses[1], "Firmware Update Done Successfully!!!");
-        // A stopped update reports nothing: neither success nor an error.
-        if (c.thirdRecordsOn)
-            EXPECT_TRUE(statuses[2] != "Firmware Update Done Successfully!!!" && statuses[2].rfind("ERROR", 0) != 0)
-                << statuses[2];
-        else
-            EXPECT_EQ(statuses[2], "Firmware Update Done Successfully!!!");
+        // Cancel may stop the first two before their record end came in;
+        // a stopped update reports nothing, neither success nor an error.
+        for (int i : {0, 1})
+        {
+            if (std::string(c.button) == "Back")
+                EXPECT_EQ(statuses[i], "Firmware Update Done Successfully!!!");
+            else
+                EXPECT_TRUE(statuses[i] == "Firmware Update Done Successfully!!!" || statuses[i] == "Recording 3/3...")
+                    << statuses[i];
+        }
+        EXPECT_EQ(statuses[2], c.thirdRecordsOn ? "Recording 3/3..." : "Firmware Update Done Successfully!!!");
         EXPECT_LT(stop, std::chrono::seconds(2));
         EXPECT_TRUE(ThreadsBackTo(threadsBefore));
-        std::printf("%s while a worker sends its last report: every thread ended %lld ms after the click\n",
+        std::printf("%s while the workers send their last percent: every thread ended %lld ms after the click\n",
                     c.button,
                     static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(stop).count()));
     }
