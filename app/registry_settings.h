@@ -1,7 +1,8 @@
 // The program's settings: text values under the per-user key
-// HKEY_CURRENT_USER\Software\Brisel\BriselTrelwin. Nothing is cached, so a
-// value changed in the registry counts from the next read on. Safe to call
-// from any thread.
+// HKEY_CURRENT_USER\Software\Brisel\BriselTrelwin. A value changed in the
+// registry, by this program or another, counts from the next read on; a read
+// of a settings file that has not changed costs a look at the file's
+// identity, not a read of its text. Safe to call from any thread.
 #pragma once
 
 #include "platform/base/cstring.h"

@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <utility>
 
 #include "platform/base/program_end.h"
@@ -41,6 +43,23 @@ FileStamp MissingStamp() {
     s.known = true;
     return s;
 }
+
+// The clock that file times are taken from: a later change of any file gets
+// a time no earlier than this reading (until someone sets the clock back).
+timespec CoarseNow() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    return now;
+}
+
+int64_t Nanoseconds(const timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec; }
+
+// The step in which the file system stores a file's times, as far as one
+// time shows it. File systems keep times in steps of a power of ten (or of
+// two seconds), so a time with digits below the millisecond comes in steps
+// of 100 microseconds at most; any other time may come in steps of up to
+// two seconds.
+int64_t TimeStep(const timespec& t) { return t.tv_nsec % 1000000 != 0 ? 1000000 : 2000000000; }
 
 // Holds an exclusive flock on the registry folder; other processes using
 // the same folder wait for it.
@@ -177,6 +196,24 @@ std::string RegistryFile::FollowFolder() {
     return folder;
 }
 
+// A change to the file after verified_ gives it a change time of verified_
+// or later, in the file system's steps. So when its change time lies at
+// least one step before verified_, any later change shows in the stamp,
+// whatever inode and size the new version has. A file changed more
+// recently may have been changed again within the same step: its text is
+// read and compared.
+bool RegistryFile::Trusted() const {
+    if (!stamp_.exists) return true;
+    return Nanoseconds(stamp_.changed) + TimeStep(stamp_.changed) <= Nanoseconds(verified_);
+}
+
+bool RegistryFile::Unchanged() const {
+    if (cached_ != Cached::Tree || !stamp_.known || !Trusted()) return false;
+    struct stat st;
+    if (stat(path_.c_str(), &st) != 0) return errno == ENOENT && !stamp_.exists;
+    return S_ISREG(st.st_mode) && StampOf(st) == stamp_;
+}
+
 void RegistryFile::Discard() {
     if (blocked_)
         tree_.Clear();  // an empty root stands for a file that is left alone
@@ -186,6 +223,12 @@ void RegistryFile::Discard() {
 
 LONG RegistryFile::Access(bool write, const Operation& op) {
     std::string folder = FollowFolder();
+    // Without the lock: the file is replaced whole by a rename, so what a
+    // stat shows is a whole version, the one the tree holds.
+    if (!write && Unchanged()) {
+        bool changed = false;
+        return op(tree_, changed);
+    }
     if (write && !MakeFolders(folder)) return ERROR_ACCESS_DENIED;
     // A reader of a folder that does not exist (yet) has nothing to lock.
     FolderLock lock(folder);
@@ -244,6 +287,9 @@ void RegistryFile::Refresh(bool locked) {
         Refuse(StampOf(st), std::string("is ") + KindOf(st.st_mode) + ", not a settings file, and is left alone");
         return;
     }
+    if (cached_ == Cached::Tree && StampOf(st) == stamp_ && Trusted()) return;
+    // Taken before the stamp that goes with the text read below.
+    const timespec looked = CoarseNow();
     int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         Refuse(StampOf(st), std::string("cannot be opened (") + std::strerror(errno) + ")");
@@ -255,8 +301,8 @@ void RegistryFile::Refresh(bool locked) {
         Refuse(FileStamp(), "changed while it was opened");
         return;
     }
-    // The whole text is read and compared every time: the file's times and
-    // inode cannot prove that another process has not rewritten it.
+    // The whole text is read, and compared with the one held: a stamp that
+    // is not trusted cannot prove that the file was not rewritten.
     std::string text;
     bool tooLarge = static_cast<unsigned long long>(st.st_size) > kMaxFileSize;
     bool readOk = !tooLarge && ReadAll(fd, kMaxFileSize, text, tooLarge);
@@ -272,7 +318,10 @@ void RegistryFile::Refresh(bool locked) {
         cached_ = Cached::Nothing;  // text_ is not what the file holds
         return;
     }
-    if (text == text_ && cached_ != Cached::Nothing) return;
+    if (text == text_ && cached_ != Cached::Nothing) {
+        verified_ = looked;
+        return;
+    }
     blocked_ = false;
     RegistryKey fresh;
     RegeditError error;
@@ -287,6 +336,7 @@ void RegistryFile::Refresh(bool locked) {
         tree_ = std::move(fresh);
         text_ = std::move(text);
         cached_ = Cached::Tree;
+        verified_ = looked;
         return;
     }
     text_ = std::move(text);
@@ -338,8 +388,12 @@ bool RegistryFile::Save() {
     unlink(temp.c_str());
     int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return false;
-    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
+    struct stat written;
+    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0 && fstat(fd, &written) == 0;
     ok = close(fd) == 0 && ok;
+    // Taken before the rename: whoever changes the file after it gives the
+    // file a change time no earlier than this.
+    const timespec looked = CoarseNow();
     if (ok) ok = rename(temp.c_str(), path_.c_str()) == 0;
     if (!ok) {
         unlink(temp.c_str());
@@ -351,10 +405,17 @@ bool RegistryFile::Save() {
         fsync(dir);
         close(dir);
     }
-    struct stat st;
-    stamp_ = stat(path_.c_str(), &st) == 0 ? StampOf(st) : FileStamp();
     text_ = std::move(text);
-    cached_ = Cached::Tree;
+    struct stat st;
+    if (stat(path_.c_str(), &st) == 0 && st.st_dev == written.st_dev && st.st_ino == written.st_ino) {
+        stamp_ = StampOf(st);
+        verified_ = looked;
+        cached_ = Cached::Tree;
+    } else {
+        // Replaced by someone else already: read at the next call.
+        stamp_ = FileStamp();
+        cached_ = Cached::Nothing;
+    }
     return true;
 }
 

@@ -14,10 +14,10 @@
 namespace trelwin::registry {
 
 // What the file on disk looked like at the last look: whether it exists and
-// its identity, to tell a newly unreadable file from one already reported.
-// It cannot tell whether the content changed: an inode freed by a rename is
-// soon given to the next new file, and file times move in coarse clock
-// ticks, so two versions written within one tick can share every field.
+// its identity. Equal stamps alone do not prove equal content: an inode
+// freed by a rename is soon given to the next new file, and file times are
+// stored in steps of the file system's granularity, so two versions written
+// within one step can share every field. See RegistryFile::Trusted.
 struct FileStamp {
     bool known = false;   // false: the file must be read before the tree is used
     bool exists = false;
@@ -39,8 +39,14 @@ inline constexpr size_t kMaxFileSize = 32u << 20;
 // (a FIFO, a device, a folder) is refused with a message and left alone,
 // and the root stays empty and unwritten while it is there.
 //
+// A read of a file whose stamp has not changed since it was last read or
+// written, long enough after its last change, costs one stat: the tree kept
+// from then is used as it is. Any other call reads the text, and parses it
+// only when it differs from the text last read or written.
+//
 // Not thread-safe: the caller serialises the calls. Between processes the
-// folder is locked (flock) for the whole of each call.
+// folder is locked (flock) for the whole of each call that reads the text or
+// changes the file.
 class RegistryFile {
 public:
     using Operation = std::function<LONG(RegistryKey& root, bool& changed)>;
@@ -67,6 +73,9 @@ public:
 private:
     // Follows the registry folder; returns it.
     std::string FollowFolder();
+    // True when tree_ holds the file's content as of now, judged by a stat.
+    bool Unchanged() const;
+    bool Trusted() const;
     // Gives up a change that was not saved.
     void Discard();
     void Refresh(bool locked);
@@ -85,6 +94,9 @@ private:
     std::string text_;
     Cached cached_ = Cached::Nothing;  // Tree: tree_ holds text_; Unreadable: text_ failed and was reported
     FileStamp stamp_;
+    // When tree_ was last known to match the file (a coarse clock reading
+    // taken before the stamp was).
+    timespec verified_{};
     // Set while an unreadable file could not be moved out of the way: writes
     // are refused rather than overwriting it.
     bool blocked_ = false;

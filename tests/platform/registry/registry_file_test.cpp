@@ -2,10 +2,16 @@
 // failed writes.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
+#include <functional>
+#include <future>
+#include <thread>
 
 #include <filesystem>
 #include <string>
@@ -133,4 +139,130 @@ TEST(RegistryFile, RewritingTheSameDataLeavesTheFileAlone) {
     ASSERT_EQ(WriteText(HKEY_CURRENT_USER, "A", "v", "same"), ERROR_SUCCESS);
     ASSERT_EQ(stat(dir.FilePath().c_str(), &after), 0);
     EXPECT_EQ(before.st_ino, after.st_ino);  // every save makes a new file
+}
+
+namespace {
+
+// The file's times as stat gives them, to put them back after a change.
+struct FileTimes {
+    timespec times[2];  // access, modification
+};
+
+FileTimes TimesOf(const std::string& path) {
+    struct stat st {};
+    stat(path.c_str(), &st);
+    return {{st.st_atim, st.st_mtim}};
+}
+
+void SetTimes(const std::string& path, const FileTimes& t) { utimensat(AT_FDCWD, path.c_str(), t.times, 0); }
+
+// Holds the registry folder's lock as another process would.
+class HeldFolderLock {
+public:
+    explicit HeldFolderLock(const std::string& folder) : fd_(open(folder.c_str(), O_RDONLY | O_DIRECTORY)) {
+        if (fd_ >= 0) flock(fd_, LOCK_EX);
+    }
+    ~HeldFolderLock() { Release(); }
+    void Release() {
+        if (fd_ >= 0) close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+// Another program changes the settings file while this one keeps the file's
+// tree from an earlier read, long after the file's last change: however the
+// change is made, it is seen at the next read. Some changes keep the inode,
+// the length and the modification time.
+TEST(RegistryFile, ChangesToAFileAtRestAreSeenAtTheNextRead) {
+    struct Case {
+        const char* name;
+        std::function<void(const ScopedRegistryDir&)> change;
+        const char* value;
+    };
+    const std::string v2 = "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"200\"\n";
+    const Case cases[] = {
+        {"a new file of the same length renamed over it", [&](const ScopedRegistryDir& d) { d.WriteFile(v2); }, "200"},
+        {"rewritten in place, the same length",
+         [](const ScopedRegistryDir& d) {
+             std::string text = d.ReadFile();
+             text.replace(text.find("100"), 3, "201");
+             std::fstream(d.FilePath(), std::ios::in | std::ios::out | std::ios::binary) << text;
+         },
+         "201"},
+        {"rewritten in place, its modification time put back",
+         [](const ScopedRegistryDir& d) {
+             const FileTimes before = TimesOf(d.FilePath());
+             std::string text = d.ReadFile();
+             text.replace(text.find("100"), 3, "202");
+             std::fstream(d.FilePath(), std::ios::in | std::ios::out | std::ios::binary) << text;
+             SetTimes(d.FilePath(), before);
+         },
+         "202"},
+        {"a new file with the old one's times renamed over it",
+         [&](const ScopedRegistryDir& d) {
+             const FileTimes before = TimesOf(d.FilePath());
+             std::string text = d.ReadFile();
+             text.replace(text.find("100"), 3, "203");
+             std::ofstream(d.FilePath() + ".new", std::ios::binary) << text;
+             SetTimes(d.FilePath() + ".new", before);
+             std::filesystem::rename(d.FilePath() + ".new", d.FilePath());
+         },
+         "203"},
+        {"set by another process of this program",
+         [](const ScopedRegistryDir&) {
+             pid_t pid = fork();
+             if (pid == 0) _exit(WriteText(HKEY_CURRENT_USER, "A", "v", "204") == ERROR_SUCCESS ? 0 : 1);
+             int status = 0;
+             waitpid(pid, &status, 0);
+             EXPECT_EQ(status, 0);
+         },
+         "204"},
+        {"removed", [](const ScopedRegistryDir& d) { std::filesystem::remove(d.FilePath()); }, "<no key>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScopedRegistryDir dir;
+        ASSERT_EQ(WriteText(HKEY_CURRENT_USER, "A", "v", "100"), ERROR_SUCCESS);
+        EXPECT_EQ(ReadText(HKEY_CURRENT_USER, "A", "v"), "100");
+        // Far more than a step of the file's times (which may be two seconds
+        // on file systems that count in seconds; then the text is compared).
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_EQ(ReadText(HKEY_CURRENT_USER, "A", "v"), "100");
+        EXPECT_EQ(ReadText(HKEY_CURRENT_USER, "A", "v"), "100");
+        c.change(dir);
+        EXPECT_EQ(ReadText(HKEY_CURRENT_USER, "A", "v"), c.value);
+    }
+}
+
+// A read of a file that has not changed since it was read long after its
+// last change needs neither the file's text nor the folder's lock, so
+// readers do not queue behind a writer of another process; a read of a
+// changed file waits for the lock and then sees the change.
+TEST(RegistryFile, AFileAtRestIsReadWithoutWaitingForTheLock) {
+    ScopedRegistryDir dir;
+    ASSERT_EQ(WriteText(HKEY_CURRENT_USER, "A", "v", "100"), ERROR_SUCCESS);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, "A", "v"), "100");
+    // Until two seconds have passed the file's times might be of whole
+    // seconds; then a read compares the text, under the lock.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, "A", "v"), "100");
+
+    HeldFolderLock lock(dir.Path());
+    auto atRest = std::async(std::launch::async, [] { return ReadText(HKEY_CURRENT_USER, "A", "v"); });
+    const bool done = atRest.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    EXPECT_TRUE(done);
+    if (!done) lock.Release();
+    EXPECT_EQ(atRest.get(), "100");
+
+    dir.WriteFile("REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"200\"\n");
+    auto changed = std::async(std::launch::async, [] { return ReadText(HKEY_CURRENT_USER, "A", "v"); });
+    EXPECT_EQ(changed.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+    lock.Release();
+    EXPECT_EQ(changed.get(), "200");
 }
