@@ -374,15 +374,15 @@ TEST_F(ProgressPageTest, BackOrCancelWhileTheWorkersSendTheirLastPercent)
         run.Run({
             [&] {
                 // Only what the workers send is handled here, until every row
-                // shows the second recording step, 30 + 2 * 70 / 4 = 65 %,
-                // which a worker sends at the latest with its third step;
-                // then its next percent waits, the 82 % of the third step or
-                // its 100 %.
+                // shows at least the second recording step, 30 + 2 * 70 / 4
+                // = 65 %, which a worker sends at the latest with its third
+                // step; then the next percent of the last one to get there
+                // waits, the 82 % of the third step or its 100 %.
                 for (int i = 0; i < 3000 && !recording; ++i)
                 {
                     HandleSentMessages();
                     recording = run.AllRows(CPropertyPageProgress::COLUMN_PROGRESS,
-                                            [](auto& t) { return t == "65%"; });
+                                            [](auto& t) { return std::atoi(t.c_str()) >= 65; });
                     if (!recording)
                         std::this_thread::sleep_for(std::chrono::milliseconds(5));
                 }
@@ -400,7 +400,11 @@ TEST_F(ProgressPageTest, BackOrCancelWhileTheWorkersSendTheirLastPercent)
             },
         });
         EXPECT_TRUE(recording);
-        EXPECT_TRUE(cancelEnabled);
+        // Cancel stays while the third device records.
+        if (c.thirdRecordsOn)
+        {
+            EXPECT_TRUE(cancelEnabled);
+        }
         ASSERT_EQ(statuses.size(), 3u);
         // Cancel may stop the first two before their record end came in;
         // a stopped update reports nothing, neither success nor an error.
