@@ -8,6 +8,7 @@
 #include "app/wizard_ids.h"
 #include "app/wizard_page.h"
 #include "app/wizard_state.h"
+#include "platform/base/process.h"
 #include "platform/base/system_time.h"
 
 namespace
@@ -309,8 +310,18 @@ LRESULT CPropertyPageProgress::OnSetRowText(WPARAM wParam, LPARAM lParam)
 {
     std::unique_ptr<ROW_TEXT> text(reinterpret_cast<ROW_TEXT*>(lParam));
     const int row = FindRow(static_cast<int>(wParam));
-    if (row >= 0 && text)
-        m_list.SetItemText(row, text->nColumn, text->strText);
+    if (row < 0 || !text)
+        return 0;
+    m_list.SetItemText(row, text->nColumn, text->strText);
+    // The program's debug output follows each device's status (the
+    // end-to-end tests read it).
+    if (text->nColumn == COLUMN_STATUS)
+    {
+        CString line;
+        line.Format("update status %s: %s\n", static_cast<LPCSTR>(m_list.GetItemText(row, COLUMN_IP)),
+                    static_cast<LPCSTR>(text->strText));
+        OutputDebugStringA(line);
+    }
     return 0;
 }
 
@@ -335,6 +346,8 @@ void CPropertyPageProgress::ShowMean(int nPercent)
     CString text;
     text.Format("%d%c", nPercent, '%');
     SetDlgItemText(IDC_GLOBAL_PERCENT, text);
+    text.Format("update mean %d\n", nPercent);
+    OutputDebugStringA(text);
 }
 
 void CPropertyPageProgress::EnableCancel(BOOL bEnable)

@@ -253,6 +253,63 @@ TEST_F(ProgressPageTest, UpdatesTheTickedDevicesAndOffersFinishAtTheEnd)
     EXPECT_EQ(other.Updater().Loads().back().bytes, image);
 }
 
+// The top-level windows of other threads than this one (the workers'
+// message boxes), with their texts.
+std::vector<std::pair<HWND, std::string>> OtherThreadsWindows()
+{
+    std::vector<std::pair<HWND, std::string>> found;
+    ::EnumWindows(
+        [](HWND hwnd, LPARAM list) -> BOOL {
+            if (::GetWindowThreadProcessId(hwnd, nullptr) != ::GetCurrentThreadId() && ::IsWindowVisible(hwnd))
+                reinterpret_cast<std::vector<std::pair<HWND, std::string>>*>(list)->emplace_back(
+                    hwnd, wizard_test::ChildTexts(hwnd));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// A package that cannot be read: every device's worker says so in a message
+// box of its own and in its row, after it has connected; with every device
+// failed the wizard can be finished.
+TEST_F(ProgressPageTest, AnUnreadablePackageIsToldForEveryDevice)
+{
+    const std::string missing = ::testing::TempDir() + "trelwin_progress_missing_v1.0.0.zpk";
+    CStandinHarness devices(7, 2, StandinUpdateProfile(), UpdateTimeouts{1000, 5000, 5000});
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    CProgressSheet run(missing);
+    for (int i = 0; i < 2; ++i)
+        run.AddDevice(devices.Address(i), 50013, "D", true);
+    std::vector<std::string> boxes;
+    std::vector<std::string> statuses;
+    bool finish = false;
+    run.Run({
+        Until([&] { return OtherThreadsWindows().size() == 2; }),
+        [&] {
+            for (const auto& box : OtherThreadsWindows())
+            {
+                boxes.push_back(box.second);
+                ::PostMessageA(box.first, WM_COMMAND, IDOK, 0);
+            }
+        },
+        Until([&] { return run.Enabled(ID_WIZFINISH); }),
+        [&] {
+            statuses = run.Column(CPropertyPageProgress::COLUMN_STATUS);
+            finish = run.Enabled(ID_WIZFINISH);
+            run.sheet.PressButton(PSBTN_FINISH);
+        },
+    });
+    const std::string text = "Error opening file:\n" + missing + "|";
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const std::string& box : boxes)
+        EXPECT_NE(box.find(text), std::string::npos) << box;
+    EXPECT_EQ(statuses, std::vector<std::string>(2, "Error opening file"));
+    EXPECT_TRUE(finish);
+    // Nothing was loaded, though the devices were reached.
+    EXPECT_TRUE(devices.Device(0).Loads().empty());
+    EXPECT_TRUE(devices.Device(1).Loads().empty());
+}
+
 // The label, the gauge, the "Progress" texts and the wizard's buttons after
 // the percents the workers could send, with three devices whose workers
 // wait for a reset answer that never comes (so they send nothing more).
