@@ -238,6 +238,7 @@ int CBriselDiscover::SendPass()
     {
         CSingleLock lock(&m_csQueried, TRUE);
         m_queried.RemoveAll();
+        m_queriedPorts.RemoveAll();
     }
     if (!m_bUnicast)
     {
@@ -257,6 +258,7 @@ int CBriselDiscover::SendPass()
             {
                 CSingleLock lock(&m_csQueried, TRUE);
                 m_queried.Add(text);
+                m_queriedPorts.Add(m_nDevicePort);
             }
             SendDiscoverRequest(text, m_nDevicePort);
             if (i % RANGE_PAUSE_EVERY == 0)
@@ -289,9 +291,12 @@ int CBriselDiscover::SendPass()
                 continue;
             host = FormatAddress(resolved);
         }
+        if (port < 1)
+            port = m_nDevicePort;
         {
             CSingleLock lock(&m_csQueried, TRUE);
             m_queried.Add(host);
+            m_queriedPorts.Add(port);
         }
         SendDiscoverRequest(host, port);
         if (IsStopping(m_evStopSend))
@@ -374,7 +379,7 @@ void CBriselDiscover::ReceiveLoop(DWORD durationMs)
             const int length = m_bUnicast ? m_clientSettings.ReceiveFrom(buffer, sender, port)
                                           : m_broadcastSettings.ReceiveFrom(buffer, sender, port);
             if (length > 0)
-                OnSettingsReply(buffer, length, sender);
+                OnSettingsReply(buffer, length, sender, port);
         }
         if (durationMs == 0 || GetTickCount() - start >= durationMs)
             return;
@@ -408,14 +413,47 @@ BOOL CBriselDiscover::IsInSubnet(const CString& sender) const
     return TRUE;
 }
 
-int CBriselDiscover::FindDevice(const CString& address) const
+int CBriselDiscover::FindDevice(const CString& address, int port) const
 {
     for (INT_PTR i = 0; i < m_devices.GetSize(); ++i)
     {
-        if (m_devices[i]->m_strAddress == address)
+        if (m_devices[i]->m_strAddress == address && static_cast<int>(m_devices[i]->m_nPort) == port)
             return static_cast<int>(i);
     }
     return -1;
+}
+
+int CBriselDiscover::FindReplyDevice(const CString& address, int replyPort, int offset) const
+{
+    int first = -1;
+    for (INT_PTR i = 0; i < m_devices.GetSize(); ++i)
+    {
+        if (m_devices[i]->m_strAddress != address)
+            continue;
+        if (static_cast<int>(m_devices[i]->m_nPort) + offset == replyPort)
+            return static_cast<int>(i);
+        if (first < 0)
+            first = static_cast<int>(i);
+    }
+    return first;
+}
+
+int CBriselDiscover::DevicePortOf(const CString& sender, int senderPort)
+{
+    if (!m_bUnicast || !m_bHasAddressText)
+        return m_nDevicePort;
+    CSingleLock lock(&m_csQueried, TRUE);
+    int port = -1;
+    for (INT_PTR i = 0; i < m_queried.GetSize(); ++i)
+    {
+        if (m_queried[i] != sender)
+            continue;
+        if (m_queriedPorts[i] == senderPort)
+            return senderPort;
+        if (port < 0)
+            port = m_queriedPorts[i];
+    }
+    return port < 0 ? m_nDevicePort : port;
 }
 
 BOOL CBriselDiscover::PostToOwner(UINT message, WPARAM wParam, LPARAM lParam)
@@ -442,7 +480,7 @@ void CBriselDiscover::OnReply(_TIPCommand* pPacket, int nEvent)
 
     if (reply.command == DISCOVER_COMMAND_VERSION)
     {
-        const int index = FindDevice(sender);
+        const int index = FindReplyDevice(sender, pPacket->m_wPort, 0);
         if (index < 0)
             return;
         _tDeviceDiscovered* device = m_devices[index];
@@ -452,7 +490,7 @@ void CBriselDiscover::OnReply(_TIPCommand* pPacket, int nEvent)
             device->m_strVersion = version;
             if (m_hWndOwner != nullptr)
             {
-                auto* info = new CBriselDiscoverInfo(sender, m_nDevicePort, device->m_eType, version);
+                auto* info = new CBriselDiscoverInfo(sender, device->m_nPort, device->m_eType, version);
                 if (!PostToOwner(MSG_DISCOVER_DEVICE_VERSION, reinterpret_cast<WPARAM>(info), 0))
                     delete info;
             }
@@ -463,7 +501,8 @@ void CBriselDiscover::OnReply(_TIPCommand* pPacket, int nEvent)
     const int type = reply.type;
     if (sender == m_strExcludedAddress)
         return;
-    const int index = FindDevice(sender);
+    const int port = DevicePortOf(sender, pPacket->m_wPort);
+    const int index = FindDevice(sender, port);
     if (index >= 0)
     {
         if (!m_bPeriodic)
@@ -473,9 +512,9 @@ void CBriselDiscover::OnReply(_TIPCommand* pPacket, int nEvent)
         {
             device->m_lastSeen = COleDateTime::GetCurrentTime();
             if (m_bAskVersion)
-                SendVersionRequest(sender);
+                SendVersionRequest(sender, port);
             if (m_bAskSettings)
-                SendSettingsRequest(sender);
+                SendSettingsRequest(sender, port);
             return;
         }
         // Another model at the address: the old one is gone, the new one is
@@ -494,27 +533,29 @@ void CBriselDiscover::OnReply(_TIPCommand* pPacket, int nEvent)
     auto* device = new _tDeviceDiscovered;
     device->m_eType = type;
     device->m_strAddress = sender;
+    device->m_nPort = static_cast<UINT>(port);
     device->m_lastSeen = COleDateTime::GetCurrentTime();
     m_devices.Add(device);
     if (m_hWndOwner != nullptr)
     {
-        auto* info = new CBriselDiscoverInfo(sender, m_nDevicePort, type, "");
+        auto* info = new CBriselDiscoverInfo(sender, static_cast<UINT>(port), type, "");
         if (!PostToOwner(MSG_DISCOVER_DEVICE_FOUND, reinterpret_cast<WPARAM>(info), 0))
             delete info;
     }
     if (m_bAskVersion)
-        SendVersionRequest(sender);
+        SendVersionRequest(sender, port);
     if (m_bAskSettings)
-        SendSettingsRequest(sender);
+        SendSettingsRequest(sender, port);
 }
 
-void CBriselDiscover::OnSettingsReply(const BYTE* pData, int nLength, const CString& strSender)
+void CBriselDiscover::OnSettingsReply(const BYTE* pData, int nLength, const CString& strSender, int nSenderPort)
 {
     CDeviceSettings settings;
     if (settings.Read(pData, nLength) == 0)
         return;
     CSingleLock lock(&m_csDevices, TRUE);
-    const int index = FindDevice(strSender);
+    // A device's settings come from its port + 2.
+    const int index = FindReplyDevice(strSender, nSenderPort, 2);
     if (index < 0)
         return;
     _tDeviceDiscovered* device = m_devices[index];
@@ -527,7 +568,7 @@ void CBriselDiscover::OnSettingsReply(const BYTE* pData, int nLength, const CStr
     if (copy == nullptr)
         return;
     std::memcpy(copy, pData, static_cast<size_t>(nLength));
-    auto* info = new CBriselDiscoverInfo(strSender, m_nDevicePort, device->m_eType, device->m_strVersion);
+    auto* info = new CBriselDiscoverInfo(strSender, device->m_nPort, device->m_eType, device->m_strVersion);
     if (!PostToOwner(MSG_DISCOVER_DEVICE_SETTINGS, reinterpret_cast<WPARAM>(copy), reinterpret_cast<LPARAM>(info)))
     {
         std::free(copy);
@@ -588,13 +629,13 @@ void CBriselDiscover::SendDiscoverRequest(const CString& address, int port)
 // just answered, so sending it at once adds no burst beyond the replies
 // themselves. Handing them to the send thread instead would keep that
 // thread alive past its pass and, paced, still take 10 ms per request.
-void CBriselDiscover::SendVersionRequest(const CString& address)
+void CBriselDiscover::SendVersionRequest(const CString& address, int port)
 {
-    SendRequest(DISCOVER_COMMAND_VERSION, address, m_nDevicePort, m_client, m_broadcast, FALSE);
+    SendRequest(DISCOVER_COMMAND_VERSION, address, port, m_client, m_broadcast, FALSE);
 }
 
-void CBriselDiscover::SendSettingsRequest(const CString& address)
+void CBriselDiscover::SendSettingsRequest(const CString& address, int port)
 {
-    SendRequest(DISCOVER_COMMAND_SETTINGS, address, static_cast<int>(GetSettingsPort(static_cast<UINT>(m_nDevicePort))),
+    SendRequest(DISCOVER_COMMAND_SETTINGS, address, static_cast<int>(GetSettingsPort(static_cast<UINT>(port))),
                 m_clientSettings, m_broadcastSettings, FALSE);
 }

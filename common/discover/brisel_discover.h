@@ -70,18 +70,29 @@ protected:
     // clears the running event: the end of the receive thread.
     void EndRun();
     void OnReply(_TIPCommand* pPacket, int nEvent);
-    void OnSettingsReply(const BYTE* pData, int nLength, const CString& strSender);
+    // nSenderPort: the port the record came from (0: not known).
+    void OnSettingsReply(const BYTE* pData, int nLength, const CString& strSender, int nSenderPort);
     void AgeDevices();
     void SendDiscoverRequest(const CString& address, int port);
-    void SendVersionRequest(const CString& address);
-    void SendSettingsRequest(const CString& address);
+    // Both to the device's own port (its settings channel is that port + 2).
+    void SendVersionRequest(const CString& address, int port);
+    void SendSettingsRequest(const CString& address, int port);
     // Through the unicast client in unicast mode, else the broadcast socket
     // of the channel; paced: with the broadcast socket's pause after it.
     void SendRequest(BYTE command, const CString& address, int port, CIPSimpleClient& client, CIPBroadcast& broadcast,
                      BOOL paced);
 
-    // Caller holds m_csDevices. -1 when the address is not in the table.
-    int FindDevice(const CString& address) const;
+    // Caller holds m_csDevices. The device at the address and port, -1
+    // when there is none.
+    int FindDevice(const CString& address, int port) const;
+    // Caller holds m_csDevices. The device whose port, moved by offset, is
+    // the one a reply came from; failing that the first at the address (a
+    // reply whose port tells nothing); -1 when none is at the address.
+    int FindReplyDevice(const CString& address, int replyPort, int offset) const;
+    // The port of the device that sent a discover reply: in a list run the
+    // port its entry was asked at (the entry of the reply's own port first),
+    // else the device port.
+    int DevicePortOf(const CString& sender, int senderPort);
     // The subnet rule of the reply handling.
     BOOL IsInSubnet(const CString& sender) const;
     BOOL WasQueried(const CString& address);
@@ -119,7 +130,10 @@ protected:
     CString m_strSecondBindText;
     int m_bSubnetFilter = 0;
     CString m_strSubnetMask;
+    // The addresses of the last pass and, in a list run, the port each was
+    // asked at (same index).
     CArray<CString> m_queried;
+    CArray<int> m_queriedPorts;
     CCriticalSection m_csQueried;
     CCriticalSection m_csStop;
 };

@@ -2,7 +2,7 @@
 // and the device record that most of them carry.
 //
 // The messages and what they carry (the receiver frees every object):
-//   MSG_DISCOVER_DEVICE_FOUND    wParam: new CBriselDiscoverInfo (address, device port, type)
+//   MSG_DISCOVER_DEVICE_FOUND    wParam: new CBriselDiscoverInfo (address, the device's port, type)
 //   MSG_DISCOVER_DEVICE_VERSION  wParam: new CBriselDiscoverInfo (with the version text)
 //   MSG_DISCOVER_DEVICE_LOST     wParam: the device's address as a number (AddressFromString)
 //   MSG_DISCOVER_DEVICE_SETTINGS wParam: malloc'd copy of the settings datagram (free it),
@@ -38,13 +38,14 @@ public:
 
     // Dotted IPv4 address of the device.
     CString m_strAddress;
-    // The discoverer's device port (0 in the discoverer's own table).
+    // The device's port: the discoverer's device port, or the port a typed
+    // "host:port" entry asked the device at.
     UINT m_nPort = 0;
     _eDeviceType m_eType = DEVICE_TYPE_NONE;
     CString m_strVersion;
 };
 
-// A device in a discoverer's table.
+// A device in a discoverer's table; a device is its address and port.
 class _tDeviceDiscovered : public CBriselDiscoverInfo
 {
 public:

@@ -132,6 +132,48 @@ TEST_F(DiscoveryLoopback, ListFindsEachDeviceOnceWithTypeVersionAndSettings) {
     EXPECT_TRUE(ended);
 }
 
+// A typed "host:port" entry is a device of its own, asked for its version
+// and settings at that port (settings at port + 2), and reported with it;
+// two devices may share an address on different ports.
+TEST_F(DiscoveryLoopback, TypedPortsAreDevicesOfTheirOwnAskedAtTheirPort) {
+    constexpr int kOtherPort = kPort + 100;
+    CInProcessDevices standard(kPort, {Device(20, "type=23 version=1.0 name=A-std status=Up")});
+    CInProcessDevices other(kOtherPort, {Device(20, "type=24 version=2.0 name=A-other status=Down"),
+                                         Device(21, "type=26 version=3.0 name=B-other status=Idle")});
+    CBriselDiscover discoverer;
+    const std::string p = ":" + std::to_string(kOtherPort);
+    RunList(discoverer, Addr(20) + ";" + Addr(20) + p + ";" + Addr(21) + p);
+    struct Case {
+        std::string address;
+        int port, type;
+        const char *version, *name;
+    };
+    const Case cases[] = {{Addr(20), kPort, 23, "1.0", "A-std"},
+                          {Addr(20), kOtherPort, 24, "2.0", "A-other"},
+                          {Addr(21), kOtherPort, 26, "3.0", "B-other"}};
+    EXPECT_EQ(m_owner.Count(MSG_DISCOVER_DEVICE_FOUND), 3);
+    EXPECT_EQ(m_owner.Count(MSG_DISCOVER_DEVICE_VERSION), 3);
+    EXPECT_EQ(m_owner.Count(MSG_DISCOVER_DEVICE_SETTINGS), 3);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.address + ":" + std::to_string(c.port));
+        auto find = [&](UINT message) -> const Event* {
+            for (const auto& e : m_owner.m_events) {
+                if (e.message == message && e.address == c.address && e.port == static_cast<UINT>(c.port)) return &e;
+            }
+            return nullptr;
+        };
+        const Event* found = find(MSG_DISCOVER_DEVICE_FOUND);
+        ASSERT_NE(found, nullptr);
+        EXPECT_EQ(found->type, c.type);
+        const Event* version = find(MSG_DISCOVER_DEVICE_VERSION);
+        ASSERT_NE(version, nullptr);
+        EXPECT_EQ(version->version, c.version);
+        const Event* settings = find(MSG_DISCOVER_DEVICE_SETTINGS);
+        ASSERT_NE(settings, nullptr);
+        EXPECT_EQ(settings->name, c.name);
+    }
+}
+
 TEST_F(DiscoveryLoopback, DevicesThatDoNotAnswerVersionOrSettingsAreStillFound) {
     CInProcessDevices devices(kPort, {Device(10, "type=23 name=X version-reply=no settings-reply=no")});
     CBriselDiscover discoverer;
