@@ -26,3 +26,7 @@ struct _TDevice
     // 1 once the device answered with a version or a settings record.
     int m_nInfoReceived;
 };
+
+// The text that names a device: "IP" on the standard port 50013,
+// "IP:port" on any other. One text names one (IP, port) pair.
+CString DeviceAddressText(const CString& strIP, int nPort);

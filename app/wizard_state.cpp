@@ -1,5 +1,7 @@
 #include "app/wizard_state.h"
 
+#include "common/discover/device_types.h"
+
 CWizardState::CWizardState()
     : m_nFamily(0),
       m_nExpectedDeviceType(-1),
@@ -31,4 +33,15 @@ _TDevice* CWizardState::GetDevice(int index) const
     if (index < 0 || index >= m_devices.GetSize())
         return nullptr;
     return m_devices[index];
+}
+
+BOOL CWizardState::IsDeviceForPackage(int nDeviceType) const
+{
+    if (m_nTestMode)
+        return TRUE;
+    if (GetDeviceClass(GetDeviceGroup(nDeviceType)) != m_nFamily)
+        return FALSE;
+    if (m_nFamilyPackage && HasDeviceFeature(nDeviceType) != m_nSubFamily)
+        return FALSE;
+    return m_nExpectedDeviceType == -1 || m_nExpectedDeviceType == nDeviceType;
 }

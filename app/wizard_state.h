@@ -8,6 +8,7 @@
 #include "app/device_record.h"
 #include "platform/base/array.h"
 #include "platform/base/cstring.h"
+#include "platform/base/win_types.h"
 
 class CWizardState
 {
@@ -22,6 +23,12 @@ public:
 
     // The device of the index, or nullptr when there is none.
     _TDevice* GetDevice(int index) const;
+
+    // Whether a discovered device of the type fits the package: in test
+    // mode every device; else the type's class must be the family, a
+    // family package needs the type's feature flag to be the sub-family
+    // flag, and a package for one type needs that type.
+    BOOL IsDeviceForPackage(int nDeviceType) const;
 
     // Full path of the selected package (*.zpk).
     CString m_strPackagePath;

@@ -28,10 +28,11 @@ const DialogTemplate kSelectFile = {kPageStyle, 0, 0, 0, kPageWidth, kPageHeight
                                     "MS Sans Serif", 8, kSelectFileItems, std::size(kSelectFileItems)};
 const DialogTemplateRegistration kSelectFileRegistration(134, kSelectFile);
 
-// Device selection: the list, the legend for unreachable devices, the
-// buttons that tick and search, the typed addresses and the two options.
+// Device selection: the list (its rows live in the list control's own
+// storage), the legend for unreachable devices, the buttons that tick and
+// search, the typed addresses and the two options.
 const DialogItemTemplate kDiscoverItems[] = {
-    {"SysListView32", "", 1000, kReport, 0, 7, 7, 486, 150},
+    {"SysListView32", "", 1000, kReport | LVS_ALIGNLEFT | LVS_OWNERDATA, 0, 7, 7, 486, 150},
     {"STATIC", "", 1020, WS_VISIBLE, 0, 7, 161, 10, 8},
     {"STATIC", "", 1021, WS_VISIBLE, 0, 21, 161, 260, 8},
     {"BUTTON", "Select All", 1013, kButton | WS_GROUP, 0, 7, 174, 60, 14},

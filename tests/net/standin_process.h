@@ -45,16 +45,19 @@ struct PrivateNetwork {
 
 class CStandinProcess {
 public:
-    // Starts the stand-in with the devices in the device namespace, answering
-    // broadcasts; false with a message when it does not come up within 10 s.
-    bool Start(const PrivateNetwork& net, const std::vector<std::string>& lines, std::string& error) {
+    // Starts the stand-in with the devices in the device namespace, with the
+    // options (by default answering broadcasts); false with a message when
+    // it does not come up within 10 s.
+    bool Start(const PrivateNetwork& net, const std::vector<std::string>& lines, std::string& error,
+               const std::vector<std::string>& options = {"--listen-broadcast"}) {
         const std::string stem = "/tmp/trelwin-standin-" + std::to_string(getpid()) + "-" + std::to_string(++s_count);
         m_devicesFile = stem + ".devices";
         m_errorsFile = stem + ".err";
         m_logFile = stem + ".log";
         WriteDevices(lines);
-        std::vector<std::string> args = {"ip",        "netns",         "exec", net.deviceNs, TRELWIN_STANDIN_PATH,
-                                         "--devices", m_devicesFile,   "--listen-broadcast", "--log", m_logFile};
+        std::vector<std::string> args = {"ip", "netns", "exec", net.deviceNs, TRELWIN_STANDIN_PATH,
+                                         "--devices", m_devicesFile, "--log", m_logFile};
+        args.insert(args.end(), options.begin(), options.end());
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);

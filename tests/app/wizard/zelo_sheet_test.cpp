@@ -4,12 +4,16 @@
 // file, and the device records it owns.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "app/registry_settings.h"
 #include "app/wizard_ids.h"
 #include "app/zelo_property_sheet.h"
+#include "common/discover/multi_discover.h"
 #include "platform/base/module_handle.h"
 #include "platform/base/system_time.h"
 #include "platform/base/version_info.h"
@@ -132,8 +136,28 @@ std::string WritePackage(const char* name, int deviceType)
     return path;
 }
 
+// Whether this process runs in the private network of
+// tests/net/private_network.sh, where the only interface that can broadcast
+// is its own: the Discover page searches every interface when shown.
+bool InPrivateNetwork()
+{
+    const char* address = std::getenv("TRELWIN_NET_PROGRAM_ADDRESS");
+    if (std::getenv("TRELWIN_NET_PRIVATE") == nullptr || address == nullptr)
+        return false;
+    CBriselMultiDiscover probe;
+    CStringList addresses;
+    probe.ListLocalAddresses(addresses);
+    return addresses.GetCount() == 1 && std::string(static_cast<LPCTSTR>(addresses.GetHead())) == address;
+}
+
+// Run by CTest inside the private network (the Discover page broadcasts).
 TEST_F(ZeloSheetTest, PagesFollowInOrderAndAForeignFileIsRefused)
 {
+    if (!InPrivateNetwork())
+        GTEST_SKIP() << "shows the Discover page, which broadcasts: runs only inside tests/net/private_network.sh";
+    const std::string registry = ::testing::TempDir() + "trelwin_sheet_registry_" + std::to_string(::getpid());
+    ::setenv("TRELWIN_REGISTRY_DIR", registry.c_str(), 1);
+    WriteRegistryString("0", "DiscoverDevicesTimeout");
     const std::string package = WritePackage("update.zpk", 23);
     const std::string foreign = ::testing::TempDir() + "trelwin_sheet_missing_notes.zpk";
     auto* sheet = new CZeloPropertySheet("");
@@ -176,8 +200,19 @@ TEST_F(ZeloSheetTest, PagesFollowInOrderAndAForeignFileIsRefused)
              EXPECT_TRUE(enabled(ID_WIZBACK));
              EXPECT_TRUE(enabled(ID_WIZNEXT));
              EXPECT_NE(pageItem(IDC_DEVICE_LIST), nullptr);
+             // A device as discovery reports it, ticked, so that Next leads on.
+             const HWND discover = sheet->GetActivePage()->m_hWnd;
+             ::PostMessageA(discover, MSG_DISCOVER_DEVICE_FOUND,
+                            reinterpret_cast<WPARAM>(new CBriselDiscoverInfo("10.213.9.1", 50013, 23, "")), 0);
+             ::PostMessageA(discover, MSG_DISCOVER_DEVICE_VERSION,
+                            reinterpret_cast<WPARAM>(new CBriselDiscoverInfo("10.213.9.1", 50013, 23, "1.0")), 0);
+         },
+         [&] {
+             ::SendMessageA(sheet->GetActivePage()->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SELECT_ALL, BN_CLICKED), 0);
              sheet->PressButton(PSBTN_NEXT);
          },
+         // The warning's box: OK.
+         [&] { ::PostMessageA(::GetActiveWindow(), WM_COMMAND, IDOK, 0); },
          [&] {
              EXPECT_EQ(page(), 2);
              EXPECT_TRUE(visible(ID_WIZFINISH));
@@ -198,6 +233,7 @@ TEST_F(ZeloSheetTest, PagesFollowInOrderAndAForeignFileIsRefused)
     EXPECT_EQ(sheet->GetPageCount(), 3);
     delete sheet;
     std::remove(package.c_str());
+    std::filesystem::remove_all(registry);
 }
 
 }  // namespace
