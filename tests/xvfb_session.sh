@@ -22,10 +22,22 @@ within() {
     done
 }
 
-# The server picks a free display number itself (lock files settle races with
-# other servers starting at the same time) and writes it once it is ready.
+# The server picks a free display number itself and writes it once it is
+# ready. Inside a network namespace of its own (private_network.sh) it would
+# find every number free, since the sockets it probes belong to the
+# namespace, and take :0 like every other namespace's server, while the
+# socket files in /tmp/.X11-unix that clients connect through are shared:
+# there the number is chosen here instead, from this shell's process id,
+# skipping numbers whose socket file exists.
 start_xvfb() {
-    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+    display=
+    if [ "${TRELWIN_NET_PRIVATE:-}" = 1 ]; then
+        n=$((100 + $$ % 800))
+        while [ -e "/tmp/.X11-unix/X$n" ] && [ "$n" -lt 1000 ]; do n=$((n + 1)); done
+        display=":$n"
+    fi
+    # shellcheck disable=SC2086
+    Xvfb $display -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
     xvfb=$!
     within 100 xvfb_ready
     number=$(grep '^[0-9][0-9]*$' "$dir/display")

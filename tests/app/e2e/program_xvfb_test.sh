@@ -38,38 +38,18 @@ fail() {
 }
 
 . "$(dirname "$0")/../../xvfb_session.sh"
+. "$(dirname "$0")/program_session.sh"
 start_xvfb 1024x768
 
 "$maker" -o "$dir/update.zpk" --device-type 23 --section 0x0A0D,1,02.5.6,4096 >/dev/null || fail "no package made"
 echo "these are notes, not an update" >"$dir/notes.zpk"
 
-mkdir -p "$dir/config" "$dir/data"
 # A setting an older installation left for the whole machine: the program
 # moves it to the user's key when it starts.
+mkdir -p "$dir/config"
 printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Brisel\\BriselTrelwin]\n"ListDeviceManualFlash"="10.1.2.3"\n' \
     >"$dir/config/HKEY_LOCAL_MACHINE.reg"
-echo "leak:libdbus-1.so" >"$dir/lsan.supp"
-LSAN_OPTIONS="suppressions=$dir/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
-    TRELWIN_REGISTRY_DIR="$dir/config" XDG_DATA_HOME="$dir/data" TRELWIN_DEBUG_OUTPUT=1 \
-    timeout 60 "$program" >"$dir/out" 2>"$dir/err" &
-shown=$!
-
-shown_page() { grep -q "^wizard page $1 shown\$" "$dir/err"; }
-find_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
-find_wizard() { wizard=$(find_named '^BriselTrelwin v[0-9.]*$'); [ -n "$wizard" ]; }
-find_box() { box=$(find_named '^BriselTrelwin$'); [ -n "$box" ]; }
-no_box() { ! find_box; }
-# Saves the window as a picture of the artefact folder.
-photograph() {
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    xwd -root -silent >"$dir/screen.xwd" || fail "xwd could not dump the screen"
-    "$topng" "$dir/screen.xwd" "$artefacts/$2" "$X" "$Y" "$WIDTH" "$HEIGHT" || fail "no picture $2"
-    echo "picture: $artefacts/$2"
-}
-press() { xdotool key --clearmodifiers "$@" || fail "xdotool could not press $*"; }
-# The X keyboard focus to the wizard (a closed box leaves it nowhere).
-focus_wizard() { xdotool windowfocus --sync "$wizard" 2>/dev/null || xdotool windowfocus "$wizard"; }
-type_text() { xdotool type --delay 5 "$1" || fail "xdotool could not type"; }
+start_program 60 "$program"
 
 within 150 find_wizard || fail "no window titled 'BriselTrelwin v...' on the X server"
 # The program's icon reaches the host window (task bars and window managers

@@ -1,0 +1,225 @@
+#!/bin/sh
+# The real program on Xvfb choosing devices on its Discover page, inside the
+# private network of tests/net/private_network.sh, with stand-in devices in
+# the device namespace: some answering broadcasts (of the package's family,
+# one of them silent after discovery, one of a foreign family, and the one
+# handed on silent in the update, so that the progress page can be
+# cancelled), one reached only at its typed address, one only at a typed
+# address on another port.
+# Driven with xdotool; the page's rows are read from the program's debug
+# output, and the pictures of the page stay in the artefact folder. Every
+# wait is bounded; exit code 77 (skipped) where Xvfb, xdotool or xwd is
+# missing or when not run inside the private network.
+#
+#   private_network.sh run --devices 12 -- \
+#       discover_xvfb_test.sh PROGRAM PACKAGE_MAKER XWD_TO_PNG STANDIN ARTEFACT_FOLDER
+program=$1 maker=$2 topng=$3 standin=$4 artefacts=$5
+if [ ! -x "$program" ] || [ ! -x "$maker" ] || [ ! -x "$topng" ] || [ ! -x "$standin" ] || [ -z "$artefacts" ]; then
+    echo "usage: $0 PROGRAM PACKAGE_MAKER XWD_TO_PNG STANDIN ARTEFACT_FOLDER" >&2
+    exit 2
+fi
+for tool in Xvfb xdotool xwd timeout ip; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "SKIP: $tool is missing (scripts/setup installs xvfb, xdotool and x11-apps): not running the program on X"
+        exit 77
+    fi
+done
+if [ "${TRELWIN_NET_PRIVATE:-}" != 1 ]; then
+    echo "SKIP: the program broadcasts on every interface: runs only inside tests/net/private_network.sh"
+    exit 77
+fi
+# The only interface with an address beyond loopback must be the private one.
+addresses=$(ip -o -4 addr show scope global | awk '{print $4}')
+if [ "$addresses" != "$TRELWIN_NET_PROGRAM_ADDRESS/16" ]; then
+    echo "FAIL: interfaces other than the private one here ($addresses): not broadcasting"
+    exit 1
+fi
+
+dir=$(mktemp -d "${TMPDIR:-/tmp}/trelwin_discover_xvfb.XXXXXX") || exit 1
+mkdir -p "$artefacts"
+xvfb=
+shown=
+standins=
+cleanup() {
+    [ -n "$shown" ] && kill "$shown" 2>/dev/null
+    for pid in $standins; do kill "$pid" 2>/dev/null; done
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+    rm -rf "$dir"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+fail() {
+    echo "FAIL: $*"
+    echo "--- program's debug output:"; cat "$dir/err" 2>/dev/null
+    if [ -n "$shown" ] && ! kill -0 "$shown" 2>/dev/null; then
+        wait "$shown"
+        echo "--- the program has ended, with status $?"
+    fi
+    # The screen as it was, when there is one.
+    if [ -n "$xvfb" ] && xwd -root -silent >"$dir/failed.xwd" 2>/dev/null &&
+        "$topng" "$dir/failed.xwd" "$artefacts/discover_failed.png" 0 0 1024 768 2>/dev/null; then
+        echo "picture: $artefacts/discover_failed.png"
+    fi
+    exit 1
+}
+
+. "$(dirname "$0")/../../xvfb_session.sh"
+. "$(dirname "$0")/program_session.sh"
+
+dev() { echo "$TRELWIN_NET_DEVICE_PREFIX$1"; }
+D1=$(dev 1) D2=$(dev 2) D3=$(dev 3) D4=$(dev 4) D5=$(dev 5) D6=$(dev 6) D10=$(dev 10)
+
+# Stand-ins in the device namespace; each says "playing" once it answers.
+start_standin() {
+    name=$1
+    shift
+    ip netns exec "$TRELWIN_NET_DEVICE_NS" "$standin" --devices "$dir/$name.devices" --quiet "$@" 2>"$dir/$name.err" &
+    standins="$standins $!"
+    within 100 grep -qs playing "$dir/$name.err" || fail "the stand-in $name did not start: $(cat "$dir/$name.err")"
+}
+cat >"$dir/broadcast.devices" <<EOF
+$D1 type=23 version=6.8.0 name=Enc-1 status=Connected
+$D2 type=26 version=7.0.1 name="Encoder two" status=Idle update-silent=yes
+$D3 type=34 version=2.0 name=Dec-3 status="No signal"
+$D4 type=24 version=1.1 name=Silent version-reply=no settings-reply=no
+$D5 type=2 version=1.2.3 name=Foreign status=Up
+EOF
+echo "$D10 type=30 version=3.3 name=Typed-10 status=Linked" >"$dir/unicast.devices"
+echo "$D6 type=32 version=4.4 name=Typed-6 status=Port" >"$dir/port.devices"
+start_standin broadcast --listen-broadcast
+start_standin unicast
+start_standin port --port 50100
+
+start_xvfb 1024x768
+"$maker" -o "$dir/update.zpk" --device-type 23 --section 0x0A0D,1,02.5.6,4096 >/dev/null || fail "no package made"
+
+# Short runs: one second per search, two for typed addresses.
+mkdir -p "$dir/config"
+printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brisel\\BriselTrelwin]\n"DiscoverDevicesTimeout"="1"\n"DiscoverManualDevicesTimeout"="2"\n' \
+    >"$dir/config/HKEY_CURRENT_USER.reg"
+start_program 100 "$program"
+
+count_lines() { grep -c "$1" "$dir/err" 2>/dev/null; }
+lines_at_least() { [ "$(count_lines "$1")" -ge "$2" ]; }
+# Points of the page, from the wizard's top left corner: the page's dialog
+# units are 1.5 pixels each with its font, and the page starts at (14, 88).
+click_at() { xdotool mousemove "$((wx + $1))" "$((wy + $2))" click 1 || fail "xdotool could not click"; sleep 0.2; }
+click_dlu() { click_at "$((14 + $1 * 3 / 2))" "$((88 + $2 * 3 / 2))"; }
+# A row's image and its text (rows of 18 pixels below the list's header).
+click_row_image() { click_at 34 "$((126 + $1 * 18))"; }
+click_row_text() { click_at 300 "$((126 + $1 * 18))"; }
+click_button() {
+    case "$1" in
+        add) click_dlu 261 201 ;;
+        none) click_dlu 101 181 ;;
+        next) click_at 640 496 ;;
+        cancel) click_at 725 496 ;;
+    esac
+}
+# The rows of the last refill of the list, as "address|name|type|version|status|image N",
+# sorted: the devices come in the order their answers arrive.
+last_rows() {
+    awk '/^device row 0:/ { n = 0; delete rows } /^device row [0-9]*:/ { sub(/^device row [0-9]*: /, ""); rows[n++] = $0 }
+         END { for (i = 0; i < n; i++) print rows[i] }' "$dir/err" | sort
+}
+# The row of an address in the last refill.
+row_of() {
+    awk -v address="$1" '/^device row 0:/ { row = "" }
+         /^device row [0-9]*:/ { split($0, f, /[ :|]/); if (substr($0, index($0, ": ") + 2, length(address) + 1) == address "|") row = f[3] }
+         END { print row }' "$dir/err"
+}
+expect_rows() {
+    printf '%s\n' "$@" | sort >"$dir/expected"
+    last_rows >"$dir/actual"
+    cmp -s "$dir/expected" "$dir/actual" ||
+        fail "$(printf 'the list shows\n%s\ninstead of\n%s' "$(cat "$dir/actual")" "$(cat "$dir/expected")")"
+}
+started=$(date +%s)
+
+within 150 find_wizard || fail "no window titled 'BriselTrelwin v...' on the X server"
+within 50 shown_page SelectFile || fail "the package page was not shown"
+eval "$(xdotool getwindowgeometry --shell "$wizard")"
+wx=$X wy=$Y
+# Keyboard input goes where the pointer is (no window manager runs).
+xdotool mousemove "$((wx + 390))" "$((wy + 510))"
+sleep 0.3
+focus_wizard
+sleep 0.5
+type_text "$dir/update.zpk"
+press Return
+
+# The search on every interface lists the family's devices, the silent one
+# not reachable, and not the device of another family.
+within 50 shown_page Discover || fail "a valid package did not lead to the second page"
+within 100 lines_at_least '^device list filled' 1 || fail "the list was not filled after the search"
+expect_rows "$D1|Enc-1|Obrelon|6.8.0|Connected|image 0" \
+    "$D2|Encoder two|ObrelonHD|7.0.1|Idle|image 0" \
+    "$D3|Dec-3|ObrelonHD ST Decoder|2.0|No signal|image 0" \
+    "$D4||Obrelon ST|||image 2"
+sleep 0.3
+photograph "$wizard" discover_found.png
+
+# The silent device cannot be ticked, neither by its image nor by the space
+# bar; the first one is ticked by its image.
+click_row_image "$(row_of "$D4")"
+click_row_text "$(row_of "$D4")"
+press space
+click_row_image "$(row_of "$D1")"
+
+# Two typed addresses, one on another port: both listed and ticked; the
+# tick of the first device survives the refill.
+click_dlu 117 201
+type_text "$D10;$D6:50100"
+click_button add
+within 100 lines_at_least '^discovery run ended' 2 || fail "Add Device made no search"
+within 50 lines_at_least '^device list filled' 2 || fail "the list was not filled after Add Device"
+expect_rows "$D1|Enc-1|Obrelon|6.8.0|Connected|image 1" \
+    "$D2|Encoder two|ObrelonHD|7.0.1|Idle|image 0" \
+    "$D3|Dec-3|ObrelonHD ST Decoder|2.0|No signal|image 0" \
+    "$D4||Obrelon ST|||image 2" \
+    "$D10|Typed-10|Plexaro|3.3|Linked|image 1" \
+    "$D6:50100|Typed-6|Obrelon TS MUX|4.4|Port|image 1"
+grep -q "ListDeviceManualFlash\"=\"$D10;$D6:50100\"" "$dir/config/HKEY_CURRENT_USER.reg" ||
+    fail "the typed addresses were not kept: $(cat "$dir/config/HKEY_CURRENT_USER.reg")"
+sleep 0.3
+photograph "$wizard" discover_typed.png
+
+# Nothing ticked: Next gives the message and stays.
+click_button none
+click_button next
+within 50 find_box || fail "no message for Next without a ticked device"
+photograph "$box" discover_none_ticked.png
+press Return
+within 50 no_box || fail "the message did not close"
+shown_page Progress && fail "Next without a ticked device left the page"
+
+# Two ticked: the warning; Cancel stays. One unticked again; OK goes on
+# with exactly the one still ticked.
+click_row_image "$(row_of "$D2")"
+click_row_image "$(row_of "$D10")"
+click_button next
+within 50 find_box || fail "no warning for Next with ticked devices"
+photograph "$box" discover_warning.png
+press Escape
+within 50 no_box || fail "the warning did not close on Cancel"
+sleep 0.3
+shown_page Progress && fail "Cancel of the warning left the page"
+click_row_image "$(row_of "$D10")"
+sleep 0.3
+photograph "$wizard" discover_before_next.png
+click_button next
+within 50 find_box || fail "no warning for Next the second time"
+press Return
+within 50 shown_page Progress || fail "OK of the warning did not lead to the progress page"
+[ "$(grep '^device to update: ' "$dir/err")" = "device to update: $D2" ] ||
+    fail "the devices handed on are not exactly the ticked one: $(grep '^device to update: ' "$dir/err")"
+sleep 0.3
+photograph "$wizard" progress.png
+
+click_button cancel
+wait_for_end
+[ -n "$status" ] || fail "the program did not end on Cancel"
+[ "$status" -eq 0 ] || fail "the program ended with status $status"
+echo "PASS: the family's devices listed with their texts, the silent one red and not tickable, typed devices on two ports listed and ticked, ticks kept across a refill, the message and the warning, exactly the ticked device handed on ($(($(date +%s) - started)) s)"
+exit 0
