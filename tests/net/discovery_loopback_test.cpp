@@ -203,7 +203,9 @@ TEST_F(DiscoveryLoopback, RangeCarriesIntoTheHigherOctets) {
     discoverer.m_hWndOwner = m_owner.m_hwnd;
     discoverer.m_dwRangeStart = inet_addr("127.0.0.250");
     discoverer.m_nRangeCount = 10;
-    discoverer.Start(1, 0, 0, 0, "", 0, "", 50, 0, "", kPort, "", "255.255.255.255", 0);
+    // The end of the listening time stops the pass: listen long enough for
+    // the whole pass (two 10 ms pauses) also on a busy machine.
+    discoverer.Start(1, 0, 0, 0, "", 0, "", 1000, 0, "", kPort, "", "255.255.255.255", 0);
     ASSERT_TRUE(m_owner.PumpUntilEnded(1, 10000));
     const std::vector<std::string> queried = discoverer.Queried();
     ASSERT_EQ(queried.size(), 11u);
