@@ -120,7 +120,7 @@ BOOL CPropertyPageProgress::OnSetActive()
     // An earlier pass that finished disabled Cancel.
     EnableCancel(TRUE);
     // No thread of an earlier pass may still read the package or the arrays.
-    StopAll();
+    StopDevices();
     m_list.DeleteAllItems();
     m_nShownMean = -1;
     ShowMean(0);

@@ -97,6 +97,29 @@ private:
     std::vector<std::string> m_boxes;
 };
 
+// A report that keeps only the first failure it is told, for runs whose
+// reports are not the point (benchmarks).
+class CQuietReport : public CUpdateReport {
+public:
+    void SendProgress(int, int) override {}
+    void SetStatusText(int, const CString&) override {}
+    void UpdateTransferInfo(DWORD, DWORD, int) override {}
+    void SetRemainingTime(int, int) override {}
+    void ReportError(const CString& text, int index, int show) override {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (show && m_error.empty()) m_error = "device " + std::to_string(index) + ": " + static_cast<LPCTSTR>(text);
+    }
+    void ShowMessageBox(const CString& text) override { ReportError(text, -1, 1); }
+    std::string Error() {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_error;
+    }
+
+private:
+    std::mutex m_lock;
+    std::string m_error;
+};
+
 // The time-outs of a test, written to its private registry.
 struct UpdateTimeouts {
     int packet = 1000;
@@ -251,3 +274,14 @@ inline std::unique_ptr<CMemFile> ImageStream(std::vector<uint8_t>& bytes) {
 }
 
 inline std::vector<uint8_t> ToBytes(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
+
+// Ticked device records of the sheet for the addresses, on one port.
+inline void AddSelectedDevices(CWizardState& sheet, const std::vector<std::string>& addresses, int port = 50013) {
+    for (const std::string& address : addresses) {
+        auto* device = new _TDevice;
+        device->m_strIPAddress = address.c_str();
+        device->m_nUDPPort = port;
+        device->m_nSelected = 1;
+        sheet.m_devices.Add(device);
+    }
+}

@@ -59,13 +59,9 @@ TEST(UpdateMany, ParallelUpdatesOfTheSheetsDevices) {
     CWizardState sheet;
     sheet.m_nFamily = 2;
     sheet.m_strPackagePath = "/p/fw_v1.0.0.zpk";
-    for (int i = 0; i < kDevices; ++i) {
-        auto* device = new _TDevice;
-        device->m_strIPAddress = devices.Address(i).c_str();
-        device->m_nUDPPort = 50013;
-        device->m_nSelected = 1;
-        sheet.m_devices.Add(device);
-    }
+    std::vector<std::string> addresses;
+    for (int i = 0; i < kDevices; ++i) addresses.push_back(devices.Address(i));
+    AddSelectedDevices(sheet, addresses);
     CRecordingReport report;
     CUpdateEngine engine(sheet, report);
     engine.PackageBytes() = package;

@@ -60,21 +60,6 @@ double Median(std::vector<double> values) {
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-// Keeps only what a failure says.
-class CQuietReport : public CUpdateReport {
-public:
-    void SendProgress(int, int) override {}
-    void SetStatusText(int, const CString&) override {}
-    void UpdateTransferInfo(DWORD, DWORD, int) override {}
-    void SetRemainingTime(int, int) override {}
-    void ReportError(const CString& text, int, int show) override {
-        if (show) m_failed = true;
-        (void)text;
-    }
-    void ShowMessageBox(const CString&) override { m_failed = true; }
-    std::atomic<bool> m_failed{false};
-};
-
 // A package of about 2 MiB that goes whole to a family-2 device: its plain
 // container and the encrypted file.
 struct Package {
@@ -135,13 +120,9 @@ void BM_PageAgainstEngine(benchmark::State& state) {
     CWizardState sheet;
     sheet.m_nFamily = 2;
     sheet.m_strPackagePath = package.path.c_str();
-    for (int i = 0; i < kDevices; ++i) {
-        auto* device = new _TDevice;
-        device->m_strIPAddress = devices.Address(i).c_str();
-        device->m_nUDPPort = 50013;
-        device->m_nSelected = 1;
-        sheet.m_devices.Add(device);
-    }
+    std::vector<std::string> addresses;
+    for (int i = 0; i < kDevices; ++i) addresses.push_back(devices.Address(i));
+    AddSelectedDevices(sheet, addresses);
     CQuietReport report;
     CUpdateEngine engine(sheet, report);
     engine.PackageBytes() = package.plain;
@@ -159,7 +140,7 @@ void BM_PageAgainstEngine(benchmark::State& state) {
         }
         for (auto& worker : workers) worker->WaitForEnd(INFINITE);
         engineMs.push_back(Milliseconds(Clock::now() - start));
-        if (alone.failed > 0 || report.m_failed || !AllRecorded(devices, crc, package.plain.size()))
+        if (alone.failed > 0 || !report.Error().empty() || !AllRecorded(devices, crc, package.plain.size()))
             wrong = "the engine alone did not update every device";
     };
     // The page: the sheet opens on it with nothing ticked; then the devices

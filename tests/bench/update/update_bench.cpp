@@ -70,28 +70,6 @@ double Median(std::vector<double> values) {
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-// The engine's page stand-in: keeps only what a failure says.
-class CQuietReport : public CUpdateReport {
-public:
-    void SendProgress(int, int) override {}
-    void SetStatusText(int, const CString&) override {}
-    void UpdateTransferInfo(DWORD, DWORD, int) override {}
-    void SetRemainingTime(int, int) override {}
-    void ReportError(const CString& text, int index, int show) override {
-        std::lock_guard<std::mutex> lock(m_lock);
-        if (show && m_error.empty()) m_error = "device " + std::to_string(index) + ": " + static_cast<LPCTSTR>(text);
-    }
-    void ShowMessageBox(const CString&) override {}
-    std::string Error() {
-        std::lock_guard<std::mutex> lock(m_lock);
-        return m_error;
-    }
-
-private:
-    std::mutex m_lock;
-    std::string m_error;
-};
-
 // What the process holds now.
 struct Holdings {
     long rssKiB = 0;
@@ -222,13 +200,7 @@ void BM_Update(benchmark::State& state, Pair pair, bool window, int devices) {
     CWizardState sheet;
     sheet.m_nFamily = 2;  // the whole package goes to every device
     sheet.m_strPackagePath = "/bench/fw_v1.0.0.zpk";
-    for (const std::string& address : fleet.addresses) {
-        auto* device = new _TDevice;
-        device->m_strIPAddress = address.c_str();
-        device->m_nUDPPort = kPort;
-        device->m_nSelected = 1;
-        sheet.m_devices.Add(device);
-    }
+    AddSelectedDevices(sheet, fleet.addresses, kPort);
     CQuietReport report;
     CUpdateEngine engine(sheet, report);
     engine.PackageBytes() = package;
