@@ -18,12 +18,9 @@ if [ ! -x "$program" ] || [ ! -x "$maker" ] || [ ! -x "$topng" ] || [ ! -x "$sta
     echo "usage: $0 PROGRAM PACKAGE_MAKER XWD_TO_PNG STANDIN ARTEFACT_FOLDER" >&2
     exit 2
 fi
-for tool in Xvfb xdotool xwd timeout ip; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is missing (scripts/setup installs xvfb, xdotool and x11-apps): not running the program on X"
-        exit 77
-    fi
-done
+. "$(dirname "$0")/../../xvfb_session.sh"
+. "$(dirname "$0")/program_session.sh"
+need_tools "running the program on X" Xvfb xdotool xwd timeout ip
 if [ "${TRELWIN_NET_PRIVATE:-}" != 1 ]; then
     echo "SKIP: the program broadcasts on every interface: runs only inside tests/net/private_network.sh"
     exit 77
@@ -35,19 +32,10 @@ if [ "$addresses" != "$TRELWIN_NET_PROGRAM_ADDRESS/16" ]; then
     exit 1
 fi
 
-dir=$(mktemp -d "${TMPDIR:-/tmp}/trelwin_discover_xvfb.XXXXXX") || exit 1
+open_session discover_xvfb
 mkdir -p "$artefacts"
-xvfb=
-shown=
 standins=
-cleanup() {
-    [ -n "$shown" ] && kill "$shown" 2>/dev/null
-    for pid in $standins; do kill "$pid" 2>/dev/null; done
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
-    rm -rf "$dir"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
+trap 'for pid in $standins; do kill "$pid" 2>/dev/null; done; session_cleanup' EXIT
 
 fail() {
     echo "FAIL: $*"
@@ -63,9 +51,6 @@ fail() {
     fi
     exit 1
 }
-
-. "$(dirname "$0")/../../xvfb_session.sh"
-. "$(dirname "$0")/program_session.sh"
 
 dev() { echo "$TRELWIN_NET_DEVICE_PREFIX$1"; }
 D1=$(dev 1) D2=$(dev 2) D3=$(dev 3) D4=$(dev 4) D5=$(dev 5) D6=$(dev 6) D10=$(dev 10)
