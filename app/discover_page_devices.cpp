@@ -11,8 +11,6 @@
 namespace
 {
 
-const COLORREF UNREACHABLE_COLOUR = RGB(248, 18, 18);
-
 enum
 {
     COLUMN_IP = 0,

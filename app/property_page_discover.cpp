@@ -11,8 +11,6 @@
 namespace
 {
 
-const COLORREF UNREACHABLE_COLOUR = RGB(248, 18, 18);
-
 const char WARNING_TEXT[] = "WARNING!!!! All the FLASH contents will be erased. Please make a backup if needed "
                             "before continuing. \n\nDo you want to continue updating erasing FLASH contents?";
 

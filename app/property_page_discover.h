@@ -44,6 +44,10 @@ public:
         ROW_IMAGE_UNREACHABLE = 2,
     };
 
+    // Background of the rows of devices that are not reachable, and of the
+    // legend's sample.
+    static constexpr COLORREF UNREACHABLE_COLOUR = RGB(248, 18, 18);
+
     CPropertyPageDiscover();
     ~CPropertyPageDiscover() override;
 
