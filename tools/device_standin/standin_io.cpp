@@ -27,12 +27,17 @@ bool CStandinPoller::Add(int fd, size_t tag) {
     return epoll_ctl(m_fd, EPOLL_CTL_ADD, fd, &event) == 0;
 }
 
-const std::vector<size_t>& CStandinPoller::Wait() {
+const std::vector<size_t>& CStandinPoller::Wait(int timeoutMs) {
     epoll_event events[64];
     m_ready.clear();
-    const int n = epoll_wait(m_fd, events, 64, -1);
+    const int n = epoll_wait(m_fd, events, 64, timeoutMs);
     for (int i = 0; i < n; ++i) m_ready.push_back(static_cast<size_t>(events[i].data.u64));
     return m_ready;
+}
+
+bool SetReceiveLimit(int fd, int milliseconds) {
+    const timeval limit{milliseconds / 1000, (milliseconds % 1000) * 1000};
+    return setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof(limit)) == 0;
 }
 
 struct CStandinBatch::System {
@@ -46,7 +51,11 @@ CStandinBatch::CStandinBatch() : m_system(new System), m_datagrams(kBatch) {}
 
 CStandinBatch::~CStandinBatch() { delete m_system; }
 
-int CStandinBatch::Receive(int fd) {
+int CStandinBatch::Receive(int fd) { return Take(fd, MSG_DONTWAIT); }
+
+int CStandinBatch::ReceiveWaiting(int fd) { return Take(fd, MSG_WAITFORONE); }
+
+int CStandinBatch::Take(int fd, int flags) {
     System& s = *m_system;
     for (int i = 0; i < kBatch; ++i) {
         s.parts[i] = iovec{s.buffers[i], kDatagramMax};
@@ -58,7 +67,7 @@ int CStandinBatch::Receive(int fd) {
     }
     int n;
     do {
-        n = recvmmsg(fd, s.messages, kBatch, MSG_DONTWAIT, nullptr);
+        n = recvmmsg(fd, s.messages, kBatch, flags, nullptr);
     } while (n < 0 && errno == EINTR);
     if (n <= 0) return 0;
     for (int i = 0; i < n; ++i) {

@@ -17,14 +17,18 @@ public:
 
     bool Ok() const { return m_fd >= 0; }
     bool Add(int fd, size_t tag);
-    // Waits without limit for ready sockets; their tags. Empty after a
-    // signal or an error (the caller looks again).
-    const std::vector<size_t>& Wait();
+    // Waits for ready sockets, without limit (-1) or at most that long
+    // (0: only a look); their tags. Empty after a signal, an error or the
+    // time (the caller looks again).
+    const std::vector<size_t>& Wait(int timeoutMs = -1);
 
 private:
     int m_fd = -1;
     std::vector<size_t> m_ready;
 };
+
+// Sets how long a waiting receive on the socket waits at most; false on failure.
+bool SetReceiveLimit(int fd, int milliseconds);
 
 // One datagram of a batch, in the batch's own buffer.
 struct StandinDatagram {
@@ -44,11 +48,15 @@ public:
 
     // Receives without waiting; the number taken, 0 when none waits.
     int Receive(int fd);
+    // Waits for the first datagram as long as the socket's receive time-out
+    // allows and takes those waiting behind it; 0 when none came.
+    int ReceiveWaiting(int fd);
     const StandinDatagram& operator[](int i) const { return m_datagrams[static_cast<size_t>(i)]; }
     // The most one Receive takes.
     int Size() const { return static_cast<int>(m_datagrams.size()); }
 
 private:
+    int Take(int fd, int flags);
     struct System;
     System* m_system;
     std::vector<StandinDatagram> m_datagrams;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -65,6 +66,14 @@ void SendDatagram(SOCKET s, uint32_t ip, uint16_t port, const std::vector<uint8_
 // Batches taken from one socket at one wake-up at most, so that a busy
 // device cannot hold the loop from the others.
 const int kRoundsPerWake = 4;
+
+// A network that plays a single device waits for the datagrams of a load on
+// that device's own socket: one system call per datagram (and one wake-up
+// path) less than a wait over all its sockets. The other sockets and the
+// wake-up pipe are looked at after this many batches, and as soon as the
+// device's socket stays quiet this long.
+const int kDirectBatches = 64;
+const int kDirectQuietMs = 2;
 
 }  // namespace
 
@@ -134,54 +143,87 @@ bool CStandinNetwork::Open(std::string& error) {
     bool ok = m_poller.Ok() && m_poller.Add(m_wake[0], 0);
     for (size_t i = 0; ok && i < m_sockets.size(); ++i) ok = m_poller.Add(m_sockets[i]->socket, i + 1);
     if (!ok) error = std::string("cannot watch the sockets: ") + std::strerror(errno);
+    if (ok && m_devices.size() == 1) {
+        m_direct = m_sockets.front().get();
+        if (!SetReceiveLimit(m_direct->socket, kDirectQuietMs)) m_direct = nullptr;
+    }
     return ok;
 }
 
 void CStandinNetwork::Run() {
+    const size_t directTag = 1;  // the lone device's main socket (see Open)
+    bool direct = false;         // it is busy: waited on directly
     for (;;) {
-        for (size_t tag : m_poller.Wait()) {
-            if (tag != 0) {
-                Receive(*m_sockets[tag - 1]);
-                continue;
-            }
-            char wake[16];
-            const ssize_t n = read(m_wake[0], wake, sizeof(wake));
-            for (ssize_t i = 0; i < n; ++i) {
-                if (wake[i] == WAKE_STOP) return;
-                if (wake[i] == WAKE_RELOAD && m_reload) m_reload(*this);
-            }
+        if (direct) {
+            direct = ServeDirect(*m_direct);
+            if (!Serve(m_poller.Wait(0))) return;
+            continue;
+        }
+        const std::vector<size_t>& tags = m_poller.Wait();
+        direct = m_direct != nullptr && std::find(tags.begin(), tags.end(), directTag) != tags.end();
+        if (!Serve(tags)) return;
+    }
+}
+
+// True while datagrams keep coming: the caller looks at the other sockets
+// and comes back; false once the socket stayed quiet.
+bool CStandinNetwork::ServeDirect(Bound& bound) {
+    for (int batch = 0; batch < kDirectBatches; ++batch) {
+        const int count = m_batch.ReceiveWaiting(bound.socket);
+        if (count == 0) return false;
+        Dispatch(bound, count);
+    }
+    return true;
+}
+
+bool CStandinNetwork::Serve(const std::vector<size_t>& tags) {
+    for (size_t tag : tags) {
+        if (tag != 0) {
+            Receive(*m_sockets[tag - 1]);
+            continue;
+        }
+        char wake[16];
+        const ssize_t n = read(m_wake[0], wake, sizeof(wake));
+        for (ssize_t i = 0; i < n; ++i) {
+            if (wake[i] == WAKE_STOP) return false;
+            if (wake[i] == WAKE_RELOAD && m_reload) m_reload(*this);
         }
     }
+    return true;
 }
 
 void CStandinNetwork::Receive(Bound& bound) {
     // A busy device takes at most a few batches before the others get theirs.
     for (int round = 0; round < kRoundsPerWake; ++round) {
         const int count = m_batch.Receive(bound.socket);
-        for (int k = 0; k < count; ++k) {
-            const StandinDatagram& datagram = m_batch[k];
-            if (datagram.length < 0) continue;  // too long for any request: nothing to answer
-            StandinRequest request;
-            request.channel = bound.channel;
-            request.fromIp = datagram.ip;
-            request.fromPort = datagram.port;
-            request.data = datagram.data;
-            request.length = datagram.length;
-            std::lock_guard<std::mutex> lock(m_lock);
-            ++m_requests;
-            if (bound.device != nullptr) {
-                Answer(bound, *bound.device, request);
-                continue;
-            }
-            // A broadcast: every device answers through its own socket of the channel.
-            for (auto& other : m_sockets) {
-                if (other->device != nullptr && other->channel == bound.channel) {
-                    Answer(*other, *other->device, request);
-                }
-            }
-        }
+        Dispatch(bound, count);
         // A batch not full took all that waited; what comes later wakes the loop again.
         if (count < m_batch.Size()) return;
+    }
+}
+
+void CStandinNetwork::Dispatch(Bound& bound, int count) {
+    for (int k = 0; k < count; ++k) {
+        const StandinDatagram& datagram = m_batch[k];
+        if (datagram.length < 0) continue;  // too long for any request: nothing to answer
+        StandinRequest request;
+        request.channel = bound.channel;
+        request.fromIp = datagram.ip;
+        request.fromPort = datagram.port;
+        request.data = datagram.data;
+        request.length = datagram.length;
+        std::lock_guard<std::mutex> lock(m_lock);
+        ++m_requests;
+        if (bound.device != nullptr) {
+            Answer(bound, *bound.device, request);
+            continue;
+        }
+        // A broadcast: every device answers through its own socket of the channel.
+        for (auto& other : m_sockets) {
+            if (other->device != nullptr && other->channel == bound.channel) {
+                Answer(*other, *other->device, request);
+            }
+        }
     }
 }
 

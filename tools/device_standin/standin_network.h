@@ -2,6 +2,9 @@
 // device port and the settings port, one optional listener for broadcast
 // requests on the device port, and one loop that receives, dispatches to the
 // device the request was meant for, sends the replies and logs each request.
+// A network of one device serves a load from a receive that waits on that
+// device's socket, as a device of its own would; the program and the
+// benchmarks play many devices fastest with one network (thread) per device.
 #pragma once
 
 #include <cstdint>
@@ -66,7 +69,10 @@ public:
 
 private:
     struct Bound;
+    bool Serve(const std::vector<size_t>& tags);
     void Receive(Bound& bound);
+    void Dispatch(Bound& bound, int count);
+    bool ServeDirect(Bound& bound);
     void Answer(Bound& bound, CStandinDevice& device, const StandinRequest& request);
     void Log(const CStandinDevice* device, const StandinRequest& request, const std::string& what);
 
@@ -74,6 +80,7 @@ private:
     std::vector<std::unique_ptr<CStandinDevice>> m_devices;
     std::vector<std::unique_ptr<Bound>> m_sockets;  // each device's two, then the broadcast listener
     int m_wake[2] = {-1, -1};                       // Stop and RequestReload write a byte here
+    Bound* m_direct = nullptr;  // the lone device's main socket, waited on directly while busy (see Run)
     std::function<void(CStandinNetwork&)> m_reload;
     std::mutex m_lock;  // guards the devices while a request is handled
     uint64_t m_requests = 0;

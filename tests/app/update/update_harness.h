@@ -187,8 +187,12 @@ public:
         for (auto& network : m_networks) m_threads.emplace_back([&network] { network->Run(); });
     }
     ~CStandinHarness() {
-        for (auto& network : m_networks) network->Stop();
+        Stop();
         for (auto& thread : m_threads) thread.join();
+    }
+    // Asks the stand-in's threads to end, without waiting for them.
+    void Stop() {
+        for (auto& network : m_networks) network->Stop();
     }
 
     bool Ok() const { return m_ok; }
