@@ -35,6 +35,17 @@ const std::vector<size_t>& CStandinPoller::Wait(int timeoutMs) {
     return m_ready;
 }
 
+void SendDatagram(int fd, uint32_t ip, uint16_t port, const uint8_t* data, size_t length) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = ip;
+    ssize_t n;
+    do {
+        n = sendto(fd, data, length, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to), sizeof(to));
+    } while (n < 0 && errno == EINTR);
+}
+
 bool SetReceiveLimit(int fd, int milliseconds) {
     const timeval limit{milliseconds / 1000, (milliseconds % 1000) * 1000};
     return setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof(limit)) == 0;
@@ -51,11 +62,26 @@ CStandinBatch::CStandinBatch() : m_system(new System), m_datagrams(kBatch) {}
 
 CStandinBatch::~CStandinBatch() { delete m_system; }
 
-int CStandinBatch::Receive(int fd) { return Take(fd, MSG_DONTWAIT); }
+int CStandinBatch::ReceiveWaiting(int fd) {
+    // One datagram, as a device's own loop takes it: a batch call would look
+    // for a second one that, between the datagrams of a load, never waits.
+    System& s = *m_system;
+    ssize_t n;
+    socklen_t fromLength;
+    do {
+        fromLength = sizeof(s.from[0]);
+        n = recvfrom(fd, s.buffers[0], kDatagramMax, MSG_TRUNC, reinterpret_cast<sockaddr*>(&s.from[0]), &fromLength);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) return 0;
+    StandinDatagram& d = m_datagrams[0];
+    d.data = s.buffers[0];
+    d.length = static_cast<size_t>(n) > kDatagramMax ? -1 : static_cast<int>(n);
+    d.ip = s.from[0].sin_addr.s_addr;
+    d.port = ntohs(s.from[0].sin_port);
+    return 1;
+}
 
-int CStandinBatch::ReceiveWaiting(int fd) { return Take(fd, MSG_WAITFORONE); }
-
-int CStandinBatch::Take(int fd, int flags) {
+int CStandinBatch::Receive(int fd) {
     System& s = *m_system;
     for (int i = 0; i < kBatch; ++i) {
         s.parts[i] = iovec{s.buffers[i], kDatagramMax};
@@ -67,7 +93,7 @@ int CStandinBatch::Take(int fd, int flags) {
     }
     int n;
     do {
-        n = recvmmsg(fd, s.messages, kBatch, flags, nullptr);
+        n = recvmmsg(fd, s.messages, kBatch, MSG_DONTWAIT, nullptr);
     } while (n < 0 && errno == EINTR);
     if (n <= 0) return 0;
     for (int i = 0; i < n; ++i) {

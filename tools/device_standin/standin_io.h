@@ -27,6 +27,10 @@ private:
     std::vector<size_t> m_ready;
 };
 
+// Sends one datagram to the address (network byte order) and port; a
+// failure is not reported (a device's answer may be lost).
+void SendDatagram(int fd, uint32_t ip, uint16_t port, const uint8_t* data, size_t length);
+
 // Sets how long a waiting receive on the socket waits at most; false on failure.
 bool SetReceiveLimit(int fd, int milliseconds);
 
@@ -48,15 +52,14 @@ public:
 
     // Receives without waiting; the number taken, 0 when none waits.
     int Receive(int fd);
-    // Waits for the first datagram as long as the socket's receive time-out
-    // allows and takes those waiting behind it; 0 when none came.
+    // Waits for one datagram as long as the socket's receive time-out
+    // allows; 1 when it came (the batch's first), 0 when none did.
     int ReceiveWaiting(int fd);
     const StandinDatagram& operator[](int i) const { return m_datagrams[static_cast<size_t>(i)]; }
     // The most one Receive takes.
     int Size() const { return static_cast<int>(m_datagrams.size()); }
 
 private:
-    int Take(int fd, int flags);
     struct System;
     System* m_system;
     std::vector<StandinDatagram> m_datagrams;

@@ -54,25 +54,17 @@ SOCKET OpenBound(ULONG address, uint16_t port, std::string& error) {
     return s;
 }
 
-void SendDatagram(SOCKET s, uint32_t ip, uint16_t port, const std::vector<uint8_t>& datagram) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    to.sin_addr.S_un.S_addr = ip;
-    sendto(s, reinterpret_cast<const char*>(datagram.data()), static_cast<int>(datagram.size()), 0,
-           reinterpret_cast<const sockaddr*>(&to), sizeof(to));
-}
-
 // Batches taken from one socket at one wake-up at most, so that a busy
 // device cannot hold the loop from the others.
 const int kRoundsPerWake = 4;
 
-// A network that plays a single device waits for the datagrams of a load on
-// that device's own socket: one system call per datagram (and one wake-up
-// path) less than a wait over all its sockets. The other sockets and the
-// wake-up pipe are looked at after this many batches, and as soon as the
-// device's socket stays quiet this long.
-const int kDirectBatches = 64;
+// A network that plays a single device takes the datagrams of a load one by
+// one from a receive that waits on that device's own socket, as a device's
+// own loop would: one system call per datagram (and one wake-up path) less
+// than a wait over all its sockets. The other sockets and the wake-up pipe
+// are looked at after this many datagrams, and as soon as the device's
+// socket stays quiet this long.
+const int kDirectDatagrams = 64;
 const int kDirectQuietMs = 2;
 
 }  // namespace
@@ -111,7 +103,7 @@ bool CStandinNetwork::AddDevice(const StandinDeviceLine& line, std::string& erro
     main->device = device.get();
     const SOCKET mainSocket = main->socket;
     device->SetSender([mainSocket](uint32_t toIp, uint16_t toPort, const std::vector<uint8_t>& datagram) {
-        SendDatagram(mainSocket, toIp, toPort, datagram);
+        SendDatagram(mainSocket, toIp, toPort, datagram.data(), datagram.size());
     });
     InstallStandinUpdate(*device, line.update);
     auto settings = std::make_unique<Bound>();
@@ -168,7 +160,7 @@ void CStandinNetwork::Run() {
 // True while datagrams keep coming: the caller looks at the other sockets
 // and comes back; false once the socket stayed quiet.
 bool CStandinNetwork::ServeDirect(Bound& bound) {
-    for (int batch = 0; batch < kDirectBatches; ++batch) {
+    for (int datagram = 0; datagram < kDirectDatagrams; ++datagram) {
         const int count = m_batch.ReceiveWaiting(bound.socket);
         if (count == 0) return false;
         Dispatch(bound, count);
@@ -236,7 +228,8 @@ void CStandinNetwork::Answer(Bound& bound, CStandinDevice& device, const Standin
     } else {
         device.Handle(request, m_replies, nullptr);
     }
-    for (const auto& reply : m_replies) SendDatagram(bound.socket, request.fromIp, request.fromPort, reply);
+    for (const auto& reply : m_replies)
+        SendDatagram(bound.socket, request.fromIp, request.fromPort, reply.data(), reply.size());
 }
 
 void CStandinNetwork::Log(const CStandinDevice* device, const StandinRequest& request, const std::string& what) {
