@@ -32,6 +32,23 @@ bool on_screen(const HostWindow& host) { return host.visible && !host.minimized;
 // The host whose changes the calling thread is applying (FollowingHost).
 thread_local uintptr_t t_following = 0;
 
+SIZE host_size(const HostWindow& host) {
+    return SIZE{std::max<LONG>(host.rect.right - host.rect.left, 0), std::max<LONG>(host.rect.bottom - host.rect.top, 0)};
+}
+
+// Copies the area (window coordinates) from one window-sized surface to
+// another, as far as both reach.
+void copy_area(const Surface& from, Surface& to, const RegionData& area) {
+    const LONG width = std::min(from.width, to.width), height = std::min(from.height, to.height);
+    if (!from.bits || !to.bits || width <= 0 || height <= 0) return;
+    const RegionData clipped = RegionData::combine(area, RegionData::from_rect(RECT{0, 0, width, height}), RGN_AND);
+    for (const RECT& r : clipped.rects()) {
+        for (LONG y = r.top; y < r.bottom; ++y) {
+            std::memcpy(to.row32(y) + r.left, from.row32(y) + r.left, static_cast<size_t>(r.right - r.left) * 4);
+        }
+    }
+}
+
 RegionData host_area(const HostWindow& host) {
     RegionData area = RegionData::from_rect(RECT{0, 0, host.rect.right - host.rect.left, host.rect.bottom - host.rect.top});
     if (host.shape) area = RegionData::combine(area, *host.shape, RGN_AND);
@@ -59,7 +76,26 @@ const HostWindow* Display::host(uintptr_t id) const {
     return nullptr;
 }
 
-void Display::update_host(const HostWindow& host) {
+void Display::Picture::resize(int width, int height) {
+    if (width == surface.width && height == surface.height) return;
+    std::vector<uint32_t> next(static_cast<size_t>(width) * height, 0xFFFFFFu);
+    const int w = std::min(width, surface.width), h = std::min(height, surface.height);
+    for (int y = 0; y < h; ++y) {
+        std::memcpy(next.data() + static_cast<size_t>(y) * width, pixels.data() + static_cast<size_t>(y) * surface.width,
+                    static_cast<size_t>(w) * 4);
+    }
+    pixels = std::move(next);
+    surface.width = width;
+    surface.height = height;
+    surface.bits = width > 0 && height > 0 ? reinterpret_cast<uint8_t*>(pixels.data()) : nullptr;
+    surface.stride = static_cast<ptrdiff_t>(width) * 4;
+}
+
+void Display::update_host(const HostWindow& host, const Surface* whole) {
+    Picture& picture = pictures_[host.id];
+    const SIZE size = host_size(host);
+    picture.resize(size.cx, size.cy);
+    if (whole) copy_area(*whole, picture.surface, RegionData::from_rect(RECT{0, 0, size.cx, size.cy}));
     RegionData dirty;
     auto it = std::find_if(hosts_.begin(), hosts_.end(), [&](const HostWindow& h) { return h.id == host.id; });
     if (it == hosts_.end()) {
@@ -72,8 +108,7 @@ void Display::update_host(const HostWindow& host) {
     if (on_screen(host)) dirty = RegionData::combine(dirty, host_area(host), RGN_OR);
     recompose(dirty);
     host_updated(*it, t_following == host.id);
-    if (on_screen(host)) host_changed(*it, RegionData::from_rect(RECT{0, 0, host.rect.right - host.rect.left,
-                                                                    host.rect.bottom - host.rect.top}));
+    if (on_screen(host)) host_changed(*it, picture.surface, RegionData::from_rect(RECT{0, 0, size.cx, size.cy}));
 }
 
 void Display::remove_host(uintptr_t id) {
@@ -81,6 +116,7 @@ void Display::remove_host(uintptr_t id) {
     if (it == hosts_.end()) return;
     RegionData dirty = on_screen(*it) ? host_area(*it) : RegionData();
     hosts_.erase(it);
+    pictures_.erase(id);
     recompose(dirty);
     if (active_ == id) active_ = 0;
     host_removed(id);
@@ -107,15 +143,19 @@ void Display::restack(const std::vector<uintptr_t>& top_first) {
     hosts_restacked();
 }
 
-void Display::present(uintptr_t id, const RegionData& changed) {
+void Display::present(uintptr_t id, const Surface& surface, const RegionData& changed) {
     const HostWindow* h = host(id);
-    if (!h || !on_screen(*h)) return;
+    if (!h) return;
+    // A hidden window keeps what it drew for when it shows again.
+    Picture& picture = pictures_[id];
+    copy_area(surface, picture.surface, changed);
+    if (!on_screen(*h)) return;
     RegionData area = changed;
     area.offset(h->rect.left, h->rect.top);
     area = RegionData::combine(area, host_area(*h), RGN_AND);
     for (const RECT& r : area.rects()) presented_pixels_ += static_cast<uint64_t>(r.right - r.left) * (r.bottom - r.top);
     recompose(area);
-    host_changed(*h, changed);
+    host_changed(*h, picture.surface, changed);
 }
 
 void Display::recompose(const RegionData& area) {
@@ -130,10 +170,12 @@ void Display::recompose(const RegionData& area) {
     }
 }
 
-void Display::copy_host(const HostWindow& host, const RegionData& area, uint32_t* out, LONG stride, POINT origin) {
-    if (!on_screen(host) || !host.surface || !host.surface->bits) return;
+void Display::copy_host(const HostWindow& host, const RegionData& area, uint32_t* out, LONG stride,
+                        POINT origin) const {
+    const auto picture = pictures_.find(host.id);
+    if (!on_screen(host) || picture == pictures_.end() || !picture->second.surface.bits) return;
     const RegionData target = RegionData::combine(area, host_area(host), RGN_AND);
-    const Surface& s = *host.surface;
+    const Surface& s = picture->second.surface;
     for (const RECT& r : target.rects()) {
         for (LONG y = r.top; y < r.bottom; ++y) {
             const LONG sy = y - host.rect.top;

@@ -4,6 +4,13 @@
 // each one a window of its own. Either way the display keeps a composed copy
 // of the whole screen, which is what a DC of the screen reads and draws on.
 //
+// A window's surface belongs to the threads that draw on it, which take no
+// lock while they draw. The display therefore never reads a surface by
+// itself: it keeps its own copy of each window's pixels, and takes pixels
+// from a surface only when it is handed them by the thread that has just
+// drawn them (present) or written them all (update_host with a surface, on
+// a new size). Composing and the host read only those copies.
+//
 // The window system calls a display only under its own lock, so a display
 // sees one call at a time. Input that a display receives from its host goes
 // to the event sink that the window system installs.
@@ -14,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/base/win_types.h"
@@ -37,7 +45,6 @@ struct HostWindow {
     HICON icon = nullptr;    // for the host's task bar: the big icon given (WM_SETICON), else the small one
     std::optional<RegionData> shape;  // window coordinates; none: the whole rectangle
     RECT caption{};         // window coordinates: where the host may drag the window
-    const Surface* surface = nullptr;  // window-sized, kept alive by the window system
 };
 
 // Input and host events for the window system, in screen coordinates.
@@ -68,13 +75,18 @@ public:
     Surface& screen() { return screen_; }
 
     // Creates the host window or changes it (rectangle, visibility, shape,
-    // title, surface); the whole window is shown again.
-    void update_host(const HostWindow& host);
+    // title); the whole window is shown again. A window of a new size keeps
+    // the pixels it showed where they still fit, and is white elsewhere,
+    // unless `whole` gives all its pixels: the window's surface, from the
+    // thread that has just written every pixel of it (made or resized it).
+    void update_host(const HostWindow& host, const Surface* whole = nullptr);
     void remove_host(uintptr_t id);
     // Stacking of the hosts, topmost first.
     void restack(const std::vector<uintptr_t>& top_first);
-    // Shows what changed in a window's surface (window coordinates).
-    void present(uintptr_t id, const RegionData& changed);
+    // Shows what changed in a window's surface (window coordinates), from
+    // the thread that drew it, right after drawing: only that area of the
+    // surface is read.
+    void present(uintptr_t id, const Surface& surface, const RegionData& changed);
     // The window that has the keyboard focus now (0: none of ours); a host
     // display gives it the host's focus.
     void set_active(uintptr_t id);
@@ -95,8 +107,9 @@ public:
 
 protected:
     explicit Display(SIZE screen);
-    // The screen area changed (screen coordinates); host displays push it on.
-    virtual void host_changed(const HostWindow&, const RegionData&) {}
+    // The window's pixels changed in the area (window coordinates); host
+    // displays push it on. `shown` is the display's own copy of the window.
+    virtual void host_changed(const HostWindow&, const Surface& /*shown*/, const RegionData&) {}
     // following: the change only follows what the host did (see FollowingHost).
     virtual void host_updated(const HostWindow&, bool /*following*/) {}
     virtual void host_activated(uintptr_t /*id*/, bool /*following*/) {}
@@ -107,11 +120,21 @@ protected:
     std::vector<HostWindow> hosts_;  // topmost first
 
 private:
+    // What a window showed last: its pixels as presented.
+    struct Picture {
+        std::vector<uint32_t> pixels;
+        Surface surface;
+        // Keeps what overlaps the old size; the rest starts white, as a new
+        // window surface does.
+        void resize(int width, int height);
+    };
+
     void recompose(const RegionData& area);
     // Copies the part of the area (screen coordinates) that the host shows
     // into out, whose pixel (0, 0) is the screen's origin point.
-    static void copy_host(const HostWindow& host, const RegionData& area, uint32_t* out, LONG stride, POINT origin);
+    void copy_host(const HostWindow& host, const RegionData& area, uint32_t* out, LONG stride, POINT origin) const;
 
+    std::unordered_map<uintptr_t, Picture> pictures_;  // by host id
     std::vector<uint32_t> pixels_;
     Surface screen_;
     HCURSOR cursor_ = nullptr;

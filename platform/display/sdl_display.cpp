@@ -46,7 +46,7 @@ bool Same(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
 bool Same(bool a, bool b) { return a == b; }
 
 struct HostCopy {
-    HostWindow desc;            // surface pointer unused here
+    HostWindow desc;
     std::vector<uint32_t> pixels;  // the window's pixels as last presented
     int width = 0;
     int height = 0;
@@ -186,7 +186,6 @@ protected:
         HostCopy& copy = copies_[host.id];
         if (copy.desc.shape != host.shape) copy.shapeChanged = true;
         copy.desc = host;
-        copy.desc.surface = nullptr;
         copy.changed = true;
         copy.removed = false;
         if (following) {
@@ -202,9 +201,8 @@ protected:
         wake_locked();
     }
 
-    void host_changed(const HostWindow& host, const RegionData& area) override {
-        if (!host.surface || !host.surface->bits) return;
-        const Surface& s = *host.surface;
+    void host_changed(const HostWindow& host, const Surface& s, const RegionData& area) override {
+        if (!s.bits) return;
         std::lock_guard<std::mutex> guard(lock_);
         HostCopy& copy = copies_[host.id];
         if (copy.width != s.width || copy.height != s.height) {

@@ -97,7 +97,10 @@ bool FinishDc(HDC hdc) {
         if (record.window) {
             const HWND top = record.window->TopWindow();
             const RegionData reached = record.window->ReachedArea();
-            if (top && !reached.empty()) trelwin::display::current().present(reinterpret_cast<uintptr_t>(top), reached);
+            const CWindowNode* node = FindNode(top);
+            if (node && node->surface && !reached.empty()) {
+                trelwin::display::current().present(reinterpret_cast<uintptr_t>(top), node->surface->surface, reached);
+            }
         }
     }
     trelwin::gdi::unregister_object(hdc);

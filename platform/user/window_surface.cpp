@@ -34,10 +34,10 @@ RegionData Without(const RegionData& area, HWND other) {
 
 }  // namespace
 
-void CTopSurface::Resize(int width, int height) {
+bool CTopSurface::Resize(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
-    if (width == surface.width && height == surface.height && surface.bits) return;
+    if (width == surface.width && height == surface.height && (surface.bits || width == 0 || height == 0)) return false;
     std::vector<uint32_t> next(static_cast<size_t>(width) * height, 0xFFFFFFu);
     const int w = std::min(width, surface.width), h = std::min(height, surface.height);
     for (int y = 0; y < h; ++y) {
@@ -50,6 +50,7 @@ void CTopSurface::Resize(int width, int height) {
     surface.bpp = 32;
     surface.bits = width > 0 && height > 0 ? reinterpret_cast<uint8_t*>(pixels.data()) : nullptr;
     surface.stride = static_cast<ptrdiff_t>(width) * 4;
+    return true;
 }
 
 RegionData VisibleRegionInTop(HWND hwnd, bool client) {
@@ -142,7 +143,10 @@ void SyncTopLevelHost(HWND top) {
     CWindowNode* node = FindNode(top);
     if (!node || node->parent || node->messageOnly) return;
     if (!node->surface) node->surface = std::make_shared<CTopSurface>();
-    node->surface->Resize(node->window.right - node->window.left, node->window.bottom - node->window.top);
+    // The display reads a surface only from the thread that wrote it: here,
+    // when it was made anew for a size.
+    const bool remade =
+        node->surface->Resize(node->window.right - node->window.left, node->window.bottom - node->window.top);
     const DWORD style = StyleOf(top);
     const DWORD exStyle = ExStyleOf(top);
     trelwin::display::HostWindow host;
@@ -170,8 +174,7 @@ void SyncTopLevelHost(HWND top) {
             if (box->right > box->left) host.caption.right = std::min(host.caption.right, box->left - 2);
         }
     }
-    host.surface = &node->surface->surface;
-    trelwin::display::current().update_host(host);
+    trelwin::display::current().update_host(host, remade ? &node->surface->surface : nullptr);
 }
 
 void RemoveTopLevelHost(HWND top) {

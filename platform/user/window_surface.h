@@ -14,8 +14,9 @@
 struct CTopSurface {
     std::vector<uint32_t> pixels;
     trelwin::gdi::Surface surface;
-    // Keeps what overlaps the old size; the rest starts white.
-    void Resize(int width, int height);
+    // Keeps what overlaps the old size; the rest starts white. True when
+    // the size changed (every pixel was written anew).
+    bool Resize(int width, int height);
 };
 
 // The part of a window (client or whole) that drawing may touch, in the

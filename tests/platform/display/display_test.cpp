@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -28,12 +29,11 @@ struct Painted {
     }
 };
 
-HostWindow Host(uintptr_t id, RECT rect, const Painted& p) {
+HostWindow Host(uintptr_t id, RECT rect) {
     HostWindow h;
     h.id = id;
     h.rect = rect;
     h.visible = true;
-    h.surface = &p.surface;
     return h;
 }
 
@@ -45,15 +45,15 @@ TEST(HeadlessDisplay, ComposesHostsInStackingOrderAndShape) {
     use_headless(200, 100);
     EXPECT_EQ(current().screen_size().cx, 200);
     Painted red(50, 50, 0xFF0000), blue(50, 50, 0x0000FF);
-    current().update_host(Host(1, RECT{10, 10, 60, 60}, red));
-    current().update_host(Host(2, RECT{40, 40, 90, 90}, blue));  // a new host goes on top
+    current().update_host(Host(1, RECT{10, 10, 60, 60}), &red.surface);
+    current().update_host(Host(2, RECT{40, 40, 90, 90}), &blue.surface);  // a new host goes on top
     EXPECT_EQ(At(20, 20), 0xFF0000u);
     EXPECT_EQ(At(45, 45), 0x0000FFu);
     EXPECT_EQ(At(150, 50), kDesktopPixel);
     current().restack({1, 2});
     EXPECT_EQ(At(45, 45), 0xFF0000u);
     // A shaped host shows only inside its shape.
-    HostWindow shaped = Host(1, RECT{10, 10, 60, 60}, red);
+    HostWindow shaped = Host(1, RECT{10, 10, 60, 60});
     shaped.shape = RegionData::from_rect(RECT{0, 0, 10, 10});
     current().update_host(shaped);
     EXPECT_EQ(At(45, 45), 0x0000FFu);
@@ -65,15 +65,62 @@ TEST(HeadlessDisplay, ComposesHostsInStackingOrderAndShape) {
 TEST(HeadlessDisplay, PresentsOnlyTheChangedArea) {
     use_headless(100, 100);
     Painted p(40, 40, 0x00FF00);
-    current().update_host(Host(7, RECT{0, 0, 40, 40}, p));
+    current().update_host(Host(7, RECT{0, 0, 40, 40}), &p.surface);
     for (auto& px : p.pixels) px = 0x123456;
-    current().present(7, RegionData::from_rect(RECT{0, 0, 10, 10}));
+    current().present(7, p.surface, RegionData::from_rect(RECT{0, 0, 10, 10}));
     EXPECT_EQ(At(5, 5), 0x123456u);
     EXPECT_EQ(At(20, 20), 0x00FF00u);  // not presented yet
-    HostWindow hidden = Host(7, RECT{0, 0, 40, 40}, p);
+    HostWindow hidden = Host(7, RECT{0, 0, 40, 40});
     hidden.visible = false;
     current().update_host(hidden);
     EXPECT_EQ(At(5, 5), kDesktopPixel);
+}
+
+// A window's surface is being drawn on by its own thread until that thread
+// presents: whatever else the screen does meanwhile (another window
+// presenting over it, a window going, the stacking, the window moved or
+// grown, a copy of what lies beneath another window), it shows the
+// window's pixels as last presented, never the surface's current ones. A
+// new size keeps the pixels that fit and starts white, unless all pixels
+// are handed over.
+TEST(HeadlessDisplay, ShowsOnlyWhatAWindowPresented) {
+    use_headless(100, 60);
+    Painted drawn(20, 20, 0x00FF00), other(20, 20, 0xFF0000);
+    current().update_host(Host(1, RECT{0, 0, 20, 20}), &drawn.surface);
+    current().update_host(Host(2, RECT{10, 0, 30, 20}), &other.surface);  // over the right half of 1
+    for (auto& px : drawn.pixels) px = 0x0000FF;  // drawing, not presented yet
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        POINT at;  // a pixel of window 1
+    };
+    const Step steps[] = {
+        {"restacked", [&] { current().restack({1, 2}); }, {15, 5}},
+        {"the other presents", [&] { current().present(2, other.surface, RegionData::from_rect(RECT{0, 0, 20, 20})); },
+         {15, 5}},
+        {"the other goes", [&] { current().remove_host(2); }, {15, 5}},
+        {"moved", [&] { current().update_host(Host(1, RECT{40, 0, 60, 20})); }, {45, 5}},
+        {"grown", [&] { current().update_host(Host(1, RECT{40, 0, 70, 30})); }, {45, 5}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.act();
+        EXPECT_EQ(At(step.at.x, step.at.y), 0x00FF00u);
+    }
+    EXPECT_EQ(At(65, 25), 0xFFFFFFu);  // grown: not painted yet
+    uint32_t beneath[4] = {};
+    current().update_host(Host(3, RECT{44, 4, 46, 6}));
+    current().compose_beneath(3, RECT{44, 4, 46, 6}, beneath);
+    EXPECT_EQ(beneath[0] & 0xFFFFFF, 0x00FF00u);
+    current().remove_host(3);
+    // Presented, the drawing shows; handed over whole with a new size, all of it.
+    current().present(1, drawn.surface, RegionData::from_rect(RECT{0, 0, 10, 10}));
+    EXPECT_EQ(At(45, 5), 0x0000FFu);
+    EXPECT_EQ(At(55, 15), 0x00FF00u);
+    Painted bigger(40, 40, 0xABCDEF);
+    current().update_host(Host(1, RECT{40, 0, 80, 40}), &bigger.surface);
+    EXPECT_EQ(At(45, 5), 0xABCDEFu);
+    EXPECT_EQ(At(75, 35), 0xABCDEFu);
 }
 
 TEST(PngFile, SavesTheAreaAndRefusesNothingToSave) {
