@@ -118,10 +118,13 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
     std::shared_ptr<CMessageQueue> queue = CMessageQueue::Current();
     queue->HandleSentMessages();
     const bool remove = (wRemoveMsg & PM_REMOVE) != 0;
-    if (queue->PeekPosted(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) {
-        if (remove) NoteRetrieved(*lpMsg);
-        return TRUE;
-    }
+    // Input from the host comes after the messages posted before it.
+    do {
+        if (queue->PeekPosted(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) {
+            if (remove) NoteRetrieved(*lpMsg);
+            return TRUE;
+        }
+    } while (TakeHostInput());
     return queue->PeekSynthetic(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove) ? TRUE : FALSE;
 }
 
@@ -141,7 +144,9 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
     wake.max = wMsgFilterMax;
     for (;;) {
         queue->HandleSentMessages();
-        const bool posted = queue->PeekPosted(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true);
+        bool posted = queue->PeekPosted(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true);
+        // Input from the host comes after the messages posted before it.
+        while (!posted && TakeHostInput()) posted = queue->PeekPosted(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true);
         if (posted) NoteRetrieved(*lpMsg);
         if (posted || queue->PeekSynthetic(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true)) {
             return lpMsg->message != WM_QUIT ? TRUE : FALSE;

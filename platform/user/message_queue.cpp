@@ -11,6 +11,7 @@
 #include "platform/base/process.h"
 #include "platform/threading/wait_functions.h"
 #include "platform/user/message_functions.h"
+#include "platform/user/window_defs.h"
 #include "platform/user/window_object.h"
 
 namespace {
@@ -183,6 +184,15 @@ bool CMessageQueue::HasInput(DWORD mask) {
     return IsPostedMessageWake(mask) && (m_quit || !m_posted.empty());
 }
 
+bool CMessageQueue::HasPostedInput() {
+    std::lock_guard<std::mutex> lock(WaitLock());
+    return std::any_of(m_posted.begin(), m_posted.end(), [](const MSG& msg) {
+        return (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
+               (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) ||
+               (msg.message >= WM_NCMOUSEMOVE && msg.message <= WM_NCMBUTTONDBLCLK);
+    });
+}
+
 void CMessageQueue::DropMessagesOf(HWND hwnd) {
     std::lock_guard<std::mutex> lock(WaitLock());
     m_posted.erase(std::remove_if(m_posted.begin(), m_posted.end(), [hwnd](const MSG& msg) { return msg.hwnd == hwnd; }),
@@ -230,6 +240,11 @@ bool CMessageQueue::PeekSynthetic(MSG& msg, HWND hwnd, UINT min, UINT max, bool 
 void NoteRetrieved(const MSG& msg) {
     const CSyntheticSource* source = g_synthetic.load();
     if (source && source->retrieved) source->retrieved(msg);
+}
+
+bool TakeHostInput() {
+    const CSyntheticSource* source = g_synthetic.load();
+    return source && source->host_input && source->host_input();
 }
 
 void SetSyntheticSource(const CSyntheticSource& source) { g_synthetic = new CSyntheticSource(source); }

@@ -58,10 +58,15 @@ struct CSyntheticSource {
     // A posted message was taken out of the queue (the key state that
     // GetKeyState reports follows the input messages taken so far).
     void (*retrieved)(const MSG& msg) = nullptr;
+    // Turns the input that a host display reported for the calling thread
+    // into posted messages, as far as it may go now; true when it did any.
+    bool (*host_input)() = nullptr;
 };
 void SetSyntheticSource(const CSyntheticSource& source);
 // Tells the installed source that a posted message was taken.
 void NoteRetrieved(const MSG& msg);
+// The installed source's host input for the calling thread.
+bool TakeHostInput();
 
 class CMessageQueue : public CWaitableObject {
 public:
@@ -97,6 +102,9 @@ public:
     // messages or the quit request (QS_POSTMESSAGE, QS_ALLPOSTMESSAGE), sent
     // messages (QS_SENDMESSAGE).
     bool HasInput(DWORD mask);
+
+    // Whether keyboard or mouse messages wait among the posted ones.
+    bool HasPostedInput();
 
     // Drops the posted messages of a window that is being destroyed.
     void DropMessagesOf(HWND hwnd);

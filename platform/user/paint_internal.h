@@ -33,9 +33,10 @@ DWORD HoverDueIn(HWND filter);
 // The key state of GetKeyState follows the input messages taken.
 void InputMessageRetrieved(const MSG& msg);
 // Host display events become input and window changes, applied by the
-// thread that owns the windows when it looks for messages.
+// thread that owns the windows when it looks for messages: whether some
+// may be applied now, and applying them (true when any was).
 void InstallHostInput();
 bool HostEventsPending();
-void ApplyHostEvents();
+bool ApplyHostEvents();
 // The non-client parts drawn by the default WM_NCPAINT.
 void DrawNonClient(HWND hwnd);

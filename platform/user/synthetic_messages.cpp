@@ -13,8 +13,6 @@ namespace {
 bool InRange(UINT message, UINT min, UINT max) { return (min == 0 && max == 0) || (message >= min && message <= max); }
 
 bool Peek(MSG& msg, HWND hwnd, UINT min, UINT max, bool remove) {
-    // Input from the host comes in as posted messages, seen at the next look.
-    ApplyHostEvents();
     if (InRange(WM_PAINT, min, max) && PeekPaintMessage(msg, hwnd, remove)) return true;
     if (InRange(WM_MOUSEHOVER, min, max) && PeekHoverMessage(msg, hwnd, remove)) return true;
     return InRange(WM_TIMER, min, max) && PeekTimerMessage(msg, hwnd, remove);
@@ -43,6 +41,7 @@ void EnsureSyntheticSource() {
         source.due_in = DueIn;
         source.pending = Pending;
         source.retrieved = InputMessageRetrieved;
+        source.host_input = ApplyHostEvents;
         SetSyntheticSource(source);
         InstallHostInput();
     });

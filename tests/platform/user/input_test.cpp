@@ -1,7 +1,9 @@
 // Mouse and keyboard input: client coordinates, double clicks, capture,
 // mouse leave and hover, cursors, focus, activation, keys.
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <future>
 #include <cstring>
 #include <thread>
 
@@ -350,4 +352,91 @@ TEST_F(WindowTest, HostEventsReachTheWindowsOnTheirOwnThread) {
     close.id = reinterpret_cast<uintptr_t>(hwnd);
     trelwin::display::deliver(close);
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwnd); }, 3000));  // the default handling of WM_CLOSE destroys it
+}
+
+namespace {
+
+trelwin::display::HostEvent HostInput(trelwin::display::HostEvent::Kind kind, HWND host, UINT vk = 0, POINT pt = {}) {
+    trelwin::display::HostEvent e;
+    e.kind = kind;
+    e.id = reinterpret_cast<uintptr_t>(host);
+    e.vk = vk;
+    e.pt = pt;
+    return e;
+}
+
+// Press and release of each key, as the host reports them.
+void HostKeys(HWND host, std::initializer_list<UINT> keys) {
+    using trelwin::display::HostEvent;
+    for (UINT vk : keys) {
+        trelwin::display::deliver(HostInput(HostEvent::KeyDown, host, vk));
+        trelwin::display::deliver(HostInput(HostEvent::KeyUp, host, vk));
+    }
+}
+
+}  // namespace
+
+// The host hands over a whole burst of input at once (typing, then Return,
+// which moves the focus, typing, a click that takes the focus back, typing).
+// Each key reaches the window that has the focus when the thread comes to
+// it, with its character before the next key, as if typed slowly.
+TEST_F(WindowTest, HostInputIsTakenInTurn) {
+    using trelwin::display::HostEvent;
+    HWND top = Make(NewProbe(), WS_POPUP | WS_VISIBLE, 0, 0, 300, 300);
+    WindowProbe* a = NewProbe();
+    WindowProbe* b = NewProbe();
+    HWND wa = Make(a, WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, top);
+    HWND wb = Make(b, WS_CHILD | WS_VISIBLE, 100, 0, 100, 100, top);
+    std::string typedA, typedB, atReturn;
+    a->handler = [&](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        if (m == WM_CHAR) typedA += static_cast<char>(w);
+        if (m == WM_LBUTTONDOWN) SetFocus(h);
+        if (m == WM_KEYDOWN && w == VK_RETURN) {
+            atReturn = typedA;
+            SetFocus(wb);
+        }
+        return DefWindowProcA(h, m, w, l);
+    };
+    b->handler = [&](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        if (m == WM_CHAR) typedB += static_cast<char>(w);
+        return DefWindowProcA(h, m, w, l);
+    };
+    SetFocus(wa);
+    Pump();
+    HostKeys(top, {'A', 'B', VK_RETURN, 'C'});
+    trelwin::display::deliver(HostInput(HostEvent::MouseMove, top, 0, {40, 40}));
+    trelwin::display::deliver(HostInput(HostEvent::ButtonDown, top, 0, {50, 50}));
+    trelwin::display::deliver(HostInput(HostEvent::ButtonUp, top, 0, {50, 50}));
+    HostKeys(top, {'D'});
+    Pump();
+    EXPECT_EQ(atReturn, "ab");
+    EXPECT_EQ(typedA, "ab\rd");
+    EXPECT_EQ(typedB, "c");
+}
+
+// A key the host reports for a window that has gone (a box that has just
+// closed) goes to the thread whose window has the focus, not to the thread
+// of whichever window is on top, which may not be looking at its messages.
+TEST_F(WindowTest, AKeyForAGoneHostReachesTheFocus) {
+    using trelwin::display::HostEvent;
+    WindowProbe* probe = NewProbe();
+    HWND main = Make(probe, WS_POPUP | WS_VISIBLE, 0, 0, 200, 200);
+    SetFocus(main);
+    HWND gone = Make(NewProbe(), WS_POPUP, 0, 0, 10, 10);
+    DestroyWindow(gone);
+    // A window of a busy thread stands on top.
+    std::promise<void> made;
+    std::atomic<bool> stop{false};
+    WindowProbe* other = NewProbe();
+    std::thread busy([&] {
+        HWND w = Make(other, WS_POPUP | WS_VISIBLE, 300, 0, 50, 50, nullptr, 0, WS_EX_TOPMOST | WS_EX_NOACTIVATE);
+        made.set_value();
+        for (int i = 0; i < 1000 && !stop; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        DestroyWindow(w);
+    });
+    made.get_future().wait();
+    HostKeys(gone, {VK_ESCAPE});
+    EXPECT_TRUE(PumpUntil([&] { return !Of(probe, {WM_KEYDOWN}).empty(); }, 2000));
+    stop = true;
+    busy.join();
 }
