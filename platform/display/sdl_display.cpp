@@ -6,6 +6,12 @@
 // thread, so no window thread ever waits for the host; the host thread
 // hands input to the event sink without holding anything.
 //
+// Only the host thread talks to the host. The wake is ours (a descriptor
+// the host thread watches next to the X connection), not an SDL event:
+// pushed from another thread, an SDL event makes SDL send a message to one
+// of its windows from that thread, on a connection of its own, where it can
+// arrive after the host thread has destroyed that window.
+//
 // The host windows have no decorations of the host: the frame and caption
 // are the program's own. With a window manager, a drag on the caption is
 // left to it (it moves the window, snapping and all) and so is minimising;
@@ -15,6 +21,9 @@
 // program asks goes to the host once, and the host's report of it is not
 // passed on as if the host had done it.
 #include <SDL.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -110,9 +119,10 @@ public:
         // An end started on the host thread itself cannot wait for it.
         if (thread_.get_id() == std::this_thread::get_id()) {
             thread_.detach();
-        } else {
-            thread_.join();
+            return;  // the descriptor stays: the host thread may still look at it
         }
+        thread_.join();
+        if (wake_fd_ >= 0) close(wake_fd_);
     }
 
     const char* name() const override { return "sdl"; }
@@ -134,6 +144,10 @@ public:
                 started.set_value({false, SIZE{}});
                 return;
             }
+            // SDL put a handler of its own in front, which ends in ours; ours
+            // goes back in front, so that nothing on the way can stop the
+            // program for a window that is gone.
+            x11::install_error_handlers();
             SDL_DisplayMode mode{};
             if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
                 *error = SDL_GetError();
@@ -253,11 +267,30 @@ private:
     }
     void wake_locked() {
         ++work_asked_;
-        if (wake_event_ != static_cast<Uint32>(-1)) {
-            SDL_Event e{};
-            e.type = wake_event_;
-            SDL_PushEvent(&e);
+        const uint64_t one = 1;
+        if (wake_fd_ >= 0) (void)!write(wake_fd_, &one, sizeof one);
+    }
+
+    // Until the window system or the host has something for the host
+    // thread, or a short while has passed (SDL keeps timers of its own).
+    void wait_for_work() {
+        if (host_fd_ < 0) host_fd_ = x11::connection_fd(any_window());
+        pollfd fds[2] = {{wake_fd_, POLLIN, 0}, {host_fd_, POLLIN, 0}};
+        const int watched = fds[1].fd >= 0 ? 2 : 1;
+        // Without a connection to watch, host input is looked for often.
+        if (poll(fds, watched, watched == 2 ? 50 : 10) > 0 && (fds[0].revents & POLLIN)) {
+            uint64_t count = 0;
+            (void)!read(wake_fd_, &count, sizeof count);
         }
+    }
+
+    // Any host window, or null (host thread).
+    SDL_Window* any_window() {
+        std::lock_guard<std::mutex> guard(lock_);
+        for (auto& [id, copy] : copies_) {
+            if (copy.window) return copy.window;
+        }
+        return nullptr;
     }
 
     // The caption is the window manager's to drag where there is one that
@@ -580,10 +613,6 @@ private:
     }
 
     void run() {
-        {
-            std::lock_guard<std::mutex> guard(lock_);
-            wake_event_ = SDL_RegisterEvents(1);
-        }
         // The X events behind the mouse events carry their screen position.
         SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
         for (;;) {
@@ -592,12 +621,11 @@ private:
                 if (stop_) break;
             }
             apply();
+            // Every event the host has sent so far: nothing is left in the
+            // connection's buffers when the wait below starts.
             SDL_Event e;
-            if (SDL_WaitEventTimeout(&e, 50)) {
-                do {
-                    if (e.type != wake_event_) translate(e);
-                } while (SDL_PollEvent(&e));
-            }
+            while (SDL_PollEvent(&e)) translate(e);
+            wait_for_work();
         }
         std::lock_guard<std::mutex> guard(lock_);
         for (auto& [id, copy] : copies_) {
@@ -614,7 +642,8 @@ private:
     uint64_t work_asked_ = 0;
     uint64_t work_done_ = 0;
     bool stop_ = false;
-    Uint32 wake_event_ = static_cast<Uint32>(-1);
+    const int wake_fd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);  // written to wake the host thread
+    int host_fd_ = -1;  // host thread only: the X connection, once a window showed it
     HCURSOR cursor_ = nullptr;
     bool cursor_changed_ = false;
     uintptr_t raise_ = 0;  // activated by the program, to be given the host's focus

@@ -127,6 +127,11 @@ void install_error_handlers() {
     XSetIOErrorHandler(on_lost_connection);
 }
 
+int connection_fd(SDL_Window* window) {
+    Handle h;
+    return handle_of(window, &h) ? ConnectionNumber(h.display) : -1;
+}
+
 unsigned long focus_window(SDL_Window* any) {
     Handle h;
     if (!handle_of(any, &h)) return 0;

@@ -30,6 +30,10 @@ bool window_manager_moves(SDL_Window* window);
 // X connection of the process, SDL's included.
 void install_error_handlers();
 
+// The descriptor of the X connection the window is on (-1: not X), which
+// is readable when the server has sent something.
+int connection_fd(SDL_Window* window);
+
 // The X window that has the keyboard focus (0: none or not X).
 unsigned long focus_window(SDL_Window* any);
 // Gives the focus back to `previous` (or the pointer's window when none)

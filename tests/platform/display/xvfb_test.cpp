@@ -96,3 +96,53 @@ TEST(XvfbDisplay, AHostWindowShowsTheHeadlessPixels) {
     EXPECT_EQ(wrong, 0);
     fs::remove_all(dir);
 }
+
+// Windows of worker threads come and go on the X server while the main
+// thread's window keeps drawing: the window threads leave the host to its
+// own thread (no message to a host window, which could arrive after the
+// window is gone), nothing is reported as an X error, and the drawing goes
+// on to its last frame, which the screen shows.
+TEST(XvfbDisplay, WindowsComeAndGoWhileAnotherDraws) {
+    if (!OnPath("Xvfb") || !OnPath("xwd")) {
+        GTEST_SKIP() << "Xvfb or xwd is missing (scripts/setup installs xvfb and x11-apps): not running windows on X";
+    }
+    const fs::path dir = fs::temp_directory_path() / ("trelwin_churn_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::ofstream(dir / "lsan.supp") << "leak:libdbus-1.so\n";
+    std::string error;
+    {
+        XServer server(dir);
+        ASSERT_TRUE(server.Start("800x600x24", &error, {"-br"})) << error;
+        xtest::Process churn;
+        const fs::path stop = dir / "stop";
+        ASSERT_TRUE(churn.Start({TRELWIN_HOST_CHURN, "1500", "3", stop.string()},
+                                {server.Env(), "LSAN_OPTIONS=suppressions=" + (dir / "lsan.supp").string()},
+                                dir / "out", dir / "err"));
+        const bool ready = xtest::Within(30000, [&] { return churn.Said("ready"); });
+        Image screen;
+        const bool dumped = ready && server.Screen(screen, &error);
+        std::ofstream(stop).put('x');
+        const int status = churn.Wait(10000);
+        const std::string said = "\n--- said:\n" + xtest::FileText(dir / "out") + "--- errors:\n" +
+                                 xtest::FileText(dir / "err");
+        ASSERT_TRUE(ready) << said;
+        ASSERT_TRUE(dumped) << error;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status << said;
+        EXPECT_TRUE(churn.Said("window thread sends 0")) << said;
+        const auto count = [&](const char* what) {
+            const auto words = churn.Line(what);
+            return words.size() == 2 ? std::stol(words[1]) : 0L;
+        };
+        EXPECT_GT(count("frames"), 10) << said;
+        EXPECT_GT(count("windows"), 10) << said;
+        EXPECT_EQ(xtest::FileText(dir / "err").find("X Error"), std::string::npos) << said;
+        // The last frame, green, over the whole window (40, 40, 300 x 200).
+        int wrong = 0;
+        for (int y = 40; y < 240; y += 10) {
+            for (int x = 40; x < 340; x += 10) wrong += screen.at(x, y) != 0x0AC81E;
+        }
+        EXPECT_EQ(wrong, 0) << "the screen shows " << std::hex << screen.at(190, 140) << " in the window";
+    }
+    fs::remove_all(dir);
+}
