@@ -29,6 +29,7 @@ struct CDcRecord {
     HWND hwnd = nullptr;
     std::shared_ptr<trelwin::gdi::DrawTarget> target;
     CWindowDrawTarget* window = nullptr;  // null for the screen
+    DWORD thread = 0;                     // the thread that got it, which draws with it
 };
 
 // DCs handed out for windows and the screen; guarded by UserLock.
@@ -75,8 +76,32 @@ HDC MakeDc(HWND hwnd, std::shared_ptr<trelwin::gdi::DrawTarget> target, CWindowD
     dc->target = target;
     HDC hdc = static_cast<HDC>(register_object(dc));
     UserGuard guard(UserLock());
-    Dcs()[hdc] = CDcRecord{hwnd, std::move(target), window};
+    Dcs()[hdc] = CDcRecord{hwnd, std::move(target), window, GetCurrentThreadId()};
     return hdc;
+}
+
+// Shows on the display what a window DC may have changed so far (caller
+// holds UserLock).
+void Present(const CDcRecord& record) {
+    if (!record.window) return;
+    const HWND top = record.window->TopWindow();
+    const RegionData reached = record.window->ReachedArea();
+    const CWindowNode* node = FindNode(top);
+    if (node && node->surface && !reached.empty()) {
+        trelwin::display::current().present(reinterpret_cast<uintptr_t>(top), node->surface->surface, reached);
+    }
+}
+
+// What the calling thread drew with the window DCs it still holds goes to
+// the display before the thread looks at the screen: it sees its own
+// drawing there, as the screen of the system the program was written for
+// shows a DC's drawing at once. Other threads' DCs are theirs to present.
+void PresentOwnDcs() {
+    UserGuard guard(UserLock());
+    const DWORD self = GetCurrentThreadId();
+    for (const auto& [hdc, record] : Dcs()) {
+        if (record.thread == self) Present(record);
+    }
 }
 
 HDC MakeWindowDc(HWND hwnd, bool client, std::optional<RegionData> paintArea) {
@@ -94,14 +119,7 @@ bool FinishDc(HDC hdc) {
         if (found == Dcs().end()) return false;
         record = found->second;
         Dcs().erase(found);
-        if (record.window) {
-            const HWND top = record.window->TopWindow();
-            const RegionData reached = record.window->ReachedArea();
-            const CWindowNode* node = FindNode(top);
-            if (node && node->surface && !reached.empty()) {
-                trelwin::display::current().present(reinterpret_cast<uintptr_t>(top), node->surface->surface, reached);
-            }
-        }
+        Present(record);
     }
     trelwin::gdi::unregister_object(hdc);
     return true;
@@ -409,6 +427,7 @@ bool SaveWindowPng(HWND hwnd, const std::string& path, std::string* error) {
 }
 
 bool SaveScreenPng(const std::string& path, std::string* error) {
+    PresentOwnDcs();
     UserGuard guard(UserLock());
     trelwin::gdi::Surface& screen = trelwin::display::current().screen();
     return trelwin::display::save_png(screen, RECT{0, 0, screen.width, screen.height}, path, error);
@@ -427,6 +446,7 @@ bool CopyScreenBeneath(HWND hwnd, HDC hdc, int x, int y, const RECT& area) {
     void* bits = nullptr;
     HBITMAP section = CreateDIBSection(hdc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!section || !bits) return false;
+    PresentOwnDcs();
     {
         UserGuard guard(UserLock());
         trelwin::display::current().compose_beneath(reinterpret_cast<uintptr_t>(TopLevelOf(hwnd)), area,
