@@ -11,6 +11,15 @@
 #                             processes whose pids are in $shown and $xvfb,
 #                             and defines fail MESSAGE, which shows the
 #                             demo's $dir/out and $dir/err and exits 1
+#   start_shown SECONDS COMMAND...
+#                             runs the command in the background, stopped by
+#                             timeout after SECONDS (pid in $shown), its
+#                             output in $dir/out and $dir/err
+#   find_window TITLE         the first visible window of exactly that title
+#                             (in $window); fails when there is none
+#   photograph WINDOW FILE    a picture of the window as the screen shows it,
+#                             in $artefacts/FILE (the script sets $topng, the
+#                             xwd_to_png tool, and $artefacts)
 
 within() {
     tenths=$1
@@ -77,4 +86,27 @@ session_cleanup() {
     [ -n "$shown" ] && kill "$shown" 2>/dev/null
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
     rm -rf "$dir"
+}
+
+# The system's D-Bus library, loaded by SDL, keeps a buffer to the end: not
+# ours to report when the program runs under the leak checker.
+start_shown() {
+    seconds=$1
+    shift
+    echo "leak:libdbus-1.so" >"$dir/lsan.supp"
+    LSAN_OPTIONS="suppressions=$dir/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
+        timeout "$seconds" "$@" >"$dir/out" 2>"$dir/err" &
+    shown=$!
+}
+
+find_window() {
+    window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$window" ]
+}
+
+photograph() {
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xwd -root -silent >"$dir/screen.xwd" || fail "xwd could not dump the screen"
+    "$topng" "$dir/screen.xwd" "$artefacts/$2" "$X" "$Y" "$WIDTH" "$HEIGHT" || fail "no picture $2"
+    echo "picture: $artefacts/$2"
 }

@@ -17,21 +17,14 @@ need_tools "dragging the map's boxes on X" Xvfb xdotool timeout
 open_session drawing_xvfb
 start_xvfb 1024x600
 
-echo "leak:libdbus-1.so" >"$dir/lsan.supp"
 mkdir -p "$(dirname "$png")"
-LSAN_OPTIONS="suppressions=$dir/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
-    timeout 40 "$demo" --until "$dir/done" --png "$png" >"$dir/out" 2>"$dir/err" &
-shown=$!
+start_shown 40 "$demo" --until "$dir/done" --png "$png"
 
 has_line() { grep -q "$1" "$dir/out"; }
-find_window() {
-    window=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1)
-    [ -n "$window" ]
-}
 within 100 has_line '^ready ' || fail "the demo did not come up"
 set -- $(grep '^ready ' "$dir/out" | head -n 1)
 mapx=$2 mapy=$3
-within 100 find_window || fail "no window titled '$title' on the X server"
+within 100 find_window "$title" || fail "no window titled '$title' on the X server"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 
 # Drags from (x1, y1) to (x2, y2) of the map in a few steps.

@@ -14,41 +14,14 @@ if [ -z "$demo" ] || [ ! -x "$demo" ]; then
     echo "usage: $0 DEMO (the device list demo program)" >&2
     exit 2
 fi
-for tool in Xvfb xdotool timeout; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is missing (scripts/setup installs xvfb and xdotool): not using the list on X"
-        exit 77
-    fi
-done
-
-dir=$(mktemp -d "${TMPDIR:-/tmp}/trelwin_list_xvfb.XXXXXX") || exit 1
-mkdir "$dir/registry"
-xvfb=
-shown=
-cleanup() {
-    [ -n "$shown" ] && kill -9 "$shown" 2>/dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
-    rm -rf "$dir"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-
-fail() {
-    echo "FAIL: $*"
-    echo "--- demo output:"; cat "$dir/out" 2>/dev/null
-    echo "--- demo errors:"; cat "$dir/err" 2>/dev/null
-    exit 1
-}
-
 . "$(dirname "$0")/../../xvfb_session.sh"
+need_tools "using the list on X" Xvfb xdotool timeout
+open_session list_xvfb
+mkdir "$dir/registry"
 start_xvfb 1000x700
 
 has_line() { grep -q "$1" "$dir/out"; }
 lines() { grep -c "$1" "$dir/out"; }
-find_window() {
-    window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$window" ]
-}
 no_window() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
 # The point the demo printed for a name ("column 1", "close"), on the screen.
 point() {
@@ -58,11 +31,7 @@ point() {
 }
 
 start_demo() {
-    : >"$dir/out"
-    echo "leak:libdbus-1.so" >"$dir/lsan.supp"
-    LSAN_OPTIONS="suppressions=$dir/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
-        timeout 60 "$demo" "$dir/registry" >"$dir/out" 2>"$dir/err" &
-    shown=$!
+    start_shown 60 "$demo" "$dir/registry"
     within 100 has_line '^ready$' || fail "the list was not shown"
     within 100 find_window "$title" || fail "no window titled '$title' on the X server"
     eval "$(xdotool getwindowgeometry --shell "$window")"

@@ -14,32 +14,9 @@ if [ ! -x "$demo" ] || [ ! -x "$topng" ] || [ -z "$artefacts" ]; then
     echo "usage: $0 DEMO XWD_TO_PNG ARTEFACTS" >&2
     exit 2
 fi
-for tool in Xvfb xdotool xwd timeout; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is missing (scripts/setup installs them): not trying the tip links on X"
-        exit 77
-    fi
-done
-
-dir=$(mktemp -d "${TMPDIR:-/tmp}/trelwin_links_xvfb.XXXXXX") || exit 1
-xvfb=
-shown=
-cleanup() {
-    [ -n "$shown" ] && kill "$shown" 2>/dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
-    rm -rf "$dir"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-
-fail() {
-    echo "FAIL: $*"
-    echo "--- demo output:"; cat "$dir/out" 2>/dev/null
-    echo "--- demo errors:"; cat "$dir/err" 2>/dev/null
-    exit 1
-}
-
 . "$(dirname "$0")/../../xvfb_session.sh"
+need_tools "trying the tip links on X" Xvfb xdotool xwd timeout
+open_session links_xvfb
 start_xvfb 640x400
 mkdir -p "$artefacts"
 
@@ -50,26 +27,14 @@ printf '%s\n' "\$@" >"$dir/opened"
 SCRIPT
 chmod +x "$dir/opener"
 
-echo "leak:libdbus-1.so" >"$dir/lsan.supp"
-TRELWIN_URL_OPENER="$dir/opener" LSAN_OPTIONS="suppressions=$dir/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
-    timeout 40 "$demo" >"$dir/out" 2>"$dir/err" &
-shown=$!
+start_shown 40 env TRELWIN_URL_OPENER="$dir/opener" "$demo"
 
 has_line() { grep -q "^$1\$" "$dir/out"; }
 count_lines() { grep -c "^$1\$" "$dir/out"; }
 opened() { [ "$(cat "$dir/opened" 2>/dev/null)" = "$1" ]; }
-find_window() {
-    window=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1)
-    [ -n "$window" ]
-}
-photograph() {
-    xwd -root -silent >"$dir/screen.xwd" || fail "xwd could not dump the screen"
-    "$topng" "$dir/screen.xwd" "$artefacts/$1" "$X" "$Y" "$WIDTH" "$HEIGHT" || fail "no picture $1"
-    echo "picture: $artefacts/$1"
-}
 
 within 100 has_line 'link 1 [0-9]* [0-9]*' || fail "the demo did not draw its links"
-within 100 find_window || fail "no window titled '$title' on the X server"
+within 100 find_window "$title" || fail "no window titled '$title' on the X server"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 set -- $(grep '^link 0 ' "$dir/out"); web_x=$((X + $3)) web_y=$((Y + $4))
 set -- $(grep '^link 1 ' "$dir/out"); note_x=$((X + $3)) note_y=$((Y + $4))
@@ -81,7 +46,7 @@ within 50 has_line 'hover 0' || fail "moving over the web link was not noticed"
 within 50 has_line 'hand 0' || fail "no hand cursor over the web link"
 xdotool mousemove $((web_x + 2)) "$web_y"
 sleep 0.3
-photograph link_hovered.png
+photograph "$window" link_hovered.png
 xdotool click 1
 within 50 opened 'http://10.213.1.1/status' || fail "the click did not open the web link"
 
@@ -93,7 +58,7 @@ within 50 has_line 'message note' || fail "the click did not send the message li
 xdotool mousemove $((X + 4)) $((Y + HEIGHT - 4))
 within 50 has_line 'hover -2' || fail "leaving the links was not noticed"
 sleep 0.3
-photograph link_idle.png
+photograph "$window" link_idle.png
 [ "$(count_lines 'hover 0')" -eq 1 ] || fail "moving within the web link notified again"
 
 xdotool key --window "$window" Escape
