@@ -21,48 +21,13 @@ fi
 . "$(dirname "$0")/../../xvfb_session.sh"
 . "$(dirname "$0")/program_session.sh"
 need_tools "running the program on X" Xvfb xdotool xwd timeout ip
-if [ "${TRELWIN_NET_PRIVATE:-}" != 1 ]; then
-    echo "SKIP: the program broadcasts on every interface: runs only inside tests/net/private_network.sh"
-    exit 77
-fi
-# The only interface with an address beyond loopback must be the private one.
-addresses=$(ip -o -4 addr show scope global | awk '{print $4}')
-if [ "$addresses" != "$TRELWIN_NET_PROGRAM_ADDRESS/16" ]; then
-    echo "FAIL: interfaces other than the private one here ($addresses): not broadcasting"
-    exit 1
-fi
-
-open_session discover_xvfb
+need_private_network
+open_program_session discover_xvfb discover_failed.png
 mkdir -p "$artefacts"
-standins=
-trap 'for pid in $standins; do kill "$pid" 2>/dev/null; done; session_cleanup' EXIT
 
-fail() {
-    echo "FAIL: $*"
-    echo "--- program's debug output:"; cat "$dir/err" 2>/dev/null
-    if [ -n "$shown" ] && ! kill -0 "$shown" 2>/dev/null; then
-        wait "$shown"
-        echo "--- the program has ended, with status $?"
-    fi
-    # The screen as it was, when there is one.
-    if [ -n "$xvfb" ] && xwd -root -silent >"$dir/failed.xwd" 2>/dev/null &&
-        "$topng" "$dir/failed.xwd" "$artefacts/discover_failed.png" 0 0 1024 768 2>/dev/null; then
-        echo "picture: $artefacts/discover_failed.png"
-    fi
-    exit 1
-}
-
-dev() { echo "$TRELWIN_NET_DEVICE_PREFIX$1"; }
 D1=$(dev 1) D2=$(dev 2) D3=$(dev 3) D4=$(dev 4) D5=$(dev 5) D6=$(dev 6) D10=$(dev 10)
 
-# Stand-ins in the device namespace; each says "playing" once it answers.
-start_standin() {
-    name=$1
-    shift
-    ip netns exec "$TRELWIN_NET_DEVICE_NS" "$standin" --devices "$dir/$name.devices" --quiet "$@" 2>"$dir/$name.err" &
-    standins="$standins $!"
-    within 100 grep -qs playing "$dir/$name.err" || fail "the stand-in $name did not start: $(cat "$dir/$name.err")"
-}
+# Stand-ins in the device namespace.
 cat >"$dir/broadcast.devices" <<EOF
 $D1 type=23 version=6.8.0 name=Enc-1 status=Connected
 $D2 type=26 version=7.0.1 name="Encoder two" status=Idle update-silent=yes
@@ -85,12 +50,6 @@ printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brisel\\BriselTrelwin]\n"Disco
     >"$dir/config/HKEY_CURRENT_USER.reg"
 start_program 100 "$program"
 
-count_lines() { grep -c "$1" "$dir/err" 2>/dev/null; }
-lines_at_least() { [ "$(count_lines "$1")" -ge "$2" ]; }
-# Points of the page, from the wizard's top left corner: the page's dialog
-# units are 1.5 pixels each with its font, and the page starts at (14, 88).
-click_at() { xdotool mousemove "$((wx + $1))" "$((wy + $2))" click 1 || fail "xdotool could not click"; sleep 0.2; }
-click_dlu() { click_at "$((14 + $1 * 3 / 2))" "$((88 + $2 * 3 / 2))"; }
 # A row's image and its text (rows of 18 pixels below the list's header).
 click_row_image() { click_at 34 "$((126 + $1 * 18))"; }
 click_row_text() { click_at 300 "$((126 + $1 * 18))"; }
@@ -122,14 +81,7 @@ expect_rows() {
 }
 started=$(date +%s)
 
-within 150 find_wizard || fail "no window titled 'BriselTrelwin v...' on the X server"
-within 50 shown_page SelectFile || fail "the package page was not shown"
-eval "$(xdotool getwindowgeometry --shell "$wizard")"
-wx=$X wy=$Y
-# Keyboard input goes where the pointer is (no window manager runs).
-xdotool mousemove "$((wx + 390))" "$((wy + 510))"
-sleep 0.3
-focus_wizard
+open_package_page
 sleep 0.5
 type_text "$dir/update.zpk"
 press Return

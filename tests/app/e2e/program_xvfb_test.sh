@@ -12,33 +12,11 @@ if [ ! -x "$program" ] || [ ! -x "$maker" ] || [ ! -x "$topng" ] || [ -z "$artef
     echo "usage: $0 PROGRAM PACKAGE_MAKER XWD_TO_PNG ARTEFACT_FOLDER" >&2
     exit 2
 fi
-for tool in Xvfb xdotool xwd timeout; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is missing (scripts/setup installs xvfb, xdotool and x11-apps): not running the program on X"
-        exit 77
-    fi
-done
-
-dir=$(mktemp -d "${TMPDIR:-/tmp}/trelwin_program_xvfb.XXXXXX") || exit 1
-mkdir -p "$artefacts"
-xvfb=
-shown=
-cleanup() {
-    [ -n "$shown" ] && kill "$shown" 2>/dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
-    rm -rf "$dir"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-
-fail() {
-    echo "FAIL: $*"
-    echo "--- program's debug output:"; cat "$dir/err" 2>/dev/null
-    exit 1
-}
-
 . "$(dirname "$0")/../../xvfb_session.sh"
 . "$(dirname "$0")/program_session.sh"
+need_tools "running the program on X" Xvfb xdotool xwd timeout
+open_program_session program_xvfb program_failed.png
+mkdir -p "$artefacts"
 start_xvfb 1024x768
 
 "$maker" -o "$dir/update.zpk" --device-type 23 --section 0x0A0D,1,02.5.6,4096 >/dev/null || fail "no package made"

@@ -28,57 +28,14 @@ if [ ! -x "$program" ] || [ ! -x "$maker" ] || [ ! -x "$topng" ] || [ ! -x "$sta
     echo "usage: $0 PROGRAM PACKAGE_MAKER XWD_TO_PNG STANDIN ARTEFACT_FOLDER window|plain" >&2
     exit 2
 fi
-for tool in Xvfb xdotool xwd timeout ip cmp; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is missing (scripts/setup installs xvfb, xdotool and x11-apps): not running the program on X"
-        exit 77
-    fi
-done
-if [ "${TRELWIN_NET_PRIVATE:-}" != 1 ]; then
-    echo "SKIP: the program broadcasts on every interface: runs only inside tests/net/private_network.sh"
-    exit 77
-fi
-# The only interface with an address beyond loopback must be the private one.
-addresses=$(ip -o -4 addr show scope global | awk '{print $4}')
-if [ "$addresses" != "$TRELWIN_NET_PROGRAM_ADDRESS/16" ]; then
-    echo "FAIL: interfaces other than the private one here ($addresses): not broadcasting"
-    exit 1
-fi
-
-dir=$(mktemp -d "${TMPDIR:-/tmp}/trelwin_update_xvfb.XXXXXX") || exit 1
-artefacts="$artefacts/update_$mode"
-mkdir -p "$artefacts" "$dir/recorded"
-xvfb=
-shown=
-standins=
-cleanup() {
-    [ -n "$shown" ] && kill "$shown" 2>/dev/null
-    for pid in $standins; do kill "$pid" 2>/dev/null; done
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
-    rm -rf "$dir"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-
-fail() {
-    echo "FAIL ($mode): $*"
-    echo "--- program's debug output:"; cat "$dir/err" 2>/dev/null
-    echo "--- program's output:"; cat "$dir/out" 2>/dev/null
-    if [ -n "$shown" ] && ! kill -0 "$shown" 2>/dev/null; then
-        wait "$shown"
-        echo "--- the program has ended, with status $?"
-    fi
-    if [ -n "$xvfb" ] && xwd -root -silent >"$dir/failed.xwd" 2>/dev/null &&
-        "$topng" "$dir/failed.xwd" "$artefacts/failed.png" 0 0 1024 768 2>/dev/null; then
-        echo "picture: $artefacts/failed.png"
-    fi
-    exit 1
-}
-
 . "$(dirname "$0")/../../xvfb_session.sh"
 . "$(dirname "$0")/program_session.sh"
+need_tools "running the program on X" Xvfb xdotool xwd timeout ip cmp
+need_private_network
+open_program_session update_xvfb failed.png
+artefacts="$artefacts/update_$mode"
+mkdir -p "$artefacts" "$dir/recorded"
 
-dev() { echo "$TRELWIN_NET_DEVICE_PREFIX$1"; }
 D1=$(dev 1) D2=$(dev 2) D3=$(dev 3) D4=$(dev 4)
 
 # The package: a K-Tressel encoder's (device type 4, family 2), which goes
@@ -90,16 +47,8 @@ sections="--section 0x0401,1,02.1.0,400000 --section 0x0402,7,02.1.0,150000"
 # shellcheck disable=SC2086
 "$maker" --plain -o "$dir/expected.bin" --device-type 4 $sections >/dev/null || fail "no plain container made"
 
-# Stand-ins in the device namespace; each says "playing" once it answers.
-# Every device records in ten steps a fifth of a second apart, so that the
-# page is seen while it works.
-start_standin() {
-    name=$1
-    shift
-    ip netns exec "$TRELWIN_NET_DEVICE_NS" "$standin" --devices "$dir/$name.devices" --quiet "$@" 2>"$dir/$name.err" &
-    standins="$standins $!"
-    within 100 grep -qs playing "$dir/$name.err" || fail "the stand-in $name did not start: $(cat "$dir/$name.err")"
-}
+# Stand-ins in the device namespace. Every device records in ten steps a
+# fifth of a second apart, so that the page is seen while it works.
 each="load=$mode record-steps=10 record-pace=200 dump=$dir/recorded"
 cat >"$dir/broadcast.devices" <<EOF
 $D1 type=4 version=2.0.3 name=Encoder-1 status=Streaming $each
@@ -118,12 +67,6 @@ printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brisel\\BriselTrelwin]\n"Disco
     >"$dir/config/HKEY_CURRENT_USER.reg"
 start_program 170 "$program"
 
-count_lines() { grep -c "$1" "$dir/err" 2>/dev/null; }
-lines_at_least() { [ "$(count_lines "$1")" -ge "$2" ]; }
-# Points of the wizard from its top left corner: the page's dialog units are
-# 1.5 pixels each with its font, and the page starts at (14, 88).
-click_at() { xdotool mousemove "$((wx + $1))" "$((wy + $2))" click 1 || fail "xdotool could not click"; sleep 0.2; }
-click_dlu() { click_at "$((14 + $1 * 3 / 2))" "$((88 + $2 * 3 / 2))"; }
 click_button() {
     case "$1" in
         all) click_dlu 37 181 ;;
@@ -153,14 +96,7 @@ now_ms() { date +%s%3N; }
 started=$(date +%s)
 
 # Page 1: the package.
-within 150 find_wizard || fail "no window titled 'BriselTrelwin v...' on the X server"
-within 50 shown_page SelectFile || fail "the package page was not shown"
-eval "$(xdotool getwindowgeometry --shell "$wizard")"
-wx=$X wy=$Y
-# Keyboard input goes where the pointer is (no window manager runs).
-xdotool mousemove "$((wx + 390))" "$((wy + 510))"
-sleep 0.3
-focus_wizard
+open_package_page
 sleep 0.3
 type_text "$dir/ktressel_encoder_v2.1.0.zpk"
 sleep 0.2
