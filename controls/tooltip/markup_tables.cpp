@@ -29,6 +29,20 @@ int BorderInset(const StyleRecord& style)
     return style.borderStyle == DOUBLE_BORDER ? 3 * style.borderWidth : style.borderWidth;
 }
 
+// The cells that start a span (colSpan or rowSpan at least 1) as (span,
+// row, column), narrow spans first, in table order among equal spans.
+std::vector<std::tuple<int, int, int>> SpansNarrowFirst(const TableInfo& table, int CellInfo::*pSpan)
+{
+    std::vector<std::tuple<int, int, int>> order;
+    for (size_t r = 0; r < table.cells.size(); r++)
+        for (size_t c = 0; c < table.cells[r].size(); c++)
+            if (table.cells[r][c].*pSpan >= 1)
+                order.emplace_back(table.cells[r][c].*pSpan, static_cast<int>(r), static_cast<int>(c));
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return std::get<0>(a) < std::get<0>(b); });
+    return order;
+}
+
 // Sum of (size + spacing + 1) over the first n entries: where entry n starts.
 int Offset(const std::vector<int>& sizes, int n, int nSpacing)
 {
@@ -328,14 +342,7 @@ void CMarkupDrawer::DrawNestedTable(SIZE* pSize, CString& strTableText, const RE
 // widens its columns by what they lack.
 void CMarkupDrawer::MeasureColumns(TableInfo& table) const
 {
-    std::vector<std::tuple<int, int, int>> order; // span, row, column
-    for (size_t r = 0; r < table.cells.size(); r++)
-        for (size_t c = 0; c < table.cells[r].size(); c++)
-            if (table.cells[r][c].colSpan >= 1)
-                order.emplace_back(table.cells[r][c].colSpan, static_cast<int>(r), static_cast<int>(c));
-    std::stable_sort(order.begin(), order.end(),
-                     [](const auto& a, const auto& b) { return std::get<0>(a) < std::get<0>(b); });
-    for (const auto& [nSpan, r, c] : order)
+    for (const auto& [nSpan, r, c] : SpansNarrowFirst(table, &CellInfo::colSpan))
     {
         const CellInfo& cell = table.cells[static_cast<size_t>(r)][static_cast<size_t>(c)];
         int nSum = 0;
@@ -356,14 +363,7 @@ void CMarkupDrawer::MeasureColumns(TableInfo& table) const
 
 void CMarkupDrawer::MeasureRows(TableInfo& table) const
 {
-    std::vector<std::tuple<int, int, int>> order; // span, row, column
-    for (size_t r = 0; r < table.cells.size(); r++)
-        for (size_t c = 0; c < table.cells[r].size(); c++)
-            if (table.cells[r][c].rowSpan >= 1)
-                order.emplace_back(table.cells[r][c].rowSpan, static_cast<int>(r), static_cast<int>(c));
-    std::stable_sort(order.begin(), order.end(),
-                     [](const auto& a, const auto& b) { return std::get<0>(a) < std::get<0>(b); });
-    for (const auto& [nSpan, r, c] : order)
+    for (const auto& [nSpan, r, c] : SpansNarrowFirst(table, &CellInfo::rowSpan))
     {
         const CellInfo& cell = table.cells[static_cast<size_t>(r)][static_cast<size_t>(c)];
         int nSum = 0;
