@@ -25,21 +25,6 @@ UINT_PTR ReadHandle(const CString& strValue)
     return errno == ERANGE || n > UINTPTR_MAX ? 0 : static_cast<UINT_PTR>(n);
 }
 
-// Calls f(name, value) for each attribute of the text, in order.
-template <typename F>
-void ForEachAttribute(const CMarkupDrawer& drawer, const CString& strAttributes, F f)
-{
-    int nPos = 0;
-    CString strName;
-    for (;;)
-    {
-        const CString strValue = drawer.GetNextAttribute(strAttributes, nPos, strName);
-        if (strName.IsEmpty())
-            return;
-        f(strName, strValue);
-    }
-}
-
 bool EndsWithPercent(const CString& strValue)
 {
     return !strValue.IsEmpty() && strValue[strValue.GetLength() - 1] == '%';
@@ -50,7 +35,7 @@ bool EndsWithPercent(const CString& strValue)
 TableSpan CMarkupDrawer::ParseTableAttributes(const CString& strAttributes, StyleRecord& style, bool bIsTable)
 {
     TableSpan span;
-    ForEachAttribute(*this, strAttributes, [&](const CString& strName, const CString& strValue) {
+    ForEachAttribute(strAttributes, [&](const CString& strName, const CString& strValue) {
         if (strName == "cellpadding" && bIsTable)
             style.margin = ClampLength(ParseLength(strValue, style.margin));
         else if (strName == "cellspacing" && bIsTable)
@@ -113,7 +98,7 @@ TableSpan CMarkupDrawer::ParseTableAttributes(const CString& strAttributes, Styl
 
 void CMarkupDrawer::ParseImageAttributes(const CString& strAttributes, ImageAttributes& image)
 {
-    ForEachAttribute(*this, strAttributes, [&](const CString& strName, const CString& strValue) {
+    ForEachAttribute(strAttributes, [&](const CString& strName, const CString& strValue) {
         if (strName == "index")
             image.index = std::max(ParseLength(strValue, image.index), 0);
         else if (strName == "idres")

@@ -140,6 +140,20 @@ public:
     CString SplitTag(CString& strTag) const;
     // The next attribute's value, its name in strName; empty name at the end.
     CString GetNextAttribute(const CString& strAttributes, int& nPos, CString& strName) const;
+    // Calls f(name, value) for each attribute of the text, in order.
+    template <typename F>
+    void ForEachAttribute(const CString& strAttributes, F f) const
+    {
+        int nPos = 0;
+        CString strName;
+        for (;;)
+        {
+            const CString strValue = GetNextAttribute(strAttributes, nPos, strName);
+            if (strName.IsEmpty())
+                return;
+            f(strName, strValue);
+        }
+    }
     // The next "<" + name (a prefix match; "<<" is skipped) from nPos.
     bool FindTag(const CString& strText, int& nPos, const char* pszName) const;
     // The position of the first "<" + name lying wholly in [nFrom, nTo), or -1.

@@ -194,19 +194,11 @@ void CMarkupDrawer::DoTag(const CString& strName, const CString& strAttributes, 
         ApplyNamedStyle(strName, m_style);
         break;
     case MARKUP_TAG_SPAN:
-    {
-        int nPos = 0;
-        CString strAttribute;
-        for (;;)
-        {
-            const CString strValue = GetNextAttribute(strAttributes, nPos, strAttribute);
-            if (strAttribute.IsEmpty())
-                break;
+        ForEachAttribute(strAttributes, [&](const CString& strAttribute, const CString& strValue) {
             if (strAttribute == "class")
                 ApplyNamedStyle("." + strValue, m_style);
-        }
+        });
         break;
-    }
     case MARKUP_TAG_LINK:
         ApplyLinkAttributes(strAttributes);
         break;
@@ -219,13 +211,7 @@ void CMarkupDrawer::DoTag(const CString& strName, const CString& strAttributes, 
 
 void CMarkupDrawer::ApplyFontAttributes(const CString& strAttributes)
 {
-    int nPos = 0;
-    CString strName;
-    for (;;)
-    {
-        const CString strValue = GetNextAttribute(strAttributes, nPos, strName);
-        if (strName.IsEmpty())
-            return;
+    ForEachAttribute(strAttributes, [&](const CString& strName, const CString& strValue) {
         if (strName == "face")
         {
             if (!strValue.IsEmpty())
@@ -250,20 +236,14 @@ void CMarkupDrawer::ApplyFontAttributes(const CString& strAttributes)
                 m_style.backColor = ParseColor(strValue, m_style.backColor);
             }
         }
-    }
+    });
 }
 
 void CMarkupDrawer::ApplyLinkAttributes(const CString& strAttributes)
 {
     m_style.linkKind = LINK_KIND_MESSAGE;
     m_style.linkTarget.Empty();
-    int nPos = 0;
-    CString strName;
-    for (;;)
-    {
-        const CString strValue = GetNextAttribute(strAttributes, nPos, strName);
-        if (strName.IsEmpty())
-            break;
+    ForEachAttribute(strAttributes, [&](const CString& strName, const CString& strValue) {
         if (strName == "href")
         {
             m_style.linkKind = LINK_KIND_URL;
@@ -274,7 +254,7 @@ void CMarkupDrawer::ApplyLinkAttributes(const CString& strAttributes)
             m_style.linkKind = LINK_KIND_MESSAGE;
             m_style.linkTarget = strValue;
         }
-    }
+    });
     m_nLinkCounter++;
     ApplyNamedStyle(m_nLinkCounter == m_nHoverLink ? "a:hover" : "a:link", m_style);
 }

@@ -79,13 +79,7 @@ void CMarkupDrawer::DrawRule(const CString& strAttributes, int& x, int& y)
     ApplyNamedStyle("hr", rule);
     int nWidth = 100;
     bool bPercent = true;
-    int nPos = 0;
-    CString strName;
-    for (;;)
-    {
-        const CString strValue = GetNextAttribute(strAttributes, nPos, strName);
-        if (strName.IsEmpty())
-            break;
+    ForEachAttribute(strAttributes, [&](const CString& strName, const CString& strValue) {
         if (strName == "width")
         {
             bPercent = !strValue.IsEmpty() && strValue[strValue.GetLength() - 1] == '%';
@@ -97,7 +91,7 @@ void CMarkupDrawer::DrawRule(const CString& strAttributes, int& x, int& y)
                                           static_cast<int>(MARKUP_MAX_BORDER_WIDTH));
         else if (strName == "color")
             rule.textColor = ParseColor(strValue, rule.textColor);
-    }
+    });
     const int nThickness = rule.borderWidth;
     m_bLineHasContent = true;
     if (m_nPrepare)
@@ -248,16 +242,10 @@ void CMarkupDrawer::DrawImageStripTag(const CString& strAttributes, int& x, int&
 void CMarkupDrawer::DrawStringTag(const CString& strAttributes, int& x, int& y)
 {
     int nId = 0;
-    int nPos = 0;
-    CString strName;
-    for (;;)
-    {
-        const CString strValue = GetNextAttribute(strAttributes, nPos, strName);
-        if (strName.IsEmpty())
-            break;
+    ForEachAttribute(strAttributes, [&](const CString& strName, const CString& strValue) {
         if (strName == "idres" || strName == "iddll")
             nId = std::clamp(ParseLength(strValue, 0), 0, 0xFFFF);
-    }
+    });
     if (nId == 0)
         return;
     const CString strText = GetStringFromResource(static_cast<UINT>(nId));
