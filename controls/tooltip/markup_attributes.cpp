@@ -48,20 +48,9 @@ TableSpan CMarkupDrawer::ParseTableAttributes(const CString& strAttributes, Styl
             span.columns =
                 std::clamp(ParseLength(strValue, span.columns), 1, static_cast<int>(MARKUP_MAX_TABLE_COLUMNS));
         else if (strName == "border")
-        {
-            style.borderWidth =
-                std::clamp(ParseLength(strValue, style.borderWidth), 0, static_cast<int>(MARKUP_MAX_BORDER_WIDTH));
-            if (style.borderWidth == 0)
-                style.borderStyle = 0;
-            else if (style.borderStyle == 0)
-                style.borderStyle = 1;
-        }
+            style.SetBorderWidth(ParseLength(strValue, style.borderWidth));
         else if (strName == "borderstyle")
-        {
-            style.borderStyle = ParseBorderStyle(strValue, style.borderStyle);
-            if (style.borderStyle != 0 && style.borderWidth == 0)
-                style.borderWidth = 1;
-        }
+            style.SetBorderStyle(ParseBorderStyle(strValue, style.borderStyle));
         else if (strName == "bordercolor")
             style.borderLightColor = style.borderDarkColor = ParseColor(strValue, style.borderLightColor);
         else if (strName == "bordercolorlight")

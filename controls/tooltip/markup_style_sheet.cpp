@@ -188,20 +188,9 @@ void CMarkupDrawer::ApplyDeclaration(const CString& strProperty, const CString& 
     else if (strProperty == "border-color")
         style.borderLightColor = style.borderDarkColor = ParseColor(strValue, style.borderLightColor);
     else if (strProperty == "border-width" || strProperty == "size")
-    {
-        style.borderWidth = std::clamp(ParseBorderWidth(strValue, style.borderWidth), 0,
-                                       static_cast<int>(MARKUP_MAX_BORDER_WIDTH));
-        if (style.borderWidth == 0)
-            style.borderStyle = 0;
-        else if (style.borderStyle == 0)
-            style.borderStyle = 1;
-    }
+        style.SetBorderWidth(ParseBorderWidth(strValue, style.borderWidth));
     else if (strProperty == "border-style")
-    {
-        style.borderStyle = ParseBorderStyle(strValue, style.borderStyle);
-        if (style.borderStyle != 0 && style.borderWidth == 0)
-            style.borderWidth = 1;
-    }
+        style.SetBorderStyle(ParseBorderStyle(strValue, style.borderStyle));
     else if (strProperty == "margin")
         style.margin = std::clamp(ParseLength(strValue, style.margin), 0, static_cast<int>(MARKUP_MAX_LENGTH));
     else if (strProperty == "padding")

@@ -8,6 +8,7 @@
 #include "platform/base/cstring.h"
 #include "platform/base/win_types.h"
 
+#include <algorithm>
 #include <vector>
 
 // What a tag does; 0 is an unknown tag.
@@ -129,6 +130,24 @@ struct StyleRecord
     int padding = 0;            // a table's cell spacing
     int linkKind = LINK_KIND_NONE;
     CString linkTarget;         // URL or message text of the link
+
+    // A border's width and style, given one at a time, keep each other whole:
+    // no width is no border, a width without a style draws a solid one, and
+    // a style without a width draws one pixel wide.
+    void SetBorderWidth(int nWidth)
+    {
+        borderWidth = std::clamp(nWidth, 0, static_cast<int>(MARKUP_MAX_BORDER_WIDTH));
+        if (borderWidth == 0)
+            borderStyle = 0;
+        else if (borderStyle == 0)
+            borderStyle = 1;
+    }
+    void SetBorderStyle(int nStyle)
+    {
+        borderStyle = nStyle;
+        if (borderStyle != 0 && borderWidth == 0)
+            borderWidth = 1;
+    }
 };
 
 // The attributes of one image tag; the caller sets the defaults before
