@@ -4,9 +4,6 @@
 #include "controls/tooltip/markup_drawer.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 
 namespace
 {
@@ -14,15 +11,6 @@ namespace
 int ClampLength(int n)
 {
     return std::clamp(n, 0, static_cast<int>(MARKUP_MAX_LENGTH));
-}
-
-// A handle written as a number, with C's base detection; 0 when the text is
-// no number.
-UINT_PTR ReadHandle(const CString& strValue)
-{
-    errno = 0;
-    const unsigned long long n = std::strtoull(strValue, nullptr, 0);
-    return errno == ERANGE || n > UINTPTR_MAX ? 0 : static_cast<UINT_PTR>(n);
 }
 
 bool EndsWithPercent(const CString& strValue)
@@ -95,7 +83,7 @@ void CMarkupDrawer::ParseImageAttributes(const CString& strAttributes, ImageAttr
         else if (strName == "iddll")
             image.iddll = std::clamp(ParseLength(strValue, image.iddll), 0, 0xFFFF);
         else if (strName == "handle")
-            image.handle = ReadHandle(strValue);
+            image.handle = ParseHandle(strValue);
         else if (strName == "cx")
             image.cx = ClampLength(ParseLength(strValue, image.cx));
         else if (strName == "cy")

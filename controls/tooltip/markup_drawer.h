@@ -115,6 +115,9 @@ public:
     // bare numbers 1-7 are the sizes 8, 10, 12, 14, 18, 24 and 36.
     int ParseLength(const CString& strValue, int nCurrent, BOOL bFontSizeMode = FALSE);
     COLORREF ParseColor(const CString& strValue, COLORREF clrCurrent) const;
+    // A handle written as a number, with C's base detection; 0 when the
+    // text is no number or one beyond a handle's range.
+    static UINT_PTR ParseHandle(const CString& strValue);
     static int ParseFontStyle(const CString& strValue, int nCurrent);
     static int ParseFontWeight(const CString& strValue, int nCurrent);
     static int ParseHorzAlign(const CString& strValue, int nCurrent);

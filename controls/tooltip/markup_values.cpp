@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -39,11 +40,15 @@ int ReadDecimal(const char* p)
 
 // The number at the start of the text with C's base detection ("0x" hex,
 // a leading "0" octal), as strtoul reads it; 0 when there is none.
-unsigned long long ReadUnsigned(const char* p)
+// ULLONG_MAX beyond the range, which *pOverflow then tells.
+unsigned long long ReadUnsigned(const char* p, bool* pOverflow = nullptr)
 {
     errno = 0;
     const unsigned long long n = std::strtoull(p, nullptr, 0);
-    return errno == ERANGE ? ULLONG_MAX : n;
+    const bool bOverflow = errno == ERANGE;
+    if (pOverflow != nullptr)
+        *pOverflow = bOverflow;
+    return bOverflow ? ULLONG_MAX : n;
 }
 
 int HexDigit(char c)
@@ -152,6 +157,13 @@ COLORREF CMarkupDrawer::ParseColor(const CString& strValue, COLORREF clrCurrent)
         return static_cast<COLORREF>(ReadUnsigned(p) & 0x00FFFFFF);
     }
     return GetColorByName(p, clrCurrent);
+}
+
+UINT_PTR CMarkupDrawer::ParseHandle(const CString& strValue)
+{
+    bool bOverflow = false;
+    const unsigned long long n = ReadUnsigned(strValue, &bOverflow);
+    return bOverflow || n > UINTPTR_MAX ? 0 : static_cast<UINT_PTR>(n);
 }
 
 int CMarkupDrawer::ParseFontStyle(const CString& strValue, int nCurrent)
