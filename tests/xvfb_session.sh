@@ -37,7 +37,10 @@ within() {
 # namespace, and take :0 like every other namespace's server, while the
 # socket files in /tmp/.X11-unix that clients connect through are shared:
 # there the number is chosen here instead, from this shell's process id,
-# skipping numbers whose socket file exists.
+# skipping numbers whose socket file exists. No reset when the last client
+# leaves (as tests/platform/display/x_server.h starts it): a client coming
+# just then, the demo while xdotool looks for its window, would be turned
+# away while the server starts over.
 start_xvfb() {
     display=
     if [ "${TRELWIN_NET_PRIVATE:-}" = 1 ]; then
@@ -46,7 +49,7 @@ start_xvfb() {
         display=":$n"
     fi
     # shellcheck disable=SC2086
-    Xvfb $display -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+    Xvfb $display -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
     xvfb=$!
     within 100 xvfb_ready
     number=$(grep '^[0-9][0-9]*$' "$dir/display")
