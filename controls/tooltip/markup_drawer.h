@@ -303,6 +303,11 @@ protected:
     HBITMAP LoadTagBitmap(const ImageAttributes& image, bool& bOwned);
     SIZE ImageBox(const ImageAttributes& image, int cx, int cy) const;
     DWORD ImageFlags(const ImageAttributes& image) const;
+    // Places an image of cx x cy (and its shadow) on the line, the pen past
+    // it; in the drawing pass the image joins the link and is drawn by
+    // draw(yTop, dwFlags, bShadow).
+    template <typename Draw>
+    void PlaceImage(const ImageAttributes& image, int cx, int cy, int& x, int& y, SIZE* pSize, Draw draw);
 
     HDC m_hDC;                   // measuring or drawing DC of the pass
     HDC m_hOwnDC;                // memory DC used when no DC is set

@@ -72,6 +72,21 @@ HBITMAP CMarkupDrawer::LoadTagBitmap(const ImageAttributes& image, bool& bOwned)
     return image.handle != 0 ? GetBitmapFromHandle(image.handle) : nullptr;
 }
 
+template <typename Draw>
+void CMarkupDrawer::PlaceImage(const ImageAttributes& image, int cx, int cy, int& x, int& y, SIZE* pSize, Draw draw)
+{
+    const SIZE box = ImageBox(image, cx, cy);
+    const int yTop = PlaceObject(box.cx, box.cy, x, y, pSize);
+    if (!m_nPrepare && cx > 0 && cy > 0)
+    {
+        AddHotArea(x, yTop, x + box.cx, yTop + box.cy);
+        const DWORD dwFlags = ImageFlags(image);
+        draw(yTop, dwFlags, (dwFlags & (IMAGE_EFFECT_SHADOW | IMAGE_EFFECT_BLURRED_SHADOW)) != 0);
+    }
+    x += box.cx;
+    m_bLineHasContent = true;
+}
+
 void CMarkupDrawer::DrawRule(const CString& strAttributes, int& x, int& y)
 {
     StyleRecord rule = m_style;
@@ -127,19 +142,11 @@ void CMarkupDrawer::DrawBitmapTag(const CString& strAttributes, int& x, int& y, 
     const SIZE own = CDrawEffects::GetSizeOfBitmap(hBitmap);
     const int w = std::min(Scaled(own.cx, image.width, image.widthPercent), static_cast<int>(MARKUP_MAX_LENGTH));
     const int h = std::min(Scaled(own.cy, image.height, image.heightPercent), static_cast<int>(MARKUP_MAX_LENGTH));
-    const SIZE box = ImageBox(image, w, h);
-    const int yTop = PlaceObject(box.cx, box.cy, x, y, pSize);
-    if (!m_nPrepare && w > 0 && h > 0)
-    {
-        AddHotArea(x, yTop, x + box.cx, yTop + box.cy);
-        const DWORD dwFlags = ImageFlags(image);
+    PlaceImage(image, w, h, x, y, pSize, [&](int yTop, DWORD dwFlags, bool bShadow) {
         m_drawManager.DrawBitmap(GetMeasureDC(), x, yTop, w, h, hBitmap, image.useMask, image.maskColor, dwFlags,
-                                 (dwFlags & (IMAGE_EFFECT_SHADOW | IMAGE_EFFECT_BLURRED_SHADOW)) != 0,
-                                 m_nShadowOffsetX, m_nShadowOffsetY, m_nShadowBlurWidth, m_nShadowBlurHeight,
-                                 m_clrShadow);
-    }
-    x += box.cx;
-    m_bLineHasContent = true;
+                                 bShadow, m_nShadowOffsetX, m_nShadowOffsetY, m_nShadowBlurWidth,
+                                 m_nShadowBlurHeight, m_clrShadow);
+    });
     if (bOwned)
         DeleteObject(hBitmap);
 }
@@ -172,18 +179,10 @@ void CMarkupDrawer::DrawIconTag(const CString& strAttributes, int& x, int& y, SI
     if (hIcon == nullptr)
         return;
     const SIZE own = CDrawEffects::GetSizeOfIcon(hIcon);
-    const SIZE box = ImageBox(image, own.cx, own.cy);
-    const int yTop = PlaceObject(box.cx, box.cy, x, y, pSize);
-    if (!m_nPrepare && own.cx > 0 && own.cy > 0)
-    {
-        AddHotArea(x, yTop, x + box.cx, yTop + box.cy);
-        const DWORD dwFlags = ImageFlags(image);
-        m_drawManager.DrawIcon(GetMeasureDC(), x, yTop, own.cx, own.cy, hIcon, dwFlags,
-                               (dwFlags & (IMAGE_EFFECT_SHADOW | IMAGE_EFFECT_BLURRED_SHADOW)) != 0, m_nShadowOffsetX,
+    PlaceImage(image, own.cx, own.cy, x, y, pSize, [&](int yTop, DWORD dwFlags, bool bShadow) {
+        m_drawManager.DrawIcon(GetMeasureDC(), x, yTop, own.cx, own.cy, hIcon, dwFlags, bShadow, m_nShadowOffsetX,
                                m_nShadowOffsetY, m_nShadowBlurWidth, m_nShadowBlurHeight, m_clrShadow);
-    }
-    x += box.cx;
-    m_bLineHasContent = true;
+    });
     if (bOwned)
         DestroyIcon(hIcon);
 }
@@ -220,20 +219,11 @@ void CMarkupDrawer::DrawImageStripTag(const CString& strAttributes, int& x, int&
     }
     if (nFrames > 0 && image.index < nFrames)
     {
-        const SIZE box = ImageBox(image, w, h);
-        const int yTop = PlaceObject(box.cx, box.cy, x, y, pSize);
-        if (!m_nPrepare && w > 0 && h > 0)
-        {
-            AddHotArea(x, yTop, x + box.cx, yTop + box.cy);
-            const DWORD dwFlags = ImageFlags(image);
+        PlaceImage(image, w, h, x, y, pSize, [&](int yTop, DWORD dwFlags, bool bShadow) {
             m_drawManager.DrawImageList(GetMeasureDC(), x, yTop, w, h, hStrip, image.index, cx, cy, image.useMask,
-                                        image.maskColor, dwFlags,
-                                        (dwFlags & (IMAGE_EFFECT_SHADOW | IMAGE_EFFECT_BLURRED_SHADOW)) != 0,
-                                        m_nShadowOffsetX, m_nShadowOffsetY, m_nShadowBlurWidth, m_nShadowBlurHeight,
-                                        m_clrShadow);
-        }
-        x += box.cx;
-        m_bLineHasContent = true;
+                                        image.maskColor, dwFlags, bShadow, m_nShadowOffsetX, m_nShadowOffsetY,
+                                        m_nShadowBlurWidth, m_nShadowBlurHeight, m_clrShadow);
+        });
     }
     if (bOwned)
         DeleteObject(hStrip);
