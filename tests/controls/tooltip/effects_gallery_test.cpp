@@ -4,19 +4,18 @@
 // tile was painted and that nothing spilled over its neighbours.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "controls/tooltip/draw_effects.h"
 #include "controls/tooltip/markup_drawer.h"
-#include "platform/display/png_file.h"
-#include "tests/platform/gdi/canvas.h"
+#include "tests/platform/gdi/canvas_png.h"
 
 #ifndef TRELWIN_TOOLTIP_ARTEFACTS
 #define TRELWIN_TOOLTIP_ARTEFACTS "artefacts/tooltip"
 #endif
 
 using gdi_test::Canvas;
+using gdi_test::SavePng;
 
 namespace {
 
@@ -24,19 +23,6 @@ const COLORREF kPaper = RGB(236, 236, 236);
 const char* const kEffectNames[] = {"solid",    "hgradient", "vgradient", "hcgradient", "vcgradient", "3hgradient",
                                     "3vgradient", "noise",   "diagshade", "hshade",     "vshade",     "hbump",
                                     "vbump",    "softbump",  "hardbump",  "metal"};
-
-bool SavePng(const Canvas& canvas, const std::string& name)
-{
-    std::filesystem::create_directories(TRELWIN_TOOLTIP_ARTEFACTS);
-    trelwin::gdi::Surface surface;
-    surface.width = canvas.width();
-    surface.height = canvas.height();
-    surface.bits = reinterpret_cast<uint8_t*>(canvas.bits());
-    surface.stride = canvas.width() * 4;
-    std::string error;
-    return trelwin::display::save_png(surface, RECT{0, 0, canvas.width(), canvas.height()},
-                                      std::string(TRELWIN_TOOLTIP_ARTEFACTS) + "/" + name, &error);
-}
 
 void Label(HDC dc, int x, int y, const char* text)
 {
@@ -124,7 +110,7 @@ TEST(TooltipGallery, EveryEffectPaintsItsOwnTile)
     DeleteObject(tile);
     EXPECT_EQ(canvas.at(450 + 33 + 10, 350 + 33 + 10), RGB(180, 230, 255));
 
-    EXPECT_TRUE(SavePng(canvas, "effects.png"));
+    EXPECT_TRUE(SavePng(canvas, TRELWIN_TOOLTIP_ARTEFACTS, "effects.png"));
 }
 
 }  // namespace

@@ -5,35 +5,21 @@
 // the measured size and that the table's cells got their backgrounds.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "controls/tooltip/markup_drawer.h"
-#include "platform/display/png_file.h"
-#include "tests/platform/gdi/canvas.h"
+#include "tests/platform/gdi/canvas_png.h"
 
 #ifndef TRELWIN_TOOLTIP_ARTEFACTS
 #define TRELWIN_TOOLTIP_ARTEFACTS "artefacts/tooltip"
 #endif
 
 using gdi_test::Canvas;
+using gdi_test::SavePng;
 
 namespace {
 
 const COLORREF kPaper = RGB(255, 255, 225);
-
-bool SavePng(const Canvas& canvas, const std::string& name)
-{
-    std::filesystem::create_directories(TRELWIN_TOOLTIP_ARTEFACTS);
-    trelwin::gdi::Surface surface;
-    surface.width = canvas.width();
-    surface.height = canvas.height();
-    surface.bits = reinterpret_cast<uint8_t*>(canvas.bits());
-    surface.stride = canvas.width() * 4;
-    std::string error;
-    return trelwin::display::save_png(surface, RECT{0, 0, canvas.width(), canvas.height()},
-                                      std::string(TRELWIN_TOOLTIP_ARTEFACTS) + "/" + name, &error);
-}
 
 const char kGallery[] =
     "<h3>Encoder 4K-2</h3><b>bold</b>, <i>italic</i>, <u>underlined</u>, <s>struck</s>, "
@@ -66,7 +52,7 @@ TEST(MarkupPicture, GalleryStaysInsideItsMeasuredSize)
     SIZE drawn{0, 0};
     const RECT rc{5, 5, 5 + size.cx, 5 + size.cy};
     drawer.DrawHtml(&drawn, &rc);
-    EXPECT_TRUE(SavePng(canvas, "layout.png"));
+    EXPECT_TRUE(SavePng(canvas, TRELWIN_TOOLTIP_ARTEFACTS, "layout.png"));
     // Nothing was drawn outside the measured rectangle.
     EXPECT_EQ(canvas.count(kPaper, 0, rc.bottom, canvas.width(), canvas.height()),
               canvas.width() * (canvas.height() - rc.bottom));

@@ -2,55 +2,21 @@
 // colours, a rich tip with gradient, shadow and region, the progress gauge)
 // and saves them as PNG files in the build folder for a person to look at.
 #include <gtest/gtest.h>
-#include <png.h>
 
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <vector>
 
-#include "canvas.h"
 #include "platform/gdi/gdi.h"
+#include "tests/platform/gdi/canvas_png.h"
 
 using gdi_test::Canvas;
+using gdi_test::SavePng;
 
 namespace {
 
 #ifndef TRELWIN_GDI_ARTEFACTS
 #define TRELWIN_GDI_ARTEFACTS "artefacts/gdi"
 #endif
-
-bool save_png(const Canvas& c, const std::string& name) {
-    std::filesystem::create_directories(TRELWIN_GDI_ARTEFACTS);
-    const std::string path = std::string(TRELWIN_GDI_ARTEFACTS) + "/" + name;
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(c.width()), static_cast<png_uint_32>(c.height()), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<png_byte> row(static_cast<size_t>(c.width()) * 3);
-    for (int y = 0; y < c.height(); ++y) {
-        for (int x = 0; x < c.width(); ++x) {
-            const COLORREF p = c.at(x, y);
-            row[x * 3] = GetRValue(p);
-            row[x * 3 + 1] = GetGValue(p);
-            row[x * 3 + 2] = GetBValue(p);
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
-}
 
 HFONT font(const char* face, int height, int weight = FW_NORMAL, bool italic = false, bool underline = false) {
     LOGFONT lf{};
@@ -113,7 +79,7 @@ TEST(Scenes, ShapesAndPens) {
     DeleteObject(fill);
     EXPECT_EQ(c.at(340, 170), RGB(255, 200, 0));  // winding fills the centre
     EXPECT_NE(c.at(340, 50), RGB(255, 200, 0));   // alternate leaves it
-    EXPECT_TRUE(save_png(c, "shapes.png"));
+    EXPECT_TRUE(SavePng(c, TRELWIN_GDI_ARTEFACTS, "shapes.png"));
 }
 
 TEST(Scenes, FontsAndDrawText) {
@@ -159,7 +125,7 @@ TEST(Scenes, FontsAndDrawText) {
     SelectObject(dc, old);
     DeleteObject(body);
     EXPECT_LT(c.count(RGB(255, 255, 255)), 420 * 300);
-    EXPECT_TRUE(save_png(c, "text.png"));
+    EXPECT_TRUE(SavePng(c, TRELWIN_GDI_ARTEFACTS, "text.png"));
 }
 
 TEST(Scenes, RichTipWithShadowRegionAndGradient) {
@@ -195,7 +161,7 @@ TEST(Scenes, RichTipWithShadowRegionAndGradient) {
     EXPECT_EQ(c.at(62, 12), RGB(0, 0, 0));        // the anchor's tip is framed
     EXPECT_NE(c.at(264, 118), RGB(58, 110, 165));  // shadow
     for (HRGN h : {body, arrow, shadow}) DeleteObject(h);
-    EXPECT_TRUE(save_png(c, "tooltip.png"));
+    EXPECT_TRUE(SavePng(c, TRELWIN_GDI_ARTEFACTS, "tooltip.png"));
 }
 
 TEST(Scenes, ListAndProgressGauge) {
@@ -258,7 +224,7 @@ TEST(Scenes, ListAndProgressGauge) {
     AlphaBlend(dc, 280, 110, 60, 30, red.dc(), 0, 0, 60, 30, highlight);
     EXPECT_EQ(c.at(30 + extent - 1, 160), fill.at(extent - 1, 10));
     EXPECT_EQ(c.at(30 + extent, 160), background.at(extent, 10));
-    EXPECT_TRUE(save_png(c, "list_and_gauge.png"));
+    EXPECT_TRUE(SavePng(c, TRELWIN_GDI_ARTEFACTS, "list_and_gauge.png"));
 }
 
 TEST(Scenes, StretchModesSideBySide) {
@@ -273,5 +239,5 @@ TEST(Scenes, StretchModesSideBySide) {
     StretchBlt(c.dc(), 200, 0, 11, 11, source.dc(), 0, 0, 16, 16, SRCCOPY);
     TransparentBlt(c.dc(), 220, 20, 32, 32, source.dc(), 0, 0, 16, 16, RGB(250, 200, 40));
     EXPECT_EQ(c.at(0, 0), RGB(250, 200, 40));
-    EXPECT_TRUE(save_png(c, "stretch.png"));
+    EXPECT_TRUE(SavePng(c, TRELWIN_GDI_ARTEFACTS, "stretch.png"));
 }
