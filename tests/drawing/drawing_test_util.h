@@ -18,6 +18,7 @@
 #include "platform/base/process.h"
 #include "platform/display/display.h"
 #include "tests/platform/afx/afx_canvas.h"
+#include "tests/platform/user/user_test_util.h"
 
 namespace drawing_test {
 
@@ -27,18 +28,8 @@ using afx_test::kGreen;
 using afx_test::kRed;
 using afx_test::kWhite;
 
-inline int Pump(int limit = 10000)
-{
-    MSG msg;
-    int n = 0;
-    while (n < limit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-        ++n;
-    }
-    return n;
-}
+using user_test::DestroyThreadWindows;
+using user_test::Pump;
 
 // The rectangles of the invalidations queued for the window, in order; the
 // messages are removed and their RECTs deleted.
@@ -69,11 +60,7 @@ protected:
     void TearDown() override
     {
         TakeInvalidations(m_host.m_hWnd);
-        EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM) -> BOOL {
-            DestroyWindow(hwnd);
-            return TRUE;
-        }, 0);
-        Pump();
+        DestroyThreadWindows();
         trelwin::afx::FreeTemporaryObjects();
     }
 

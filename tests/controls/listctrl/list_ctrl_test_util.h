@@ -31,6 +31,7 @@ inline const std::vector<std::pair<const char*, int>>& DiscoverColumns() {
     return columns;
 }
 
+using afx_test::DestroyThreadWindows;
 using afx_test::Pump;
 
 class ListFixture : public ::testing::Test {
@@ -47,11 +48,7 @@ protected:
         trelwin::user::InjectMouseButton(1, false);
         m_lists.clear();
         m_parent.DestroyWindow();
-        EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM) -> BOOL {
-            DestroyWindow(hwnd);
-            return TRUE;
-        }, 0);
-        Pump();
+        DestroyThreadWindows();
         trelwin::afx::FreeTemporaryObjects();
         m_registry.reset();
     }

@@ -10,20 +10,12 @@
 #include "platform/afx/afx.h"
 #include "platform/base/process.h"
 #include "platform/display/display.h"
+#include "tests/platform/user/user_test_util.h"
 
 namespace afx_test {
 
-// Handles what is queued, at most the count; WM_QUIT is taken too.
-inline int Pump(int limit = 10000) {
-    MSG msg;
-    int n = 0;
-    while (n < limit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-        ++n;
-    }
-    return n;
-}
+using user_test::DestroyThreadWindows;
+using user_test::Pump;
 
 // What the plain procedure saw, per thread.
 struct PlainLog {
@@ -73,11 +65,7 @@ protected:
         Log() = PlainLog{};
     }
     void TearDown() override {
-        EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM) -> BOOL {
-            DestroyWindow(hwnd);
-            return TRUE;
-        }, 0);
-        Pump();
+        DestroyThreadWindows();
         trelwin::afx::FreeTemporaryObjects();
     }
 };

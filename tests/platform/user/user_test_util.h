@@ -98,4 +98,26 @@ bool PumpUntil(Condition condition, int milliseconds = 5000) {
     return true;
 }
 
+// Handles what is queued, every message it takes and WM_QUIT too, at most
+// the count; how many it handled.
+inline int Pump(int limit = 10000) {
+    MSG msg;
+    int n = 0;
+    while (n < limit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+        ++n;
+    }
+    return n;
+}
+
+// Destroys every window of this thread and handles what that queued.
+inline void DestroyThreadWindows() {
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM) -> BOOL {
+        DestroyWindow(hwnd);
+        return TRUE;
+    }, 0);
+    Pump();
+}
+
 }  // namespace user_test

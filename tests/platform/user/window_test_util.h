@@ -37,18 +37,6 @@ inline const char* DoubleClickClass() {
     return name;
 }
 
-// Handles every message it gets and loses nothing: at most the count.
-inline int Pump(int limit = 10000) {
-    MSG msg;
-    int n = 0;
-    while (n < limit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-        ++n;
-    }
-    return n;
-}
-
 inline std::vector<UINT> Only(const std::vector<UINT>& messages, std::vector<UINT> wanted) {
     std::vector<UINT> out;
     for (UINT m : messages) {
@@ -63,11 +51,7 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override { trelwin::display::use_headless(640, 480); }
     void TearDown() override {
-        EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM) -> BOOL {
-            DestroyWindow(hwnd);
-            return TRUE;
-        }, 0);
-        Pump();
+        DestroyThreadWindows();
         for (auto* probe : m_probes) delete probe;
     }
 
