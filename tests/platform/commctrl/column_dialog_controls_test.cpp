@@ -14,6 +14,7 @@
 #include "tests/platform/commctrl/item_controls_test_util.h"
 
 using namespace item_test;
+using user_test::DialogPump;
 using namespace trelwin::user;
 
 namespace {
@@ -103,18 +104,6 @@ INT_PTR CALLBACK ColumnDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
     }
     default: return FALSE;
     }
-}
-
-int DialogPump(HWND dlg, int limit = 10000) {
-    MSG msg;
-    int n = 0;
-    while (n < limit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ++n;
-        if (IsDialogMessageA(dlg, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return n;
 }
 
 std::string Entry(HWND dlg, int id, int index) {

@@ -52,14 +52,7 @@ protected:
         WindowTest::TearDown();
         g_commands = nullptr;
     }
-    void DialogPump() {
-        MSG msg;
-        for (int n = 0; n < 10000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
-            if (IsDialogMessageA(m_dialog, &msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    void DialogPump() { user_test::DialogPump(m_dialog); }
     void Press(UINT vk) {
         trelwin::user::InjectKey(vk, true);
         DialogPump();

@@ -111,6 +111,20 @@ inline int Pump(int limit = 10000) {
     return n;
 }
 
+// As Pump, giving the dialog's keyboard handling (IsDialogMessage) each
+// message first.
+inline int DialogPump(HWND dialog, int limit = 10000) {
+    MSG msg;
+    int n = 0;
+    while (n < limit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ++n;
+        if (IsDialogMessageA(dialog, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return n;
+}
+
 // Destroys every window of this thread and handles what that queued.
 inline void DestroyThreadWindows() {
     EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM) -> BOOL {
