@@ -7,34 +7,16 @@
 #include <vector>
 
 #include "platform/gdi/gdi.h"
+#include "tests/platform/gdi/canvas.h"
 
 namespace {
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 
-struct Surface {
-    Surface(int w, int h) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        old = SelectObject(dc, bitmap);
-        std::memset(bits, 0x40, static_cast<size_t>(w) * h * 4);
-    }
-    ~Surface() {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ old;
-    void* bits = nullptr;
+// A canvas of every byte 0x40.
+struct Surface : gdi_test::Canvas {
+    Surface(int w, int h) : Canvas(w, h) { std::memset(bits(), 0x40, static_cast<size_t>(w) * h * 4); }
 };
 
 void BM_MemcpyFullHd(benchmark::State& state) {
@@ -51,7 +33,7 @@ BENCHMARK(BM_MemcpyFullHd);
 void BM_BitBltSrcCopyFullHd(benchmark::State& state) {
     Surface src(kWidth, kHeight), dst(kWidth, kHeight);
     for (auto _ : state) {
-        BitBlt(dst.dc, 0, 0, kWidth, kHeight, src.dc, 0, 0, SRCCOPY);
+        BitBlt(dst.dc(), 0, 0, kWidth, kHeight, src.dc(), 0, 0, SRCCOPY);
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kWidth * kHeight * 4);
@@ -60,11 +42,11 @@ BENCHMARK(BM_BitBltSrcCopyFullHd);
 
 void BM_AlphaBlendPerPixelFullHd(benchmark::State& state) {
     Surface src(kWidth, kHeight), dst(kWidth, kHeight);
-    auto* p = static_cast<uint32_t*>(src.bits);
+    auto* p = src.bits();
     for (int i = 0; i < kWidth * kHeight; ++i) p[i] = 0x80402010u + static_cast<uint32_t>(i & 0x7F);
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     for (auto _ : state) {
-        AlphaBlend(dst.dc, 0, 0, kWidth, kHeight, src.dc, 0, 0, kWidth, kHeight, blend);
+        AlphaBlend(dst.dc(), 0, 0, kWidth, kHeight, src.dc(), 0, 0, kWidth, kHeight, blend);
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kWidth * kHeight * 4);
@@ -86,7 +68,7 @@ void BM_FillRectListCells(benchmark::State& state) {
             const int y = (row % 60) * kRowHeight;
             for (int col = 0; col < kColumns; ++col) {
                 RECT r{col * kCellWidth, y, (col + 1) * kCellWidth, y + kRowHeight};
-                FillRect(target.dc, &r, brushes[row & 1]);
+                FillRect(target.dc(), &r, brushes[row & 1]);
             }
         }
     }
@@ -102,8 +84,8 @@ void BM_DrawTextListCells(benchmark::State& state) {
     lf.lfHeight = -11;
     std::strcpy(lf.lfFaceName, "MS Sans Serif");
     HFONT font = CreateFontIndirect(&lf);
-    HGDIOBJ old = SelectObject(target.dc, font);
-    SetBkMode(target.dc, TRANSPARENT);
+    HGDIOBJ old = SelectObject(target.dc(), font);
+    SetBkMode(target.dc(), TRANSPARENT);
     char texts[kColumns][32];
     for (auto _ : state) {
         for (int row = 0; row < kRows; ++row) {
@@ -115,12 +97,12 @@ void BM_DrawTextListCells(benchmark::State& state) {
             const int y = (row % 60) * kRowHeight;
             for (int col = 0; col < kColumns; ++col) {
                 RECT r{col * kCellWidth + 2, y, (col + 1) * kCellWidth - 2, y + kRowHeight};
-                DrawText(target.dc, texts[col], -1, &r, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+                DrawText(target.dc(), texts[col], -1, &r, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
             }
         }
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kRows * kColumns);
-    SelectObject(target.dc, old);
+    SelectObject(target.dc(), old);
     DeleteObject(font);
 }
 BENCHMARK(BM_DrawTextListCells);
@@ -131,16 +113,16 @@ void BM_TextOutListCells(benchmark::State& state) {
     lf.lfHeight = -11;
     std::strcpy(lf.lfFaceName, "MS Sans Serif");
     HFONT font = CreateFontIndirect(&lf);
-    HGDIOBJ old = SelectObject(target.dc, font);
-    SetBkMode(target.dc, TRANSPARENT);
+    HGDIOBJ old = SelectObject(target.dc(), font);
+    SetBkMode(target.dc(), TRANSPARENT);
     for (auto _ : state) {
         for (int row = 0; row < kRows; ++row) {
             const int y = (row % 60) * kRowHeight;
-            for (int col = 0; col < kColumns; ++col) TextOut(target.dc, col * kCellWidth + 2, y + 2, "192.168.10.200", 14);
+            for (int col = 0; col < kColumns; ++col) TextOut(target.dc(), col * kCellWidth + 2, y + 2, "192.168.10.200", 14);
         }
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kRows * kColumns);
-    SelectObject(target.dc, old);
+    SelectObject(target.dc(), old);
     DeleteObject(font);
 }
 BENCHMARK(BM_TextOutListCells);

@@ -10,6 +10,7 @@
 
 #include "controls/tooltip/markup_drawer.h"
 #include "platform/gdi/gdi.h"
+#include "tests/platform/gdi/canvas.h"
 
 namespace {
 
@@ -39,35 +40,19 @@ std::string PlainOf(const std::string& markup)
     return plain;
 }
 
+// A 600 x 800 canvas and the tips' font.
 struct Target {
     Target()
     {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = 600;
-        info.bmiHeader.biHeight = -800;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        old = SelectObject(dc, bitmap);
         LOGFONTA lf{};
         lf.lfHeight = 13;
         lf.lfWeight = 400;
         strcpy(lf.lfFaceName, "Verdana");
         font = CreateFontIndirectA(&lf);
     }
-    ~Target()
-    {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteObject(font);
-        DeleteDC(dc);
-    }
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ old;
+    ~Target() { DeleteObject(font); }
+    gdi_test::Canvas canvas{600, 800};
+    HDC dc = canvas.dc();
     HFONT font;
 };
 

@@ -8,6 +8,7 @@
 
 #include "controls/tooltip/markup_drawer.h"
 #include "platform/gdi/gdi.h"
+#include "tests/platform/gdi/canvas.h"
 
 namespace {
 
@@ -74,25 +75,13 @@ BENCHMARK(BM_TokenizeTipAndReadAttributes)->Unit(benchmark::kMicrosecond);
 
 void BM_FillEffect400x200(benchmark::State& state) {
     const int effect = static_cast<int>(state.range(0));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 400;
-    info.bmiHeader.biHeight = -200;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
+    const gdi_test::Canvas canvas(400, 200);
     CDrawEffects effects;
     const RECT rect{0, 0, 400, 200};
     for (auto _ : state) {
-        effects.FillEffect(dc, rect, effect, RGB(255, 255, 225), RGB(200, 200, 255), RGB(90, 90, 140), 12, 5);
+        effects.FillEffect(canvas.dc(), rect, effect, RGB(255, 255, 225), RGB(200, 200, 255), RGB(90, 90, 140), 12, 5);
         benchmark::ClobberMemory();
     }
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
 }
 BENCHMARK(BM_FillEffect400x200)->DenseRange(BACK_EFFECT_SOLID, BACK_EFFECT_METAL)->Unit(benchmark::kMicrosecond);
 

@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "platform/gdi/gdi.h"
+#include "tests/platform/gdi/canvas.h"
 
 #include <algorithm>
 
@@ -38,19 +39,9 @@ enum : int
 // A 32-bit bitmap of a tip's size in a memory DC, made once.
 HDC TipDC()
 {
-    static HDC hDC = [] {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = TIP_WIDTH;
-        info.bmiHeader.biHeight = -TIP_HEIGHT;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HDC dc = CreateCompatibleDC(nullptr);
-        SelectObject(dc, CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        return dc;
-    }();
-    return hDC;
+    // Kept to the end of the process, as the drawer is.
+    static gdi_test::Canvas* pCanvas = new gdi_test::Canvas(TIP_WIDTH, TIP_HEIGHT);
+    return pCanvas->dc();
 }
 
 // Measured with the width a tip allows, drawn into the bitmap, drawn again
