@@ -175,8 +175,11 @@ protected:
     void ResortAfterChange();
     // The stored layout read back and checked (brisel_list_layout.cpp).
     BOOL IsStoredLayoutSound(HKEY hKey, CString& strWhy);
-    // The layout's "Columnas" key, else the list's key; null when neither opens.
-    HKEY OpenLayoutKey(LPCSTR lpszParentText, LPCSTR lpszListName, REGSAM access);
+    // The text of the parent, which names the layout's key; empty without one.
+    CString GetParentText() const;
+    // The layout's "Columnas" key, else the list's key, under the parent's
+    // text; null when neither opens.
+    HKEY OpenLayoutKey(LPCSTR lpszListName, REGSAM access);
 
     int m_bPersist = 1;
     CBriselHeaderCtrl m_header;

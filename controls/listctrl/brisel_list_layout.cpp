@@ -223,9 +223,21 @@ CString CBriselListCtrl::GetRegistryKeyPath(LPCSTR lpszBrand, LPCSTR lpszParentT
     return strKey;
 }
 
-HKEY CBriselListCtrl::OpenLayoutKey(LPCSTR lpszParentText, LPCSTR lpszListName, REGSAM access)
+CString CBriselListCtrl::GetParentText() const
+{
+    CString strParentText;
+    if (CWnd* pParent = GetParent())
+    {
+        pParent->GetWindowText(strParentText);
+    }
+    return strParentText;
+}
+
+HKEY CBriselListCtrl::OpenLayoutKey(LPCSTR lpszListName, REGSAM access)
 {
     const CString strBrand = GetBrandName(m_nBrand);
+    const CString strParentText = GetParentText();
+    const LPCSTR lpszParentText = strParentText;
     HKEY hKey = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, GetRegistryKeyPath(strBrand, lpszParentText, lpszListName, LAYOUT_SUBKEY), 0,
                       access, &hKey) == ERROR_SUCCESS ||
@@ -249,9 +261,7 @@ void CBriselListCtrl::SaveSettings(LPCSTR lpszListName)
     {
         return;
     }
-    CString strParentText;
-    pParent->GetWindowText(strParentText);
-    const CString strKey = GetRegistryKeyPath(GetBrandName(m_nBrand), strParentText, lpszListName, nullptr);
+    const CString strKey = GetRegistryKeyPath(GetBrandName(m_nBrand), GetParentText(), lpszListName, nullptr);
     HKEY hKey = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, strKey, 0, nullptr, 0, LAYOUT_ACCESS, nullptr, &hKey, nullptr) !=
         ERROR_SUCCESS)
@@ -358,9 +368,7 @@ void CBriselListCtrl::LoadSettings(LPCSTR lpszListName, int nColumn)
     {
         return;
     }
-    CString strParentText;
-    pParent->GetWindowText(strParentText);
-    HKEY hKey = OpenLayoutKey(strParentText, lpszListName, LAYOUT_ACCESS);
+    HKEY hKey = OpenLayoutKey(lpszListName, LAYOUT_ACCESS);
     if (hKey == nullptr)
     {
         return;
@@ -378,7 +386,7 @@ void CBriselListCtrl::LoadSettings(LPCSTR lpszListName, int nColumn)
         if (!m_bLayoutReported)
         {
             fprintf(stderr, "The column layout of list %s of \"%s\" is not applied: %s\n", lpszListName,
-                    static_cast<LPCSTR>(strParentText), static_cast<LPCSTR>(strWhy));
+                    static_cast<LPCSTR>(GetParentText()), static_cast<LPCSTR>(strWhy));
             m_bLayoutReported = 1;
         }
         RegCloseKey(hKey);
@@ -433,13 +441,7 @@ void CBriselListCtrl::LoadSettings(LPCSTR lpszListName, int nColumn)
 
 int CBriselListCtrl::LoadColumnCount(LPCSTR lpszListName)
 {
-    CWnd* pParent = GetParent();
-    CString strParentText;
-    if (pParent != nullptr)
-    {
-        pParent->GetWindowText(strParentText);
-    }
-    HKEY hKey = OpenLayoutKey(strParentText, lpszListName, KEY_READ);
+    HKEY hKey = OpenLayoutKey(lpszListName, KEY_READ);
     if (hKey == nullptr)
     {
         return -1;
@@ -457,8 +459,7 @@ int CBriselListCtrl::ResetLayout()
     {
         return -1;
     }
-    CString strParentText;
-    pParent->GetWindowText(strParentText);
+    const CString strParentText = GetParentText();
     if (strParentText.IsEmpty())
     {
         // No subkey to name: deleting "" would take every window's layouts.
@@ -492,14 +493,11 @@ void CBriselListCtrl::RestoreSettings(int* pnColumns)
         ResetLayout();
         return;
     }
-    CWnd* pParent = GetParent();
-    if (pParent == nullptr)
+    if (GetParent() == nullptr)
     {
         return;
     }
-    CString strParentText;
-    pParent->GetWindowText(strParentText);
-    HKEY hKey = OpenLayoutKey(strParentText, m_strListName, KEY_READ);
+    HKEY hKey = OpenLayoutKey(m_strListName, KEY_READ);
     if (hKey == nullptr)
     {
         return;
@@ -510,7 +508,7 @@ void CBriselListCtrl::RestoreSettings(int* pnColumns)
     if (!bSound)
     {
         fprintf(stderr, "The column layout of list %s of \"%s\" is deleted: %s\n", static_cast<LPCSTR>(m_strListName),
-                static_cast<LPCSTR>(strParentText), static_cast<LPCSTR>(strWhy));
+                static_cast<LPCSTR>(GetParentText()), static_cast<LPCSTR>(strWhy));
         m_bLayoutReported = 1;
         ResetLayout();
     }
