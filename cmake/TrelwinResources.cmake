@@ -130,3 +130,36 @@ function(_trelwin_embed_icon_kind kind target)
   target_sources(${target} PRIVATE "${out}")
   set_source_files_properties("${out}" TARGET_DIRECTORY ${target} PROPERTIES GENERATED TRUE)
 endfunction()
+
+# trelwin_placeholders(<files...>)
+# An empty file for each embedded file that the build makes: the embedding
+# checks for the file when CMake configures it, and the build writes the
+# real file over the placeholder before anything reads it.
+function(trelwin_placeholders)
+  foreach(file IN LISTS ARGN)
+    if(NOT EXISTS "${file}")
+      file(WRITE "${file}" "")
+    endif()
+  endforeach()
+endfunction()
+
+# trelwin_draw_art(<target> TOOL <executable> COMMENT <text> FILES <names...>)
+# Pictures that the tool draws at build time into this binary folder (the
+# folder is its one argument); <target> makes them, and the resources wait
+# for it.
+function(trelwin_draw_art target)
+  cmake_parse_arguments(A "" "TOOL;COMMENT" "FILES" ${ARGN})
+  set(outputs)
+  foreach(name IN LISTS A_FILES)
+    list(APPEND outputs "${CMAKE_CURRENT_BINARY_DIR}/${name}")
+  endforeach()
+  trelwin_placeholders(${outputs})
+  add_custom_command(
+    OUTPUT ${outputs}
+    COMMAND ${A_TOOL} "${CMAKE_CURRENT_BINARY_DIR}"
+    DEPENDS ${A_TOOL}
+    COMMENT "${A_COMMENT}"
+    VERBATIM)
+  add_custom_target(${target} DEPENDS ${outputs})
+  add_dependencies(trelwin_resources ${target})
+endfunction()
