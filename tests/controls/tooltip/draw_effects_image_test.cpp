@@ -55,16 +55,6 @@ std::string Letters(const Canvas& canvas, int y)
     return s;
 }
 
-COLORREF PixelOf(HBITMAP bitmap, int x = 0, int y = 0)
-{
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    const COLORREF c = GetPixel(dc, x, y);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return c;
-}
-
 struct Bitmap {
     explicit Bitmap(HBITMAP h) : handle(h) {}
     ~Bitmap() { DeleteObject(handle); }
@@ -104,7 +94,7 @@ TEST(DrawEffects, CreateImageEffectAppliesTheBitsInOrder)
         DeleteObject(image);
         ASSERT_NE(result.handle, nullptr);
         EXPECT_EQ(CDrawEffects::GetSizeOfBitmap(result.handle).cx, 3);
-        EXPECT_EQ(PixelOf(result.handle, 2, 1), c.expected);
+        EXPECT_EQ(gdi_test::BitmapPixel(result.handle, 2, 1), c.expected);
     }
 }
 

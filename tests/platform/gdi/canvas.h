@@ -89,6 +89,17 @@ private:
     uint32_t* bits_ = nullptr;
 };
 
+// The colour of a pixel of a bitmap, read through a memory DC as drawing
+// code sees it.
+inline COLORREF BitmapPixel(HBITMAP bitmap, int x, int y) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const COLORREF c = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return c;
+}
+
 // A monochrome device bitmap (rows of WORDs, set bits white) in its own memory DC.
 class MonoCanvas {
 public:

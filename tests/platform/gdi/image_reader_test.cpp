@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "byte_builder.h"
+#include "canvas.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/image_decode.h"
 #include "platform/gdi/internal/object_table.h"
@@ -27,6 +28,7 @@ HBITMAP decode(const std::vector<uint8_t>& bytes, std::string* error = nullptr) 
     return decode_bmp(bytes.data(), bytes.size(), error);
 }
 
+using gdi_test::BitmapPixel;
 using gdi_test::Bytes;
 Bytes info_header(int width, int height, int bpp, uint32_t compression = BI_RGB, uint32_t colours_used = 0,
                   uint32_t header_size = 40) {
@@ -43,15 +45,6 @@ Bytes file_of(const Bytes& dib, uint32_t rows_at) {
     return f.append(dib);
 }
 
-// Reads a pixel through a memory DC, as drawing code would see it.
-COLORREF pixel(HBITMAP bitmap, int x, int y) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    const COLORREF c = GetPixel(dc, x, y);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return c;
-}
 
 BITMAP info_of(HBITMAP bitmap) {
     BITMAP bm{};
@@ -70,12 +63,12 @@ Bytes rgb24_3x2(bool top_down) {
 
 void expect_rgb24_3x2(HBITMAP bmp) {
     ASSERT_NE(bmp, nullptr);
-    EXPECT_EQ(pixel(bmp, 0, 0), RGB(255, 0, 0));
-    EXPECT_EQ(pixel(bmp, 1, 0), RGB(0, 255, 0));
-    EXPECT_EQ(pixel(bmp, 2, 0), RGB(0, 0, 255));
-    EXPECT_EQ(pixel(bmp, 0, 1), RGB(255, 255, 255));
-    EXPECT_EQ(pixel(bmp, 1, 1), RGB(0, 0, 0));
-    EXPECT_EQ(pixel(bmp, 2, 1), RGB(0x10, 0x20, 0x30));
+    EXPECT_EQ(BitmapPixel(bmp, 0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(BitmapPixel(bmp, 1, 0), RGB(0, 255, 0));
+    EXPECT_EQ(BitmapPixel(bmp, 2, 0), RGB(0, 0, 255));
+    EXPECT_EQ(BitmapPixel(bmp, 0, 1), RGB(255, 255, 255));
+    EXPECT_EQ(BitmapPixel(bmp, 1, 1), RGB(0, 0, 0));
+    EXPECT_EQ(BitmapPixel(bmp, 2, 1), RGB(0x10, 0x20, 0x30));
 }
 
 std::string rejection(const std::vector<uint8_t>& bytes) {
@@ -133,11 +126,11 @@ TEST(BmpReader, PaletteDepthsKeepTheirDepthAndColourTable) {
     HBITMAP bmp = decode(mono.data);
     ASSERT_NE(bmp, nullptr);
     EXPECT_EQ(info_of(bmp).bmBitsPixel, 1);
-    EXPECT_EQ(pixel(bmp, 0, 0), RGB(255, 255, 255));
-    EXPECT_EQ(pixel(bmp, 1, 0), RGB(0, 0, 0));
-    EXPECT_EQ(pixel(bmp, 2, 0), RGB(255, 255, 255));
-    EXPECT_EQ(pixel(bmp, 9, 0), RGB(255, 255, 255));
-    EXPECT_EQ(pixel(bmp, 8, 0), RGB(0, 0, 0));
+    EXPECT_EQ(BitmapPixel(bmp, 0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(BitmapPixel(bmp, 1, 0), RGB(0, 0, 0));
+    EXPECT_EQ(BitmapPixel(bmp, 2, 0), RGB(255, 255, 255));
+    EXPECT_EQ(BitmapPixel(bmp, 9, 0), RGB(255, 255, 255));
+    EXPECT_EQ(BitmapPixel(bmp, 8, 0), RGB(0, 0, 0));
     DeleteObject(bmp);
 
     // 4 bits with only 3 colours in the table: the high nibble is the left pixel.
@@ -147,9 +140,9 @@ TEST(BmpReader, PaletteDepthsKeepTheirDepthAndColourTable) {
     bmp = decode(four.data);
     ASSERT_NE(bmp, nullptr);
     EXPECT_EQ(info_of(bmp).bmBitsPixel, 4);
-    EXPECT_EQ(pixel(bmp, 0, 0), RGB(0, 0, 255));
-    EXPECT_EQ(pixel(bmp, 1, 0), RGB(0, 255, 0));
-    EXPECT_EQ(pixel(bmp, 2, 0), RGB(255, 0, 0));
+    EXPECT_EQ(BitmapPixel(bmp, 0, 0), RGB(0, 0, 255));
+    EXPECT_EQ(BitmapPixel(bmp, 1, 0), RGB(0, 255, 0));
+    EXPECT_EQ(BitmapPixel(bmp, 2, 0), RGB(255, 0, 0));
     DeleteObject(bmp);
 
     // 8 bits, two rows of width 5 padded to 8 bytes; an index past the
@@ -160,10 +153,10 @@ TEST(BmpReader, PaletteDepthsKeepTheirDepthAndColourTable) {
     eight.u8(0).u8(1).u8(0).u8(1).u8(0).zeros(3);    // top row
     bmp = decode(eight.data);
     ASSERT_NE(bmp, nullptr);
-    EXPECT_EQ(pixel(bmp, 0, 0), RGB(0x33, 0x22, 0x11));
-    EXPECT_EQ(pixel(bmp, 1, 0), RGB(0x66, 0x55, 0x44));
-    EXPECT_EQ(pixel(bmp, 0, 1), RGB(0x66, 0x55, 0x44));
-    EXPECT_EQ(pixel(bmp, 4, 1), RGB(0, 0, 0));
+    EXPECT_EQ(BitmapPixel(bmp, 0, 0), RGB(0x33, 0x22, 0x11));
+    EXPECT_EQ(BitmapPixel(bmp, 1, 0), RGB(0x66, 0x55, 0x44));
+    EXPECT_EQ(BitmapPixel(bmp, 0, 1), RGB(0x66, 0x55, 0x44));
+    EXPECT_EQ(BitmapPixel(bmp, 4, 1), RGB(0, 0, 0));
     DeleteObject(bmp);
 }
 
@@ -174,8 +167,8 @@ TEST(BmpReader, CoreHeaderHasThreeByteColourEntries) {
     core.u8(0b01000000).zeros(3);
     HBITMAP bmp = decode(core.data);
     ASSERT_NE(bmp, nullptr);
-    EXPECT_EQ(pixel(bmp, 0, 0), RGB(0x30, 0x20, 0x10));
-    EXPECT_EQ(pixel(bmp, 1, 0), RGB(0xC0, 0xB0, 0xA0));
+    EXPECT_EQ(BitmapPixel(bmp, 0, 0), RGB(0x30, 0x20, 0x10));
+    EXPECT_EQ(BitmapPixel(bmp, 1, 0), RGB(0xC0, 0xB0, 0xA0));
     DeleteObject(bmp);
 }
 
@@ -187,8 +180,8 @@ TEST(BmpReader, SixteenBitsFiveFiveFiveAndBitFields) {
     HBITMAP bmp = decode(rgb555.data);
     ASSERT_NE(bmp, nullptr);
     EXPECT_EQ(info_of(bmp).bmBitsPixel, 32);
-    EXPECT_EQ(pixel(bmp, 0, 0), RGB(255, 0, 0));
-    EXPECT_EQ(pixel(bmp, 1, 0), RGB(0, 0, 255));
+    EXPECT_EQ(BitmapPixel(bmp, 0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(BitmapPixel(bmp, 1, 0), RGB(0, 0, 255));
     DeleteObject(bmp);
 
     // 5-6-5 through masks after a 40-byte header: green has six bits.
@@ -197,8 +190,8 @@ TEST(BmpReader, SixteenBitsFiveFiveFiveAndBitFields) {
     rgb565.u16(0x07E0).u16(0x0400);
     bmp = decode(rgb565.data);
     ASSERT_NE(bmp, nullptr);
-    EXPECT_EQ(pixel(bmp, 0, 0), RGB(0, 255, 0));
-    EXPECT_EQ(pixel(bmp, 1, 0), RGB(0, 130, 0));  // 32 of 63, rounded
+    EXPECT_EQ(BitmapPixel(bmp, 0, 0), RGB(0, 255, 0));
+    EXPECT_EQ(BitmapPixel(bmp, 1, 0), RGB(0, 130, 0));  // 32 of 63, rounded
     DeleteObject(bmp);
 }
 
@@ -350,10 +343,10 @@ TEST(JpegReader, DecodesIntoABottomUpThirtyTwoBitSection) {
     EXPECT_EQ(ds.dsBm.bmBitsPixel, 32);
     EXPECT_GT(ds.dsBmih.biHeight, 0);
     for (int y = 0; y < 16; y += 15) {
-        EXPECT_TRUE(near(pixel(bmp, 0, y), 255, 0, 0)) << y;
-        EXPECT_TRUE(near(pixel(bmp, 10, y), 255, 0, 0)) << y;
-        EXPECT_TRUE(near(pixel(bmp, 22, y), 0, 0, 255)) << y;
-        EXPECT_TRUE(near(pixel(bmp, 31, y), 0, 0, 255)) << y;
+        EXPECT_TRUE(near(BitmapPixel(bmp, 0, y), 255, 0, 0)) << y;
+        EXPECT_TRUE(near(BitmapPixel(bmp, 10, y), 255, 0, 0)) << y;
+        EXPECT_TRUE(near(BitmapPixel(bmp, 22, y), 0, 0, 255)) << y;
+        EXPECT_TRUE(near(BitmapPixel(bmp, 31, y), 0, 0, 255)) << y;
     }
     // The fourth byte stays 0: a picture without alpha must not look like one.
     const auto* bits = static_cast<const uint32_t*>(ds.dsBm.bmBits);
@@ -368,7 +361,7 @@ TEST(JpegReader, GreyPicturesComeOutGrey) {
     const std::vector<uint8_t> jpeg = encode(8, 8, pixels, true);
     HBITMAP bmp = decode_jpeg(jpeg.data(), jpeg.size(), nullptr);
     ASSERT_NE(bmp, nullptr);
-    EXPECT_TRUE(near(pixel(bmp, 3, 3), 0x40, 0x40, 0x40));
+    EXPECT_TRUE(near(BitmapPixel(bmp, 3, 3), 0x40, 0x40, 0x40));
     DeleteObject(bmp);
 }
 
@@ -478,10 +471,10 @@ TEST(PictureLoader, RendersBitmapsJpegsAndIconsAndRefusesTheRest) {
         EXPECT_EQ(ds.dsBm.bmWidth, c.width);
         EXPECT_EQ(ds.dsBm.bmBitsPixel, 32);
         EXPECT_GT(ds.dsBmih.biHeight, 0);
-        EXPECT_TRUE(near(pixel(picture, 0, 0), GetRValue(c.left), GetGValue(c.left), GetBValue(c.left)))
-            << std::hex << pixel(picture, 0, 0);
-        EXPECT_TRUE(near(pixel(picture, c.width - 1, 0), GetRValue(c.right), GetGValue(c.right), GetBValue(c.right)))
-            << std::hex << pixel(picture, c.width - 1, 0);
+        EXPECT_TRUE(near(BitmapPixel(picture, 0, 0), GetRValue(c.left), GetGValue(c.left), GetBValue(c.left)))
+            << std::hex << BitmapPixel(picture, 0, 0);
+        EXPECT_TRUE(near(BitmapPixel(picture, c.width - 1, 0), GetRValue(c.right), GetGValue(c.right), GetBValue(c.right)))
+            << std::hex << BitmapPixel(picture, c.width - 1, 0);
         DeleteObject(picture);
     }
     EXPECT_EQ(trelwin::gdi::live_object_count(), handles);

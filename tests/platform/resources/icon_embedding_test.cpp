@@ -9,6 +9,7 @@
 #include "platform/gdi/gdi.h"
 #include "platform/resources/resources.h"
 #include "platform/user/user.h"
+#include "tests/platform/gdi/canvas.h"
 
 namespace {
 
@@ -24,16 +25,8 @@ struct IconParts {
         GetObjectA(info.hbmColor, sizeof(bm), &bm);
         return SIZE{bm.bmWidth, bm.bmHeight};
     }
-    COLORREF Pixel(HBITMAP bitmap, int x, int y) const {
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        const COLORREF c = GetPixel(dc, x, y);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        return c;
-    }
-    COLORREF Colour(int x, int y) const { return Pixel(info.hbmColor, x, y); }
-    bool Transparent(int x, int y) const { return Pixel(info.hbmMask, x, y) != RGB(0, 0, 0); }
+    COLORREF Colour(int x, int y) const { return gdi_test::BitmapPixel(info.hbmColor, x, y); }
+    bool Transparent(int x, int y) const { return gdi_test::BitmapPixel(info.hbmMask, x, y) != RGB(0, 0, 0); }
 
     ICONINFO info{};
     bool ok = false;
