@@ -9,17 +9,13 @@
 
 #include "drawing/extended_bitmap.h"
 #include "platform/gdi/internal/object_table.h"
+#include "tests/fuzz/image_fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // A buffer of the input's exact size, so that a read past it shows.
     std::vector<uint8_t> bytes(data, data + size);
-    static const bool stock_made = [] {
-        DeleteDC(CreateCompatibleDC(nullptr));
-        return true;
-    }();
-    (void)stock_made;
-    const size_t handles = trelwin::gdi::live_object_count();
+    const size_t handles = image_fuzz::live_handles();
     {
         CExtendedBitmap bitmap;
         BOOL hasAlpha = 7;
