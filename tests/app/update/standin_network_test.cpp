@@ -7,16 +7,11 @@
 
 #include "common/discover/device_datagram.h"
 #include "tests/app/update/update_harness.h"
+#include "tests/tools/device_standin/standin_requests.h"
 
 namespace {
 
-std::vector<BYTE> Request(uint8_t command, const std::vector<BYTE>& payload = {}) {
-    std::vector<BYTE> data(8 + payload.size());
-    std::memcpy(data.data(), "BRISEL", 6);
-    data[7] = command;
-    std::copy(payload.begin(), payload.end(), data.begin() + 8);
-    return data;
-}
+using standin_test::Request;
 
 bool Send(DeviceConnection& to, const std::vector<BYTE>& request) {
     return to.client.SendTo(to.settings.m_strHost, to.settings.m_nPort, request.data(),

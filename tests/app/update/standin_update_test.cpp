@@ -8,27 +8,12 @@
 #include "tools/device_standin/standin_description.h"
 #include "tools/device_standin/standin_update.h"
 #include "tools/package_maker/package_maker.h"
+#include "tests/tools/device_standin/standin_requests.h"
 
 namespace {
 
-std::vector<uint8_t> Request(uint8_t command, const std::vector<uint8_t>& payload = {}) {
-    std::vector<uint8_t> data(8 + payload.size());
-    std::memcpy(data.data(), "BRISEL", 6);
-    data[7] = command;
-    std::copy(payload.begin(), payload.end(), data.begin() + 8);
-    return data;
-}
-
-StandinReplies Send(CStandinDevice& device, const std::vector<uint8_t>& data) {
-    StandinRequest request;
-    request.fromAddress = "127.0.0.1";
-    request.fromPort = 1;
-    request.data = data.data();
-    request.length = static_cast<int>(data.size());
-    StandinReplies replies;
-    device.Handle(request, replies);
-    return replies;
-}
+using standin_test::Request;
+using standin_test::Send;
 
 std::vector<uint8_t> Slot(const std::vector<uint8_t>& bytes, uint16_t sequence) {
     std::vector<uint8_t> payload = bytes;

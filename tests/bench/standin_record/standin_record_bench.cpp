@@ -12,25 +12,14 @@
 
 #include "tools/device_standin/standin_update.h"
 #include "tools/package_maker/package_maker.h"
+#include "tests/tools/device_standin/standin_requests.h"
 
 namespace {
 
 using namespace standin_command;
 
-StandinReplies Send(CStandinDevice& device, uint8_t command, const uint8_t* payload, size_t length) {
-    std::vector<uint8_t> data(8 + length);
-    std::memcpy(data.data(), "BRISEL", 6);
-    data[7] = command;
-    if (length) std::memcpy(data.data() + 8, payload, length);
-    StandinRequest request;
-    request.fromAddress = "127.0.0.1";
-    request.fromPort = 1;
-    request.data = data.data();
-    request.length = static_cast<int>(data.size());
-    StandinReplies replies;
-    device.Handle(request, replies);
-    return replies;
-}
+using standin_test::Request;
+using standin_test::Send;
 
 std::string Image(int sections) {
     package_maker::Image image;
@@ -42,7 +31,7 @@ std::string Image(int sections) {
 
 void BM_RecordAnswer(benchmark::State& state) {
     const std::string image = Image(static_cast<int>(state.range(0)));
-    const uint8_t start[3] = {0, 0, 0};
+    const std::vector<uint8_t> start = {0, 0, 0};
     for (auto _ : state) {
         state.PauseTiming();
         auto device = std::make_unique<CStandinDevice>(StandinDeviceProfile{});
@@ -52,12 +41,14 @@ void BM_RecordAnswer(benchmark::State& state) {
         profile.recordEnds = false;
         profile.sections = {{0x0100, 7, "01.0.0"}, {0x0200, 1, "01.0.0"}};
         auto updater = InstallStandinUpdate(*device, profile);
-        Send(*device, kReset, nullptr, 0);
-        Send(*device, kStartLoad, start, sizeof start);
+        Send(*device, Request(kReset));
+        Send(*device, Request(kStartLoad, start));
         for (size_t at = 0; at < image.size(); at += 512)
-            Send(*device, kData, reinterpret_cast<const uint8_t*>(image.data()) + at, std::min<size_t>(512, image.size() - at));
+            Send(*device, Request(kData, std::vector<uint8_t>(image.begin() + at,
+                                                              image.begin() + std::min(at + 512, image.size()))));
+        const std::vector<uint8_t> record = Request(kRecord, start);
         state.ResumeTiming();
-        StandinReplies answer = Send(*device, kRecord, start, sizeof start);
+        StandinReplies answer = Send(*device, record);
         state.PauseTiming();
         if (answer.size() != 1 || answer[0][8] != 0 ||
             updater->Sections().size() != static_cast<size_t>(state.range(0)) + 3)
