@@ -136,6 +136,7 @@ public:
             SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
             // SIGINT and SIGTERM are the program's (trelwin::EndProgramOnSignals).
             SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+            x11::prefer_screen_visual();
             // Before SDL starts: SDL keeps the handlers it finds and puts them
             // back when it quits, while it closes its connections.
             x11::install_error_handlers();
@@ -322,6 +323,7 @@ private:
         // The window's surface may make SDL build the host window anew:
         // before anything is set on it.
         SDL_GetWindowSurface(window);
+        x11::use_screen_colormap(window);
         SDL_SetWindowHitTest(window, hit_test, this);
         copy.placed = POINT{r.left, r.top};
         copy.hostMinimized = false;

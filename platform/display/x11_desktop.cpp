@@ -91,6 +91,12 @@ const ManagerState& manager_state(SDL_Window* window) {
     return state;
 }
 
+// Whether SDL was asked for windows of the screen's visual (host thread).
+bool& screen_visual_asked() {
+    static bool asked = false;
+    return asked;
+}
+
 int pass_over_errors(::Display*, XErrorEvent*) { return 0; }
 
 [[noreturn]] void end_on_lost_connection() {
@@ -102,6 +108,25 @@ int pass_over_errors(::Display*, XErrorEvent*) { return 0; }
 int on_lost_connection(::Display*) { end_on_lost_connection(); }
 
 }  // namespace
+
+void prefer_screen_visual() {
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name) return;
+    ::Display* display = XOpenDisplay(name);
+    if (!display) return;  // SDL says why when it cannot reach the server either
+    const VisualID visual = XVisualIDFromVisual(DefaultVisual(display, DefaultScreen(display)));
+    XCloseDisplay(display);
+    SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, std::to_string(visual).c_str());
+    screen_visual_asked() = true;
+}
+
+void use_screen_colormap(SDL_Window* window) {
+    Handle h;
+    if (!screen_visual_asked() || !handle_of(window, &h)) return;
+    // No question to the server: a window SDL made of another visual after
+    // all refuses the colormap with an error, which is passed over.
+    XSetWindowColormap(h.display, h.window, DefaultColormap(h.display, DefaultScreen(h.display)));
+}
 
 void apply_shape(SDL_Window* window, const std::optional<gdi::RegionData>& shape, int width, int height) {
     Handle h;

@@ -15,6 +15,16 @@
 
 namespace trelwin::display::x11 {
 
+// Host windows of the screen's own visual and colormap: where a window has
+// a colormap of its own (SDL makes one for every window, of a direct-colour
+// visual when the server has one), the X server shows black outside the
+// window's shape instead of what lies beneath. Before the first window:
+// tells SDL the visual of the X server's screen (nothing when the host is
+// not X).
+void prefer_screen_visual();
+// Gives the window the screen's colormap when SDL was told that visual.
+void use_screen_colormap(SDL_Window* window);
+
 // The window's region (or none: the whole rectangle) as its X shape; other
 // kinds of host show the whole rectangle.
 void apply_shape(SDL_Window* window, const std::optional<gdi::RegionData>& shape, int width, int height);
