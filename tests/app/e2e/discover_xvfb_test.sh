@@ -67,12 +67,6 @@ last_rows() {
     awk '/^device row 0:/ { n = 0; delete rows } /^device row [0-9]*:/ { sub(/^device row [0-9]*: /, ""); rows[n++] = $0 }
          END { for (i = 0; i < n; i++) print rows[i] }' "$dir/err" | sort
 }
-# The row of an address in the last refill.
-row_of() {
-    awk -v address="$1" '/^device row 0:/ { row = "" }
-         /^device row [0-9]*:/ { split($0, f, /[ :|]/); if (substr($0, index($0, ": ") + 2, length(address) + 1) == address "|") row = f[3] }
-         END { print row }' "$dir/err"
-}
 expect_rows() {
     printf '%s\n' "$@" | sort >"$dir/expected"
     last_rows >"$dir/actual"

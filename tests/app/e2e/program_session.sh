@@ -24,6 +24,8 @@
 #   click_at X Y, click_dlu X Y    a click at pixels of the wizard, or at dialog
 #                                  units of its page
 #   count_lines RE, lines_at_least RE N   lines of the debug output
+#   row_of ADDRESS                 the row of the device at that address in the
+#                                  last refill of the Discover page's list
 #   press KEYS..., type_text TEXT  keyboard input through xdotool
 #   focus_wizard                   the X keyboard focus to the wizard
 #   wait_for_end                   the program's exit status in $status once it
@@ -104,6 +106,11 @@ click_dlu() { click_at "$((14 + $1 * 3 / 2))" "$((88 + $2 * 3 / 2))"; }
 
 count_lines() { grep -c "$1" "$dir/err" 2>/dev/null; }
 lines_at_least() { [ "$(count_lines "$1")" -ge "$2" ]; }
+row_of() {
+    awk -v address="$1" '/^device row 0:/ { row = "" }
+         /^device row [0-9]*:/ { split($0, f, /[ :|]/); if (substr($0, index($0, ": ") + 2, length(address) + 1) == address "|") row = f[3] }
+         END { print row }' "$dir/err"
+}
 
 press() { xdotool key --clearmodifiers "$@" || fail "xdotool could not press $*"; }
 # A closed box leaves the keyboard focus nowhere.
