@@ -5,8 +5,8 @@
 # name is mark-up. Driven with xdotool as a person would:
 #
 # - resting on the long name, the tip with the whole name comes after the
-#   show delay, stands above the pointer with its corner at it, and is
-#   drawn in one step; outside the tip's shape (the corners its shadow
+#   show delay (not before it) and stands above the pointer with its
+#   corner at it; outside the tip's shape (the corners its shadow
 #   leaves) the screen shows what lay beneath before, pixel for pixel;
 # - the tip takes neither the keyboard focus nor (under a window manager)
 #   the activation from the wizard;
