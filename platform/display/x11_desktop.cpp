@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "platform/base/process.h"
 #include "platform/base/program_end.h"
 
 namespace trelwin::display::x11 {
@@ -97,7 +99,23 @@ bool& screen_visual_asked() {
     return asked;
 }
 
-int pass_over_errors(::Display*, XErrorEvent*) { return 0; }
+// A protocol error (a window gone meanwhile, say) does not stop the
+// program; the debug output names it, with the request and the resource,
+// since none is expected of the program's own requests. Only local tables
+// are read here: an error handler may not talk to the server.
+int pass_over_errors(::Display* display, XErrorEvent* error) {
+    char name[128] = {};
+    XGetErrorText(display, error->error_code, name, sizeof name);
+    char code[16] = {};
+    std::snprintf(code, sizeof code, "%d", error->request_code);
+    char request[128] = {};
+    XGetErrorDatabaseText(display, "XRequest", code, code, request, sizeof request);
+    char line[400] = {};
+    std::snprintf(line, sizeof line, "X error: %s, request %s (%d.%d), resource 0x%lx\n", name, request,
+                  error->request_code, error->minor_code, error->resourceid);
+    OutputDebugStringA(line);
+    return 0;
+}
 
 [[noreturn]] void end_on_lost_connection() {
     const char* name = std::getenv("DISPLAY");

@@ -35,8 +35,9 @@ void apply_shape(SDL_Window* window, const std::optional<gdi::RegionData>& shape
 bool window_manager_runs(SDL_Window* window);
 bool window_manager_moves(SDL_Window* window);
 
-// Protocol errors (a window gone meanwhile) are passed over; a lost
-// connection ends the program with one line on standard error. For every
+// Protocol errors (a window gone meanwhile) are passed over and named in the
+// debug output ("X error: ..."); a lost connection ends the program with
+// one line on standard error. For every
 // X connection of the process, SDL's included.
 void install_error_handlers();
 

@@ -152,5 +152,6 @@ click_button cancel
 wait_for_end
 [ -n "$status" ] || fail "the program did not end on Cancel"
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
-echo "PASS: the family's devices listed with their texts, the silent one red and not tickable, typed devices on two ports listed and ticked, ticks kept across a refill, the message and the warning, exactly the ticked device handed on ($(($(date +%s) - started)) s)"
+[ -z "$(x_errors)" ] || fail "the X server reported errors for the program's requests: $(x_errors)"
+echo "PASS: the family's devices listed with their texts, the silent one red and not tickable, typed devices on two ports listed and ticked, ticks kept across a refill, the message and the warning, exactly the ticked device handed on, no X error ($(($(date +%s) - started)) s)"
 exit 0

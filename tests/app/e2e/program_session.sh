@@ -30,6 +30,9 @@
 #   focus_wizard                   the X keyboard focus to the wizard
 #   wait_for_end                   the program's exit status in $status once it
 #                                  has ended (within 5 s; "" when it did not end)
+#   x_errors                       the errors the X server reported for the
+#                                  program's requests (its debug output names
+#                                  each); none is expected
 
 open_program_session() {
     open_session "$1"
@@ -116,6 +119,8 @@ press() { xdotool key --clearmodifiers "$@" || fail "xdotool could not press $*"
 # A closed box leaves the keyboard focus nowhere.
 focus_wizard() { xdotool windowfocus --sync "$wizard" 2>/dev/null || xdotool windowfocus "$wizard"; }
 type_text() { xdotool type --delay 5 "$1" || fail "xdotool could not type"; }
+
+x_errors() { grep '^X error: ' "$dir/err" 2>/dev/null | head -n 5; }
 
 wait_for_end() {
     status=

@@ -77,8 +77,9 @@ done
 [ -n "$status" ] || fail "the program did not end on Cancel"
 shown=
 [ "$status" -eq 0 ] || fail "the program ended with status $status on Cancel"
+[ -z "$(x_errors)" ] || fail "the X server reported errors for the program's requests: $(x_errors)"
 grep -q '10.1.2.3' "$dir/config/HKEY_CURRENT_USER.reg" 2>/dev/null ||
     fail "the machine's setting was not moved to the user's key"
 grep -q '10.1.2.3' "$dir/config/HKEY_LOCAL_MACHINE.reg" && fail "the machine's setting was copied, not moved"
-echo "PASS: first page shown, a foreign file refused, a package accepted, Cancel ended the program with 0, settings moved"
+echo "PASS: first page shown, a foreign file refused, a package accepted, Cancel ended the program with 0, settings moved, no X error"
 exit 0

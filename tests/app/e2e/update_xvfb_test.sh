@@ -157,7 +157,8 @@ if [ "$mode" = plain ]; then
     wait_for_end
     [ -n "$status" ] || fail "the program did not end on Finish"
     [ "$status" -eq 0 ] || fail "the program ended with status $status on Finish"
-    echo "PASS ($mode): four devices updated at once from page 1 to Finish, the failed one with its error, every image recorded as the package holds it ($(($(date +%s) - started)) s)"
+    [ -z "$(x_errors)" ] || fail "the X server reported errors for the program's requests: $(x_errors)"
+    echo "PASS ($mode): four devices updated at once from page 1 to Finish, the failed one with its error, every image recorded as the package holds it, no X error ($(($(date +%s) - started)) s)"
     exit 0
 fi
 
@@ -186,6 +187,7 @@ wait_for_end
 [ -n "$status" ] || fail "the program did not end on Cancel during the update"
 [ "$status" -eq 0 ] || fail "the program ended with status $status on Cancel"
 grep -q '^Exception' "$dir/out" && fail "a worker caught an exception: $(cat "$dir/out")"
+[ -z "$(x_errors)" ] || fail "the X server reported errors for the program's requests: $(x_errors)"
 echo "Cancel during the second pass: the program ended $((ended - pressed)) ms after the click"
-echo "PASS ($mode): four devices updated at once, the failed one with its error, every image recorded as the package holds it, Back offered only at the end, a second pass after Back, Cancel during it ended the program with 0 ($(($(date +%s) - started)) s)"
+echo "PASS ($mode): four devices updated at once, the failed one with its error, every image recorded as the package holds it, Back offered only at the end, a second pass after Back, Cancel during it ended the program with 0, no X error ($(($(date +%s) - started)) s)"
 exit 0
