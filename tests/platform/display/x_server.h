@@ -221,9 +221,13 @@ public:
         fs::remove("/tmp/.X" + display_.substr(1) + "-lock", ignored);
         fs::remove("/tmp/.X11-unix/X" + display_.substr(1), ignored);
     }
+    // The server stops answering (its clients stay connected), as a hung
+    // one or one behind a broken link would.
+    void Pause() { server_.Signal(SIGSTOP); }
     ~XServer() {
         manager_.Kill(SIGTERM);
         manager_.Wait(3000);
+        server_.Signal(SIGCONT);
         server_.Kill(SIGTERM);
         server_.Wait(3000);
     }
