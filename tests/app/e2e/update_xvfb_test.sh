@@ -13,8 +13,8 @@
 # MODE window: the devices load in windows; Back at the end returns to page
 # 2, whose Back is tried while page 3 runs (it is not offered); Next runs a
 # second pass, and Cancel during it ends the program at once, with status 0.
-# MODE plain: the devices load block by block; Finish ends the program with
-# status 0.
+# MODE plain: the devices load block by block; Escape at the end changes
+# nothing (Cancel is disabled then); Finish ends the program with status 0.
 #
 # Pictures of every page (page 3 during the update and at its end) stay in
 # the artefact folder. Every wait is bounded; exit code 77 (skipped) where
@@ -153,12 +153,16 @@ done
 [ -e "$dir/recorded/$D3-1.bin" ] && fail "$D3 kept an image although its record phase failed"
 
 if [ "$mode" = plain ]; then
+    # The end disabled Cancel, and with it Escape.
+    press Escape
+    sleep 0.5
+    kill -0 "$shown" 2>/dev/null || fail "Escape ended the program after the update, where Cancel is disabled"
     click_button finish
     wait_for_end
     [ -n "$status" ] || fail "the program did not end on Finish"
     [ "$status" -eq 0 ] || fail "the program ended with status $status on Finish"
     [ -z "$(x_errors)" ] || fail "the X server reported errors for the program's requests: $(x_errors)"
-    echo "PASS ($mode): four devices updated at once from page 1 to Finish, the failed one with its error, every image recorded as the package holds it, no X error ($(($(date +%s) - started)) s)"
+    echo "PASS ($mode): four devices updated at once from page 1 to Finish, the failed one with its error, every image recorded as the package holds it, Escape at the end ignored, no X error ($(($(date +%s) - started)) s)"
     exit 0
 fi
 
