@@ -7,15 +7,18 @@
 # cancelled), one reached only at its typed address, one only at a typed
 # address on another port.
 # Driven with xdotool; the page's rows are read from the program's debug
-# output, and the pictures of the page stay in the artefact folder. Every
+# output, and the pictures of the page stay in the artefact folder. The
+# cursor that the X server shows is read with X_CURSOR: the wait cursor
+# during a search, the one of the pointer's window after it. Every
 # wait is bounded; exit code 77 (skipped) where Xvfb, xdotool or xwd is
 # missing or when not run inside the private network.
 #
 #   private_network.sh run --devices 12 -- \
-#       discover_xvfb_test.sh PROGRAM PACKAGE_MAKER XWD_TO_PNG STANDIN ARTEFACT_FOLDER
-program=$1 maker=$2 topng=$3 standin=$4 artefacts=$5
-if [ ! -x "$program" ] || [ ! -x "$maker" ] || [ ! -x "$topng" ] || [ ! -x "$standin" ] || [ -z "$artefacts" ]; then
-    echo "usage: $0 PROGRAM PACKAGE_MAKER XWD_TO_PNG STANDIN ARTEFACT_FOLDER" >&2
+#       discover_xvfb_test.sh PROGRAM PACKAGE_MAKER XWD_TO_PNG STANDIN ARTEFACT_FOLDER X_CURSOR
+program=$1 maker=$2 topng=$3 standin=$4 artefacts=$5 cursor=$6
+if [ ! -x "$program" ] || [ ! -x "$maker" ] || [ ! -x "$topng" ] || [ ! -x "$standin" ] || [ -z "$artefacts" ] ||
+    [ ! -x "$cursor" ]; then
+    echo "usage: $0 PROGRAM PACKAGE_MAKER XWD_TO_PNG STANDIN ARTEFACT_FOLDER X_CURSOR" >&2
     exit 2
 fi
 . "$(dirname "$0")/../../xvfb_session.sh"
@@ -102,9 +105,16 @@ click_row_image "$(row_of "$D1")"
 # tick of the first device survives the refill.
 click_dlu 117 201
 type_text "$D10;$D6:50100"
+# The search of Add Device (two seconds) shows the wait cursor over the
+# wizard, the hourglass with its hotspot at (7, 10); after it the arrow of
+# the button under the pointer comes back, with its hotspot at its tip.
 click_button add
+shows_cursor() { [ "$("$cursor")" = "$1" ]; }
+within 15 shows_cursor "32x32 7,10" || fail "no wait cursor during the search: the X server shows $("$cursor")"
+lines_at_least '^discovery run ended' 2 && fail "the search ended before its wait cursor was seen"
 within 100 lines_at_least '^discovery run ended' 2 || fail "Add Device made no search"
 within 50 lines_at_least '^device list filled' 2 || fail "the list was not filled after Add Device"
+within 10 shows_cursor "32x32 0,0" || fail "the arrow did not come back after the search: the X server shows $("$cursor")"
 expect_rows "$D1|Enc-1|Obrelon|6.8.0|Connected|image 1" \
     "$D2|Encoder two|ObrelonHD|7.0.1|Idle|image 0" \
     "$D3|Dec-3|ObrelonHD ST Decoder|2.0|No signal|image 0" \
@@ -153,5 +163,5 @@ wait_for_end
 [ -n "$status" ] || fail "the program did not end on Escape on the progress page"
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
 [ -z "$(x_errors)" ] || fail "the X server reported errors for the program's requests: $(x_errors)"
-echo "PASS: the family's devices listed with their texts, the silent one red and not tickable, typed devices on two ports listed and ticked, ticks kept across a refill, the message and the warning, exactly the ticked device handed on, Escape on the progress page ended the program with 0, no X error ($(($(date +%s) - started)) s)"
+echo "PASS: the family's devices listed with their texts, the silent one red and not tickable, typed devices on two ports listed and ticked, ticks kept across a refill, the wait cursor during a search, the message and the warning, exactly the ticked device handed on, Escape on the progress page ended the program with 0, no X error ($(($(date +%s) - started)) s)"
 exit 0
