@@ -78,17 +78,7 @@ const HostWindow* Display::host(uintptr_t id) const {
 
 void Display::Picture::resize(int width, int height) {
     if (width == surface.width && height == surface.height) return;
-    std::vector<uint32_t> next(static_cast<size_t>(width) * height, 0xFFFFFFu);
-    const int w = std::min(width, surface.width), h = std::min(height, surface.height);
-    for (int y = 0; y < h; ++y) {
-        std::memcpy(next.data() + static_cast<size_t>(y) * width, pixels.data() + static_cast<size_t>(y) * surface.width,
-                    static_cast<size_t>(w) * 4);
-    }
-    pixels = std::move(next);
-    surface.width = width;
-    surface.height = height;
-    surface.bits = width > 0 && height > 0 ? reinterpret_cast<uint8_t*>(pixels.data()) : nullptr;
-    surface.stride = static_cast<ptrdiff_t>(width) * 4;
+    resize_owned_pixels(surface, pixels, width, height);
 }
 
 void Display::update_host(const HostWindow& host, const Surface* whole) {

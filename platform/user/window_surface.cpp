@@ -38,18 +38,7 @@ bool CTopSurface::Resize(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
     if (width == surface.width && height == surface.height && (surface.bits || width == 0 || height == 0)) return false;
-    std::vector<uint32_t> next(static_cast<size_t>(width) * height, 0xFFFFFFu);
-    const int w = std::min(width, surface.width), h = std::min(height, surface.height);
-    for (int y = 0; y < h; ++y) {
-        std::memcpy(next.data() + static_cast<size_t>(y) * width, pixels.data() + static_cast<size_t>(y) * surface.width,
-                    static_cast<size_t>(w) * 4);
-    }
-    pixels = std::move(next);
-    surface.width = width;
-    surface.height = height;
-    surface.bpp = 32;
-    surface.bits = width > 0 && height > 0 ? reinterpret_cast<uint8_t*>(pixels.data()) : nullptr;
-    surface.stride = static_cast<ptrdiff_t>(width) * 4;
+    trelwin::gdi::resize_owned_pixels(surface, pixels, width, height);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/gdi/internal/surface.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace trelwin::gdi {
@@ -148,6 +149,21 @@ const std::vector<Pixel>& default_palette(int bpp) {
     if (bpp == 1) return mono;
     if (bpp == 4) return vga;
     return cube;
+}
+
+void resize_owned_pixels(Surface& surface, std::vector<Pixel>& pixels, int width, int height) {
+    std::vector<Pixel> next(static_cast<size_t>(width) * height, 0xFFFFFFu);
+    const int w = std::min(width, surface.width), h = std::min(height, surface.height);
+    for (int y = 0; y < h; ++y) {
+        std::memcpy(next.data() + static_cast<size_t>(y) * width, pixels.data() + static_cast<size_t>(y) * surface.width,
+                    static_cast<size_t>(w) * 4);
+    }
+    pixels = std::move(next);
+    surface.width = width;
+    surface.height = height;
+    surface.bpp = 32;
+    surface.bits = width > 0 && height > 0 ? reinterpret_cast<uint8_t*>(pixels.data()) : nullptr;
+    surface.stride = static_cast<ptrdiff_t>(width) * 4;
 }
 
 }  // namespace trelwin::gdi

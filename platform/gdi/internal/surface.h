@@ -48,6 +48,10 @@ struct Surface {
     uint32_t nearest_index(Pixel p) const;
 };
 
+// Gives a 32-bit surface over its own `pixels` a new size: what overlaps the
+// old size keeps its place, the rest starts white, as a new window does.
+void resize_owned_pixels(Surface& surface, std::vector<Pixel>& pixels, int width, int height);
+
 // Bytes per row of a DIB: padded to 4 bytes.
 inline size_t dib_stride(int width, int bpp) {
     return ((static_cast<size_t>(width) * bpp + 31) / 32) * 4;
