@@ -137,6 +137,11 @@ public:
             // SIGINT and SIGTERM are the program's (trelwin::EndProgramOnSignals).
             SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
             x11::prefer_screen_visual();
+            // A click that gives a window the focus is a click like any other.
+            // SDL drops a press that it reads within 10 ms of the window's
+            // focus event: on a busy machine, or with a quick hand, the press
+            // and the focus are read together and the click is lost.
+            SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
             // Before SDL starts: SDL keeps the handlers it finds and puts them
             // back when it quits, while it closes its connections.
             x11::install_error_handlers();

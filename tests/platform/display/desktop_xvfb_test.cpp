@@ -296,6 +296,41 @@ TEST_F(WizardDesktop, UnderOpenbox) {
     UseTheWizard("openbox");
 }
 
+// A click on a window that has just been given the focus is a click: the
+// focus and the press reach the wizard together (as on a busy machine, or
+// from a quick hand), and Next must still turn the page. Each round takes
+// the focus away to a window of another client first.
+TEST_F(WizardDesktop, AClickThatComesWithTheFocusIsNotLost) {
+    XServer x(dir_);
+    ASSERT_TRUE(StartServer(x, nullptr));
+    Process wizard;
+    ASSERT_TRUE(StartWizard(wizard, x)) << Said();
+    const Window w = FindWizard(x);
+    ASSERT_NE(w, 0u) << "no window titled '" << kTitle << "'";
+    const Place at = Where(x, w);
+    // Declared after the server: closed before it goes.
+    XConnection other(x.Display());
+    ASSERT_NE(other.get(), nullptr);
+    const Window elsewhere = XCreateSimpleWindow(other.get(), DefaultRootWindow(other.get()), 960, 700, 40, 40, 0, 0, 0);
+    XMapWindow(other.get(), elsewhere);
+    XSync(other.get(), False);
+    ASSERT_TRUE(Within(3000, [&] { return Viewable(x.Display(), elsewhere); }));
+    for (int page = 1; page <= 2; ++page) {
+        SCOPED_TRACE("page " + std::to_string(page));
+        const auto next = wizard.Line("page " + std::to_string(page) + " next");
+        ASSERT_EQ(next.size(), 5u) << Said();
+        XSetInputFocus(other.get(), elsewhere, RevertToParent, CurrentTime);
+        XSync(other.get(), False);
+        ASSERT_TRUE(Within(3000, [&] { return x.Output("xdotool getwindowfocus") == std::to_string(elsewhere) + "\n"; }));
+        x.Run("xdotool windowfocus " + std::to_string(w) + " mousemove " + std::to_string(at.x + std::stoi(next[3])) +
+              " " + std::to_string(at.y + std::stoi(next[4])) + " click 1");
+        ASSERT_TRUE(Within(5000, [&] { return wizard.Said("page " + std::to_string(page + 1) + " "); }))
+            << "the click that came with the focus was lost" << Said();
+    }
+    AskToClose(x.Display(), w, false);
+    EXPECT_NE(wizard.Wait(5000), -1) << "the wizard did not end on the close request" << Said();
+}
+
 // The server going away, SIGTERM or SIGINT, in the middle of writing the
 // settings: one line on standard error, a non-zero status, no abort, and a
 // settings file that reads whole. SIGTERM right after the server went away
