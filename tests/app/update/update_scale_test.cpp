@@ -99,7 +99,10 @@ private:
 
 // Each device needs one socket. With room for about half of them, the
 // others must fail at once with the connection error, and every device
-// that got its socket must finish its update whole.
+// that got its socket must finish its update whole. The devices record for
+// a second, holding their sockets: the workers' sockets are open at the
+// same time however slowly their threads start (a busy machine, a
+// sanitizer), not only when the threads happen to overlap.
 TEST(UpdateScale, DevicesBeyondTheOpenFileLimitFailClearlyAndTheOthersFinish) {
 #if defined(__SANITIZE_ADDRESS__)
     // The sanitizers probe memory through a pipe of their own; with every
@@ -107,7 +110,9 @@ TEST(UpdateScale, DevicesBeyondTheOpenFileLimitFailClearlyAndTheOthersFinish) {
     GTEST_SKIP() << "needs descriptors the sanitizers share at the open-file limit";
 #endif
     const int kDevices = 40;
-    CStandinHarness devices(3, kDevices);
+    StandinUpdateProfile slowRecord;
+    slowRecord.recordPaceMs = 250;
+    CStandinHarness devices(3, kDevices, slowRecord);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
     const std::string package = RandomPackage(30000, 3);
     Fleet fleet(devices, package);
