@@ -52,6 +52,8 @@ public:
         m_devices.Add(device);
     }
     INT_PTR DeviceCount() { return m_devices.GetSize(); }
+    // Whether the send thread finished its pass within the time.
+    bool WaitForPass(DWORD milliseconds) { return ::WaitForSingleObject(m_evSendDone, milliseconds) == WAIT_OBJECT_0; }
 
     // Hands a datagram from the address straight to the reply handling.
     void Reply(const std::string& from, std::vector<BYTE> datagram) {
@@ -203,9 +205,12 @@ TEST_F(DiscoveryLoopback, RangeCarriesIntoTheHigherOctets) {
     discoverer.m_hWndOwner = m_owner.m_hwnd;
     discoverer.m_dwRangeStart = inet_addr("127.0.0.250");
     discoverer.m_nRangeCount = 10;
-    // The end of the listening time stops the pass: listen long enough for
-    // the whole pass (two 10 ms pauses) also on a busy machine.
-    discoverer.Start(1, 0, 0, 0, "", 0, "", 1000, 0, "", kPort, "", "255.255.255.255", 0);
+    // The end of the listening time stops the pass: the run listens for a
+    // minute and is stopped once its pass has ended, however long the pass
+    // took on a busy machine.
+    discoverer.Start(1, 0, 0, 0, "", 0, "", 60000, 0, "", kPort, "", "255.255.255.255", 0);
+    ASSERT_TRUE(discoverer.WaitForPass(10000));
+    discoverer.Stop();
     ASSERT_TRUE(m_owner.PumpUntilEnded(1, 10000));
     const std::vector<std::string> queried = discoverer.Queried();
     ASSERT_EQ(queried.size(), 11u);
