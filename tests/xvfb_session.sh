@@ -97,8 +97,13 @@ start_shown() {
     seconds=$1
     shift
     echo "leak:libdbus-1.so" >"$dir/lsan.supp"
+    # Emptied before the start: the background job opens them when it is
+    # scheduled, and until then a wait for a line would find it in what an
+    # earlier run left.
+    : >"$dir/out"
+    : >"$dir/err"
     LSAN_OPTIONS="suppressions=$dir/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
-        timeout "$seconds" "$@" >"$dir/out" 2>"$dir/err" &
+        timeout "$seconds" "$@" >>"$dir/out" 2>>"$dir/err" &
     shown=$!
 }
 
