@@ -2,16 +2,19 @@
 // display the environment gives: a window on the main thread repaints
 // itself without pause while worker threads each show and close small
 // top-level windows (as the message boxes of workers do), one after
-// another, for the given time. Then the main window paints itself in its
-// last colour, says "ready" and stays until FILE exists (at most 20 s).
+// another, for the given time and until there have been at least COUNT
+// frames and COUNT windows (default 0; at most 20 s in all, however slow
+// the machine). Then the main window paints itself in its last colour, says
+// "ready" and stays until FILE exists (at most 20 s).
 //
-//   trelwin_host_churn MILLISECONDS WORKERS FILE
+//   trelwin_host_churn MILLISECONDS WORKERS FILE [COUNT]
 //
 // At the end it prints "frames N", "windows M" and "window thread sends K":
 // the messages that the X library sent to a window from the window threads,
 // which must leave the host to its own thread.
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -70,13 +73,14 @@ void Pump() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s MILLISECONDS WORKERS FILE\n", argv[0]);
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: %s MILLISECONDS WORKERS FILE [COUNT]\n", argv[0]);
         return 2;
     }
     const auto length = std::chrono::milliseconds(std::atoi(argv[1]));
     const int workers = std::atoi(argv[2]);
     const std::filesystem::path until = argv[3];
+    const long count = argc == 5 ? std::atol(argv[4]) : 0;
     t_windowThread = true;
     if (!trelwin::display::use_host_display()) return 3;
     WNDCLASSA wc{};
@@ -86,14 +90,17 @@ int main(int argc, char** argv) {
     RegisterClassA(&wc);
     HWND main = CreateWindowExA(0, "ChurnPaint", "Churn", WS_POPUP | WS_VISIBLE, 40, 40, 300, 200, nullptr, nullptr,
                                 nullptr, nullptr);
-    const auto end = std::chrono::steady_clock::now() + length;
+    const auto start = std::chrono::steady_clock::now();
+    const auto end = start + length;
+    const auto limit = start + std::max<std::chrono::milliseconds>(length, std::chrono::seconds(20));
     std::atomic<long> windows{0};
+    std::atomic<bool> churning{true};
     std::atomic<int> running{workers};
     std::vector<std::thread> threads;
     for (int t = 0; t < workers; ++t) {
         threads.emplace_back([&, t] {
             t_windowThread = true;
-            while (std::chrono::steady_clock::now() < end) {
+            while (churning) {
                 HWND box = CreateWindowExA(0, "ChurnPaint", "Box", WS_POPUP | WS_VISIBLE, 380 + t * 30, 60 + t * 30, 120,
                                            80, nullptr, nullptr, nullptr, nullptr);
                 UpdateWindow(box);
@@ -107,11 +114,13 @@ int main(int argc, char** argv) {
     }
     // The workers' windows take the activation and tell this one: it keeps
     // its messages going until they are done.
-    while (std::chrono::steady_clock::now() < end || running > 0) {
+    while (churning || running > 0) {
         InvalidateRect(main, nullptr, FALSE);
         UpdateWindow(main);
         ++g_frames;
         Pump();
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= limit || (now >= end && g_frames >= count && windows >= count)) churning = false;
     }
     for (auto& t : threads) t.join();
     g_last = true;
