@@ -280,7 +280,9 @@ TEST(MoveRegistryKeyFiles, TheSourceStaysWhereTheCopyCannotGo) {
         SCOPED_TRACE(c.name);
         ScopedRegistryDir dir;
         dir.WriteFile(machine, "HKEY_LOCAL_MACHINE");
-        if (c.fifoForUser) ASSERT_EQ(mkfifo(dir.FilePath().c_str(), 0600), 0);
+        if (c.fifoForUser) {
+            ASSERT_EQ(mkfifo(dir.FilePath().c_str(), 0600), 0);
+        }
         testing::internal::CaptureStderr();
         EXPECT_EQ(MoveRegistryKey(HKEY_LOCAL_MACHINE, c.dest, "S\\", "App"), 1);
         testing::internal::GetCapturedStderr();

@@ -383,7 +383,9 @@ TEST(MarkupLayout, AnimatedStripStepsItsFrames)
     const int expected[] = {0, 0, 0, 1, 1, 1, 2, 2, 2, 0, 0};
     for (int step = 0; step < 11; ++step) {
         SCOPED_TRACE(step);
-        if (step > 0) EXPECT_EQ(drawer.OnTimer(), expected[step] != expected[step - 1]);
+        if (step > 0) {
+            EXPECT_EQ(drawer.OnTimer(), expected[step] != expected[step - 1]);
+        }
         canvas.clear(kPaper);
         SIZE drawn{0, 0};
         const RECT rc{0, 0, 40, 40};

@@ -121,12 +121,12 @@ TEST_F(TipWindow, ShowsAfterTheDelayAndHidesOnKeysClicksAndLeaving)
     const std::vector<Step> script = {
         {"over the tool", [&] { MoveTo(150, 150); }, true},
         {"a key", [&] {
-             MSG key{m_tool.m_hWnd, WM_KEYDOWN, 'A', 0};
+             MSG key{m_tool.m_hWnd, WM_KEYDOWN, 'A', 0, 0, {}};
              m_tip.RelayEvent(&key);
          }, false},
         {"moved on inside the tool", [&] { MoveTo(160, 150); }, true},
         {"the wheel", [&] {
-             MSG wheel{m_tool.m_hWnd, WM_MOUSEWHEEL, 0, 0};
+             MSG wheel{m_tool.m_hWnd, WM_MOUSEWHEEL, 0, 0, 0, {}};
              m_tip.RelayEvent(&wheel);
          }, false},
         {"back over the tool", [&] { MoveTo(170, 150); }, true},
@@ -138,7 +138,9 @@ TEST_F(TipWindow, ShowsAfterTheDelayAndHidesOnKeysClicksAndLeaving)
         SCOPED_TRACE(step.what);
         step.act();
         EXPECT_TRUE(step.shown ? Shown() : Hidden());
-        if (step.shown) EXPECT_TRUE(m_tip.IsWindowVisible());
+        if (step.shown) {
+            EXPECT_TRUE(m_tip.IsWindowVisible());
+        }
     }
     EXPECT_GE(m_frame.asked, 4);
     // Showing the tip left the frame active.

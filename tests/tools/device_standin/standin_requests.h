@@ -3,9 +3,7 @@
 // as if it came from 127.0.0.1.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "tools/device_standin/standin_device.h"
@@ -13,10 +11,8 @@
 namespace standin_test {
 
 inline std::vector<uint8_t> Request(uint8_t command, const std::vector<uint8_t>& payload = {}) {
-    std::vector<uint8_t> data(8 + payload.size());
-    std::memcpy(data.data(), "BRISEL", 6);
-    data[7] = command;
-    std::copy(payload.begin(), payload.end(), data.begin() + 8);
+    std::vector<uint8_t> data = {'B', 'R', 'I', 'S', 'E', 'L', 0, command};
+    data.insert(data.end(), payload.begin(), payload.end());
     return data;
 }
 
