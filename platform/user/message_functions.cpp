@@ -116,6 +116,7 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
         return FALSE;
     }
     std::shared_ptr<CMessageQueue> queue = CMessageQueue::Current();
+    queue->ClearSyntheticSignal();
     queue->HandleSentMessages();
     const bool remove = (wRemoveMsg & PM_REMOVE) != 0;
     // Input from the host comes after the messages posted before it.
@@ -143,6 +144,7 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
     wake.min = wMsgFilterMin;
     wake.max = wMsgFilterMax;
     for (;;) {
+        queue->ClearSyntheticSignal();
         queue->HandleSentMessages();
         bool posted = queue->PeekPosted(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true);
         // Input from the host comes after the messages posted before it.
@@ -204,7 +206,11 @@ DWORD WINAPI MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles, BOO
         }
         const DWORD result = queue->Wait(wake, nCount, pHandles, fWaitAll, slice);
         if (result == WAIT_OBJECT_0 + nCount && !fWaitAll && !queue->HasInput(dwWakeMask)) {
-            continue;  // woken by a sent message only: handled at the top
+            // Woken by a sent message (handled at the top), or by a signal
+            // for something that is gone again: the signal is done with, and
+            // what comes after it wakes the next wait.
+            queue->ClearSyntheticSignal();
+            if (!queue->HasInput(dwWakeMask)) continue;
         }
         if (result == WAIT_TIMEOUT && fWaitAll && (dwMilliseconds == INFINITE || Clock::now() < deadline)) {
             continue;

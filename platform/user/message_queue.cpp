@@ -37,6 +37,10 @@ thread_local CQueueHolder t_queue;
 
 bool IsPostedMessageWake(DWORD mask) { return (mask & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) != 0; }
 
+// What the messages made on demand may be: paint, timers and hover, and the
+// input that the host hands over.
+constexpr DWORD kSyntheticKinds = QS_PAINT | QS_TIMER | QS_INPUT;
+
 // Set once, before the first window or timer; read by every thread.
 std::atomic<const CSyntheticSource*> g_synthetic{nullptr};
 
@@ -92,7 +96,7 @@ bool CMessageQueue::WakeLocked() const {
     case CQueueWake::Messages:
         break;
     }
-    if (m_synthetic && (m_wake.mask & (QS_PAINT | QS_TIMER))) return true;
+    if (m_synthetic && (m_wake.mask & kSyntheticKinds)) return true;
     if (!IsPostedMessageWake(m_wake.mask)) return false;
     if (m_quit) return true;
     return std::any_of(m_posted.begin(), m_posted.end(),
@@ -178,7 +182,7 @@ DWORD CMessageQueue::Wait(const CQueueWake& wake, DWORD nCount, const HANDLE* ha
 
 bool CMessageQueue::HasInput(DWORD mask) {
     const CSyntheticSource* source = g_synthetic.load();
-    if ((mask & (QS_PAINT | QS_TIMER)) && source && source->pending && source->pending(mask)) return true;
+    if ((mask & kSyntheticKinds) && source && source->pending && source->pending(mask)) return true;
     std::lock_guard<std::mutex> lock(WaitLock());
     if ((mask & QS_SENDMESSAGE) != 0 && !m_sent.empty()) return true;
     return IsPostedMessageWake(mask) && (m_quit || !m_posted.empty());
@@ -228,11 +232,12 @@ void CMessageQueue::SignalSynthetic() {
     NotifyWaiters();
 }
 
+void CMessageQueue::ClearSyntheticSignal() {
+    std::lock_guard<std::mutex> lock(WaitLock());
+    m_synthetic = false;
+}
+
 bool CMessageQueue::PeekSynthetic(MSG& msg, HWND hwnd, UINT min, UINT max, bool remove) {
-    {
-        std::lock_guard<std::mutex> lock(WaitLock());
-        m_synthetic = false;  // a signal from now on wakes the next wait
-    }
     const CSyntheticSource* source = g_synthetic.load();
     return source && source->peek && source->peek(msg, hwnd, min, max, remove);
 }
@@ -247,4 +252,13 @@ bool TakeHostInput() {
     return source && source->host_input && source->host_input();
 }
 
-void SetSyntheticSource(const CSyntheticSource& source) { g_synthetic = new CSyntheticSource(source); }
+void SetSyntheticSource(const CSyntheticSource& source) {
+    // Each source stays: a thread may still be reading the one it replaces.
+    static std::mutex lock;
+    static auto* installed = new std::vector<std::unique_ptr<CSyntheticSource>>;
+    std::lock_guard<std::mutex> guard(lock);
+    installed->push_back(std::make_unique<CSyntheticSource>(source));
+    g_synthetic = installed->back().get();
+}
+
+const CSyntheticSource* CurrentSyntheticSource() { return g_synthetic.load(); }

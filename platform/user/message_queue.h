@@ -63,6 +63,8 @@ struct CSyntheticSource {
     bool (*host_input)() = nullptr;
 };
 void SetSyntheticSource(const CSyntheticSource& source);
+// The installed source (null before the first window or timer).
+const CSyntheticSource* CurrentSyntheticSource();
 // Tells the installed source that a posted message was taken.
 void NoteRetrieved(const MSG& msg);
 // The installed source's host input for the calling thread.
@@ -118,6 +120,11 @@ public:
     // Wakes the owner to look for messages made on demand (another thread
     // invalidated one of its windows, say).
     void SignalSynthetic();
+    // Owner thread only: forgets the signals so far. A look for messages
+    // starts with it, before it looks at anything that a signal announces
+    // (the host's events, paint, timers): a signal that comes during the
+    // look then ends the wait that follows it instead of being lost.
+    void ClearSyntheticSignal();
     // Owner thread only: a message made on demand that passes the filter.
     bool PeekSynthetic(MSG& msg, HWND hwnd, UINT min, UINT max, bool remove);
 

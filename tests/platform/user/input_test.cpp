@@ -3,15 +3,18 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <future>
 #include <cstring>
+#include <functional>
+#include <future>
 #include <thread>
+#include <utility>
 
 #include "platform/base/last_error.h"
 #include "platform/base/module_handle.h"
 #include "platform/base/win_errors.h"
 #include "platform/resources/resource_registry.h"
 #include "platform/resources/resource_types.h"
+#include "platform/user/message_queue.h"
 #include "tests/platform/user/window_test_util.h"
 
 using namespace user_test;
@@ -439,4 +442,97 @@ TEST_F(WindowTest, AKeyForAGoneHostReachesTheFocus) {
     EXPECT_TRUE(PumpUntil([&] { return !Of(probe, {WM_KEYDOWN}).empty(); }, 2000));
     stop = true;
     busy.join();
+}
+
+namespace {
+
+// The window system's own source of host input, and a test's event that
+// the host hands over just after the window's thread has looked for host
+// input and found none: the moment between that look and the wait that
+// follows it.
+CSyntheticSource g_realSource;
+std::function<void()> g_afterLook;
+
+bool HostInputThenEvent() {
+    const bool took = g_realSource.host_input();
+    if (!took && g_afterLook) std::exchange(g_afterLook, nullptr)();
+    return took;
+}
+
+}  // namespace
+
+// An event that the host hands over while the window's thread is between
+// its look for host input and its wait for messages wakes that thread: it
+// does not sleep with the event waiting until something else comes.
+TEST(HostEvents, AnEventDuringTheLookForMessagesWakesTheThread) {
+    std::atomic<int> closes{0};
+    std::atomic<bool> done{false};
+    std::promise<HWND> made;
+    std::promise<void> go;
+    std::thread owner([&, started = go.get_future()] {
+        WindowProbe probe;
+        probe.handler = [&](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+            if (m != WM_CLOSE) return DefWindowProcA(h, m, w, l);
+            closes.fetch_add(1);
+            return 0;
+        };
+        HWND hwnd = CreateProbe(&probe);
+        made.set_value(hwnd);
+        started.wait();
+        MSG msg;
+        while (!done && GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+        DestroyWindow(hwnd);
+    });
+    const HWND hwnd = made.get_future().get();
+    trelwin::display::HostEvent close;
+    close.kind = trelwin::display::HostEvent::Close;
+    close.id = reinterpret_cast<uintptr_t>(hwnd);
+    // Handed over from the host's side, as the host thread does.
+    g_afterLook = [close] { std::thread([close] { trelwin::display::deliver(close); }).join(); };
+    g_realSource = *CurrentSyntheticSource();  // made with the first window
+    CSyntheticSource source = g_realSource;
+    source.host_input = HostInputThenEvent;
+    SetSyntheticSource(source);
+    go.set_value();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (closes.load() == 0 && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(closes.load(), 1) << "the window's thread slept with an event of the host waiting";
+    done = true;
+    PostMessageA(hwnd, WM_NULL, 0, 0);
+    owner.join();
+    SetSyntheticSource(g_realSource);
+}
+
+// A thread that waits for input only (QS_INPUT) wakes for the input that
+// the host hands over for its window.
+TEST(HostEvents, AWaitForInputWakesForTheHostsInput) {
+    DWORD result = WAIT_FAILED;
+    std::chrono::steady_clock::duration waited{};
+    std::thread owner([&] {
+        WindowProbe probe;
+        HWND hwnd = CreateWindowExA(0, ProbeClass(), "input", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                    nullptr, &probe);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        trelwin::display::HostEvent key;
+        key.kind = trelwin::display::HostEvent::KeyDown;
+        key.id = reinterpret_cast<uintptr_t>(hwnd);
+        key.vk = 'A';
+        std::thread host([key] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            trelwin::display::deliver(key);
+        });
+        const auto start = std::chrono::steady_clock::now();
+        result = MsgWaitForMultipleObjects(0, nullptr, FALSE, 3000, QS_INPUT);
+        waited = std::chrono::steady_clock::now() - start;
+        host.join();
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        InjectKey('A', false);
+        DestroyWindow(hwnd);
+    });
+    owner.join();
+    EXPECT_EQ(result, WAIT_OBJECT_0);
+    EXPECT_LT(waited, std::chrono::seconds(2));
 }
