@@ -106,6 +106,13 @@ SDL_Surface* IconPicture(HICON handle) {
     return picture;
 }
 
+// The SDL video driver for the desktop the environment names: X when
+// DISPLAY is set (the X helpers need it), else Wayland.
+const char* HostVideoDriver() {
+    const char* x = std::getenv("DISPLAY");
+    return x && *x ? "x11" : "wayland";
+}
+
 class SdlDisplay : public Display {
 public:
     explicit SdlDisplay(SIZE screen) : Display(screen) {}
@@ -136,7 +143,14 @@ public:
             SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
             // SIGINT and SIGTERM are the program's (trelwin::EndProgramOnSignals).
             SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-            x11::prefer_screen_visual();
+            // Held until SDL has its own connection (see ServerConnection).
+            std::optional<x11::ServerConnection> held;
+            held.emplace();
+            // Only a driver that shows windows on the desktop will do: when it
+            // cannot start, SDL would go on with one that shows nothing, and
+            // the program would run where nobody can see or end it.
+            const char* driver = HostVideoDriver();
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
             // A click that gives a window the focus is a click like any other.
             // SDL drops a press that it reads within 10 ms of the window's
             // focus event: on a busy machine, or with a quick hand, the press
@@ -145,8 +159,17 @@ public:
             // Before SDL starts: SDL keeps the handlers it finds and puts them
             // back when it quits, while it closes its connections.
             x11::install_error_handlers();
-            if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+            const bool initialised = SDL_Init(SDL_INIT_VIDEO) == 0;
+            held.reset();
+            if (!initialised) {
                 *error = SDL_GetError();
+                started.set_value({false, SIZE{}});
+                return;
+            }
+            const char* running = SDL_GetCurrentVideoDriver();
+            if (!running || std::strcmp(running, driver) != 0) {
+                *error = std::string("no ") + driver + " video driver";
+                SDL_Quit();
                 started.set_value({false, SIZE{}});
                 return;
             }
@@ -404,7 +427,12 @@ private:
             const int w = std::max<int>(r.right - r.left, 1), h = std::max<int>(r.bottom - r.top, 1);
             if (copy.changed) {
                 copy.changed = false;
-                if (!copy.window && copy.desc.visible) copy.window = create(copy, w, h);
+                if (!copy.window && copy.desc.visible) {
+                    copy.window = create(copy, w, h);
+                    // Asked again on the next pass (at most 50 ms later)
+                    // rather than never shown.
+                    if (!copy.window) copy.changed = true;
+                }
                 if (copy.window) {
                     SDL_SetWindowTitle(copy.window, copy.desc.title.c_str());
                     if (copy.desc.icon != copy.iconShown) show_icon(copy);
@@ -660,19 +688,27 @@ private:
 
 }  // namespace
 
-bool use_host_display() {
-    std::string error;
-    std::unique_ptr<SdlDisplay> display = SdlDisplay::open(&error);
-    if (!display) {
-        std::fprintf(stderr, "trelwin: cannot open the display (%s); windows stay on the virtual screen only\n",
-                     error.c_str());
-        return false;
-    }
+namespace {
+
+// Opens and installs the SDL display; the reason when it cannot.
+bool open_host_display(std::string* error) {
+    std::unique_ptr<SdlDisplay> display = SdlDisplay::open(error);
+    if (!display) return false;
     install_display(std::move(display));
     // The host thread must end before the libraries it uses go away.
     static std::once_flag atExit;
     std::call_once(atExit, [] { std::atexit(shutdown); });
     return true;
+}
+
+}  // namespace
+
+bool use_host_display() {
+    std::string error;
+    if (open_host_display(&error)) return true;
+    std::fprintf(stderr, "trelwin: cannot open the display (%s); windows stay on the virtual screen only\n",
+                 error.c_str());
+    return false;
 }
 
 bool choose_for_program() {
@@ -687,7 +723,11 @@ bool choose_for_program() {
                      "its windows (TRELWIN_DISPLAY=headless runs it on a virtual screen)\n");
         return false;
     }
-    return use_host_display();
+    std::string error;
+    if (open_host_display(&error)) return true;
+    std::fprintf(stderr, "trelwin: cannot open the display %s (%s): the program cannot show its windows\n",
+                 x && *x ? x : wayland, error.c_str());
+    return false;
 }
 
 }  // namespace trelwin::display

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/base/process.h"
@@ -127,15 +128,26 @@ int on_lost_connection(::Display*) { end_on_lost_connection(); }
 
 }  // namespace
 
-void prefer_screen_visual() {
+ServerConnection::ServerConnection() {
     const char* name = std::getenv("DISPLAY");
     if (!name || !*name) return;
-    ::Display* display = XOpenDisplay(name);
+    // About two seconds in all: far longer than a server takes to start over.
+    constexpr int kTries = 40;
+    constexpr auto kPause = std::chrono::milliseconds(50);
+    ::Display* display = nullptr;
+    for (int i = 0; i < kTries && !display; ++i) {
+        if (i > 0) std::this_thread::sleep_for(kPause);
+        display = XOpenDisplay(name);
+    }
     if (!display) return;  // SDL says why when it cannot reach the server either
+    display_ = display;
     const VisualID visual = XVisualIDFromVisual(DefaultVisual(display, DefaultScreen(display)));
-    XCloseDisplay(display);
     SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, std::to_string(visual).c_str());
     screen_visual_asked() = true;
+}
+
+ServerConnection::~ServerConnection() {
+    if (display_) XCloseDisplay(static_cast<::Display*>(display_));
 }
 
 void use_screen_colormap(SDL_Window* window) {

@@ -15,13 +15,32 @@
 
 namespace trelwin::display::x11 {
 
+// A connection of the program's own to the X server that DISPLAY names,
+// held while SDL makes its own. An X server that was started to reset when
+// its last client leaves does so when this connection closes: closed before
+// SDL connected, it would leave SDL to find the server starting over, and
+// SDL then goes on with a video driver that shows nothing, without a word.
+// Held, the server stays up until SDL is connected.
+//
 // Host windows of the screen's own visual and colormap: where a window has
 // a colormap of its own (SDL makes one for every window, of a direct-colour
 // visual when the server has one), the X server shows black outside the
-// window's shape instead of what lies beneath. Before the first window:
-// tells SDL the visual of the X server's screen (nothing when the host is
-// not X).
-void prefer_screen_visual();
+// window's shape instead of what lies beneath. Once connected, tells SDL
+// the visual of the X server's screen.
+class ServerConnection {
+public:
+    // Tries for a short while: a server that is starting over (another
+    // client left it) takes new clients again within moments.
+    ServerConnection();
+    ~ServerConnection();
+    ServerConnection(const ServerConnection&) = delete;
+    ServerConnection& operator=(const ServerConnection&) = delete;
+
+    bool connected() const { return display_ != nullptr; }
+
+private:
+    void* display_ = nullptr;  // the Xlib connection
+};
 // Gives the window the screen's colormap when SDL was told that visual.
 void use_screen_colormap(SDL_Window* window);
 
