@@ -141,16 +141,20 @@ BOOL CDrawingObjectMap::StartConnectorDrag(CPoint point)
     {
         return FALSE;
     }
+    EndConnectorDrag(nullptr);
     CDrawingObjectConnector::MakePath(pStart, m_connectorStartPath);
     if (CDrawingObjectConnector::ResolvePath(this, m_connectorStartPath) != pStart)
     {
+        m_connectorStartPath.RemoveAll();
         return FALSE;
     }
-    EndConnectorDrag(nullptr);
     m_activeConnectors.Add(_tActiveConnector{point.x, point.y});
     if (m_pHostWnd != nullptr && m_pHostWnd->GetSafeHwnd() != nullptr)
     {
         m_pHostWnd->SetCapture();
+        // No cursor question comes while the mouse is captured: the cross
+        // stays until the release.
+        ::SetCursor(::LoadCursor(nullptr, IDC_CROSS));
     }
     return TRUE;
 }

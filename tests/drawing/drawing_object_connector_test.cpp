@@ -154,6 +154,7 @@ TEST_F(DrawingTest, ConnectorsAreDrawnFollowedSelectedAndDeletedByTheUser)
     InjectMouseMove(150, 60);
     Pump();
     EXPECT_EQ(map->GetCursorAt(150, 60), -3);
+    EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_CROSS));
     EXPECT_EQ(boxes[0]->m_rect, CRect(30, 30, 90, 90));  // not dragged
     EXPECT_EQ(At(86, 60, 70).substr(0, 12), "RRRRSSSSSSSS");
     EXPECT_EQ(At(86, 60, 70).substr(66), "....");
