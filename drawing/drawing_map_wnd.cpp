@@ -52,6 +52,8 @@ BEGIN_MESSAGE_MAP(CDrawingMapWnd, CWnd)
     ON_WM_PAINT()
     ON_WM_SETCURSOR()
     ON_WM_CANCELMODE()
+    ON_WM_KEYDOWN()
+    ON_WM_KEYUP()
     ON_WM_ERASEBKGND()
     ON_WM_DESTROY()
     ON_REGISTERED_MESSAGE(MSG_DRAWING_OBJECT_INVALIDATE_RECT, OnInvalidateRectMessage)
@@ -277,6 +279,24 @@ BOOL CDrawingMapWnd::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message)
         return TRUE;
     }
     return CWnd::OnSetCursor(pWnd, nHitTest, message);
+}
+
+void CDrawingMapWnd::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    if (m_pMapObject != nullptr)
+    {
+        m_pMapObject->OnKeyDown(nChar);
+    }
+    CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
+}
+
+void CDrawingMapWnd::OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    if (m_pMapObject != nullptr)
+    {
+        m_pMapObject->OnKeyUp(nChar, nFlags);
+    }
+    CWnd::OnKeyUp(nChar, nRepCnt, nFlags);
 }
 
 void CDrawingMapWnd::OnCancelMode()

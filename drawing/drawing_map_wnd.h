@@ -1,5 +1,5 @@
 // CDrawingMapWnd: the child window that hosts one root drawing map. It
-// paints the map, hands it the mouse, size, cursor and command messages,
+// paints the map, hands it the mouse, key, size, cursor and command messages,
 // receives the map's invalidations (MSG_DRAWING_OBJECT_INVALIDATE_RECT) and
 // can look transparent by copying what lay beneath it before its first
 // paint.
@@ -60,6 +60,10 @@ protected:
     afx_msg void OnPaint();
     afx_msg BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
     afx_msg void OnCancelMode();
+    // The keys that reach the window (it has the focus once a click
+    // selected a connector) go to the map.
+    afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    afx_msg void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
     afx_msg BOOL OnEraseBkgnd(CDC* pDC);
     afx_msg void OnDestroy();
     afx_msg LRESULT OnInvalidateRectMessage(WPARAM wParam, LPARAM lParam);

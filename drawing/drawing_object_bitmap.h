@@ -11,7 +11,16 @@
 // A region is given in the map's coordinates; it stays where it was given
 // relative to the object when the object moves, and is scaled with the
 // object when the object is resized.
+//
+// Rotated (m_bRotated, with the angle's cosine and sine), the picture turns
+// about its centre, clockwise on the screen for a positive sine, and fills
+// its bounding box: centred on the object when drawn plainly, at the
+// drawing point when drawn with alpha. Each pixel of the box takes the
+// picture's pixel under its centre, so right angles turn the picture
+// exactly.
 #pragma once
+
+#include <vector>
 
 #include "drawing/drawing_object_map.h"
 
@@ -73,6 +82,11 @@ public:
     DWORD m_dwRegionDataSize;
     RGNDATA* m_pRegionData;
     BOOL m_bPositionIsCentre;
+    BOOL m_bRotated;
+    double m_dRotationCos;
+    double m_dRotationSin;
+    // Made from the cosine and sine by each rotated Draw.
+    XFORM m_rotationTransform;
     // FALSE: the object's rectangle is filled with the background colour
     // before the picture is drawn.
     BOOL m_bTransparentBackground;
@@ -80,8 +94,16 @@ public:
     BLENDFUNCTION m_blend;
 
 protected:
-    // Blends a 32-bit bitmap with premultiplied alpha at the point.
+    // Blends a 32-bit bitmap with premultiplied alpha at the point; rotated,
+    // its turned copy (RotatePixels), whose top-left corner is the point.
     void AlphaBlit(CDC* pDC, CBitmap* pBitmap, CPoint point);
+    // The pixels of a 32-bit bitmap turned by the rotation, rows top down,
+    // and their size (the turned bounding box); pixels that no pixel of the
+    // bitmap covers are 0, clear. FALSE for a bitmap of another depth.
+    BOOL RotatePixels(CBitmap* pBitmap, std::vector<DWORD>& pixels, CSize& size) const;
+    // The size of the box that holds a picture of the size turned by the
+    // rotation.
+    CSize RotatedSize(CSize picture) const;
     // Rebuilds the drawn region at the object's place and size.
     void PlaceRegion();
     void ScaleRegion();
@@ -94,5 +116,8 @@ private:
     BOOL BuildRegion(CRgn* pTarget, int width, int height, CPoint corner) const;
     int BandHeight() const;
     void DrawPicture(CDC* pDC);
+    // The scaled copy through the rotation transform, centred on the
+    // picture's part of the object (above the label band).
+    void DrawRotated(CDC* pDC);
     void DrawLabel(CDC* pDC);
 };

@@ -33,6 +33,7 @@ CDrawingObjectMap::CDrawingObjectMap(CWnd* pHostWnd, CDrawingObject* pParent, BO
       m_bMapZoomCentered(FALSE),
       m_bHitTestGuard(FALSE),
       m_bTransparent(bTransparent),
+      m_rectBeforeDrag(0, 0, 0, 0),
       m_bNestedMove(FALSE),
       m_sizeBackBuffer(0, 0)
 {
@@ -51,6 +52,11 @@ CDrawingObjectMap::~CDrawingObjectMap()
     {
         m_activeConnectors.RemoveAt(m_activeConnectors.GetSize() - 1);
     }
+    for (INT_PTR i = 0; i < m_connectors.GetSize(); ++i)
+    {
+        delete m_connectors[i];
+    }
+    m_connectors.RemoveAll();
     m_skinElements.RemoveAll();
     m_children.RemoveAllChildren();
 }
@@ -142,6 +148,7 @@ void CDrawingObjectMap::DrawContent(CDC* pDC, CDC* pBeneath, CRgn* pRegion, CRec
         pDC->BitBlt(0, 0, width, height, pBeneath, m_rect.left, m_rect.top, SRCCOPY);
     }
     DrawUnderChildren(pDC, &clip);
+    DrawConnectors(pDC);
     DrawChildren(pDC, pRegion);
     DrawOverChildren(pDC, &clip);
     DrawHighlight(pDC);
@@ -289,6 +296,10 @@ CDrawingObjectMap* CDrawingObjectMap::CreateChildMap()
     return new CDrawingObjectMap(m_pHostWnd, this, TRUE, TRUE, FALSE);
 }
 
+void CDrawingObjectMap::OnChildEdited(CDrawingObject*)
+{
+}
+
 void CDrawingObjectMap::OnWindowDestroy()
 {
 }
@@ -305,6 +316,17 @@ int CDrawingObjectMap::RemoveChild(CDrawingObject* pChild, BOOL bDelete)
     if (nIndex < 0)
     {
         return -1;
+    }
+    // A line to an object that is gone would point nowhere.
+    for (CDrawingObjectMap* pMap = this; pMap != nullptr; pMap = pMap->GetParentMap())
+    {
+        for (INT_PTR i = pMap->m_connectors.GetSize() - 1; i >= 0; --i)
+        {
+            if (pMap->m_connectors[i]->Touches(pMap, pChild))
+            {
+                pMap->RemoveConnector(static_cast<int>(i));
+            }
+        }
     }
     if (pChild->m_bSelected || nIndex == m_nSelectedChild)
     {
@@ -398,7 +420,10 @@ void CDrawingObjectMap::MoveChild(CDrawingObject* pChild, int x, int y)
     const CSize child = pChild->GetSize();
     x = std::max(std::min(x, m_rect.Width() - child.cx), 0);
     y = std::max(std::min(y, m_rect.Height() - child.cy), 0);
+    // The connectors' lines follow the child.
+    InvalidateConnectorsOf(pChild);
     pChild->MoveTo(x, y, TRUE);
+    InvalidateConnectorsOf(pChild);
 }
 
 void CDrawingObjectMap::SelectChild(int nIdOrIndex, BOOL bById, BOOL bForce)

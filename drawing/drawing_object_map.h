@@ -13,10 +13,19 @@
 // shifts them by the map's position. At the root the host window hands the
 // posted RECT to InvalidateWindowRect, which zooms it like the drawing and
 // deletes it.
+//
+// Connectors (drawing_object_connector.h) are lines between the map's
+// objects, drawn under the children. The mouse draws one from an object to
+// another with the Ctrl key held; a click near a line selects it, and the
+// Delete key removes the selected one. Derived maps hear of edits through
+// hooks: OnChildEdited after a drag changed a child, CanConnect before a
+// connector is made (FALSE: none is), OnConnectorAdded, OnConnectorSelected
+// and OnConnectorRemoved.
 #pragma once
 
 #include "common/base/collection.h"
 #include "drawing/drawing_object.h"
+#include "drawing/drawing_object_connector.h"
 #include "drawing/drawing_objects.h"
 #include "drawing/drawing_skin.h"
 #include "zip/brisel_file.h"
@@ -72,15 +81,18 @@ public:
     // one of its edges or corners when the cursor showed a resize there and
     // its size is not fixed; the release ends the drag. Without a drag,
     // moves are offered to the children, which show their border while the
-    // mouse is over them.
+    // mouse is over them. A press with MK_CONTROL on an object draws a
+    // connector from it instead, which the release over another object
+    // makes; a press beside every child selects the connector there.
     int OnMouseMove(UINT nFlags, int x, int y) override;
     int OnLButtonDown(UINT nFlags, int x, int y) override;
     void OnLButtonUp(UINT nFlags, int x, int y) override;
     void OnMouseLeave() override;
     void OnLButtonDblClk(UINT nFlags, int x, int y) override;
-    // To the selected child.
+    // To the selected child; VK_DELETE also removes the selected connector.
     void OnKeyDown(UINT nKey) override;
     void OnKeyUp(UINT nKey, UINT nFlags) override;
+    // Ends a connector drag without a connector, then goes to the children.
     void OnCancelMode() override;
     // The cursor of GetCursorAt at the mouse position: a cursor resource,
     // the text or the cross cursor; FALSE leaves the window's own cursor.
@@ -98,15 +110,27 @@ public:
     // A new map with this map's host window and this map as parent; the
     // caller adds it to the children (or deletes it).
     virtual CDrawingObjectMap* CreateChildMap();
+    // Hook: a drag of the mouse has moved or resized the child (called at
+    // the release, once per drag that changed the child's rectangle).
+    virtual void OnChildEdited(CDrawingObject* pChild);
     // Called by the host window when it is destroyed. No object of this
     // program keeps anything of the window, so there is nothing to let go.
     virtual void OnWindowDestroy();
     // Shifts the child's rectangle by this map's position and sends it on.
     virtual void InvalidateChildRect(RECT rect);
     // -1 when the child is not a child of this map; otherwise its index,
-    // after the child was unselected when selected, deleted when bDelete and
-    // removed, and the selected, dragged and captured indexes fixed up.
+    // after the connectors that end on the child (or inside it) were
+    // removed, the child was unselected when selected, deleted when bDelete
+    // and removed, and the selected, dragged and captured indexes fixed up.
     virtual int RemoveChild(CDrawingObject* pChild, BOOL bDelete);
+    // Query: may a connector join the two objects? FALSE: none is made.
+    virtual BOOL CanConnect(CDrawingObject* pFrom, CDrawingObject* pTo);
+    // Hooks: a connector was added to m_connectors; the selected connector
+    // changed (null: none is selected now); a connector is about to be
+    // removed and deleted.
+    virtual void OnConnectorAdded(CDrawingObjectConnector* pConnector);
+    virtual void OnConnectorSelected(CDrawingObjectConnector* pConnector);
+    virtual void OnConnectorRemoved(CDrawingObjectConnector* pConnector);
     // Hooks of derived maps around the children; clip in map coordinates.
     virtual void DrawUnderChildren(CDC* pDC, RECT* pClip);
     virtual void DrawOverChildren(CDC* pDC, RECT* pClip);
@@ -140,6 +164,19 @@ public:
     CDrawingObject* GetDraggedObject();
     // The map's archive holder.
     CBriselFile* GetFile() { return &m_file; }
+    // A new connector between two different objects of this map's tree
+    // whose id paths name them, added to m_connectors; null when an object
+    // is missing or cannot be named by its path, the two are already
+    // joined, or CanConnect refuses.
+    CDrawingObjectConnector* Connect(CDrawingObject* pFrom, CDrawingObject* pTo);
+    // The last connector whose line passes at (x, y) of the map, or -1.
+    int ConnectorAt(int x, int y);
+    // Selects the connector at the index alone; -1 selects none.
+    void SelectConnector(int nIndex);
+    // The index of the selected connector, or -1.
+    int GetSelectedConnector();
+    // Removes and deletes the connector; FALSE for a bad index.
+    BOOL RemoveConnector(int nIndex);
 
     CDrawingObjects m_children;
     // The child that receives the keys; -1 when none.
@@ -173,7 +210,10 @@ public:
     BOOL m_bMapZoomCentered;
     // Made and destroyed with the map; its archive stays closed.
     CBriselFile m_file;
+    // The connector being drawn by the mouse (at most one).
     CCollection<_tActiveConnector> m_activeConnectors;
+    // Owned; drawn in index order, hit from the last to the first.
+    CArray<CDrawingObjectConnector*> m_connectors;
     // Keeps an exclusive-hit test from asking its parent again.
     BOOL m_bHitTestGuard;
     BOOL m_bTransparent;
@@ -183,7 +223,9 @@ protected:
     CPoint ConvertPoint(int x, int y) const;
     // Whether a connector is being drawn (an active connector exists).
     BOOL IsConnectorDragActive();
-    void EndConnectorDrag();
+    // Ends the drawing of a connector: connects to pTarget when it is not
+    // null, then the loose line goes.
+    void EndConnectorDrag(CDrawingObject* pTarget);
 
 private:
     // The child at the index moved to the end of the children, the indexes
@@ -195,6 +237,23 @@ private:
     static void ShowHover(CDrawingObject* pChild, BOOL bOver);
     // The index of the child a press or a cursor query at the point concerns.
     int ChildIndexAt(int x, int y);
+    // Starts drawing a connector from the object at the point (map
+    // coordinates); FALSE when there is none that a path can name.
+    BOOL StartConnectorDrag(CPoint point);
+    void FollowConnectorDrag(CPoint point);
+    // The loose line from the start object to the mouse; FALSE when
+    // nothing of it shows.
+    BOOL GetConnectorDragLine(CPoint& from, CPoint& to);
+    void InvalidateConnectorDrag();
+    // Repaints the lines of the connectors, of this map and its ancestors,
+    // that end on the object or inside it.
+    void InvalidateConnectorsOf(CDrawingObject* pObject);
+    void DrawConnectors(CDC* pDC);
+
+    // Where the connector being drawn starts.
+    CArray<int> m_connectorStartPath;
+    // The dragged child's rectangle at the press.
+    CRect m_rectBeforeDrag;
 
     // A drag handed down from an ancestor: the point is the root's.
     BOOL m_bNestedMove;

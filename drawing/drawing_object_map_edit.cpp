@@ -1,6 +1,7 @@
 // Mouse editing of a drawing map's children: picking, dragging, resizing
-// by edges and corners with their cursors, hover borders, and the hand-over
-// of moves to child maps that drag children of their own.
+// by edges and corners with their cursors, hover borders, the hand-over of
+// moves to child maps that drag children of their own, and the mouse's and
+// keys' road to the connectors (drawing_object_map_connect.cpp).
 #include <algorithm>
 #include <cmath>
 
@@ -119,19 +120,6 @@ CPoint CDrawingObjectMap::ConvertPoint(int x, int y) const
     return CPoint(x, y);
 }
 
-BOOL CDrawingObjectMap::IsConnectorDragActive()
-{
-    return m_activeConnectors.GetSize() > 0;
-}
-
-void CDrawingObjectMap::EndConnectorDrag()
-{
-    while (m_activeConnectors.GetSize() > 0)
-    {
-        m_activeConnectors.RemoveAt(m_activeConnectors.GetSize() - 1);
-    }
-}
-
 int CDrawingObjectMap::ChildIndexAt(int x, int y)
 {
     for (int i = m_children.GetSize() - 1; i >= 0; --i)
@@ -237,6 +225,11 @@ int CDrawingObjectMap::OnLButtonDown(UINT nFlags, int x, int y)
 {
     const CPoint point = ConvertPoint(x, y);
     m_nDraggedChild = -1;
+    if ((nFlags & MK_CONTROL) != 0 && StartConnectorDrag(point))
+    {
+        SelectConnector(-1);
+        return 1;
+    }
     int nHit = ChildIndexAt(point.x, point.y);
     CDrawingObject* pHit = m_children.GetChild(nHit);
     BOOL bDragging = FALSE;
@@ -248,6 +241,7 @@ int CDrawingObjectMap::OnLButtonDown(UINT nFlags, int x, int y)
         }
         m_nGrabOffsetX = point.x - pHit->m_rect.left;
         m_nGrabOffsetY = point.y - pHit->m_rect.top;
+        m_rectBeforeDrag = pHit->m_rect;
         // Drawn last and hit first from now on.
         nHit = BringChildToTop(nHit);
         m_nDraggedChild = nHit;
@@ -266,12 +260,20 @@ int CDrawingObjectMap::OnLButtonDown(UINT nFlags, int x, int y)
             }
         }
     }
+    // A line lies under the children: it is hit only beside them.
+    const int nConnector = pHit == nullptr ? ConnectorAt(point.x, point.y) : -1;
+    SelectConnector(nConnector);
+    if (nConnector >= 0 && m_pHostWnd != nullptr && m_pHostWnd->GetSafeHwnd() != nullptr)
+    {
+        // The Delete key is to reach the selected line.
+        m_pHostWnd->SetFocus();
+    }
     if (pHit != nullptr)
     {
         SelectChild(nHit, FALSE, bDragging);
         return 1;
     }
-    return 0;
+    return nConnector >= 0 ? 1 : 0;
 }
 
 void CDrawingObjectMap::DragTo(int x, int y)
@@ -322,7 +324,9 @@ void CDrawingObjectMap::DragTo(int x, int y)
     const int height = MovesTop(mode) || MovesBottom(mode)
                            ? std::max(bottom - top, static_cast<int>(MIN_DRAGGED_SIZE))
                            : r.Height();
+    InvalidateConnectorsOf(pChild);
     pChild->SetSize(width, height, TRUE);
+    InvalidateConnectorsOf(pChild);
     if (MovesLeft(mode) || MovesTop(mode))
     {
         MoveChild(pChild, left, top);
@@ -360,6 +364,11 @@ int CDrawingObjectMap::OnMouseMove(UINT nFlags, int x, int y)
     {
         DragTo(point.x, point.y);
         return 1;
+    }
+    if (IsConnectorDragActive())
+    {
+        // The children still show where the line would end.
+        FollowConnectorDrag(point);
     }
     if (CDrawingObject* pDragged = GetDraggedObject())
     {
@@ -442,6 +451,7 @@ void CDrawingObjectMap::OnLButtonUp(UINT nFlags, int x, int y)
     {
         ::ReleaseCapture();
     }
+    CDrawingObject* pDragged = m_children.GetChild(m_nDraggedChild);
     m_nDraggedChild = -1;
     const CPoint point = ConvertPoint(x, y);
     m_nCapturedChild = -1;
@@ -473,11 +483,15 @@ void CDrawingObjectMap::OnLButtonUp(UINT nFlags, int x, int y)
     }
     if (IsConnectorDragActive())
     {
-        EndConnectorDrag();
+        EndConnectorDrag(DeepestObjectAt(point.x, point.y, FALSE));
     }
     if (!m_rectHighlight.IsRectEmpty())
     {
         SetHighlightRect(nullptr);
+    }
+    if (pDragged != nullptr && pDragged->m_rect != m_rectBeforeDrag)
+    {
+        OnChildEdited(pDragged);
     }
 }
 
@@ -519,7 +533,7 @@ void CDrawingObjectMap::OnCancelMode()
 {
     if (IsConnectorDragActive())
     {
-        EndConnectorDrag();
+        EndConnectorDrag(nullptr);
     }
     if (m_bCapture)
     {
@@ -544,6 +558,10 @@ void CDrawingObjectMap::OnKeyDown(UINT nKey)
     if (CDrawingObject* pSelected = m_children.GetChild(m_nSelectedChild))
     {
         pSelected->OnKeyDown(nKey);
+    }
+    if (nKey == VK_DELETE)
+    {
+        RemoveConnector(GetSelectedConnector());
     }
 }
 

@@ -1,6 +1,6 @@
-// What a drawing map keeps for skins and connectors between its children.
-// The map stores them and asks the first active connector whether a
-// connector drag is under way; no object of this program makes either.
+// What a drawing map keeps for skins and for the connector being drawn
+// between its objects. The map stores skin elements without using them; an
+// active connector exists while the mouse draws a connector.
 #pragma once
 
 #include "platform/base/cstring.h"
@@ -15,15 +15,15 @@ struct _TSkinElement
     int m_nValue = 0;
 };
 
-// A connector being drawn between two children: two 32-bit words, the first
-// naming the connector end that is dragged.
+// A connector being drawn: the loose end that follows the mouse, in the
+// map's coordinates (two 32-bit words).
 struct _tActiveConnector
 {
-    DWORD m_dwEnd = 0;
-    DWORD m_dwTarget = 0;
+    LONG m_nLooseX = 0;
+    LONG m_nLooseY = 0;
 
     bool operator==(const _tActiveConnector& other) const
     {
-        return m_dwEnd == other.m_dwEnd && m_dwTarget == other.m_dwTarget;
+        return m_nLooseX == other.m_nLooseX && m_nLooseY == other.m_nLooseY;
     }
 };

@@ -1,13 +1,18 @@
 // The drawing objects as a person meets them, through the display the
 // environment gives: a window with the progress gauge filling up and, under
-// it, a map with two boxes that the mouse moves and resizes.
+// it, a map with three boxes that the mouse moves and resizes, and lines
+// between them: one from the start, more drawn with Ctrl and the mouse from
+// box to box, each following its boxes, selected by a click and removed by
+// the Delete key.
 //
 //   trelwin_drawing_demo [--until FILE] [--png FILE]
 //
 // It prints "ready MAPX MAPY" once shown, with the map's top-left corner
 // relative to the window's, "gauge N" at every value of the gauge (0 to
-// 100 in steps of 5), and "box I LEFT TOP RIGHT BOTTOM" whenever the mouse
-// has let go of a box it changed (map coordinates). It ends when FILE
+// 100 in steps of 5), and what the map's hooks hear, in map coordinates
+// and box ids (1 to 3): "box ID LEFT TOP RIGHT BOTTOM" when the mouse has
+// let go of a box it changed, "connector ID ID" for a new line, "selected
+// ID ID" or "selected none", and "removed ID ID". It ends when FILE
 // exists, when its window is closed, or after 30 seconds, saving the window
 // as a PNG file first when asked.
 #include <chrono>
@@ -30,6 +35,68 @@ const int GAUGE_Y = 16;
 const int MAP_X = 15;
 const int MAP_Y = 52;
 
+void Say(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+std::string Ends(CDrawingObjectConnector* pConnector)
+{
+    return std::to_string(pConnector->m_fromPath[0]) + " " + std::to_string(pConnector->m_toPath[0]);
+}
+
+// A map that tells what the mouse and the keys did to it.
+class CDemoMap : public CDrawingObjectMap
+{
+public:
+    explicit CDemoMap(CWnd* pHost) : CDrawingObjectMap(pHost, nullptr, TRUE, TRUE, FALSE)
+    {
+    }
+    void OnChildEdited(CDrawingObject* pChild) override
+    {
+        const CRect& r = pChild->m_rect;
+        char line[80];
+        std::snprintf(line, sizeof line, "box %d %ld %ld %ld %ld", pChild->m_nId, static_cast<long>(r.left),
+                      static_cast<long>(r.top), static_cast<long>(r.right), static_cast<long>(r.bottom));
+        Say(line);
+    }
+    void OnConnectorAdded(CDrawingObjectConnector* pConnector) override
+    {
+        Say("connector " + Ends(pConnector));
+    }
+    void OnConnectorSelected(CDrawingObjectConnector* pConnector) override
+    {
+        Say("selected " + (pConnector != nullptr ? Ends(pConnector) : std::string("none")));
+    }
+    void OnConnectorRemoved(CDrawingObjectConnector* pConnector) override
+    {
+        Say("removed " + Ends(pConnector));
+    }
+    // How to use it, along the bottom, under the boxes.
+    void DrawUnderChildren(CDC* pDC, RECT*) override
+    {
+        pDC->SelectStockObject(DEFAULT_GUI_FONT);
+        pDC->SetBkMode(TRANSPARENT);
+        pDC->SetTextColor(RGB(110, 110, 110));
+        CRect text(8, m_rect.Height() - 20, m_rect.Width() - 8, m_rect.Height() - 4);
+        pDC->DrawText("Drag a box to move it, its edges to resize it. Ctrl+drag from box to box to join them; "
+                      "click a line, then press Delete to remove it.",
+                      &text, DT_LEFT | DT_SINGLELINE | DT_END_ELLIPSIS);
+    }
+};
+
+class CDemoMapWnd : public CDrawingMapWnd
+{
+public:
+    CDrawingObjectMap* CreateMapObject() override
+    {
+        delete m_pMapObject;
+        m_pMapObject = new CDemoMap(this);
+        return m_pMapObject;
+    }
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -51,30 +118,31 @@ int main(int argc, char** argv)
 
     CWnd frame;
     if (!frame.CreateEx(0, nullptr, "Trelwin drawing demo", WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 60, 60,
-                        770, 300, nullptr, nullptr))
+                        770, 325, nullptr, nullptr))
         return 1;
     CDrawingObjectProgressWnd gauge;
     gauge.CreateMapObject();
     gauge.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(GAUGE_X, GAUGE_Y, 10, 10), &frame, 13);
     gauge.GetProgress()->LoadBitmaps(136, 137);
 
-    CDrawingMapWnd mapWnd;
+    CDemoMapWnd mapWnd;
     CDrawingObjectMap* map = mapWnd.CreateMapObject();
-    mapWnd.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(MAP_X, MAP_Y, MAP_X + 729, MAP_Y + 190), &frame, 14);
+    mapWnd.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(MAP_X, MAP_Y, MAP_X + 729, MAP_Y + 215), &frame, 14);
     map->m_crBackground = RGB(246, 247, 249);
-    // Two boxes whose dark border shows while the mouse is over them.
+    // Three boxes whose dark border shows while the mouse is over them.
     drawing_test::CSolidObject* boxes[] = {
         new drawing_test::CSolidObject(&mapWnd, map, RGB(52, 101, 164), CRect(40, 30, 160, 110)),
-        new drawing_test::CSolidObject(&mapWnd, map, RGB(233, 130, 38), CRect(300, 50, 420, 150))};
-    CRect reported[2];
-    for (int i = 0; i < 2; ++i)
+        new drawing_test::CSolidObject(&mapWnd, map, RGB(233, 130, 38), CRect(300, 50, 420, 150)),
+        new drawing_test::CSolidObject(&mapWnd, map, RGB(78, 154, 6), CRect(560, 40, 680, 120))};
+    for (int i = 0; i < 3; ++i)
     {
+        boxes[i]->m_nId = i + 1;
         boxes[i]->m_crBorder = RGB(20, 20, 20);
         boxes[i]->m_nBorderWidth = 2;
         boxes[i]->SetBorder(TRUE, FALSE);
         map->m_children.Add(boxes[i]);
-        reported[i] = boxes[i]->m_rect;
     }
+    map->Connect(boxes[0], boxes[1]);
     frame.ShowWindow(SW_SHOW);
     frame.UpdateWindow();
 
@@ -106,21 +174,6 @@ int main(int argc, char** argv)
             shownValue = value;
             std::printf("gauge %d\n", value);
             std::fflush(stdout);
-        }
-        if ((::GetKeyState(VK_LBUTTON) & 0x8000) != 0)
-        {
-            continue;
-        }
-        for (int i = 0; i < 2; ++i)
-        {
-            if (boxes[i]->m_rect != reported[i])
-            {
-                reported[i] = boxes[i]->m_rect;
-                std::printf("box %d %ld %ld %ld %ld\n", i, static_cast<long>(reported[i].left),
-                            static_cast<long>(reported[i].top), static_cast<long>(reported[i].right),
-                            static_cast<long>(reported[i].bottom));
-                std::fflush(stdout);
-            }
         }
     }
     if (!::IsWindow(frame.m_hWnd))

@@ -1,7 +1,8 @@
 // Bitmap objects: which resource a picture comes from, how the object is
 // sized to it and its label band, how a region clips drawing and hit tests
 // and follows the object, and how alpha and transparent-colour pictures are
-// drawn over what lies beneath.
+// drawn over what lies beneath, and how rotated pictures turn.
+#include <cmath>
 #include <deque>
 
 #include "drawing/drawing_object_bitmap.h"
@@ -91,7 +92,39 @@ enum : UINT
     ID_WIDE,
     ID_STRIPES,
     ID_KEYED,
+    ID_TURN_DIB,
+    ID_TURN_PNG,
 };
+
+const COLORREF kYellow = RGB(255, 255, 0);
+const COLORREF kCyan = RGB(0, 255, 255);
+
+// 3 x 2, every pixel another colour: R G B over K Y C.
+COLORREF TurnPixel(int x, int y)
+{
+    static const COLORREF pixels[2][3] = {{kRed, kGreen, kBlue}, {kBlack, kYellow, kCyan}};
+    return pixels[y][x];
+}
+
+// The same pixels, opaque, in a PNG with alpha.
+Bytes TurnPng()
+{
+    png_maker::Spec s;
+    s.width = 3;
+    s.height = 2;
+    s.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+    for (int y = 0; y < 2; ++y)
+    {
+        std::vector<uint8_t> row;
+        for (int x = 0; x < 3; ++x)
+        {
+            const COLORREF c = TurnPixel(x, y);
+            row.insert(row.end(), {GetRValue(c), GetGValue(c), GetBValue(c), 255});
+        }
+        s.rows.push_back(row);
+    }
+    return png_maker::Make(s);
+}
 
 void RegisterPictures()
 {
@@ -107,6 +140,8 @@ void RegisterPictures()
         AddResource(RT_BITMAP, ID_STRIPES, PackedDib(20, 10, [](int x, int) { return x < 10 ? kRed : kGreen; }));
         // 4 x 1: red, green, red, green.
         AddResource(RT_BITMAP, ID_KEYED, PackedDib(4, 1, [](int x, int) { return x % 2 ? kGreen : kRed; }));
+        AddResource(RT_BITMAP, ID_TURN_DIB, PackedDib(3, 2, TurnPixel));
+        AddResource("PNG", ID_TURN_PNG, TurnPng());
         return true;
     }();
     (void)done;
@@ -280,5 +315,54 @@ TEST_F(BitmapObjectTest, SmallPicturesAndTransparentColours)
         Canvas canvas(10, 1);
         bitmap->Draw(&canvas.dc);
         EXPECT_EQ(Row(canvas, 0, Colours()), c.row);
+    }
+}
+
+// The 3 x 2 picture turned clockwise by each angle, as every pixel of the
+// turned box takes the picture's pixel under its centre. Drawn plainly, the
+// box is centred on the 6 x 6 object at (1, 1) (half a pixel rounding
+// down-right); with alpha, its top-left corner is the object's.
+TEST_F(BitmapObjectTest, RotatedPicturesTurnAboutTheirCentre)
+{
+    struct Case
+    {
+        const char* name;
+        double degrees;
+        std::vector<std::string> turned;
+        CPoint centred;  // the box's top-left corner when drawn plainly
+    };
+    const Case cases[] = {
+        {"0", 0, {"RGB", "KYC"}, {3, 3}},
+        {"90", 90, {"KR", "YG", "CB"}, {3, 3}},
+        {"180", 180, {"CYK", "BGR"}, {3, 3}},
+        {"270", 270, {"BC", "GY", "RK"}, {3, 3}},
+        {"-90", -90, {"BC", "GY", "RK"}, {3, 3}},
+        {"30: a 4 x 4 box that misses K and B", 30, {"....", ".RG.", ".YC.", "...."}, {2, 2}},
+    };
+    const std::map<COLORREF, char> legend = {{kWhite, '.'}, {kRed, 'R'},    {kGreen, 'G'}, {kBlue, 'B'},
+                                             {kBlack, 'K'}, {kYellow, 'Y'}, {kCyan, 'C'}};
+    // The turned rows on an 8 x 8 white canvas at the corner.
+    auto placed = [](const std::vector<std::string>& turned, CPoint corner) {
+        std::vector<std::string> rows(8, std::string(8, '.'));
+        for (size_t y = 0; y < turned.size(); ++y)
+            rows[corner.y + y].replace(static_cast<size_t>(corner.x), turned[y].size(), turned[y]);
+        return rows;
+    };
+    for (const Case& c : cases)
+    {
+        for (UINT id : {ID_TURN_DIB, ID_TURN_PNG})
+        {
+            SCOPED_TRACE(std::string(c.name) + (id == ID_TURN_PNG ? " degrees, with alpha" : " degrees"));
+            auto bitmap = Load(id);
+            bitmap->MoveTo(1, 1, FALSE);
+            bitmap->SetSize(6, 6, FALSE);
+            bitmap->m_bRotated = TRUE;
+            bitmap->m_dRotationCos = std::cos(c.degrees * M_PI / 180);
+            bitmap->m_dRotationSin = std::sin(c.degrees * M_PI / 180);
+            Canvas canvas(8, 8);
+            bitmap->Draw(&canvas.dc);
+            const auto expected = placed(c.turned, id == ID_TURN_PNG ? CPoint(1, 1) : c.centred);
+            for (int y = 0; y < 8; ++y) EXPECT_EQ(Row(canvas, y, legend), expected[y]) << "row " << y;
+        }
     }
 }
