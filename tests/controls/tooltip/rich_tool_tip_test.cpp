@@ -29,6 +29,7 @@ class CAnswering : public CWnd
 public:
     CString text;
     int asked = 0;
+    RECT area{};  // the area of the tool asked for last
 
 protected:
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
@@ -36,6 +37,7 @@ protected:
         auto* nm = reinterpret_cast<NM_RTT_DISPLAY*>(lParam);
         if (nm->hdr.code != MSG_TOOLTIP_DISPLAY) return CWnd::OnNotify(wParam, lParam, pResult);
         ++asked;
+        area = nm->ti->rectBounds;
         nm->ti->strText = text;
         *pResult = 0;
         return TRUE;
@@ -245,6 +247,80 @@ TEST_F(TipWindow, ShadowAndTransparencyOverWhatLiesBeneath)
     const COLORREF shadow = trelwin::user::GetClientPixel(m_tip.m_hWnd, rc.Width() + 3, rc.Height() / 2);
     EXPECT_LT(GetRValue(shadow), 100);
     EXPECT_GT(GetRValue(shadow), 20);
+}
+
+// A tip that follows the cursor stays and moves along while the cursor is
+// over the tip itself, as long as the tool lies beneath it.
+TEST_F(TipWindow, ATipThatFollowsTheCursorLooksThroughItselfForTheTool)
+{
+    m_tip.SetDelayTime(0, 0);
+    m_tip.SetDefaultDirection(0x00);  // below the cursor, extending right: the cursor is on the tip
+    m_tip.SetBehaviour(RTT_BEHAVIOUR_TRACK_MOUSE);
+    struct Step {
+        const char* what;
+        POINT at;
+        bool shown;
+    };
+    const Step script[] = {
+        {"over the tool", {150, 150}, true},
+        {"on over the tip", {160, 155}, true},
+        {"along the tool under the tip", {290, 190}, true},
+        {"off the tool, still over the tip", {305, 195}, false},
+    };
+    for (const Step& step : script) {
+        SCOPED_TRACE(step.what);
+        MoveTo(step.at.x, step.at.y);
+        EXPECT_TRUE(step.shown ? Shown() : Hidden());
+        if (step.shown) {
+            CRect rc;
+            m_tip.GetWindowRect(&rc);
+            EXPECT_EQ(rc.TopLeft(), CPoint(step.at));
+            EXPECT_EQ(::WindowFromPoint(step.at), m_tip.m_hWnd);
+        }
+    }
+    EXPECT_EQ(m_frame.asked, 1);
+}
+
+// In a scroll view the tools' areas are places of the content: the cursor
+// finds the tool of the content scrolled under it.
+TEST_F(TipWindow, ToolsOfAScrollViewAreFoundWhereTheContentIsScrolled)
+{
+    CScrollView view;
+    ASSERT_TRUE(view.CreateEx(0, nullptr, "View", WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 350, 250, 200, 120,
+                              m_frame.m_hWnd, reinterpret_cast<HMENU>(8)));
+    view.SetScrollRange(SB_HORZ, 0, 400, FALSE);
+    view.SetScrollRange(SB_VERT, 0, 200, FALSE);
+    // Four quarters of a 400 x 200 content.
+    for (const RECT& area : {RECT{0, 0, 200, 100}, RECT{200, 0, 400, 100}, RECT{0, 100, 200, 200},
+                             RECT{200, 100, 400, 200}}) {
+        m_tip.AddTool(&view, "", &area);
+    }
+    m_tip.SetDelayTime(0, 0);
+    struct Case {
+        POINT scrolled;
+        POINT toolCorner;
+    };
+    const Case cases[] = {
+        {{0, 0}, {0, 0}},
+        {{200, 0}, {200, 0}},
+        {{0, 100}, {0, 100}},
+        {{200, 100}, {200, 100}},
+        {{150, 60}, {200, 100}},
+    };
+    int x = 400;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.scrolled.x) + "," + std::to_string(c.scrolled.y));
+        view.SetScrollPos(SB_HORZ, c.scrolled.x, FALSE);
+        view.SetScrollPos(SB_VERT, c.scrolled.y, FALSE);
+        ASSERT_EQ(view.GetScrollPosition(), CPoint(c.scrolled));
+        MoveTo(x++, 290);  // client (50 and more, 40) of the view
+        ASSERT_TRUE(Shown());
+        EXPECT_EQ(m_frame.area.left, c.toolCorner.x);
+        EXPECT_EQ(m_frame.area.top, c.toolCorner.y);
+        MoveTo(20, 20);
+        ASSERT_TRUE(Hidden());
+    }
+    view.DestroyWindow();
 }
 
 }  // namespace
