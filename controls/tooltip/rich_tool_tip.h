@@ -175,6 +175,12 @@ protected:
     // Drawing (rich_tool_tip_paint.cpp).
     void Redraw(CDC* pDC);
 
+    // The body's region takes in its right and bottom edge, one pixel past
+    // the tip rectangle: what is drawn of the tip covers that much, and the
+    // window that much and the shadow.
+    CSize LayerSize() const { return CSize(m_rcTip.Width() + 1, m_rcTip.Height() + 1); }
+    CSize WindowSize() const { return LayerSize() + CSize(m_nShadowX, m_nShadowY); }
+
     void FreeResources();
 
     CMarkupDrawer m_drawer;
@@ -224,11 +230,11 @@ protected:
     BOOL m_bNextPending;
     BOOL m_bNextNeedsDelay;
     UINT m_nPlacement;
-    CRect m_rcTip;               // window rectangle on the screen (body and anchor, no shadow)
+    CRect m_rcTip;               // tip rectangle on the screen (body and anchor, no shadow)
     CRect m_rcText;              // text rectangle in window coordinates
     POINT m_ptAnchor;            // anchor point in window coordinates
     HRGN m_hRgn;                 // body and anchor, window coordinates
-    HBITMAP m_hBackground;       // window-sized background with the effect
+    HBITMAP m_hBackground;       // background with the effect, LayerSize()
     HBITMAP m_hSnapshot;         // what lies beneath the window (with the shadow's room)
     BOOL m_bSnapshotTaken;
 

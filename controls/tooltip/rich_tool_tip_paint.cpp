@@ -41,8 +41,8 @@ void CRichToolTip::Redraw(CDC* pDC)
     if (pDC == nullptr || m_hBackground == nullptr || m_hSnapshot == nullptr || m_hRgn == nullptr)
         return;
     const int t = std::clamp(m_nTransparency, 0, 100);
-    const int w = m_rcTip.Width(), h = m_rcTip.Height();
-    const int cxAll = w + m_nShadowX, cyAll = h + m_nShadowY;
+    const int w = LayerSize().cx, h = LayerSize().cy;
+    const int cxAll = WindowSize().cx, cyAll = WindowSize().cy;
     HDC hRef = pDC->GetSafeHdc();
 
     // The tip itself: background, text, border.

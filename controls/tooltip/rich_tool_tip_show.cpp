@@ -129,11 +129,14 @@ void CRichToolTip::ShowTip()
     }
 
     // The tip is never larger than the screen: lines wrap before its edge,
-    // and what does not fit below is cut off.
+    // and what does not fit below is cut off. The window takes the body's
+    // edge pixel and the shadow beyond the tip rectangle.
     const ScreenArea screen = VirtualScreen();
     const bool bVertical = (m_tiNext.nDirection & 0xF0) >= PLACE_RIGHT;
-    const int nMaxWidth = (screen.right - screen.left) - 2 * m_nMarginX - m_nShadowX - (bVertical ? m_nAnchorHeight : 0);
-    const int nMaxHeight = (screen.bottom - screen.top) - 2 * m_nMarginY - m_nShadowY - (bVertical ? 0 : m_nAnchorHeight);
+    const int nMaxWidth =
+        (screen.right - screen.left) - 2 * m_nMarginX - 1 - m_nShadowX - (bVertical ? m_nAnchorHeight : 0);
+    const int nMaxHeight =
+        (screen.bottom - screen.top) - 2 * m_nMarginY - 1 - m_nShadowY - (bVertical ? 0 : m_nAnchorHeight);
     SIZE size{0, 0};
     {
         CClientDC dc(this);
@@ -167,15 +170,13 @@ void CRichToolTip::ShowTip()
         break;
     }
 
+    m_rcTip = CRect(pt.x - ptAnchor.x, pt.y - ptAnchor.y, pt.x - ptAnchor.x + rcWindow.Width(),
+                    pt.y - ptAnchor.y + rcWindow.Height());
     FreeResources();
     BuildRegion(rcWindow, nPlacement, ptAnchor);
     BuildBackground(rcWindow, nPlacement);
     m_nTransparency = m_bFadeIn && m_nFadeInPeriod != 0 ? 100 : m_tiNext.nTransparency;
-    m_rcTip = CRect(pt.x - ptAnchor.x, pt.y - ptAnchor.y, pt.x - ptAnchor.x + rcWindow.Width(),
-                    pt.y - ptAnchor.y + rcWindow.Height());
-    CRect rcWhole = m_rcTip;
-    rcWhole.right += m_nShadowX;
-    rcWhole.bottom += m_nShadowY;
+    const CRect rcWhole(m_rcTip.TopLeft(), WindowSize());
     TakeSnapshot(rcWhole);
 
     HRGN hWindowRgn = CreateRectRgn(0, 0, 0, 0);
@@ -262,9 +263,8 @@ void CRichToolTip::BuildRegion(const CRect& rcWindow, UINT nPlacement, POINT ptA
         rcBody.right -= ah;
         break;
     }
-    m_hRgn = m_nRoundX > 0 || m_nRoundY > 0
-                 ? CreateRoundRectRgn(rcBody.left, rcBody.top, rcBody.right + 1, rcBody.bottom + 1, m_nRoundX, m_nRoundY)
-                 : CreateRectRgn(rcBody.left, rcBody.top, rcBody.right, rcBody.bottom);
+    // Inclusive of the right and bottom edge, rounded or not.
+    m_hRgn = CreateRoundRectRgn(rcBody.left, rcBody.top, rcBody.right + 1, rcBody.bottom + 1, m_nRoundX, m_nRoundY);
     if (m_nAnchorWidth <= 0 || ah <= 0)
         return;
     const UINT nEdge = nPlacement & 0xF0;
@@ -304,7 +304,8 @@ void CRichToolTip::BuildRegion(const CRect& rcWindow, UINT nPlacement, POINT ptA
 
 void CRichToolTip::BuildBackground(const CRect& rcWindow, UINT nPlacement)
 {
-    const int w = rcWindow.Width(), h = rcWindow.Height(), ah = m_nAnchorHeight;
+    // The body's rectangle with its right and bottom edge, as its region.
+    const int w = rcWindow.Width() + 1, h = rcWindow.Height() + 1, ah = m_nAnchorHeight;
     CClientDC dcWindow(this);
     m_hBackground = CreateCompatibleBitmap(dcWindow.GetSafeHdc(), w, h);
     HDC hDC = CreateCompatibleDC(dcWindow.GetSafeHdc());

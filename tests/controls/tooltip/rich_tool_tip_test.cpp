@@ -323,4 +323,49 @@ TEST_F(TipWindow, ToolsOfAScrollViewAreFoundWhereTheContentIsScrolled)
     view.DestroyWindow();
 }
 
+// The body takes in its right and bottom edge, with or without rounded
+// corners: the border runs along them and the body's colour fills up to it.
+TEST_F(TipWindow, TheBodyTakesInItsRightAndBottomEdge)
+{
+    m_tip.SetDelayTime(0, 0);
+    m_tip.SetDefaultDirection(0x00);  // anchor on the top edge
+    m_tip.SetDefaultEffect(0, RGB(255, 255, 200), RGB(255, 255, 200), RGB(255, 255, 200));
+    m_tool.MoveWindow(0, 0, 640, 480);
+    m_frame.text = "<font color=#ffffc8>....................</font>";
+    CClientDC dc(&m_tool);
+    CRect all(0, 0, 640, 480);
+    dc.FillSolidRect(&all, RGB(255, 255, 255));
+    const COLORREF border = GetSysColor(COLOR_INFOTEXT);
+    auto pixel = [&](int x, int y) {
+        const COLORREF p = trelwin::user::GetClientPixel(m_tip.m_hWnd, x, y);
+        return p == RGB(255, 255, 200) ? 'o' : p == border ? '#' : '-';
+    };
+    struct Case {
+        const char* name;
+        BOOL balloon;
+        int bodyTop;  // below the anchor
+        int columnFromRight;  // a column clear of the corners and the anchor
+    };
+    const Case cases[] = {{"rectangle", FALSE, 0, 10}, {"balloon", TRUE, 16, 12}};
+    int x = 200;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_tip.SetDefaultSizes(c.balloon);
+        MoveTo(x++, 200);
+        ASSERT_EQ(m_tip.GetState(), CRichToolTip::STATE_SHOWN);
+        m_tip.UpdateWindow();
+        const int w = m_tip.GetTipRect().Width();
+        const int h = m_tip.GetTipRect().Height();
+        const int midRow = (c.bodyTop + h) / 2;
+        std::string row, column;
+        for (int i = 0; i <= w + 1; ++i) row += pixel(i, midRow);
+        for (int i = c.bodyTop; i <= h + 1; ++i) column += pixel(w - c.columnFromRight, i);
+        EXPECT_EQ(row, "#" + std::string(static_cast<size_t>(w - 1), 'o') + "#-");
+        EXPECT_EQ(column, "#" + std::string(static_cast<size_t>(h - c.bodyTop - 1), 'o') + "#-");
+        MSG key{m_tool.m_hWnd, WM_KEYDOWN, 'A', 0, 0, {}};
+        m_tip.RelayEvent(&key);
+        ASSERT_TRUE(Hidden());
+    }
+}
+
 }  // namespace
