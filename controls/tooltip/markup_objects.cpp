@@ -32,9 +32,9 @@ int Scaled(int nOwn, int nValue, int bPercent)
 
 int CMarkupDrawer::PlaceObject(int cx, int cy, int& x, int& y, SIZE* pSize)
 {
-    // An object wider than an empty line stays on it rather than leaving an
-    // empty line behind.
-    if (m_nMaxWidth != 0 && m_nBlockWidth != 0 && cx > m_rcBlock.right - x && m_bLineHasContent)
+    // An object wider than what is left of the line starts a new one, even
+    // when the line holds nothing yet.
+    if (m_nMaxWidth != 0 && m_nBlockWidth != 0 && cx > m_rcBlock.right - x)
     {
         m_line.justify = 1;
         BreakLine(1, x, y, pSize);

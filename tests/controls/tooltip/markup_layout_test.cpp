@@ -160,7 +160,9 @@ TEST(MarkupLayout, MeasuredSizes)
         {"Hello<br=3>Hello", 0, {hello + 1, 4 * line + 1}},
         {"Hello<br 3>Hello", 0, {hello + 1, 2 * line + 1}},
         {"Hello\r\nHello", 0, {hello + 1, 2 * line + 1}},
-        {"<bmp handle=" + Handle(wide) + ">", 100, {101, 11}},
+        // Too wide for the line, even an empty one: the line is broken
+        // first, and the bitmap goes on the next.
+        {"<bmp handle=" + Handle(wide) + ">", 100, {101, line + 11}},
         {"<bmp handle=" + Handle(wide) + ">", 0, {151, 11}},
         {"<bmp handle=" + Handle(strip) + " width=50%>", 0, {17, 17}},
         {"<bmp handle=" + Handle(strip) + " width=50% style=s>", 0, {21, 21}},
