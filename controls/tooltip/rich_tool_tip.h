@@ -175,11 +175,12 @@ protected:
     // Drawing (rich_tool_tip_paint.cpp).
     void Redraw(CDC* pDC);
 
-    // The body's region takes in its right and bottom edge, one pixel past
-    // the tip rectangle: what is drawn of the tip covers that much, and the
-    // window that much and the shadow.
+    // A rounded body's region takes in its right and bottom edge, one pixel
+    // past the tip rectangle, and what is drawn of the tip covers that much.
+    // The window is the tip rectangle grown by the shadow offsets, which
+    // shows that edge whenever there is a shadow.
     CSize LayerSize() const { return CSize(m_rcTip.Width() + 1, m_rcTip.Height() + 1); }
-    CSize WindowSize() const { return LayerSize() + CSize(m_nShadowX, m_nShadowY); }
+    CSize WindowSize() const { return CSize(m_rcTip.Width() + m_nShadowX, m_rcTip.Height() + m_nShadowY); }
 
     void FreeResources();
 

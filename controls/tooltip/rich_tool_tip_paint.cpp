@@ -94,7 +94,8 @@ void CRichToolTip::Redraw(CDC* pDC)
 
     // The tip over it, only inside its shape, by its opacity.
     SelectClipRgn(result.Get(), m_hRgn);
-    m_drawer.GetDrawManager().AlphaBitBlt(result.Get(), 0, 0, w, h, layer.Get(), 100 - t);
+    m_drawer.GetDrawManager().AlphaBitBlt(result.Get(), 0, 0, std::min(w, cxAll), std::min(h, cyAll), layer.Get(),
+                                          100 - t);
     SelectClipRgn(result.Get(), nullptr);
     BitBlt(hRef, 0, 0, cxAll, cyAll, result.Get(), 0, 0, SRCCOPY);
 }

@@ -129,14 +129,11 @@ void CRichToolTip::ShowTip()
     }
 
     // The tip is never larger than the screen: lines wrap before its edge,
-    // and what does not fit below is cut off. The window takes the body's
-    // edge pixel and the shadow beyond the tip rectangle.
+    // and what does not fit below is cut off.
     const ScreenArea screen = VirtualScreen();
     const bool bVertical = (m_tiNext.nDirection & 0xF0) >= PLACE_RIGHT;
-    const int nMaxWidth =
-        (screen.right - screen.left) - 2 * m_nMarginX - 1 - m_nShadowX - (bVertical ? m_nAnchorHeight : 0);
-    const int nMaxHeight =
-        (screen.bottom - screen.top) - 2 * m_nMarginY - 1 - m_nShadowY - (bVertical ? 0 : m_nAnchorHeight);
+    const int nMaxWidth = (screen.right - screen.left) - 2 * m_nMarginX - m_nShadowX - (bVertical ? m_nAnchorHeight : 0);
+    const int nMaxHeight = (screen.bottom - screen.top) - 2 * m_nMarginY - m_nShadowY - (bVertical ? 0 : m_nAnchorHeight);
     SIZE size{0, 0};
     {
         CClientDC dc(this);
@@ -263,8 +260,13 @@ void CRichToolTip::BuildRegion(const CRect& rcWindow, UINT nPlacement, POINT ptA
         rcBody.right -= ah;
         break;
     }
-    // Inclusive of the right and bottom edge, rounded or not.
-    m_hRgn = CreateRoundRectRgn(rcBody.left, rcBody.top, rcBody.right + 1, rcBody.bottom + 1, m_nRoundX, m_nRoundY);
+    // A rounded body takes in its right and bottom edge; its anchor keeps it
+    // off the cursor. A square one (the rectangle set, no anchor) stops
+    // short of them: its corner sits at the cursor, and the pixel under the
+    // cursor must stay the tool's, or a click there would land on the tip.
+    m_hRgn = m_nRoundX > 0 || m_nRoundY > 0
+                 ? CreateRoundRectRgn(rcBody.left, rcBody.top, rcBody.right + 1, rcBody.bottom + 1, m_nRoundX, m_nRoundY)
+                 : CreateRectRgn(rcBody.left, rcBody.top, rcBody.right, rcBody.bottom);
     if (m_nAnchorWidth <= 0 || ah <= 0)
         return;
     const UINT nEdge = nPlacement & 0xF0;
@@ -304,7 +306,7 @@ void CRichToolTip::BuildRegion(const CRect& rcWindow, UINT nPlacement, POINT ptA
 
 void CRichToolTip::BuildBackground(const CRect& rcWindow, UINT nPlacement)
 {
-    // The body's rectangle with its right and bottom edge, as its region.
+    // As large as what is drawn of the tip (LayerSize).
     const int w = rcWindow.Width() + 1, h = rcWindow.Height() + 1, ah = m_nAnchorHeight;
     CClientDC dcWindow(this);
     m_hBackground = CreateCompatibleBitmap(dcWindow.GetSafeHdc(), w, h);

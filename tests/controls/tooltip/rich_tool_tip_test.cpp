@@ -323,12 +323,14 @@ TEST_F(TipWindow, ToolsOfAScrollViewAreFoundWhereTheContentIsScrolled)
     view.DestroyWindow();
 }
 
-// The body takes in its right and bottom edge, with or without rounded
-// corners: the border runs along them and the body's colour fills up to it.
-TEST_F(TipWindow, TheBodyTakesInItsRightAndBottomEdge)
+// The border runs along the body's last column and row, with the body's
+// colour up to it: a rounded body takes in its right and bottom edge, a
+// square one ends short of them, so that the pixel under the cursor, at its
+// corner, is not the tip's.
+TEST_F(TipWindow, TheBorderRunsAlongTheBodysEdgeAndTheCursorStaysOffTheTip)
 {
     m_tip.SetDelayTime(0, 0);
-    m_tip.SetDefaultDirection(0x00);  // anchor on the top edge
+    m_tip.SetDefaultDirection(0x10);  // above the cursor, anchor on the bottom edge
     m_tip.SetDefaultEffect(0, RGB(255, 255, 200), RGB(255, 255, 200), RGB(255, 255, 200));
     m_tool.MoveWindow(0, 0, 640, 480);
     m_frame.text = "<font color=#ffffc8>....................</font>";
@@ -343,29 +345,30 @@ TEST_F(TipWindow, TheBodyTakesInItsRightAndBottomEdge)
     struct Case {
         const char* name;
         BOOL balloon;
-        int bodyTop;  // below the anchor
+        int anchor;           // height of the anchor strip below the body
+        int edge;             // 1: the body takes in the tip rectangle's right and bottom edge
         int columnFromRight;  // a column clear of the corners and the anchor
     };
-    const Case cases[] = {{"rectangle", FALSE, 0, 10}, {"balloon", TRUE, 16, 12}};
+    const Case cases[] = {{"rectangle", FALSE, 0, 0, 10}, {"balloon", TRUE, 16, 1, 12}};
     int x = 200;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         m_tip.SetDefaultSizes(c.balloon);
-        MoveTo(x++, 200);
+        const POINT cursor{x++, 300};
+        MoveTo(cursor.x, cursor.y);
         ASSERT_EQ(m_tip.GetState(), CRichToolTip::STATE_SHOWN);
         m_tip.UpdateWindow();
-        const int w = m_tip.GetTipRect().Width();
-        const int h = m_tip.GetTipRect().Height();
-        const int midRow = (c.bodyTop + h) / 2;
+        const int right = m_tip.GetTipRect().Width() - 1 + c.edge;
+        const int bottom = m_tip.GetTipRect().Height() - c.anchor - 1 + c.edge;
         std::string row, column;
-        for (int i = 0; i <= w + 1; ++i) row += pixel(i, midRow);
-        for (int i = c.bodyTop; i <= h + 1; ++i) column += pixel(w - c.columnFromRight, i);
-        EXPECT_EQ(row, "#" + std::string(static_cast<size_t>(w - 1), 'o') + "#-");
-        EXPECT_EQ(column, "#" + std::string(static_cast<size_t>(h - c.bodyTop - 1), 'o') + "#-");
+        for (int i = 0; i <= right + 1; ++i) row += pixel(i, bottom / 2);
+        for (int i = 0; i <= bottom + 1; ++i) column += pixel(right - c.columnFromRight, i);
+        EXPECT_EQ(row, "#" + std::string(static_cast<size_t>(right - 1), 'o') + "#-");
+        EXPECT_EQ(column, "#" + std::string(static_cast<size_t>(bottom - 1), 'o') + "#-");
+        EXPECT_EQ(::WindowFromPoint(cursor), m_tool.m_hWnd);
         MSG key{m_tool.m_hWnd, WM_KEYDOWN, 'A', 0, 0, {}};
         m_tip.RelayEvent(&key);
         ASSERT_TRUE(Hidden());
     }
 }
-
 }  // namespace
