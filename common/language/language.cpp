@@ -172,9 +172,9 @@ CString CLanguage::GetString(int id)
     if (!text.IsEmpty())
         return text;
     text.LoadString(static_cast<UINT>(id));
-    // An id without a resource has no text a translator could supply.
-    if (!text.IsEmpty())
-        LogMissing(TEXT_STRING, id, text);
+    // Logged also without a resource text: the line tells the translator
+    // that the id is asked for.
+    LogMissing(TEXT_STRING, id, text);
     return text;
 }
 
@@ -233,8 +233,7 @@ int CLanguage::TranslateDialog(CWnd* dialog, int dialogId)
     {
         CString current;
         dialog->GetWindowText(current);
-        if (!current.IsEmpty())
-            LogMissing(TEXT_DIALOG, key, current);
+        LogMissing(TEXT_DIALOG, key, current);
     }
     const HWND first = ::GetWindow(dialog->m_hWnd, GW_CHILD);
     for (HWND child = first; child != nullptr;)
@@ -340,6 +339,8 @@ void CLanguage::TranslateMenuItem(CMenu* menu, int position, int menuId, BOOL to
     {
         CString current;
         menu->GetMenuString(static_cast<UINT>(position), current, MF_BYPOSITION);
+        // An inner popup's line holds its own title: the text its key
+        // stands for, which a translator translates.
         if (topLevel)
             m_strMenuMissing += "#" + current;
         else

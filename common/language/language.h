@@ -38,9 +38,9 @@ public:
 
     void Serialize(CArchive& ar) override;
 
-    // The string table's text; when there is none, the string resource id
-    // (logged as missing when the resource has a text). "" for an id without
-    // either.
+    // The string table's text; when there is none, the string resource id,
+    // and the miss is logged with the resource's text (even an empty one).
+    // "" for an id without either.
     CString GetString(int id);
 
     // Gives every item of the menu its translated text; untranslated texts
@@ -51,7 +51,8 @@ public:
     // Gives the dialog's caption and controls their translated texts
     // (controls with ids below 100 share the string table); edit, list,
     // date and spin controls and controls without an id are left alone.
-    // Untranslated texts are logged. Returns 1.
+    // An untranslated caption is logged, even an empty one; a control's
+    // text when it has one. Returns 1.
     int TranslateDialog(CWnd* dialog, int dialogId);
 
     // Appends one line for the text to the log unless a line of the log

@@ -116,8 +116,9 @@ public:
 
     // Sorting. Sorts by the key chain, first making nColumn the only key
     // (bResetKeys) and reversing its direction (bToggleDirection). 1 when
-    // it sorted; 0 for a negative column, a column of kind 0, a list of
-    // fewer than two items or no header.
+    // it sorted; 0, with the keys and directions left as they were, for a
+    // negative column, a column of kind 0, a list of fewer than two items
+    // or no header.
     int SortByColumn(int nColumn, BOOL bResetKeys, BOOL bToggleDirection);
     // -1, 0 or 1 (negated for descending) for two cell texts of a kind.
     static int CompareItems(LPCSTR lpszA, LPCSTR lpszB, int nType, int nDirection, int bCaseInsensitive);

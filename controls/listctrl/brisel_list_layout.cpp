@@ -8,7 +8,9 @@
 // What is read back is untrusted (a user may edit it): a layout whose
 // count, widths, order or flags do not make sense is not applied (the
 // columns keep the layout the page inserted) and is reported once on
-// stderr; RestoreSettings deletes it.
+// stderr; RestoreSettings deletes it. Only an order with the wrong number
+// of commas is merely ignored, and the rest of the layout applies.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -121,6 +123,14 @@ std::vector<long> ReadNumberValue(HKEY hKey, LPCSTR lpszName, size_t nMax)
 {
     CString strText;
     return ReadText(hKey, lpszName, strText) ? ReadNumberList(strText, nMax) : std::vector<long>();
+}
+
+// Whether an "OrdenColumnas" text has the place for nCount columns: it is
+// not empty and holds nCount - 1 commas. Any other text is ignored.
+BOOL HasOrderLength(const CString& strOrder, long nCount)
+{
+    const std::string text = static_cast<LPCSTR>(strOrder);
+    return !text.empty() && static_cast<long>(std::count(text.begin(), text.end(), ',')) == nCount - 1;
 }
 
 // "2,0,1,3": exactly nCount numbers separated by commas; empty otherwise.
@@ -330,7 +340,9 @@ BOOL CBriselListCtrl::IsStoredLayoutSound(HKEY hKey, CString& strWhy)
             return FALSE;
         }
     }
-    if (ReadText(hKey, "OrdenColumnas", strText) && !strText.IsEmpty() &&
+    // An order of another length is left out when the layout is applied;
+    // one of the right length must name each column once.
+    if (ReadText(hKey, "OrdenColumnas", strText) && HasOrderLength(strText, nCount) &&
         !IsPermutation(SplitOrder(strText, nCount), nCount))
     {
         strWhy = "OrdenColumnas is not an order of the columns";
@@ -423,7 +435,7 @@ void CBriselListCtrl::LoadSettings(LPCSTR lpszListName, int nColumn)
         }
     }
 
-    if (nColumn >= nCount - 1 && ReadText(hKey, "OrdenColumnas", strText) && !strText.IsEmpty())
+    if (nColumn >= nCount - 1 && ReadText(hKey, "OrdenColumnas", strText) && HasOrderLength(strText, nCount))
     {
         const std::vector<long> stored = SplitOrder(strText, nCount);
         std::vector<int> order(stored.begin(), stored.end());

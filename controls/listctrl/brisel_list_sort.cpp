@@ -200,12 +200,13 @@ int CBriselListCtrl::CompareItems(LPCSTR lpszA, LPCSTR lpszB, int nType, int nDi
 
 int CBriselListCtrl::SortByColumn(int nColumn, BOOL bResetKeys, BOOL bToggleDirection)
 {
-    if (nColumn < 0 || m_header.m_hWnd == nullptr || m_header.GetSortType(nColumn) == TIPO_ORDENACION_NINGUNA)
+    // A list of fewer than two rows keeps its keys and directions as well:
+    // nothing is sorted, so nothing changes.
+    if (nColumn < 0 || m_header.m_hWnd == nullptr || GetItemCount() < 2 ||
+        m_header.GetSortType(nColumn) == TIPO_ORDENACION_NINGUNA)
     {
         return 0;
     }
-    // The keys change also when there is nothing to sort yet, so that the
-    // rows that come later are put in the order the header shows.
     if (bResetKeys)
     {
         m_header.ResetSortKeys(nColumn);
@@ -218,10 +219,6 @@ int CBriselListCtrl::SortByColumn(int nColumn, BOOL bResetKeys, BOOL bToggleDire
     if (bResetKeys || bToggleDirection)
     {
         m_header.Invalidate();
-    }
-    if (GetItemCount() < 2)
-    {
-        return 0;
     }
     CWaitCursor wait;
     const std::vector<int> keys = m_header.GetSortKeys();

@@ -301,6 +301,7 @@ protected:
     void DrawStringTag(const CString& strAttributes, int& x, int& y);
     // The bitmap an image tag names and whether the drawer owns it.
     HBITMAP LoadTagBitmap(const ImageAttributes& image, bool& bOwned);
+    static bool HasShadow(const ImageAttributes& image);
     SIZE ImageBox(const ImageAttributes& image, int cx, int cy) const;
     DWORD ImageFlags(const ImageAttributes& image) const;
     // Places an image of cx x cy (and its shadow) on the line, the pen past

@@ -32,9 +32,9 @@ int Scaled(int nOwn, int nValue, int bPercent)
 
 int CMarkupDrawer::PlaceObject(int cx, int cy, int& x, int& y, SIZE* pSize)
 {
-    // An object wider than an empty line stays on it rather than leaving an
-    // empty line behind.
-    if (m_nMaxWidth != 0 && m_nBlockWidth != 0 && cx > m_rcBlock.right - x && m_bLineHasContent)
+    // An object wider than what is left of the line starts a new one, even
+    // when the line holds nothing yet.
+    if (m_nMaxWidth != 0 && m_nBlockWidth != 0 && cx > m_rcBlock.right - x)
     {
         m_line.justify = 1;
         BreakLine(1, x, y, pSize);
@@ -45,10 +45,17 @@ int CMarkupDrawer::PlaceObject(int cx, int cy, int& x, int& y, SIZE* pSize)
     return PlaceObjectInLine(y, cy);
 }
 
+// Set when either style casts a shadow: the image's box keeps the shadow's
+// room in both, and the drawing moves the image into that room while the
+// style of the moment casts none.
+bool CMarkupDrawer::HasShadow(const ImageAttributes& image)
+{
+    return ((image.style | image.hotStyle) & (IMAGE_EFFECT_SHADOW | IMAGE_EFFECT_BLURRED_SHADOW)) != 0;
+}
+
 SIZE CMarkupDrawer::ImageBox(const ImageAttributes& image, int cx, int cy) const
 {
-    const bool bShadow = ((image.style | image.hotStyle) & (IMAGE_EFFECT_SHADOW | IMAGE_EFFECT_BLURRED_SHADOW)) != 0;
-    if (bShadow && cx > 0 && cy > 0)
+    if (HasShadow(image) && cx > 0 && cy > 0)
         return SIZE{cx + m_nShadowOffsetX, cy + m_nShadowOffsetY};
     return SIZE{cx, cy};
 }
@@ -80,8 +87,7 @@ void CMarkupDrawer::PlaceImage(const ImageAttributes& image, int cx, int cy, int
     if (!m_nPrepare && cx > 0 && cy > 0)
     {
         AddHotArea(x, yTop, x + box.cx, yTop + box.cy);
-        const DWORD dwFlags = ImageFlags(image);
-        draw(yTop, dwFlags, (dwFlags & (IMAGE_EFFECT_SHADOW | IMAGE_EFFECT_BLURRED_SHADOW)) != 0);
+        draw(yTop, ImageFlags(image), HasShadow(image));
     }
     x += box.cx;
     m_bLineHasContent = true;

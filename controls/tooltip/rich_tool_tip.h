@@ -175,6 +175,13 @@ protected:
     // Drawing (rich_tool_tip_paint.cpp).
     void Redraw(CDC* pDC);
 
+    // A rounded body's region takes in its right and bottom edge, one pixel
+    // past the tip rectangle, and what is drawn of the tip covers that much.
+    // The window is the tip rectangle grown by the shadow offsets, which
+    // shows that edge whenever there is a shadow.
+    CSize LayerSize() const { return CSize(m_rcTip.Width() + 1, m_rcTip.Height() + 1); }
+    CSize WindowSize() const { return CSize(m_rcTip.Width() + m_nShadowX, m_rcTip.Height() + m_nShadowY); }
+
     void FreeResources();
 
     CMarkupDrawer m_drawer;
@@ -224,11 +231,11 @@ protected:
     BOOL m_bNextPending;
     BOOL m_bNextNeedsDelay;
     UINT m_nPlacement;
-    CRect m_rcTip;               // window rectangle on the screen (body and anchor, no shadow)
+    CRect m_rcTip;               // tip rectangle on the screen (body and anchor, no shadow)
     CRect m_rcText;              // text rectangle in window coordinates
     POINT m_ptAnchor;            // anchor point in window coordinates
     HRGN m_hRgn;                 // body and anchor, window coordinates
-    HBITMAP m_hBackground;       // window-sized background with the effect
+    HBITMAP m_hBackground;       // background with the effect, LayerSize()
     HBITMAP m_hSnapshot;         // what lies beneath the window (with the shadow's room)
     BOOL m_bSnapshotTaken;
 

@@ -41,8 +41,8 @@ void CRichToolTip::Redraw(CDC* pDC)
     if (pDC == nullptr || m_hBackground == nullptr || m_hSnapshot == nullptr || m_hRgn == nullptr)
         return;
     const int t = std::clamp(m_nTransparency, 0, 100);
-    const int w = m_rcTip.Width(), h = m_rcTip.Height();
-    const int cxAll = w + m_nShadowX, cyAll = h + m_nShadowY;
+    const int w = LayerSize().cx, h = LayerSize().cy;
+    const int cxAll = WindowSize().cx, cyAll = WindowSize().cy;
     HDC hRef = pDC->GetSafeHdc();
 
     // The tip itself: background, text, border.
@@ -94,7 +94,8 @@ void CRichToolTip::Redraw(CDC* pDC)
 
     // The tip over it, only inside its shape, by its opacity.
     SelectClipRgn(result.Get(), m_hRgn);
-    m_drawer.GetDrawManager().AlphaBitBlt(result.Get(), 0, 0, w, h, layer.Get(), 100 - t);
+    m_drawer.GetDrawManager().AlphaBitBlt(result.Get(), 0, 0, std::min(w, cxAll), std::min(h, cyAll), layer.Get(),
+                                          100 - t);
     SelectClipRgn(result.Get(), nullptr);
     BitBlt(hRef, 0, 0, cxAll, cyAll, result.Get(), 0, 0, SRCCOPY);
 }

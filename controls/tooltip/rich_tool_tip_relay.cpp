@@ -127,8 +127,10 @@ bool CRichToolTip::CursorOverTip(POINT ptScreen) const
 bool CRichToolTip::FindTool(POINT pt, HWND& hWnd, _TToolInfo& ti)
 {
     const HWND hAtPoint = ::WindowFromPoint(pt);
-    if (hAtPoint == nullptr || hAtPoint == m_hWnd)
+    if (hAtPoint == nullptr)
         return false;
+    // Over the tip itself this is the tip's owner, which the lookup goes on
+    // with (a tip that follows the cursor is always under it).
     HWND hParent = ::GetParent(hAtPoint);
     if (hParent == nullptr)
         return false;
@@ -142,7 +144,9 @@ bool CRichToolTip::FindTool(POINT pt, HWND& hWnd, _TToolInfo& ti)
         POINT ptIn = pt;
         ::ScreenToClient(hParent, &ptIn);
         hCandidate = ::ChildWindowFromPoint(hParent, ptIn);
-        if (hCandidate == hParent)
+        // The parent itself answers for a popup it owns: the popup is the
+        // candidate, but for the tip it is whatever its owner has there.
+        if (hCandidate == hParent && hAtPoint != m_hWnd)
             hCandidate = hAtPoint;
         if (hCandidate == nullptr || !::IsWindowEnabled(hCandidate))
             return false;
@@ -157,8 +161,16 @@ bool CRichToolTip::FindTool(POINT pt, HWND& hWnd, _TToolInfo& ti)
         ti = list[0];
         return true;
     }
+    // Areas of a scroll view are places of its content.
     POINT ptTool = pt;
     ::ScreenToClient(hCandidate, &ptTool);
+    const CWnd* pCandidate = CWnd::FromHandlePermanent(hCandidate);
+    if (pCandidate != nullptr && pCandidate->IsKindOf(RUNTIME_CLASS(CScrollView)))
+    {
+        const CPoint ptScrolled = static_cast<const CScrollView*>(pCandidate)->GetScrollPosition();
+        ptTool.x += ptScrolled.x;
+        ptTool.y += ptScrolled.y;
+    }
     for (const _TToolInfo& candidate : list)
     {
         if (IsEmptyArea(candidate.rectBounds) || Contains(candidate.rectBounds, ptTool))

@@ -167,15 +167,13 @@ void CRichToolTip::ShowTip()
         break;
     }
 
+    m_rcTip = CRect(pt.x - ptAnchor.x, pt.y - ptAnchor.y, pt.x - ptAnchor.x + rcWindow.Width(),
+                    pt.y - ptAnchor.y + rcWindow.Height());
     FreeResources();
     BuildRegion(rcWindow, nPlacement, ptAnchor);
     BuildBackground(rcWindow, nPlacement);
     m_nTransparency = m_bFadeIn && m_nFadeInPeriod != 0 ? 100 : m_tiNext.nTransparency;
-    m_rcTip = CRect(pt.x - ptAnchor.x, pt.y - ptAnchor.y, pt.x - ptAnchor.x + rcWindow.Width(),
-                    pt.y - ptAnchor.y + rcWindow.Height());
-    CRect rcWhole = m_rcTip;
-    rcWhole.right += m_nShadowX;
-    rcWhole.bottom += m_nShadowY;
+    const CRect rcWhole(m_rcTip.TopLeft(), WindowSize());
     TakeSnapshot(rcWhole);
 
     HRGN hWindowRgn = CreateRectRgn(0, 0, 0, 0);
@@ -262,6 +260,10 @@ void CRichToolTip::BuildRegion(const CRect& rcWindow, UINT nPlacement, POINT ptA
         rcBody.right -= ah;
         break;
     }
+    // A rounded body takes in its right and bottom edge; its anchor keeps it
+    // off the cursor. A square one (the rectangle set, no anchor) stops
+    // short of them: its corner sits at the cursor, and the pixel under the
+    // cursor must stay the tool's, or a click there would land on the tip.
     m_hRgn = m_nRoundX > 0 || m_nRoundY > 0
                  ? CreateRoundRectRgn(rcBody.left, rcBody.top, rcBody.right + 1, rcBody.bottom + 1, m_nRoundX, m_nRoundY)
                  : CreateRectRgn(rcBody.left, rcBody.top, rcBody.right, rcBody.bottom);
@@ -304,7 +306,8 @@ void CRichToolTip::BuildRegion(const CRect& rcWindow, UINT nPlacement, POINT ptA
 
 void CRichToolTip::BuildBackground(const CRect& rcWindow, UINT nPlacement)
 {
-    const int w = rcWindow.Width(), h = rcWindow.Height(), ah = m_nAnchorHeight;
+    // As large as what is drawn of the tip (LayerSize).
+    const int w = rcWindow.Width() + 1, h = rcWindow.Height() + 1, ah = m_nAnchorHeight;
     CClientDC dcWindow(this);
     m_hBackground = CreateCompatibleBitmap(dcWindow.GetSafeHdc(), w, h);
     HDC hDC = CreateCompatibleDC(dcWindow.GetSafeHdc());

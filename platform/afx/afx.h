@@ -12,6 +12,7 @@
 #include "platform/afx/afx_message_box.h"
 #include "platform/afx/afx_msg_map.h"
 #include "platform/afx/afx_property_sheet.h"
+#include "platform/afx/afx_scroll_view.h"
 #include "platform/afx/afx_sockets.h"
 #include "platform/afx/afx_win_app.h"
 #include "platform/afx/afx_wnd.h"

@@ -13,6 +13,7 @@
 #include "common/language/lang_dialog.h"
 #include "common/language/language.h"
 #include "platform/display/display.h"
+#include "platform/resources/string_table.h"
 #include "platform/user/dialog_template.h"
 #include "tests/platform/afx/afx_wnd_test_util.h"
 
@@ -105,6 +106,38 @@ TEST(LanguageLog, LivesInTheUsersDataFolderAndIsSkippedWhenItCannotBeMade)
         ::unsetenv("XDG_DATA_HOME");
 }
 
+// Every text the tables lack is a miss worth a line, also when the program
+// has no text for it either: the translator learns which ids are asked for.
+TEST(LanguageLog, StringsComeFromTheTableThenTheResourcesAndEveryMissIsLogged)
+{
+    LogFolder folder;
+    CLanguage language;
+    language.m_strBaseDirectory = folder.Path().c_str();
+    trelwin::RegisterString(0x6E0, "Only in the resources");
+    language.AddText(CLanguage::TEXT_STRING, 0x6E2, "Übersetzt");
+    struct Step
+    {
+        const char* name;
+        int id;
+        const char* text;
+        const char* added;
+    };
+    const Step steps[] = {
+        {"a resource text", 0x6E0, "Only in the resources", "#06E0# \"Only in the resources\"\n"},
+        {"neither table nor resource", 0x6E1, "", "#06E1# \"\"\n"},
+        {"translated", 0x6E2, "Übersetzt", ""},
+        {"the same miss again", 0x6E1, "", ""},
+    };
+    std::string expected;
+    for (const Step& s : steps)
+    {
+        SCOPED_TRACE(s.name);
+        EXPECT_EQ(std::string(language.GetString(s.id)), s.text);
+        expected += s.added;
+        EXPECT_EQ(folder.Log(), expected);
+    }
+}
+
 constexpr WORD kDialogId = 0x2455;
 constexpr int kLowStatic = 5;
 constexpr int kNamed = 1001;
@@ -179,6 +212,7 @@ TEST_F(LangDialogTest, OpeningTranslatesWhatTheTablesHoldAndLogsTheRestOnce)
         dialog.DestroyWindow();
     }
     const std::string firstLog = "#D24550000# \"Column selection\"\n"
+                                 "#0005# \"\"\n"
                                  "#D24550005# \"Low id\"\n"
                                  "#D245503E9# \"Named\"\n"
                                  "#D245503EB# \"one\\ntwo\"\n"
@@ -211,6 +245,39 @@ TEST_F(LangDialogTest, OpeningTranslatesWhatTheTablesHoldAndLogsTheRestOnce)
     }
     EXPECT_EQ(folder.Log(), firstLog);
     g_Language.m_strBaseDirectory = savedBase;
+}
+
+// A caption the tables lack is logged even when it is empty; a control's
+// text only when it has one.
+TEST_F(LangDialogTest, AMissingCaptionIsLoggedEvenWhenEmpty)
+{
+    LogFolder folder;
+    CLanguage language;
+    language.m_strBaseDirectory = folder.Path().c_str();
+    struct Case
+    {
+        const char* caption;
+        const char* control;
+        const char* log;
+    };
+    const Case cases[] = {
+        {"", "", "#D00330000# \"\"\n"},
+        {"", "Label", "#D00330000# \"\"\n#D003300C8# \"Label\"\n"},
+        {"Settings", "", "#D00330000# \"Settings\"\n"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::string("caption \"") + c.caption + "\", control \"" + c.control + "\"");
+        std::filesystem::remove_all(folder.Path());
+        CWnd dialog;
+        ASSERT_TRUE(dialog.CreateEx(0, nullptr, c.caption, WS_POPUP, 0, 0, 200, 100, nullptr, nullptr));
+        ASSERT_NE(::CreateWindowExA(0, "STATIC", c.control, WS_CHILD | WS_VISIBLE, 5, 5, 80, 10, dialog.m_hWnd,
+                                    reinterpret_cast<HMENU>(200), nullptr, nullptr),
+                  nullptr);
+        EXPECT_EQ(language.TranslateDialog(&dialog, 0x33), 1);
+        EXPECT_EQ(folder.Log(), c.log);
+        dialog.DestroyWindow();
+    }
 }
 
 // A menu like a list's header menu: two top-level popups, one with an inner

@@ -161,7 +161,7 @@ TEST_F(BriselListLayout, ALayoutSavedWhenTheListGoesComesBackWithItsColumns) {
     ExpectLayout(again, {{90, 150, 0, 100, 150, 0}, {1, 1, 0, 1, 1, 0}, {2, 5, 3, 0, 1, 4}, "3^ 0v"});
 }
 
-TEST_F(BriselListLayout, ShortNumberListsForeignNamesAndAnEmptyOrderApplyWhatTheySay) {
+TEST_F(BriselListLayout, ShortNumberListsForeignNamesAndOrdersOfAnotherLengthApplyWhatTheySay) {
     struct Case {
         const char* name;
         Values changes;
@@ -177,6 +177,16 @@ TEST_F(BriselListLayout, ShortNumberListsForeignNamesAndAnEmptyOrderApplyWhatThe
                                                           {2, 5, 3, 0, 1, 4}, "0v"}},
         {"an empty order", {{"OrdenColumnas", ""}}, {{90, 150, 0, 100, 150, 0}, {1, 1, 0, 1, 1, 0},
                                                      {2, 5, 0, 1, 3, 4}, "3^ 0v"}},
+        // An order with a comma too few or too many is left out; the rest
+        // of the layout applies.
+        {"order too short", {{"OrdenColumnas", "2,5,3,0,1"}}, {{90, 150, 0, 100, 150, 0}, {1, 1, 0, 1, 1, 0},
+                                                               {2, 5, 0, 1, 3, 4}, "3^ 0v"}},
+        {"order too long", {{"OrdenColumnas", "2,5,3,0,1,4,0"}}, {{90, 150, 0, 100, 150, 0}, {1, 1, 0, 1, 1, 0},
+                                                                  {2, 5, 0, 1, 3, 4}, "3^ 0v"}},
+        {"order with a comma after it", {{"OrdenColumnas", "2,5,3,0,1,4,"}},
+         {{90, 150, 0, 100, 150, 0}, {1, 1, 0, 1, 1, 0}, {2, 5, 0, 1, 3, 4}, "3^ 0v"}},
+        {"order without commas", {{"OrdenColumnas", "253014"}}, {{90, 150, 0, 100, 150, 0}, {1, 1, 0, 1, 1, 0},
+                                                                 {2, 5, 0, 1, 3, 4}, "3^ 0v"}},
         // A column that now has another heading keeps its inserted width.
         {"a renamed column", {{"Name_0", "Address"}}, {{150, 150, 0, 100, 150, 0}, {1, 1, 0, 1, 1, 0},
                                                       {2, 5, 3, 0, 1, 4}, "3^ 0v"}},
@@ -202,10 +212,10 @@ TEST_F(BriselListLayout, ADamagedLayoutIsNotAppliedButReportedAndDeleted) {
         {"huge width", {{"width_1", "999999"}}},
         {"negative width", {{"width_1", "-3"}}},
         {"width in words", {{"width_3", "wide"}}},
-        {"order too short", {{"OrdenColumnas", "2,5,3,0,1"}}},
         {"order with a column twice", {{"OrdenColumnas", "2,5,3,0,1,1"}}},
         {"order past the columns", {{"OrdenColumnas", "2,5,3,0,1,9"}}},
         {"order in words", {{"OrdenColumnas", "2,5,x,0,1,4"}}},
+        {"order with an empty place", {{"OrdenColumnas", "2,5,,0,1,4"}}},
         {"a visible flag of 2", {{"Visibles", "1,2,0,1,1,0"}}},
         {"two first keys", {{"OrderBy", "0,0,-1,-1,-1,-1"}}},
         {"a key past the columns", {{"OrderBy", "1,-1,-1,7,-1,-1"}}},

@@ -233,14 +233,48 @@ TEST_F(BriselListSort, RowsAddedAfterASortAreSortedAtTheNextPaint) {
     }
 }
 
-TEST_F(BriselListSort, AClickOnAnEmptyListChoosesTheKeyForTheRowsToCome) {
+// Sorting a list of fewer than two rows does nothing at all: whatever it
+// was asked, the keys and every column's direction stay as they were.
+TEST_F(BriselListSort, ListsOfFewerThanTwoRowsKeepTheirKeysAndDirections) {
+    struct Case {
+        const char* name;
+        std::vector<std::vector<std::string>> rows;
+        int column;
+        BOOL reset;
+        BOOL toggle;
+    };
+    const Case cases[] = {
+        {"empty, another column made the key", {}, 0, TRUE, TRUE},
+        {"empty, the key reversed", {}, 1, FALSE, TRUE},
+        {"one row, another column made the key", {{"a", "b", "c"}}, 2, TRUE, FALSE},
+        {"one row, another column reversed", {{"a", "b", "c"}}, 0, FALSE, TRUE},
+    };
+    for (const ListKind& kind : kKinds) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(kind.name) + ", " + c.name);
+            FreshRegistry();
+            CBriselListCtrl& list = MakeList(kind.style, kThreeColumns);
+            list.GetHeader().SetPriority(1, 0);
+            list.GetHeader().SetDirection(1, ORDEN_DESCENDENTE);
+            Fill(list, c.rows);
+            EXPECT_EQ(list.SortByColumn(c.column, c.reset, c.toggle), 0);
+            EXPECT_EQ(Keys(list), "1v");
+            EXPECT_EQ(list.GetHeader().GetDirection(0), ORDEN_ASCENDENTE);
+            EXPECT_EQ(list.GetHeader().GetDirection(2), ORDEN_ASCENDENTE);
+            list.DestroyWindow();
+        }
+    }
+}
+
+// A click on the header of an empty list sorts nothing and makes no key:
+// rows added afterwards stay in the order they came.
+TEST_F(BriselListSort, AClickOnAnEmptyListChoosesNoKey) {
     CBriselListCtrl& list = MakeList(LVS_OWNERDATA, kThreeColumns);
     ClickHeader(list, 1);
-    ClickHeader(list, 2, true);
-    EXPECT_EQ(Keys(list), "1^ 2^");
+    EXPECT_EQ(Keys(list), "");
     Fill(list, {{"x", "b", "2"}, {"y", "a", "9"}, {"z", "b", "1"}});
     Paint();
-    EXPECT_EQ(ColumnTexts(list, 0), (std::vector<std::string>{"y", "z", "x"}));
+    EXPECT_EQ(ColumnTexts(list, 0), (std::vector<std::string>{"x", "y", "z"}));
 }
 
 TEST_F(BriselListSort, HiddenColumnsCannotBeSizedAndAreMovedFirstAfterADrag) {

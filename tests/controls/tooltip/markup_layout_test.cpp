@@ -160,7 +160,9 @@ TEST(MarkupLayout, MeasuredSizes)
         {"Hello<br=3>Hello", 0, {hello + 1, 4 * line + 1}},
         {"Hello<br 3>Hello", 0, {hello + 1, 2 * line + 1}},
         {"Hello\r\nHello", 0, {hello + 1, 2 * line + 1}},
-        {"<bmp handle=" + Handle(wide) + ">", 100, {101, 11}},
+        // Too wide for the line, even an empty one: the line is broken
+        // first, and the bitmap goes on the next.
+        {"<bmp handle=" + Handle(wide) + ">", 100, {101, line + 11}},
         {"<bmp handle=" + Handle(wide) + ">", 0, {151, 11}},
         {"<bmp handle=" + Handle(strip) + " width=50%>", 0, {17, 17}},
         {"<bmp handle=" + Handle(strip) + " width=50% style=s>", 0, {21, 21}},
@@ -364,6 +366,51 @@ TEST(MarkupLayout, InlineObjects)
         EXPECT_EQ(canvas.count(c.colour), c.count);
     }
     DeleteObject(strip);
+}
+
+// An image in a link draws with its hot style while the link is hovered.
+// Its box has room for a shadow when either style casts one; drawn with a
+// style that casts none, the image moves into that room instead.
+TEST(MarkupLayout, ImagesInALinkDrawWithTheStyleOfTheMomentInTheRoomOfEitherShadow)
+{
+    HBITMAP red = SolidBitmap(10, 10, RGB(255, 0, 0));
+    struct Case {
+        const char* style;
+        const char* hotStyle;
+        bool hovered;
+        int width;     // measured: the box and one pixel
+        POINT corner;  // where the image's top-left pixel lands
+        bool shadow;
+    };
+    const Case cases[] = {
+        {"s", "x", false, 15, {0, 0}, true},
+        {"s", "x", true, 15, {4, 4}, false},
+        {"x", "s", false, 15, {4, 4}, false},
+        {"x", "s", true, 15, {0, 0}, true},
+        {"x", "x", true, 11, {0, 0}, false},
+    };
+    for (const Case& c : cases) {
+        const std::string markup = "<a href=x><bmp handle=" + Handle(red) + " style=" + c.style +
+                                   " hotstyle=" + c.hotStyle + "></a>";
+        SCOPED_TRACE(markup + (c.hovered ? " hovered" : ""));
+        Canvas canvas(40, 40, kPaper);
+        CMarkupDrawer drawer;
+        const SIZE size = Render(drawer, canvas, markup.c_str());
+        EXPECT_EQ(size.cx, c.width);
+        if (c.hovered) {
+            drawer.OnSetCursor(POINT{5, 5});
+            ASSERT_EQ(drawer.GetHoveredLink(), 0);
+            canvas.clear(kPaper);
+            SIZE drawn{0, 0};
+            const RECT rc{0, 0, size.cx, size.cy};
+            drawer.DrawHtml(&drawn, &rc);
+        }
+        EXPECT_EQ(canvas.count(RGB(255, 0, 0)), 100);
+        EXPECT_EQ(canvas.count(RGB(255, 0, 0), c.corner.x, c.corner.y, c.corner.x + 10, c.corner.y + 10), 100);
+        // The shadow darkens the paper below and right of the image.
+        EXPECT_EQ(canvas.at(c.corner.x + 12, c.corner.y + 12) != kPaper, c.shadow);
+    }
+    DeleteObject(red);
 }
 
 // An animated strip shows the next frame after every third timer step and

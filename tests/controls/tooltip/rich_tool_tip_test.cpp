@@ -29,6 +29,7 @@ class CAnswering : public CWnd
 public:
     CString text;
     int asked = 0;
+    RECT area{};  // the area of the tool asked for last
 
 protected:
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
@@ -36,6 +37,7 @@ protected:
         auto* nm = reinterpret_cast<NM_RTT_DISPLAY*>(lParam);
         if (nm->hdr.code != MSG_TOOLTIP_DISPLAY) return CWnd::OnNotify(wParam, lParam, pResult);
         ++asked;
+        area = nm->ti->rectBounds;
         nm->ti->strText = text;
         *pResult = 0;
         return TRUE;
@@ -247,4 +249,126 @@ TEST_F(TipWindow, ShadowAndTransparencyOverWhatLiesBeneath)
     EXPECT_GT(GetRValue(shadow), 20);
 }
 
+// A tip that follows the cursor stays and moves along while the cursor is
+// over the tip itself, as long as the tool lies beneath it.
+TEST_F(TipWindow, ATipThatFollowsTheCursorLooksThroughItselfForTheTool)
+{
+    m_tip.SetDelayTime(0, 0);
+    m_tip.SetDefaultDirection(0x00);  // below the cursor, extending right: the cursor is on the tip
+    m_tip.SetBehaviour(RTT_BEHAVIOUR_TRACK_MOUSE);
+    struct Step {
+        const char* what;
+        POINT at;
+        bool shown;
+    };
+    const Step script[] = {
+        {"over the tool", {150, 150}, true},
+        {"on over the tip", {160, 155}, true},
+        {"along the tool under the tip", {290, 190}, true},
+        {"off the tool, still over the tip", {305, 195}, false},
+    };
+    for (const Step& step : script) {
+        SCOPED_TRACE(step.what);
+        MoveTo(step.at.x, step.at.y);
+        EXPECT_TRUE(step.shown ? Shown() : Hidden());
+        if (step.shown) {
+            CRect rc;
+            m_tip.GetWindowRect(&rc);
+            EXPECT_EQ(rc.TopLeft(), CPoint(step.at));
+            EXPECT_EQ(::WindowFromPoint(step.at), m_tip.m_hWnd);
+        }
+    }
+    EXPECT_EQ(m_frame.asked, 1);
+}
+
+// In a scroll view the tools' areas are places of the content: the cursor
+// finds the tool of the content scrolled under it.
+TEST_F(TipWindow, ToolsOfAScrollViewAreFoundWhereTheContentIsScrolled)
+{
+    CScrollView view;
+    ASSERT_TRUE(view.CreateEx(0, nullptr, "View", WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 350, 250, 200, 120,
+                              m_frame.m_hWnd, reinterpret_cast<HMENU>(8)));
+    view.SetScrollRange(SB_HORZ, 0, 400, FALSE);
+    view.SetScrollRange(SB_VERT, 0, 200, FALSE);
+    // Four quarters of a 400 x 200 content.
+    for (const RECT& area : {RECT{0, 0, 200, 100}, RECT{200, 0, 400, 100}, RECT{0, 100, 200, 200},
+                             RECT{200, 100, 400, 200}}) {
+        m_tip.AddTool(&view, "", &area);
+    }
+    m_tip.SetDelayTime(0, 0);
+    struct Case {
+        POINT scrolled;
+        POINT toolCorner;
+    };
+    const Case cases[] = {
+        {{0, 0}, {0, 0}},
+        {{200, 0}, {200, 0}},
+        {{0, 100}, {0, 100}},
+        {{200, 100}, {200, 100}},
+        {{150, 60}, {200, 100}},
+    };
+    int x = 400;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.scrolled.x) + "," + std::to_string(c.scrolled.y));
+        view.SetScrollPos(SB_HORZ, c.scrolled.x, FALSE);
+        view.SetScrollPos(SB_VERT, c.scrolled.y, FALSE);
+        ASSERT_EQ(view.GetScrollPosition(), CPoint(c.scrolled));
+        MoveTo(x++, 290);  // client (50 and more, 40) of the view
+        ASSERT_TRUE(Shown());
+        EXPECT_EQ(m_frame.area.left, c.toolCorner.x);
+        EXPECT_EQ(m_frame.area.top, c.toolCorner.y);
+        MoveTo(20, 20);
+        ASSERT_TRUE(Hidden());
+    }
+    view.DestroyWindow();
+}
+
+// The border runs along the body's last column and row, with the body's
+// colour up to it: a rounded body takes in its right and bottom edge, a
+// square one ends short of them, so that the pixel under the cursor, at its
+// corner, is not the tip's.
+TEST_F(TipWindow, TheBorderRunsAlongTheBodysEdgeAndTheCursorStaysOffTheTip)
+{
+    m_tip.SetDelayTime(0, 0);
+    m_tip.SetDefaultDirection(0x10);  // above the cursor, anchor on the bottom edge
+    m_tip.SetDefaultEffect(0, RGB(255, 255, 200), RGB(255, 255, 200), RGB(255, 255, 200));
+    m_tool.MoveWindow(0, 0, 640, 480);
+    m_frame.text = "<font color=#ffffc8>....................</font>";
+    CClientDC dc(&m_tool);
+    CRect all(0, 0, 640, 480);
+    dc.FillSolidRect(&all, RGB(255, 255, 255));
+    const COLORREF border = GetSysColor(COLOR_INFOTEXT);
+    auto pixel = [&](int x, int y) {
+        const COLORREF p = trelwin::user::GetClientPixel(m_tip.m_hWnd, x, y);
+        return p == RGB(255, 255, 200) ? 'o' : p == border ? '#' : '-';
+    };
+    struct Case {
+        const char* name;
+        BOOL balloon;
+        int anchor;           // height of the anchor strip below the body
+        int edge;             // 1: the body takes in the tip rectangle's right and bottom edge
+        int columnFromRight;  // a column clear of the corners and the anchor
+    };
+    const Case cases[] = {{"rectangle", FALSE, 0, 0, 10}, {"balloon", TRUE, 16, 1, 12}};
+    int x = 200;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_tip.SetDefaultSizes(c.balloon);
+        const POINT cursor{x++, 300};
+        MoveTo(cursor.x, cursor.y);
+        ASSERT_EQ(m_tip.GetState(), CRichToolTip::STATE_SHOWN);
+        m_tip.UpdateWindow();
+        const int right = m_tip.GetTipRect().Width() - 1 + c.edge;
+        const int bottom = m_tip.GetTipRect().Height() - c.anchor - 1 + c.edge;
+        std::string row, column;
+        for (int i = 0; i <= right + 1; ++i) row += pixel(i, bottom / 2);
+        for (int i = 0; i <= bottom + 1; ++i) column += pixel(right - c.columnFromRight, i);
+        EXPECT_EQ(row, "#" + std::string(static_cast<size_t>(right - 1), 'o') + "#-");
+        EXPECT_EQ(column, "#" + std::string(static_cast<size_t>(bottom - 1), 'o') + "#-");
+        EXPECT_EQ(::WindowFromPoint(cursor), m_tool.m_hWnd);
+        MSG key{m_tool.m_hWnd, WM_KEYDOWN, 'A', 0, 0, {}};
+        m_tip.RelayEvent(&key);
+        ASSERT_TRUE(Hidden());
+    }
+}
 }  // namespace
