@@ -3,6 +3,7 @@
 // checks with their message, the default extension and the buffer size.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -90,16 +91,25 @@ protected:
         SendMessageA(edit, EM_SETSEL, 0, -1);
         for (char c : text) InjectChar(c);
     }
-    static std::vector<std::string> Items(HWND dialog) {
+    // The texts of one column of the list, top to bottom.
+    static std::vector<std::string> Items(HWND dialog, int column = 0) {
         std::vector<std::string> items;
         HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
-        const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+        const LRESULT count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
         for (LRESULT i = 0; i < count && i < 100; ++i) {
             char text[256] = {};
-            SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = sizeof(text);
+            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
             items.push_back(text);
         }
         return items;
+    }
+    static void GoUpFromTheList(HWND dialog) {
+        SetFocus(GetDlgItem(dialog, IDC_FILE_LIST));
+        Press(VK_BACK);
     }
     static std::string Text(HWND window, int id) {
         char text[1024] = {};
@@ -108,11 +118,12 @@ protected:
     }
     static void DoubleClickItem(HWND dialog, const std::string& item) {
         HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
-        const LRESULT index =
-            SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item.c_str()));
-        ASSERT_GE(index, 0) << item;
+        const std::vector<std::string> names = Items(dialog);
+        const auto found = std::find(names.begin(), names.end(), item);
+        ASSERT_NE(found, names.end()) << item;
         RECT r{};
-        SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+        r.left = LVIR_LABEL;
+        SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(found - names.begin()), reinterpret_cast<LPARAM>(&r));
         POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
         ClientToScreen(list, &p);
         const DWORD t = GetTickCount();
@@ -186,20 +197,20 @@ TEST_F(FileDialogTest, RefusesAMissingFileWithAMessageThenReturnsATypedPath) {
 
 TEST_F(FileDialogTest, ListsFoldersAndFilteredFilesEntersFoldersAndSwitchesFilters) {
     const BOOL ok = Run({[&](HWND dialog) {
-                             EXPECT_EQ(Items(dialog), (std::vector<std::string>{"../", "sub/", "a.zpk", "B.ZPK"}));
+                             EXPECT_EQ(Items(dialog), (std::vector<std::string>{"sub", "a.zpk", "B.ZPK"}));
                              EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_FILE_TYPES, CB_GETCURSEL, 0, 0), 0);
                              SetFocus(GetDlgItem(dialog, IDC_FILE_TYPES));
                              Press(VK_DOWN);  // the second filter
                          },
                          [&](HWND dialog) {
                              EXPECT_EQ(Items(dialog),
-                                       (std::vector<std::string>{"../", "sub/", "a.zpk", "B.ZPK", "notes.txt"}));
-                             DoubleClickItem(dialog, "sub/");
+                                       (std::vector<std::string>{"sub", "a.zpk", "B.ZPK", "notes.txt"}));
+                             DoubleClickItem(dialog, "sub");
                          },
                          [&](HWND dialog) {
                              EXPECT_EQ(Text(dialog, IDC_FILE_FOLDER), (m_dir / "sub").string());
-                             EXPECT_EQ(Items(dialog), (std::vector<std::string>{"../", "inner.zpk"}));
-                             DoubleClickItem(dialog, "../");
+                             EXPECT_EQ(Items(dialog), (std::vector<std::string>{"inner.zpk"}));
+                             GoUpFromTheList(dialog);
                          },
                          [&](HWND dialog) {
                              EXPECT_EQ(Text(dialog, IDC_FILE_FOLDER), m_dirText);
@@ -207,14 +218,14 @@ TEST_F(FileDialogTest, ListsFoldersAndFilteredFilesEntersFoldersAndSwitchesFilte
                              Press(VK_RETURN);
                          },
                          [&](HWND dialog) {
-                             EXPECT_EQ(Items(dialog), (std::vector<std::string>{"../", "sub/", "notes.txt"}));
+                             EXPECT_EQ(Items(dialog), (std::vector<std::string>{"sub", "notes.txt"}));
                              Type(dialog, (m_dir / "sub").string());  // a typed folder is entered
                              Press(VK_RETURN);
                          },
                          [&](HWND dialog) {
                              EXPECT_EQ(Text(dialog, IDC_FILE_FOLDER), (m_dir / "sub").string());
                              EXPECT_EQ(Text(dialog, IDC_FILE_NAME), "");
-                             DoubleClickItem(dialog, "../");
+                             GoUpFromTheList(dialog);
                          },
                          [&](HWND dialog) { DoubleClickItem(dialog, "notes.txt"); }});
     ASSERT_TRUE(ok);
