@@ -19,13 +19,13 @@ constexpr DWORD kTypeAheadPause = 1000;  // ms after which typing starts a new p
 struct ColumnSpec {
     const char* title;
     int format;
-    int widthInChars;
+    const char* widest;  // the widest text the column shows (the name column takes the rest)
     SortColumn sort;
 };
 const ColumnSpec kColumns[] = {
-    {"Name", LVCFMT_LEFT, 34, SortColumn::Name},
-    {"Size", LVCFMT_RIGHT, 10, SortColumn::Size},
-    {"Date modified", LVCFMT_LEFT, 16, SortColumn::Modified},
+    {"Name", LVCFMT_LEFT, nullptr, SortColumn::Name},
+    {"Size", LVCFMT_RIGHT, "1023 bytes", SortColumn::Size},
+    {"Date modified", LVCFMT_LEFT, "0000-00-00 00:00", SortColumn::Modified},
 };
 
 HWND List(const Dialog& d) { return Item(d, IDC_FILE_LIST); }
@@ -113,8 +113,9 @@ void SetUpList(Dialog& d) {
     HWND list = List(d);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(MakeFileIcons()));
-    const int charWidth = std::max(4, static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0,
-                                                                    reinterpret_cast<LPARAM>("0"))));
+    auto width = [list](const char* text) {
+        return static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)));
+    };
     RECT client{};
     GetClientRect(list, &client);
     int rest = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL);
@@ -124,12 +125,13 @@ void SetUpList(Dialog& d) {
         column.fmt = kColumns[i].format;
         column.pszText = const_cast<LPSTR>(kColumns[i].title);
         column.iSubItem = i;
-        column.cx = kColumns[i].widthInChars * charWidth;
+        // Room for the text, the cell's margins and the heading's sort mark.
+        if (kColumns[i].widest) column.cx = std::max(width(kColumns[i].widest), width(kColumns[i].title) + 16) + 16;
         if (i > 0) rest -= column.cx;
         SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
     // The name takes what the other columns leave.
-    SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(std::max(rest, 12 * charWidth), 0));
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(std::max(rest, width("Name") * 3), 0));
 }
 
 void ShowEntries(Dialog& d, const std::string& select) {
