@@ -163,7 +163,9 @@ protected:
     static std::string Selected(HWND dialog) {
         HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
         const LRESULT index = SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
-        return index < 0 ? std::string("(none)") : Items(dialog)[static_cast<size_t>(index)];
+        const std::vector<std::string> items = Items(dialog);
+        return index < 0 || index >= static_cast<LRESULT>(items.size()) ? std::string("(none)")
+                                                                           : items[static_cast<size_t>(index)];
     }
     // Text typed into the path box, each character as a key press.
     static void TypePath(HWND dialog, const std::string& text) {
@@ -326,8 +328,10 @@ TEST_F(FileDialogTest, DetailsListSortsMovesAndJumpsByKeysAndClicks) {
     const BOOL ok = Run({[&](HWND dialog) {
                              EXPECT_EQ(Items(dialog), (std::vector<std::string>{"home", "sub", "a.zpk", "B.ZPK"}));
                              EXPECT_EQ(Items(dialog, 1), (std::vector<std::string>{"", "", "1 byte", "2.0 KB"}));
-                             EXPECT_EQ(Items(dialog, 2)[2].size(), std::string("2024-05-31 18:08").size());
                              ClickHeading(dialog, 1);  // size, smallest first
+                             const std::vector<std::string> dates = Items(dialog, 2);
+                             ASSERT_EQ(dates.size(), 4u);
+                             EXPECT_EQ(dates[2].size(), std::string("2024-05-31 18:08").size());
                          },
                          [&](HWND dialog) {
                              orders.push_back(Items(dialog));
