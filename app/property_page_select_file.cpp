@@ -1,6 +1,9 @@
 #include "app/property_page_select_file.h"
 
+#include <sys/stat.h>
+
 #include "app/package_family.h"
+#include "app/registry_settings.h"
 #include "app/update_package.h"
 #include "app/wizard_ids.h"
 #include "app/wizard_page.h"
@@ -28,12 +31,53 @@ BOOL CPropertyPageSelectFile::OnSetActive()
     return CPropertyPage::OnSetActive();
 }
 
+namespace
+{
+
+// The settings value that keeps the folder of the package chosen last.
+const char LAST_PACKAGE_FOLDER[] = "LastPackageFolder";
+
+bool IsFolder(const CString& path)
+{
+    struct stat st{};
+    return !path.IsEmpty() && stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+CString FolderOf(const CString& path)
+{
+    const int slash = path.ReverseFind('/');
+    if (slash < 0)
+        return CString();
+    return slash == 0 ? CString("/") : path.Left(slash);
+}
+
+}
+
+// Browse opens in the folder of the package in the path box, else in the
+// folder of the package chosen last (in this run or an earlier one).
+CString CPropertyPageSelectFile::BrowseFolder() const
+{
+    CString typed;
+    GetDlgItemText(IDC_PACKAGE_PATH, typed);
+    typed.Trim();
+    if (IsFolder(FolderOf(typed)))
+        return FolderOf(typed);
+    const CString last = ReadRegistryString(LAST_PACKAGE_FOLDER);
+    return IsFolder(last) ? last : CString();
+}
+
 void CPropertyPageSelectFile::OnBrowse()
 {
     CFileDialog dialog(TRUE, nullptr, nullptr, OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST,
                        "Zelo Flash files (*.zpk)|*.zpk||", this);
+    const CString folder = BrowseFolder();
+    if (!folder.IsEmpty())
+        dialog.m_ofn.lpstrInitialDir = folder;
     if (dialog.DoModal() == IDOK)
+    {
         SetDlgItemText(IDC_PACKAGE_PATH, dialog.GetPathName());
+        WriteRegistryString(FolderOf(dialog.GetPathName()), LAST_PACKAGE_FOLDER);
+    }
 }
 
 LRESULT CPropertyPageSelectFile::OnWizardNext()

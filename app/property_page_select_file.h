@@ -22,4 +22,5 @@ protected:
 
 private:
     CWizardState* Sheet() const;
+    CString BrowseFolder() const;
 };

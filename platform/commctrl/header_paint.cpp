@@ -19,6 +19,18 @@ UINT AlignOf(int format) {
     }
 }
 
+// A filled triangle `half` pixels wide either side of centreX, pointing up
+// for an ascending order.
+void DrawSortMark(HDC hdc, int centreX, int centreY, int half, bool up) {
+    HBRUSH brush = GetSysColorBrush(COLOR_BTNSHADOW);
+    const int rows = half;
+    for (int i = 0; i < rows; ++i) {
+        const int w = up ? i : rows - 1 - i;
+        RECT line{centreX - w, centreY - rows / 2 + i, centreX + w + 1, centreY - rows / 2 + i + 1};
+        FillRect(hdc, &line, brush);
+    }
+}
+
 void DrawItemFace(State& s, HDC hdc, int index, RECT r, bool pressed) {
     const Item& item = s.items[index];
     if (item.format & HDF_OWNERDRAW) {
@@ -54,6 +66,15 @@ void DrawItemFace(State& s, HDC hdc, int index, RECT r, bool pressed) {
         if (text.right - text.left >= cx) {
             ImageList_Draw(s.images, item.image, hdc, text.left, (text.top + text.bottom - cy) / 2, ILD_NORMAL);
             text.left += cx + kTextMargin;
+        }
+    }
+    if (item.format & (HDF_SORTUP | HDF_SORTDOWN)) {
+        // The sort mark sits at the right end and the title keeps clear of it.
+        const int half = 4;
+        const int right = static_cast<int>(text.right);
+        if (right - text.left >= 3 * half) {
+            DrawSortMark(hdc, right - half, (text.top + text.bottom) / 2, half, (item.format & HDF_SORTUP) != 0);
+            text.right = right - 2 * half - kTextMargin;
         }
     }
     if (text.right <= text.left || item.text.empty()) return;

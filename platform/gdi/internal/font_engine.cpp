@@ -14,7 +14,14 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/gdi/internal/font_fallback.h"
+
 namespace trelwin::gdi {
+
+std::mutex& fontconfig_mutex() {
+    static std::mutex m;
+    return m;
+}
 
 namespace {
 
@@ -36,11 +43,6 @@ const FamilyMapping kMappings[] = {
     {"Consolas", "Liberation Mono"}, {"Times New Roman", "Liberation Serif"}, {"Times", "Liberation Serif"},
     {"MS Serif", "Liberation Serif"}, {"Georgia", "Liberation Serif"},
 };
-
-std::mutex& fontconfig_mutex() {
-    static std::mutex m;
-    return m;
-}
 
 struct Match {
     std::string file;
@@ -98,6 +100,9 @@ int scale_round(long value, int ppem, int units) {
 class FreeTypeFont : public RealFont {
 public:
     ~FreeTypeFont() override {
+        for (const Fallback& f : fallbacks_) {
+            if (f.face) FT_Done_Face(f.face);
+        }
         if (face_) FT_Done_Face(face_);
         if (library_) FT_Done_FreeType(library_);
     }
@@ -122,6 +127,8 @@ public:
         }
         if (!FT_IS_SCALABLE(face_)) return false;
         family_ = match.family;
+        want_bold_ = want_bold;
+        want_italic_ = want_italic;
         embolden_ = want_bold && !match.bold;
         slant_ = want_italic && !match.italic;
         mono_ = lf.lfQuality == NONANTIALIASED_QUALITY_VALUE;
@@ -195,12 +202,19 @@ public:
 
     const Glyph& glyph(uint32_t code) const override {
         std::lock_guard<std::mutex> lock(mutex_);
-        return locked_glyph(code);
+        const Glyph& g = locked_glyph(code);
+        if (g.missing) count_missing_glyphs(1);
+        return g;
     }
 
     void glyphs(const uint32_t* codes, size_t count, const Glyph** out) const override {
         std::lock_guard<std::mutex> lock(mutex_);
-        for (size_t i = 0; i < count; ++i) out[i] = &locked_glyph(codes[i]);
+        uint64_t missing = 0;
+        for (size_t i = 0; i < count; ++i) {
+            out[i] = &locked_glyph(codes[i]);
+            missing += out[i]->missing ? 1 : 0;
+        }
+        if (missing) count_missing_glyphs(missing);
     }
 
     static constexpr LONG FW_SEMIBOLD_VALUE = 600;
@@ -223,18 +237,52 @@ private:
         return *glyphs_.emplace(code, std::move(glyph)).first->second;
     }
 
+    // A face of this font's library, at this font's pixel size, that has a
+    // glyph for code; null when no installed face has one. Under mutex_.
+    FT_Face fallback_for(uint32_t code) const {
+        const FaceFile* file = fallback_face(code, want_bold_, want_italic_);
+        if (!file) return nullptr;
+        for (const Fallback& f : fallbacks_) {
+            if (f.file == file) return f.face;
+        }
+        FT_Face face = nullptr;
+        if (FT_New_Face(library_, file->file.c_str(), file->index, &face) != 0 || !FT_IS_SCALABLE(face) ||
+            FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(ppem_)) != 0) {
+            if (face) FT_Done_Face(face);
+            face = nullptr;  // remembered as unusable, so it is not opened again
+        }
+        fallbacks_.push_back({file, face});
+        return face;
+    }
+
     void render(uint32_t code, Glyph& g) const {
         if (!face_) return;
+        FT_Face face = face_;
+        FT_UInt index = FT_Get_Char_Index(face_, code);
+        bool embolden = embolden_, slant = slant_;
+        if (index == 0 && shows_missing_box(code)) {
+            FT_Face other = fallback_for(code);
+            const FT_UInt other_index = other ? FT_Get_Char_Index(other, code) : 0;
+            if (other_index != 0) {
+                // The fallback face's own style decides what must be made up.
+                face = other;
+                index = other_index;
+                embolden = want_bold_ && !(other->style_flags & FT_STYLE_FLAG_BOLD);
+                slant = want_italic_ && !(other->style_flags & FT_STYLE_FLAG_ITALIC);
+            } else {
+                g.missing = true;
+            }
+        }
         const FT_Int32 flags = FT_LOAD_DEFAULT | (mono_ ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL);
-        if (FT_Load_Char(face_, code, flags) != 0) return;
-        FT_GlyphSlot slot = face_->glyph;
+        if (FT_Load_Glyph(face, index, flags) != 0) return;
+        FT_GlyphSlot slot = face->glyph;
         int extra = 0;
         if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
-            if (embolden_) {
+            if (embolden) {
                 FT_Outline_Embolden(&slot->outline, std::max<FT_Pos>(64, ppem_ * 64 / 20));
                 extra = 1;
             }
-            if (slant_) {
+            if (slant) {
                 FT_Matrix shear{0x10000, 0x0366A, 0, 0x10000};
                 FT_Outline_Transform(&slot->outline, &shear);
             }
@@ -263,6 +311,8 @@ private:
     FT_Library library_ = nullptr;
     FT_Face face_ = nullptr;
     std::string family_;
+    bool want_bold_ = false;
+    bool want_italic_ = false;
     bool embolden_ = false;
     bool slant_ = false;
     bool mono_ = false;
@@ -272,8 +322,13 @@ private:
     int underline_thickness_ = 1;
     int strikeout_offset_ = -4;
     int strikeout_thickness_ = 1;
-    mutable std::mutex mutex_;
+    struct Fallback {
+        const FaceFile* file;
+        FT_Face face;  // null when the file would not load
+    };
+    mutable std::mutex mutex_;  // guards the glyph caches and the fallback faces (FreeType faces are not shared)
     mutable std::unordered_map<uint32_t, std::unique_ptr<Glyph>> glyphs_;
+    mutable std::vector<Fallback> fallbacks_;
     mutable const Glyph* latin_[256] = {};
 };
 

@@ -1,7 +1,9 @@
 // Fonts realised from a LOGFONT: fontconfig picks an installed face for the
 // name (the classic interface faces map to metric-compatible or close
-// substitutes), FreeType renders and measures glyphs. Realised fonts and
-// their glyphs are cached and shared between threads.
+// substitutes), FreeType renders and measures glyphs. A character that the
+// face lacks is taken from another installed face that has it, at the same
+// pixel size, while the line metrics stay the chosen face's. Realised fonts
+// and their glyphs are cached and shared between threads.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +22,7 @@ struct Glyph {
     int width = 0;
     int height = 0;
     std::vector<uint8_t> coverage;  // width * height, 0 (none) to 255 (full)
+    bool missing = false;           // the face's missing-glyph shape: no installed face has the character
 };
 
 class RealFont {
@@ -44,6 +47,10 @@ public:
 // Never null: when no face can be loaded at all, a font without glyphs
 // (zero widths) with plausible metrics is returned.
 std::shared_ptr<const RealFont> realise_font(const LOGFONTA& logfont);
+
+// How many glyphs have been handed out as the missing-glyph shape since the
+// process started, over all fonts and threads (each lookup counts).
+uint64_t missing_glyph_count();
 
 // The installed family a face name maps to.
 std::string substitute_family(const char* face_name, BYTE pitch_and_family);

@@ -1,5 +1,7 @@
 // Throughput of the graphics layer's hot paths: full-screen copies and
-// blends, and the fills and text of a 1000-row list.
+// blends, the fills and text of a 1000-row list, and what text in scripts
+// that the interface face lacks costs: the fallback lookup of a character
+// met for the first time, and drawing such names once their glyphs are known.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -126,6 +128,52 @@ void BM_TextOutListCells(benchmark::State& state) {
     DeleteObject(font);
 }
 BENCHMARK(BM_TextOutListCells);
+
+// Device names in five scripts; all but the Cyrillic and Greek ones take
+// their glyphs from a fallback face.
+void BM_DrawTextNamesInOtherScripts(benchmark::State& state) {
+    Surface target(kCellWidth * 2, 60 * kRowHeight);
+    LOGFONT lf{};
+    lf.lfHeight = -11;
+    std::strcpy(lf.lfFaceName, "MS Sans Serif");
+    HFONT font = CreateFontIndirect(&lf);
+    HGDIOBJ old = SelectObject(target.dc(), font);
+    SetBkMode(target.dc(), TRANSPARENT);
+    const char* names[] = {"编码器 北京大厅", "エンコーダ 東京", "인코더 서울", "Кодер Москва", "Κωδικοποιητής"};
+    for (auto _ : state) {
+        for (int row = 0; row < kRows; ++row) {
+            RECT r{2, (row % 60) * kRowHeight, kCellWidth * 2 - 2, (row % 60 + 1) * kRowHeight};
+            DrawText(target.dc(), names[row % 5], -1, &r, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kRows);
+    SelectObject(target.dc(), old);
+    DeleteObject(font);
+}
+BENCHMARK(BM_DrawTextNamesInOtherScripts);
+
+// One ideograph never drawn before in this process per iteration: the
+// lookup of a face that has it, opening that face for the font once, and
+// rendering the glyph.
+void BM_FallbackFirstUseOfACharacter(benchmark::State& state) {
+    Surface target(64, 32);
+    LOGFONT lf{};
+    lf.lfHeight = -13;
+    std::strcpy(lf.lfFaceName, "Tahoma");
+    HFONT font = CreateFontIndirect(&lf);
+    HGDIOBJ old = SelectObject(target.dc(), font);
+    static uint32_t next = 0x4E00;  // across runs of the case, so that no character repeats
+    for (auto _ : state) {
+        const uint32_t code = next++;
+        const char utf8[3] = {static_cast<char>(0xE0 | (code >> 12)), static_cast<char>(0x80 | ((code >> 6) & 0x3F)),
+                              static_cast<char>(0x80 | (code & 0x3F))};
+        TextOut(target.dc(), 2, 2, utf8, 3);
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
+    SelectObject(target.dc(), old);
+    DeleteObject(font);
+}
+BENCHMARK(BM_FallbackFirstUseOfACharacter)->Iterations(2000);
 
 }  // namespace
 

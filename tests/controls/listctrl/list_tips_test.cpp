@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/gdi/internal/font_engine.h"
 #include "tests/controls/listctrl/list_ctrl_test_util.h"
 
 namespace {
@@ -113,6 +114,52 @@ TEST_F(ListTips, HoveringACutCellShowsItsWholeText)
     ASSERT_TRUE(pump([&] { return list.GetTip().IsWindowVisible(); }));
     trelwin::user::InjectMouseMove(pt.x, pt.y + 200, NextTime());
     EXPECT_TRUE(pump([&] { return !list.GetTip().IsWindowVisible(); }));
+}
+
+// Device names in other scripts draw in the list and in its tip without a
+// single missing-glyph box; a character that no font has would count.
+TEST_F(ListTips, NamesInEveryScriptShowWithoutMissingGlyphs)
+{
+    CBriselListCtrl& list = MakeList(0, {{"Name", 40}, {"Type", 150}});
+    const std::vector<std::string> names = {"编码器 北京大厅", "エンコーダ 東京スタジオ", "인코더 서울 스튜디오",
+                                            "Кодер Москва студия", "Κωδικοποιητής Αθήνα"};
+    for (const std::string& name : names) Fill(list, {{name, name}});
+    list.GetTip().SetDelayTime(30, 0);
+    auto pump = [&](const std::function<bool()>& done) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (std::chrono::steady_clock::now() < end) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (!CWnd::WalkPreTranslateTree(nullptr, &msg)) {
+                    TranslateMessage(&msg);
+                    DispatchMessageA(&msg);
+                }
+            }
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    };
+    const uint64_t before = trelwin::gdi::missing_glyph_count();
+    list.Invalidate();
+    Paint();
+    for (int item = 0; item < static_cast<int>(names.size()); ++item) {
+        SCOPED_TRACE(names[static_cast<size_t>(item)]);
+        POINT pt = CellCentre(list, item, 0);
+        list.ClientToScreen(&pt);
+        trelwin::user::InjectMouseMove(pt.x, pt.y + 200, NextTime());
+        ASSERT_TRUE(pump([&] { return !list.GetTip().IsWindowVisible(); }));
+        trelwin::user::InjectMouseMove(pt.x, pt.y, NextTime());
+        ASSERT_TRUE(pump([&] { return list.GetTip().GetState() == CRichToolTip::STATE_SHOWN; }));
+        EXPECT_EQ(std::string(list.GetTip().GetDrawer().GetMarkupText()), names[static_cast<size_t>(item)]);
+        list.GetTip().UpdateWindow();
+        Paint();
+    }
+    EXPECT_EQ(trelwin::gdi::missing_glyph_count(), before);
+    // The count is what would see a box: a name with an unassigned character.
+    list.SetItemText(0, 1, "Enc \xCD\xB8");
+    Paint();
+    EXPECT_GT(trelwin::gdi::missing_glyph_count(), before);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // checks with their message, the default extension and the buffer size.
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -90,16 +92,25 @@ protected:
         SendMessageA(edit, EM_SETSEL, 0, -1);
         for (char c : text) InjectChar(c);
     }
-    static std::vector<std::string> Items(HWND dialog) {
+    // The texts of one column of the list, top to bottom.
+    static std::vector<std::string> Items(HWND dialog, int column = 0) {
         std::vector<std::string> items;
         HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
-        const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+        const LRESULT count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
         for (LRESULT i = 0; i < count && i < 100; ++i) {
             char text[256] = {};
-            SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = sizeof(text);
+            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
             items.push_back(text);
         }
         return items;
+    }
+    static void GoUpFromTheList(HWND dialog) {
+        SetFocus(GetDlgItem(dialog, IDC_FILE_LIST));
+        Press(VK_BACK);
     }
     static std::string Text(HWND window, int id) {
         char text[1024] = {};
@@ -108,11 +119,12 @@ protected:
     }
     static void DoubleClickItem(HWND dialog, const std::string& item) {
         HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
-        const LRESULT index =
-            SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item.c_str()));
-        ASSERT_GE(index, 0) << item;
+        const std::vector<std::string> names = Items(dialog);
+        const auto found = std::find(names.begin(), names.end(), item);
+        ASSERT_NE(found, names.end()) << item;
         RECT r{};
-        SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+        r.left = LVIR_LABEL;
+        SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(found - names.begin()), reinterpret_cast<LPARAM>(&r));
         POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
         ClientToScreen(list, &p);
         const DWORD t = GetTickCount();
@@ -121,6 +133,46 @@ protected:
         InjectMouseButton(0, false, t + 2);
         InjectMouseButton(0, true, t + 50);
         InjectMouseButton(0, false, t + 51);
+    }
+
+    // A click in the middle of a column heading, far in time from any other.
+    static void ClickHeading(HWND dialog, int column) {
+        HWND header = reinterpret_cast<HWND>(SendDlgItemMessageA(dialog, IDC_FILE_LIST, LVM_GETHEADER, 0, 0));
+        RECT r{};
+        SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&r));
+        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ClientToScreen(header, &p);
+        static DWORD time = 5000000;
+        time += 2000;
+        trelwin::user::InjectMouseClick(p.x, p.y, 0, time);
+    }
+    static void ClickButton(HWND dialog, const char* text) {
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            char title[64] = {};
+            GetWindowTextA(child, title, sizeof(title));
+            if (std::string(title) != text) continue;
+            RECT r{};
+            GetWindowRect(child, &r);
+            static DWORD time = 7000000;
+            time += 2000;
+            trelwin::user::InjectMouseClick((r.left + r.right) / 2, (r.top + r.bottom) / 2, 0, time);
+            return;
+        }
+        ADD_FAILURE() << "no button " << text;
+    }
+    static std::string Selected(HWND dialog) {
+        HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
+        const LRESULT index = SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+        const std::vector<std::string> items = Items(dialog);
+        return index < 0 || index >= static_cast<LRESULT>(items.size()) ? std::string("(none)")
+                                                                           : items[static_cast<size_t>(index)];
+    }
+    // Text typed into the path box, each character as a key press.
+    static void TypePath(HWND dialog, const std::string& text) {
+        HWND edit = GetDlgItem(dialog, IDC_FILE_FOLDER);
+        SetFocus(edit);
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        for (char c : text) InjectChar(c);
     }
 
     fs::path m_dir;
@@ -186,20 +238,20 @@ TEST_F(FileDialogTest, RefusesAMissingFileWithAMessageThenReturnsATypedPath) {
 
 TEST_F(FileDialogTest, ListsFoldersAndFilteredFilesEntersFoldersAndSwitchesFilters) {
     const BOOL ok = Run({[&](HWND dialog) {
-                             EXPECT_EQ(Items(dialog), (std::vector<std::string>{"../", "sub/", "a.zpk", "B.ZPK"}));
+                             EXPECT_EQ(Items(dialog), (std::vector<std::string>{"sub", "a.zpk", "B.ZPK"}));
                              EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_FILE_TYPES, CB_GETCURSEL, 0, 0), 0);
                              SetFocus(GetDlgItem(dialog, IDC_FILE_TYPES));
                              Press(VK_DOWN);  // the second filter
                          },
                          [&](HWND dialog) {
                              EXPECT_EQ(Items(dialog),
-                                       (std::vector<std::string>{"../", "sub/", "a.zpk", "B.ZPK", "notes.txt"}));
-                             DoubleClickItem(dialog, "sub/");
+                                       (std::vector<std::string>{"sub", "a.zpk", "B.ZPK", "notes.txt"}));
+                             DoubleClickItem(dialog, "sub");
                          },
                          [&](HWND dialog) {
                              EXPECT_EQ(Text(dialog, IDC_FILE_FOLDER), (m_dir / "sub").string());
-                             EXPECT_EQ(Items(dialog), (std::vector<std::string>{"../", "inner.zpk"}));
-                             DoubleClickItem(dialog, "../");
+                             EXPECT_EQ(Items(dialog), (std::vector<std::string>{"inner.zpk"}));
+                             GoUpFromTheList(dialog);
                          },
                          [&](HWND dialog) {
                              EXPECT_EQ(Text(dialog, IDC_FILE_FOLDER), m_dirText);
@@ -207,14 +259,14 @@ TEST_F(FileDialogTest, ListsFoldersAndFilteredFilesEntersFoldersAndSwitchesFilte
                              Press(VK_RETURN);
                          },
                          [&](HWND dialog) {
-                             EXPECT_EQ(Items(dialog), (std::vector<std::string>{"../", "sub/", "notes.txt"}));
+                             EXPECT_EQ(Items(dialog), (std::vector<std::string>{"sub", "notes.txt"}));
                              Type(dialog, (m_dir / "sub").string());  // a typed folder is entered
                              Press(VK_RETURN);
                          },
                          [&](HWND dialog) {
                              EXPECT_EQ(Text(dialog, IDC_FILE_FOLDER), (m_dir / "sub").string());
                              EXPECT_EQ(Text(dialog, IDC_FILE_NAME), "");
-                             DoubleClickItem(dialog, "../");
+                             GoUpFromTheList(dialog);
                          },
                          [&](HWND dialog) { DoubleClickItem(dialog, "notes.txt"); }});
     ASSERT_TRUE(ok);
@@ -259,3 +311,150 @@ TEST_F(FileDialogTest, HonoursTheBufferSizeAndReportsCancel) {
     EXPECT_FALSE(GetOpenFileNameA(&m_ofn));
     EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_STRUCTSIZE));
 }
+
+// The details list as a person uses it: headings sort by their column both
+// ways with folders first, the size and date columns, letters select by
+// name, Enter and Alt+Up move down and up, a place button jumps, the path
+// box completes a folder name and Enter opens it.
+TEST_F(FileDialogTest, DetailsListSortsMovesAndJumpsByKeysAndClicks) {
+    std::ofstream(m_dir / "B.ZPK") << std::string(2048, 'x');
+    fs::create_directories(m_dir / "home" / "docs");
+    std::ofstream(m_dir / "home" / "docs" / "home.zpk") << "x";
+    const std::string home = (m_dir / "home").string();
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedHome = oldHome ? oldHome : "";
+    ::setenv("HOME", home.c_str(), 1);
+    std::vector<std::vector<std::string>> orders;
+    const BOOL ok = Run({[&](HWND dialog) {
+                             EXPECT_EQ(Items(dialog), (std::vector<std::string>{"home", "sub", "a.zpk", "B.ZPK"}));
+                             EXPECT_EQ(Items(dialog, 1), (std::vector<std::string>{"", "", "1 byte", "2.0 KB"}));
+                             ClickHeading(dialog, 1);  // size, smallest first
+                             const std::vector<std::string> dates = Items(dialog, 2);
+                             ASSERT_EQ(dates.size(), 4u);
+                             EXPECT_EQ(dates[2].size(), std::string("2024-05-31 18:08").size());
+                         },
+                         [&](HWND dialog) {
+                             orders.push_back(Items(dialog));
+                             ClickHeading(dialog, 1);  // largest first
+                         },
+                         [&](HWND dialog) {
+                             orders.push_back(Items(dialog));
+                             ClickHeading(dialog, 0);  // name, A to Z
+                         },
+                         [&](HWND dialog) {
+                             orders.push_back(Items(dialog));
+                             ClickHeading(dialog, 0);  // Z to A
+                         },
+                         [&](HWND dialog) {
+                             orders.push_back(Items(dialog));
+                             SetFocus(GetDlgItem(dialog, IDC_FILE_LIST));
+                             InjectChar('s');
+                             InjectChar('u');
+                         },
+                         [&](HWND dialog) {
+                             EXPECT_EQ(Selected(dialog), "sub");
+                             Press(VK_RETURN);
+                         },
+                         [&](HWND dialog) {
+                             EXPECT_EQ(Text(dialog, IDC_FILE_FOLDER), (m_dir / "sub").string());
+                             InjectChar('I');
+                         },
+                         [&](HWND dialog) {
+                             EXPECT_EQ(Selected(dialog), "inner.zpk");
+                             EXPECT_EQ(Text(dialog, IDC_FILE_NAME), "inner.zpk");
+                             InjectKey(VK_MENU, true);
+                             Press(VK_UP);
+                             InjectKey(VK_MENU, false);
+                         },
+                         [&](HWND dialog) {
+                             EXPECT_EQ(Text(dialog, IDC_FILE_FOLDER), m_dirText);
+                             EXPECT_EQ(Selected(dialog), "sub");  // the way back is a key away
+                             ClickButton(dialog, "&Home");
+                         },
+                         [&](HWND dialog) {
+                             EXPECT_EQ(Text(dialog, IDC_FILE_FOLDER), home);
+                             EXPECT_EQ(Items(dialog), std::vector<std::string>{"docs"});
+                             TypePath(dialog, home + "/d");
+                         },
+                         [&](HWND dialog) {
+                             EXPECT_EQ(Text(dialog, IDC_FILE_FOLDER), home + "/docs/");
+                             DWORD start = 0, end = 0;
+                             SendDlgItemMessageA(dialog, IDC_FILE_FOLDER, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                                                 reinterpret_cast<LPARAM>(&end));
+                             EXPECT_EQ(start, home.size() + 2);  // the completion stays selected
+                             EXPECT_EQ(end, home.size() + 6);
+                             Press(VK_RETURN);
+                         },
+                         [&](HWND dialog) {
+                             EXPECT_EQ(Text(dialog, IDC_FILE_FOLDER), home + "/docs");
+                             EXPECT_EQ(Items(dialog), std::vector<std::string>{"home.zpk"});
+                             ClickButton(dialog, "&Root");
+                         },
+                         [&](HWND dialog) {
+                             EXPECT_EQ(Text(dialog, IDC_FILE_FOLDER), "/");
+                             Press(VK_ESCAPE);
+                         }});
+    ::setenv("HOME", savedHome.c_str(), 1);
+    EXPECT_FALSE(ok);
+    const std::vector<std::vector<std::string>> expected = {
+        {"home", "sub", "a.zpk", "B.ZPK"},
+        {"sub", "home", "B.ZPK", "a.zpk"},
+        {"home", "sub", "a.zpk", "B.ZPK"},
+        {"sub", "home", "B.ZPK", "a.zpk"},
+    };
+    EXPECT_EQ(orders, expected);
+}
+
+// What cannot be opened is said, and nothing is lost: a folder that went
+// away, a link that points nowhere and a file removed after it was listed
+// each leave the dialog where it was with the list read again. A dialog
+// opened without a folder starts where the last file was chosen.
+TEST_F(FileDialogTest, TroublesAreNamedAndTheNextDialogStartsAtTheLastChoice) {
+    fs::create_directories(m_dir / "gone");
+    fs::create_symlink(m_dir / "nowhere.zpk", m_dir / "dangling.zpk");
+    std::vector<std::string> messages;
+    auto message = [&](HWND box) {
+        messages.push_back(Text(box, 0xFFFF));
+        Press(VK_RETURN);
+    };
+    BOOL ok = Run({[&](HWND dialog) {
+                       EXPECT_EQ(Items(dialog),
+                                 (std::vector<std::string>{"gone", "sub", "a.zpk", "B.ZPK", "dangling.zpk"}));
+                       fs::remove(m_dir / "gone");
+                       DoubleClickItem(dialog, "gone");
+                   },
+                   message,
+                   [&](HWND dialog) {
+                       EXPECT_EQ(Text(dialog, IDC_FILE_FOLDER), m_dirText);
+                       EXPECT_EQ(Items(dialog), (std::vector<std::string>{"sub", "a.zpk", "B.ZPK", "dangling.zpk"}));
+                       DoubleClickItem(dialog, "dangling.zpk");
+                   },
+                   message,
+                   [&](HWND dialog) {
+                       fs::remove(m_dir / "B.ZPK");
+                       DoubleClickItem(dialog, "B.ZPK");
+                   },
+                   message,
+                   [&](HWND dialog) {
+                       EXPECT_EQ(Items(dialog), (std::vector<std::string>{"sub", "a.zpk", "dangling.zpk"}));
+                       EXPECT_EQ(Text(dialog, IDC_FILE_NAME), "B.ZPK");
+                       DoubleClickItem(dialog, "sub");
+                   },
+                   [&](HWND dialog) { DoubleClickItem(dialog, "inner.zpk"); }});
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(messages, (std::vector<std::string>{
+                            (m_dir / "gone").string() + "\nThe folder no longer exists.",
+                            (m_dir / "dangling.zpk").string() + "\nThis link points to a file that does not exist.",
+                            (m_dir / "B.ZPK").string() + "\nFile not found.\nCheck the file name and try again.",
+                        }));
+    m_ofn.lpstrInitialDir = nullptr;
+    m_next = 0;
+    std::string startedIn;
+    ok = Run({[&](HWND dialog) {
+        startedIn = Text(dialog, IDC_FILE_FOLDER);
+        Press(VK_ESCAPE);
+    }});
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(startedIn, (m_dir / "sub").string());
+}
+
