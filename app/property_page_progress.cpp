@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/update_package.h"
+#include "app/update_timeouts.h"
 #include "app/wizard_ids.h"
 #include "app/wizard_page.h"
 #include "app/wizard_state.h"
@@ -131,6 +132,8 @@ BOOL CPropertyPageProgress::OnSetActive()
     m_pEngine->ClearStop();
     // An unreadable package leaves the bytes empty; each worker reports it.
     DecryptUpdateFile(m_strPackagePath, m_pEngine->PackageBytes());
+    // Written now, if missing, so that no transfer waits for the disk.
+    CreateMissingUpdateTimeouts();
     m_dwStartTick = ::GetTickCount();
 
     // Every per-device array gets its size before the first thread starts.

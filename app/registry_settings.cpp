@@ -20,6 +20,13 @@ HKEY OpenSettingsKey() {
     return key;
 }
 
+// The settings key when it exists; nullptr otherwise.
+HKEY OpenExistingSettingsKey() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return nullptr;
+    return key;
+}
+
 // Reads a value as text: texts up to their first zero, a REG_DWORD as its
 // decimal number. Returns the registry's result code.
 LONG ReadText(HKEY key, LPCTSTR name, CString& text) {
@@ -87,6 +94,15 @@ int ReadRegistryInt(LPCTSTR name, int defaultValue) {
     }
     RegCloseKey(key);
     return result;
+}
+
+int PeekRegistryInt(LPCTSTR name, int defaultValue) {
+    HKEY key = OpenExistingSettingsKey();
+    if (!key) return defaultValue;
+    CString text;
+    const LONG rc = ReadText(key, name, text);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS ? LeadingInteger(text) : defaultValue;
 }
 
 CString ReadRegistryString(LPCTSTR name) {

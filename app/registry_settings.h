@@ -15,6 +15,10 @@
 // default is returned.
 int ReadRegistryInt(LPCTSTR name, int defaultValue);
 
+// The same number, but a missing value (or key) gives the default and is
+// not written: for readers that must not wait for a write to reach the disk.
+int PeekRegistryInt(LPCTSTR name, int defaultValue);
+
 // The value's whole text; "" when it is missing or cannot be read.
 CString ReadRegistryString(LPCTSTR name);
 

@@ -100,11 +100,30 @@ protected:
 
     enum { STOPPED = -2 };
 
-    // The load phases of LoadAndRecord; each returns 1 loaded, 0 failed
-    // (already reported), or STOPPED.
-    int LoadPlain(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& image, int nSpan, int nBase,
-                  int bShow);
-    int LoadWindows(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& image, int nSpan,
+    // SendCommand that also tells how often the datagram went out: every
+    // sending may be answered, so the answers beyond the one returned may
+    // still come.
+    int SendCommandCounted(CIPSimpleClient& client, _TIPClientConfig& settings, int nCommand, const BYTE* pData,
+                           int nLength, BYTE* pReply, int nTimeout, int& nSends);
+
+    // How a load phase of LoadAndRecord ended.
+    enum class LoadResult
+    {
+        Loaded,
+        Failed, // already reported
+        Stopped,
+        // A plain block went out more than once: the device may hold it
+        // twice, so what it holds is unknown. Nothing is reported yet.
+        Ambiguous,
+    };
+    LoadResult LoadPlain(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& image, int nSpan,
+                         int nBase, int bShow);
+    LoadResult LoadWindows(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& image, int nSpan,
+                           int nBase, int bShow);
+    // Opens a load (start load) and loads the image in the mode the answer
+    // selects; an ambiguous plain load is abandoned and loaded again from the
+    // start, a few times at most.
+    LoadResult Load(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& image, int nSpan,
                     int nBase, int bShow);
     // Sends the window's slots and waits for its acknowledgement; 1
     // acknowledged, 0 refused or unanswered, STOPPED. Each slot's buffer
@@ -112,7 +131,10 @@ protected:
     // the window goes out in one call.
     int SendWindow(CIPSimpleClient& client, const _TBuffer* slots, WORD wLastSequence, int nTimeout);
     // Watches the record phase after an accepted start; 1 recorded, 0 failed.
-    int WatchRecord(CIPSimpleClient& client, int nIndex, int nSpan, int nBase, int bShow, int nRecordTimeout);
+    // nOwedAnswers answers to repeated starts may still come: they carry the
+    // record end's command and are not the end.
+    int WatchRecord(CIPSimpleClient& client, int nIndex, int nSpan, int nBase, int bShow, int nRecordTimeout,
+                    int nOwedAnswers);
     // Reports the failure of a run (unless it was stopped) and gives 0.
     int FailRun(const CString& strText, int nIndex, int bShow);
     // Drops the datagrams already waiting: before a block or a window is
@@ -131,6 +153,10 @@ protected:
     // After a silent preliminary load (boot loader, initialisation): a
     // failure ends the update; a success narrows the device's band.
     BOOL EndPreliminaryLoad(int nLoaded, int nIndex, int& nSpan, int& nBase);
+    // Asks for the inventory and appends the sections the device needs; the
+    // image's section count (0 when bCountCopies and nothing differs), or -1
+    // when no inventory came (no answer, or one that does not hold what its
+    // count says).
     int InventoryImage(CIPSimpleClient& client, _TIPClientConfig& settings, int nCommand, int nRecordSize,
                        CFile& package, CFile& image, BOOL bCountCopies);
 

@@ -1,6 +1,6 @@
 // Loading one image into a device and watching it record.
-#include "app/registry_settings.h"
 #include "app/update_engine.h"
+#include "app/update_timeouts.h"
 #include "common/discover/device_datagram.h"
 #include "platform/base/array.h"
 #include "platform/base/exceptions.h"
@@ -23,6 +23,11 @@ const int kDroppedMax = 64;
 // Datagrams the record phase takes before it gives up on a device that
 // never ends its recording.
 const int kRecordDatagramsMax = 65536;
+
+// Plain loads of one image in all: a load in which a block went out twice is
+// abandoned and made again from the start, since a plain block carries no
+// number and the device may have kept it twice.
+const int kPlainLoadsMax = 3;
 
 // Reads up to nCount bytes; FALSE when the stream fails.
 BOOL ReadImage(CFile& image, BYTE* pBuffer, UINT nCount, UINT& nRead)
@@ -93,31 +98,22 @@ int CUpdateEngine::LoadAndRecord(CIPSimpleClient& client, _TIPClientConfig& sett
                                  int nSpan, int nBase, int bShow, int bSkipRecord)
 {
     image.Seek(0, CFile::begin);
-    const int packetTimeout = ReadRegistryInt("UpgradePacketTimeout", 5000);
-    const int recordTimeout = ReadRegistryInt("RecordPacketTimeout2", 120000);
+    const int packetTimeout = ReadUpdateTimeout(UPGRADE_PACKET_TIMEOUT);
+    const int recordTimeout = ReadUpdateTimeout(RECORD_PACKET_TIMEOUT);
 
     if (bShow)
         m_report.SetStatusText(nIndex, "Reseting Device...");
     if (ResetDevice(client, settings) == -1)
         return FailRun("ERROR Timeout waiting device reset", nIndex, bShow);
 
-    if (bShow)
-        m_report.SetStatusText(nIndex, "Starting Load Process...");
-    BYTE reply[UPGRADE_PACKET_MAX];
-    int count = SendCommand(client, settings, UPGRADE_START_LOAD, UPGRADE_EMPTY_PAYLOAD, sizeof(UPGRADE_EMPTY_PAYLOAD),
-                            reply, packetTimeout);
-    // A reply too short to hold a status is no acceptance.
-    if (count <= UPGRADE_HEADER_SIZE || reply[8] != 0)
-        return FailRun("ERROR Starting To Load Firmware", nIndex, bShow);
-
-    const int loaded = count == UPGRADE_WINDOW_REPLY_LENGTH
-                           ? LoadWindows(client, settings, nIndex, image, nSpan, nBase, bShow)
-                           : LoadPlain(client, settings, nIndex, image, nSpan, nBase, bShow);
-    if (loaded != 1)
+    if (Load(client, settings, nIndex, image, nSpan, nBase, bShow) != LoadResult::Loaded)
         return 0;
 
-    count = SendCommand(client, settings, UPGRADE_RECORD, UPGRADE_EMPTY_PAYLOAD, sizeof(UPGRADE_EMPTY_PAYLOAD), reply,
-                        packetTimeout);
+    _TDevicePacket packet;
+    int starts = 0;
+    const int count = SendCommandCounted(client, settings, UPGRADE_RECORD, UPGRADE_EMPTY_PAYLOAD,
+                                         sizeof(UPGRADE_EMPTY_PAYLOAD), reinterpret_cast<BYTE*>(&packet),
+                                         packetTimeout, starts);
     if (count <= 0)
         return FailRun("ERROR Starting Record Process", nIndex, bShow);
     if (bSkipRecord)
@@ -129,24 +125,63 @@ int CUpdateEngine::LoadAndRecord(CIPSimpleClient& client, _TIPClientConfig& sett
         m_report.SetStatusText(nIndex, "Starting Record Process...");
         m_report.SetRemainingTime(nIndex, -2);
     }
-    const _TDeviceReply started{*reinterpret_cast<const _TDevicePacket*>(reply), count};
+    const _TDeviceReply started{packet, count};
     if (!started.HasStatus() || started.Status() != 0)
         return FailRun(RecordErrorText(started), nIndex, bShow);
-    return WatchRecord(client, nIndex, nSpan, nBase, bShow, recordTimeout) == 1 ? 1 : 0;
+    // Every start sent may be answered; one answer has come.
+    return WatchRecord(client, nIndex, nSpan, nBase, bShow, recordTimeout, starts - 1) == 1 ? 1 : 0;
 }
 
-int CUpdateEngine::LoadPlain(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& image, int nSpan,
-                             int nBase, int bShow)
+CUpdateEngine::LoadResult CUpdateEngine::Load(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex,
+                                              CFile& image, int nSpan, int nBase, int bShow)
 {
-    const int packetTimeout = ReadRegistryInt("UpgradePacketTimeout", 5000);
+    const int packetTimeout = ReadUpdateTimeout(UPGRADE_PACKET_TIMEOUT);
+    for (int loads = 1;; ++loads)
+    {
+        if (bShow)
+            m_report.SetStatusText(nIndex, "Starting Load Process...");
+        _TDevicePacket packet;
+        const _TDeviceReply answer{packet, SendCommand(client, settings, UPGRADE_START_LOAD, UPGRADE_EMPTY_PAYLOAD,
+                                                       sizeof(UPGRADE_EMPTY_PAYLOAD),
+                                                       reinterpret_cast<BYTE*>(&packet), packetTimeout)};
+        // An answer without a status accepts nothing.
+        if (!answer.HasStatus() || answer.Status() != 0)
+        {
+            FailRun("ERROR Starting To Load Firmware", nIndex, bShow);
+            return LoadResult::Failed;
+        }
+        if (answer.nLength == UPGRADE_WINDOW_REPLY_LENGTH)
+            return LoadWindows(client, settings, nIndex, image, nSpan, nBase, bShow);
+        const LoadResult loaded = LoadPlain(client, settings, nIndex, image, nSpan, nBase, bShow);
+        if (loaded != LoadResult::Ambiguous)
+            return loaded;
+        if (IsStopRequested())
+            return LoadResult::Stopped;
+        AbortLoad(client, settings, packetTimeout);
+        if (loads >= kPlainLoadsMax)
+        {
+            FailRun("ERROR Loading Data", nIndex, bShow);
+            return LoadResult::Failed;
+        }
+        image.Seek(0, CFile::begin);
+    }
+}
+
+CUpdateEngine::LoadResult CUpdateEngine::LoadPlain(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex,
+                                                   CFile& image, int nSpan, int nBase, int bShow)
+{
+    const int packetTimeout = ReadUpdateTimeout(UPGRADE_PACKET_TIMEOUT);
     const ULONGLONG length = image.GetLength();
     if (bShow)
         m_report.SetStatusText(nIndex, "Loading Data...");
     BYTE block[UPGRADE_BLOCK_SIZE];
-    BYTE reply[UPGRADE_PACKET_MAX];
+    _TDevicePacket packet;
     UINT read = 0;
     if (!ReadImage(image, block, sizeof(block), read))
-        return FailRun("ERROR reading file", nIndex, bShow);
+    {
+        FailRun("ERROR reading file", nIndex, bShow);
+        return LoadResult::Failed;
+    }
     while (read > 0)
     {
         if (bShow)
@@ -154,30 +189,42 @@ int CUpdateEngine::LoadPlain(CIPSimpleClient& client, _TIPClientConfig& settings
         // A plain acknowledgement names no block: a duplicate of the last
         // one must not pass for this block's.
         DropWaitingDatagrams(client);
-        const int count =
-            SendCommand(client, settings, UPGRADE_DATA, block, static_cast<int>(read), reply, packetTimeout);
-        if (count <= 0)
-            return FailRun("ERROR Loading Data", nIndex, bShow);
-        if (count <= UPGRADE_HEADER_SIZE || reply[8] != 0)
+        int sends = 0;
+        const _TDeviceReply answer{packet, SendCommandCounted(client, settings, UPGRADE_DATA, block,
+                                                              static_cast<int>(read), reinterpret_cast<BYTE*>(&packet),
+                                                              packetTimeout, sends)};
+        if (answer.nLength <= 0)
+        {
+            FailRun("ERROR Loading Data", nIndex, bShow);
+            return LoadResult::Failed;
+        }
+        if (!answer.HasStatus() || answer.Status() != 0)
         {
             FailRun("ERROR Finishing Data Load", nIndex, bShow);
             AbortLoad(client, settings, packetTimeout);
-            return 0;
+            return LoadResult::Failed;
         }
+        // The block went out again because an acknowledgement was lost or
+        // late; the device may have kept it twice.
+        if (sends > 1)
+            return LoadResult::Ambiguous;
         if (bShow)
             m_report.SendProgress(nIndex, LoadPercent(nBase, nSpan, image.GetPosition(), length));
         if (!ReadImage(image, block, sizeof(block), read))
-            return FailRun("ERROR reading file", nIndex, bShow);
+        {
+            FailRun("ERROR reading file", nIndex, bShow);
+            return LoadResult::Failed;
+        }
     }
     // After the last acknowledged block the device records as in window
     // mode: the caller goes on with the record phase.
-    return IsStopRequested() ? STOPPED : 1;
+    return IsStopRequested() ? LoadResult::Stopped : LoadResult::Loaded;
 }
 
-int CUpdateEngine::LoadWindows(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex, CFile& image,
-                               int nSpan, int nBase, int bShow)
+CUpdateEngine::LoadResult CUpdateEngine::LoadWindows(CIPSimpleClient& client, _TIPClientConfig& settings, int nIndex,
+                                                     CFile& image, int nSpan, int nBase, int bShow)
 {
-    const int packetTimeout = ReadRegistryInt("UpgradePacketTimeout", 5000);
+    const int packetTimeout = ReadUpdateTimeout(UPGRADE_PACKET_TIMEOUT);
     const ULONGLONG length = image.GetLength();
     // The window's buffers are made once and reused for every window. Each
     // is a whole data datagram; a slot's buffer is its payload.
@@ -235,7 +282,7 @@ int CUpdateEngine::LoadWindows(CIPSimpleClient& client, _TIPClientConfig& settin
         {
             acknowledged = SendWindow(client, slots.GetData(), last, packetTimeout);
             if (acknowledged == STOPPED)
-                return STOPPED;
+                return LoadResult::Stopped;
             if (acknowledged == 0)
                 ++attempts;
         }
@@ -243,13 +290,13 @@ int CUpdateEngine::LoadWindows(CIPSimpleClient& client, _TIPClientConfig& settin
         {
             FailRun("ERROR Finishing Data Load", nIndex, bShow);
             AbortLoad(client, settings, packetTimeout);
-            return 0;
+            return LoadResult::Failed;
         }
         if (bShow)
             m_report.SendProgress(nIndex, LoadPercent(nBase, nSpan, image.GetPosition(), length));
         sequence += UPGRADE_WINDOW_SLOTS;
     }
-    return 1;
+    return LoadResult::Loaded;
 }
 
 int CUpdateEngine::SendWindow(CIPSimpleClient& client, const _TBuffer* slots, WORD wLastSequence, int nTimeout)
@@ -297,7 +344,7 @@ int CUpdateEngine::SendWindow(CIPSimpleClient& client, const _TBuffer* slots, WO
 }
 
 int CUpdateEngine::WatchRecord(CIPSimpleClient& client, int nIndex, int nSpan, int nBase, int bShow,
-                               int nRecordTimeout)
+                               int nRecordTimeout, int nOwedAnswers)
 {
     int percent = bShow ? nBase + nSpan : 0;
     _TDevicePacket packet;
@@ -334,6 +381,14 @@ int CUpdateEngine::WatchRecord(CIPSimpleClient& client, int nIndex, int nSpan, i
             // short of its code (shown as 0 then).
             if (reply.Status() != 0)
                 return FailRun(RecordErrorText(reply), nIndex, bShow);
+            // An answer to a start sent again carries the same command as the
+            // end; taken for the end, it would report a recording that has not
+            // ended. Better to wait for the end, or fail when none comes.
+            if (nOwedAnswers > 0)
+            {
+                --nOwedAnswers;
+                continue;
+            }
             if (IsStopRequested())
                 return STOPPED;
             m_report.SendProgress(nIndex, percent);

@@ -1,9 +1,9 @@
 // The whole update of one device: boot loader, initialisation image,
 // default configuration, and the image of the sections that differ.
 #include "app/image_container.h"
-#include "app/registry_settings.h"
 #include "app/update_engine.h"
 #include "app/update_package.h"
+#include "app/update_timeouts.h"
 #include "platform/base/mem_file.h"
 #include "platform/resources/resources.h"
 
@@ -45,6 +45,8 @@ int CUpdateEngine::UpdateDevice(int nIndex)
     const _TDevice* device = m_sheet.GetDevice(nIndex);
     if (device == nullptr)
         return 0;
+    // Before the first datagram: the runs read the time-outs without writing.
+    CreateMissingUpdateTimeouts();
     CIPSimpleClient client;
     _TIPClientConfig settings;
     settings.m_nProtocol = 1;
@@ -162,7 +164,7 @@ int CUpdateEngine::UpdateDeviceConnected(CIPSimpleClient& client, _TIPClientConf
         ResetDevice(client, settings);
         m_report.SetStatusText(nIndex, "Restoring Default Configuration...");
         SendCommand(client, settings, UPGRADE_RESTORE_DEFAULTS, UPGRADE_EMPTY_PAYLOAD, sizeof(UPGRADE_EMPTY_PAYLOAD),
-                    reply, ReadRegistryInt("UpgradePacketTimeout", 5000));
+                    reply, ReadUpdateTimeout(UPGRADE_PACKET_TIMEOUT));
     }
 
     CMemFile upgrade(1024);
@@ -187,19 +189,21 @@ int CUpdateEngine::InventoryImage(CIPSimpleClient& client, _TIPClientConfig& set
 {
     BYTE reply[UPGRADE_PACKET_MAX];
     const int count = SendCommand(client, settings, nCommand, nullptr, 0, reply, kInventoryTimeout);
-    if (count <= 0)
+    // An answer without its count, or one whose count claims records that it
+    // does not hold, tells nothing of what the device holds: taken as an
+    // inventory, it would leave out the sections it lost on the way, and the
+    // device would keep them old. It counts as no answer.
+    if (count <= UPGRADE_HEADER_SIZE)
+        return -1;
+    const int records = reply[8];
+    if (UPGRADE_INVENTORY_FIRST + records * nRecordSize > count)
         return -1;
     CopyImageSections(package, image, IMAGE_KEY_LOADER_START, -1);
     CopyImageSections(package, image, IMAGE_KEY_PACKAGE_INFO, -1);
-    const int records = count > UPGRADE_HEADER_SIZE ? reply[8] : 0;
     int copies = 0;
     for (int i = 0; i < records; ++i)
     {
-        const int offset = UPGRADE_INVENTORY_FIRST + i * nRecordSize;
-        // Only records wholly within the datagram are read.
-        if (offset + nRecordSize > count)
-            break;
-        const BYTE* record = reply + offset;
+        const BYTE* record = reply + UPGRADE_INVENTORY_FIRST + i * nRecordSize;
         const WORD key = static_cast<WORD>((record[0] << 8) | record[1]);
         const int id = static_cast<int>(ReadNetworkLong(record + 2));
         const CString version(reinterpret_cast<const char*>(record + 6), 6);

@@ -1,6 +1,6 @@
 // Sending a command and waiting for its answer, and the device reset.
-#include "app/registry_settings.h"
 #include "app/update_engine.h"
+#include "app/update_timeouts.h"
 #include "common/discover/device_datagram.h"
 #include "platform/base/system_time.h"
 
@@ -92,14 +92,26 @@ int CUpdateEngine::SendPacket(CIPSimpleClient& client, _TIPClientConfig& setting
 int CUpdateEngine::SendCommand(CIPSimpleClient& client, _TIPClientConfig& settings, int nCommand, const BYTE* pData,
                                int nLength, BYTE* pReply, int nTimeout)
 {
+    int sends = 0;
+    return SendCommandCounted(client, settings, nCommand, pData, nLength, pReply, nTimeout, sends);
+}
+
+int CUpdateEngine::SendCommandCounted(CIPSimpleClient& client, _TIPClientConfig& settings, int nCommand,
+                                      const BYTE* pData, int nLength, BYTE* pReply, int nTimeout, int& nSends)
+{
+    nSends = 0;
     if (nCommand == -1 || pReply == nullptr)
+    {
+        nSends = nCommand >= 0 ? 1 : 0;
         return SendPacket(client, settings, nCommand, pData, nLength, pReply, nTimeout);
+    }
     int attemptsLeft = nTimeout / 1000;
     for (;;)
     {
         if (IsStopRequested())
             return -1;
         SendPacket(client, settings, nCommand, pData, nLength, nullptr, 0);
+        ++nSends;
         const DWORD start = GetTickCount();
         for (;;)
         {
@@ -126,8 +138,8 @@ int CUpdateEngine::SendCommand(CIPSimpleClient& client, _TIPClientConfig& settin
 
 int CUpdateEngine::ResetDevice(CIPSimpleClient& client, _TIPClientConfig& settings)
 {
-    const int resetTimeout = ReadRegistryInt("UpgradeResetTimeout", 60000);
-    const int packetTimeout = ReadRegistryInt("UpgradePacketTimeout", 5000);
+    const int resetTimeout = ReadUpdateTimeout(UPGRADE_RESET_TIMEOUT);
+    const int packetTimeout = ReadUpdateTimeout(UPGRADE_PACKET_TIMEOUT);
     BYTE reply[UPGRADE_PACKET_MAX];
     // The first reset restarts the device; only an answer to a later one
     // shows that its loader is listening.

@@ -47,7 +47,20 @@ void Usage(FILE* out) {
         "               duplicate-acks=yes|no ack-delay=MS refuse-acks=N short-refusals=yes|no\n"
         "               lose-data=N,... drop-acks=N,... short-record-end=yes|no reset-reply=yes|no\n"
         "               update-silent=yes|no ignore=N,... slow=MS inventory12=yes|no inventory9=yes|no\n"
-        "               section=KEY:ID:VERSION (repeatable) dump=DIR (every recorded image to DIR)\n",
+        "               section=KEY:ID:VERSION (repeatable) dump=DIR (every recorded image to DIR)\n"
+        "Keys for the faults of a careless device or a lossy network:\n"
+        "  lose-data=N,...       these data datagrams of each load (1 = its first) are lost\n"
+        "  drop-acks=N,...       these data acknowledgements of each load are not sent\n"
+        "  faulty-loads=N        lose-data and drop-acks in the first N loads only (default: every load)\n"
+        "  answer-delay=N,...:MS the answers to these commands (and the record phase after start\n"
+        "                        record, 4) come MS later; slow=MS delays every answer\n"
+        "  bare-start-reply=yes  start load (1) is answered by the 8-byte header alone, without\n"
+        "                        a status, and no load opens\n"
+        "  inventory12=bare      the inventory answer is the 8-byte header alone, without its count\n"
+        "  inventory12=count:N   the inventory's count byte says N, whatever records follow\n"
+        "                        (inventory9= takes the same values)\n"
+        "A plain data block carries no number, so a block that comes again (its acknowledgement\n"
+        "was lost or late) is kept again, as a device must: the load then holds it twice.\n",
         out);
 }
 

@@ -95,6 +95,18 @@ bool ParseList(const std::string& text, int low, int high, std::vector<T>& out) 
     return true;
 }
 
+// yes, no, bare or count:N.
+bool ParseInventoryAnswer(const std::string& text, bool& answers, StandinInventoryLie& lie) {
+    lie = StandinInventoryLie();
+    answers = true;
+    if (text == "bare") {
+        lie.bare = true;
+        return true;
+    }
+    if (text.compare(0, 6, "count:") == 0) return ParseInt(text.substr(6), 0, 255, lie.claimedCount);
+    return ParseStandinFlag(text, answers);
+}
+
 bool Contains(const std::vector<int>& list, int value) {
     return std::find(list.begin(), list.end(), value) != list.end();
 }
@@ -167,7 +179,7 @@ void CStandinUpdater::Handle(CStandinDevice& device, const StandinRequest& reque
     m_commands.push_back(command);
     if (m_profile.silent || std::find(m_profile.ignored.begin(), m_profile.ignored.end(), command) != m_profile.ignored.end())
         return;
-    const int slow = m_profile.slowMs;
+    const int slow = DelayOf(command);
     switch (command) {
     case CMD_RESET:
         // The device restarts: what it was still going to send is lost.
@@ -177,11 +189,16 @@ void CStandinUpdater::Handle(CStandinDevice& device, const StandinRequest& reque
         if (m_profile.resetAnswers) Reply(device, request, replies, Datagram(CMD_RESET, {0}), slow);
         break;
     case CMD_START_LOAD: {
+        if (m_profile.bareStartReply) {
+            Reply(device, request, replies, Datagram(CMD_START_LOAD, {}), slow);
+            break;
+        }
         if (!m_inLoader) {
             Reply(device, request, replies, Datagram(CMD_START_LOAD, {1}), slow);
             break;
         }
         m_loading = true;
+        ++m_loadsStarted;
         m_windowBase = 1;
         m_windowDone = false;
         m_filled.assign(kWindowSlots, false);
@@ -210,10 +227,12 @@ void CStandinUpdater::Handle(CStandinDevice& device, const StandinRequest& reque
         OnStartRecord(device, request, replies);
         break;
     case CMD_INVENTORY_12:
-        if (m_profile.answersInventory12) Reply(device, request, replies, Inventory(command, 12), slow);
+        if (m_profile.answersInventory12)
+            Reply(device, request, replies, Inventory(command, 12, m_profile.inventory12Lie), slow);
         break;
     case CMD_INVENTORY_32:
-        if (m_profile.answersInventory9) Reply(device, request, replies, Inventory(command, 32), slow);
+        if (m_profile.answersInventory9)
+            Reply(device, request, replies, Inventory(command, 32, m_profile.inventory9Lie), slow);
         break;
     case CMD_RESTORE:
     case CMD_NOTHING:
@@ -224,14 +243,24 @@ void CStandinUpdater::Handle(CStandinDevice& device, const StandinRequest& reque
     }
 }
 
+int CStandinUpdater::DelayOf(uint8_t command) const {
+    const bool late = std::find(m_profile.lateCommands.begin(), m_profile.lateCommands.end(), command) !=
+                      m_profile.lateCommands.end();
+    return m_profile.slowMs + (late ? m_profile.lateMs : 0) + (command == CMD_DATA ? m_profile.ackDelayMs : 0);
+}
+
+bool CStandinUpdater::FaultyLoad() const {
+    return m_loading && (m_profile.faultyLoads < 0 || m_loadsStarted <= m_profile.faultyLoads);
+}
+
 void CStandinUpdater::OnData(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies) {
-    if (m_loading && Contains(m_profile.loseData, ++m_dataInLoad)) return;
+    if (m_loading && Contains(m_profile.loseData, ++m_dataInLoad) && FaultyLoad()) return;
     if (Lose()) return;
     const uint8_t* payload = request.data + DEVICE_HEADER_SIZE;
     const size_t length = static_cast<size_t>(request.length) - DEVICE_HEADER_SIZE;
-    const int delay = m_profile.slowMs + m_profile.ackDelayMs;
+    const int delay = DelayOf(CMD_DATA);
     auto acknowledge = [&](const ShortDatagram& ack) {
-        if (m_loading && Contains(m_profile.dropAcks, ++m_acksInLoad)) return;
+        if (m_loading && Contains(m_profile.dropAcks, ++m_acksInLoad) && FaultyLoad()) return;
         if (m_profile.duplicateAcks) Reply(device, request, replies, ack, delay);
         Reply(device, request, replies, ack, delay);
     };
@@ -286,7 +315,7 @@ void CStandinUpdater::Take(StandinLoad& load, const uint8_t* bytes, size_t lengt
 }
 
 void CStandinUpdater::OnStartRecord(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies) {
-    const int slow = m_profile.slowMs;
+    const int slow = DelayOf(CMD_RECORD);
     if (!m_loading || m_loads.empty()) {
         // A repeated start (its answer was lost) is answered as the first was.
         const bool started = !m_loads.empty() && m_loads.back().recorded;
@@ -352,7 +381,9 @@ void CStandinUpdater::Record(const std::string& address, const std::vector<uint8
     out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
 }
 
-std::vector<uint8_t> CStandinUpdater::Inventory(uint8_t command, size_t recordSize) const {
+std::vector<uint8_t> CStandinUpdater::Inventory(uint8_t command, size_t recordSize,
+                                                const StandinInventoryLie& lie) const {
+    if (lie.bare) return Bytes(Datagram(command, {}));
     std::vector<uint8_t> reply = Bytes(Datagram(command, {0}));
     size_t count = 0;
     for (const StandinSection& section : m_profile.sections) {
@@ -368,7 +399,7 @@ std::vector<uint8_t> CStandinUpdater::Inventory(uint8_t command, size_t recordSi
         reply.resize(at + recordSize, 0);
         ++count;
     }
-    reply[8] = static_cast<uint8_t>(count);
+    reply[8] = static_cast<uint8_t>(lie.claimedCount >= 0 ? lie.claimedCount : static_cast<int>(count));
     return reply;
 }
 
@@ -401,7 +432,8 @@ bool IsStandinUpdateKey(const std::string& key) {
     static const char* const keys[] = {"load",     "record-steps",   "record-pace", "record-error", "start-record-error",
                                        "loss",     "duplicate-acks", "ack-delay",   "refuse-acks",  "reset-reply",
                                        "update-silent", "ignore", "record-end", "slow",      "inventory12", "inventory9",   "section",
-                                       "dump", "short-refusals", "lose-data", "drop-acks", "short-record-end"};
+                                       "dump", "short-refusals", "lose-data", "drop-acks", "short-record-end",
+                                       "bare-start-reply", "faulty-loads", "answer-delay"};
     for (const char* known : keys) {
         if (key == known) return true;
     }
@@ -449,9 +481,17 @@ bool ParseStandinUpdateKey(const std::string& key, const std::string& value, Sta
     } else if (key == "slow") {
         ok = ParseInt(value, 0, 600000, profile.slowMs);
     } else if (key == "inventory12") {
-        ok = ParseStandinFlag(value, profile.answersInventory12);
+        ok = ParseInventoryAnswer(value, profile.answersInventory12, profile.inventory12Lie);
     } else if (key == "inventory9") {
-        ok = ParseStandinFlag(value, profile.answersInventory9);
+        ok = ParseInventoryAnswer(value, profile.answersInventory9, profile.inventory9Lie);
+    } else if (key == "bare-start-reply") {
+        ok = ParseStandinFlag(value, profile.bareStartReply);
+    } else if (key == "faulty-loads") {
+        ok = ParseInt(value, 0, 0x7FFFFFFF, profile.faultyLoads);
+    } else if (key == "answer-delay") {
+        const size_t colon = value.rfind(':');
+        ok = colon != std::string::npos && ParseList(value.substr(0, colon), 0, 255, profile.lateCommands) &&
+             ParseInt(value.substr(colon + 1), 0, 600000, profile.lateMs);
     } else if (key == "section") {
         const size_t first = value.find(':');
         const size_t second = first == std::string::npos ? first : value.find(':', first + 1);

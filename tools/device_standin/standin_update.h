@@ -4,8 +4,13 @@
 // keeps what it recorded: an image in the container format replaces the
 // sections of the same key and id in its inventory.
 //
+// A plain data block carries no number: a block that comes again (its
+// acknowledgement was lost or late) is kept again, as any device must keep
+// it, so the load then holds it twice.
+//
 // Description keys (on a device line of the stand-in):
 //   load=window|plain        answer start load with 11 bytes, or 9
+//   bare-start-reply=yes|no  start load is answered by the 8-byte header alone (no status) and opens no load
 //   record-steps=N           record progress datagrams (0..255, default 3)
 //   record-pace=MS           time between them (default 10)
 //   record-error=CODE        the record end reports this error (1..255)
@@ -17,13 +22,17 @@
 //   short-refusals=yes|no    a refusing window acknowledgement carries only its status
 //   lose-data=N[,N...]       these data datagrams of each load (1 = its first) are lost
 //   drop-acks=N[,N...]       these data acknowledgements of each load (1 = its first) are not sent
+//   faulty-loads=N           lose-data and drop-acks apply to the first N loads only (default: every load)
+//   answer-delay=N[,N...]:MS the answers to these commands, and what follows them, come MS later
 //   reset-reply=yes|no       no: the reset is never answered
 //   update-silent=yes|no     receives and logs the update commands, answers none
 //   ignore=N[,N...]          receives and logs these commands, answers none
 //   record-end=yes|no        no: the recording never ends
 //   short-record-end=yes|no  the record end carries only its status, not its code
 //   slow=MS                  every answer comes this much later
-//   inventory12=yes|no       inventory9=yes|no   answer the inventory commands
+//   inventory12=ANSWER       inventory9=ANSWER   how the inventory commands are answered:
+//                            yes, no (not at all), bare (the 8-byte header alone, no count),
+//                            count:N (the count byte says N, whatever records follow)
 //   section=KEY:ID:VERSION   a section the device holds at start (repeatable)
 //   dump=DIR                 writes every recorded image to DIR/ADDRESS-N.bin
 #pragma once
@@ -70,8 +79,16 @@ struct StandinSection {
     }
 };
 
+// An inventory answer that does not hold what it says, for tests; by
+// default the device tells the truth.
+struct StandinInventoryLie {
+    bool bare = false;      // the 8-byte header alone, without the count
+    int claimedCount = -1;  // 0..255: the count byte says this, whatever records follow
+};
+
 struct StandinUpdateProfile {
     int startReplyLength = 11;  // 11 selects window mode
+    bool bareStartReply = false;
     int recordSteps = 3;
     int recordPaceMs = 10;
     int recordError = 0;
@@ -83,6 +100,9 @@ struct StandinUpdateProfile {
     bool shortRefusals = false;
     std::vector<int> loseData;  // ordinals within a load, 1 = its first data datagram
     std::vector<int> dropAcks;  // ordinals within a load, 1 = its first acknowledgement
+    int faultyLoads = -1;       // loads that loseData and dropAcks apply to; below 0: every load
+    std::vector<uint8_t> lateCommands;
+    int lateMs = 0;             // the answers to lateCommands come this much later
     bool resetAnswers = true;
     bool silent = false;
     std::vector<uint8_t> ignored;
@@ -91,6 +111,8 @@ struct StandinUpdateProfile {
     int slowMs = 0;
     bool answersInventory12 = true;
     bool answersInventory9 = true;
+    StandinInventoryLie inventory12Lie;
+    StandinInventoryLie inventory9Lie;
     std::vector<StandinSection> sections;
     std::string dumpDirectory;
     // False: a load keeps only the length and CRC-32 of what it received
@@ -143,7 +165,11 @@ private:
                const std::vector<uint8_t>& datagram, int delayMs);
     void OnData(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies);
     void OnStartRecord(CStandinDevice& device, const StandinRequest& request, StandinReplies& replies);
-    std::vector<uint8_t> Inventory(uint8_t command, size_t recordSize) const;
+    std::vector<uint8_t> Inventory(uint8_t command, size_t recordSize, const StandinInventoryLie& lie) const;
+    // The delay of the answers to the command (and of what follows them).
+    int DelayOf(uint8_t command) const;
+    // Whether the scripted faults apply to the load now going on.
+    bool FaultyLoad() const;
     void Record(const std::string& address, const std::vector<uint8_t>& image);
     bool Lose();
     void Take(StandinLoad& load, const uint8_t* bytes, size_t length);
@@ -152,6 +178,7 @@ private:
     StandinUpdateProfile m_profile;
     std::vector<uint8_t> m_commands;
     std::vector<StandinLoad> m_loads;
+    int m_loadsStarted = 0;  // every load opened, also those no longer kept
     bool m_inLoader = false;
     bool m_loading = false;
     uint16_t m_windowBase = 1;  // first sequence number of the window being filled

@@ -35,8 +35,20 @@ TEST(StandinUpdate, DescriptionKeys) {
     EXPECT_EQ(line.update.ignored, (std::vector<uint8_t>{1, 4}));
     ASSERT_EQ(line.update.sections.size(), 1u);
     EXPECT_EQ(line.update.sections[0], (StandinSection{0x0105, 1, "02.0.0"}));
+    ASSERT_TRUE(ParseStandinDeviceLine("127.0.0.9 answer-delay=4,12:1500 faulty-loads=1 bare-start-reply=yes "
+                                       "inventory12=bare inventory9=count:40",
+                                       line, error))
+        << error;
+    EXPECT_EQ(line.update.lateCommands, (std::vector<uint8_t>{4, 12}));
+    EXPECT_EQ(line.update.lateMs, 1500);
+    EXPECT_EQ(line.update.faultyLoads, 1);
+    EXPECT_TRUE(line.update.bareStartReply);
+    EXPECT_TRUE(line.update.answersInventory12);
+    EXPECT_TRUE(line.update.inventory12Lie.bare);
+    EXPECT_EQ(line.update.inventory9Lie.claimedCount, 40);
     for (const char* bad : {"127.0.0.9 load=fast", "127.0.0.9 section=1:2:abc", "127.0.0.9 loss=101",
-                            "127.0.0.9 ignore=1,,4", "127.0.0.9 record-end=maybe"}) {
+                            "127.0.0.9 ignore=1,,4", "127.0.0.9 record-end=maybe", "127.0.0.9 answer-delay=4",
+                            "127.0.0.9 inventory12=count:256", "127.0.0.9 inventory9=lie"}) {
         EXPECT_FALSE(ParseStandinDeviceLine(bad, line, error)) << bad;
         EXPECT_FALSE(error.empty());
     }
@@ -99,6 +111,46 @@ TEST(StandinUpdate, WindowsInAnyOrderAndARecordedContainer) {
     const auto longInventory = Send(device, Request(9));
     ASSERT_EQ(longInventory.size(), 1u);
     EXPECT_EQ(longInventory[0].size(), 9u + 3u * 32u);
+}
+
+// The answers a careless device gives, byte for byte: a start-load answer of
+// the header alone that opens no load, inventories that hold less than
+// their count says, and only the first load losing what it was told to.
+TEST(StandinUpdate, CarelessAnswersOnRequest) {
+    CStandinDevice device(StandinDeviceProfile{});
+    StandinUpdateProfile profile;
+    profile.startReplyLength = 9;
+    profile.bareStartReply = true;
+    profile.sections = {{0x0105, 1, "01.0.0"}};
+    profile.inventory12Lie.bare = true;
+    profile.inventory9Lie.claimedCount = 40;
+    auto updater = InstallStandinUpdate(device, profile);
+    Send(device, Request(7));
+    const auto start = Send(device, Request(1, {0, 0, 0}));
+    ASSERT_EQ(start.size(), 1u);
+    EXPECT_EQ(start[0], (std::vector<uint8_t>{'B', 'R', 'I', 'S', 'E', 'L', 1, 1}));
+    EXPECT_TRUE(updater->Loads().empty());
+    const auto inventory = Send(device, Request(12));
+    ASSERT_EQ(inventory.size(), 1u);
+    EXPECT_EQ(inventory[0], (std::vector<uint8_t>{'B', 'R', 'I', 'S', 'E', 'L', 1, 12}));
+    const auto longInventory = Send(device, Request(9));
+    ASSERT_EQ(longInventory.size(), 1u);
+    ASSERT_EQ(longInventory[0].size(), 9u + 32u);
+    EXPECT_EQ(longInventory[0][8], 40);
+
+    // The first acknowledgement of the first load only is dropped; a block
+    // sent again is kept again.
+    profile.bareStartReply = false;
+    profile.dropAcks = {1};
+    profile.faultyLoads = 1;
+    updater->SetProfile(profile);
+    for (int load = 0; load < 2; ++load) {
+        SCOPED_TRACE(load);
+        EXPECT_EQ(Send(device, Request(1, {0, 0, 0})).size(), 1u);
+        EXPECT_EQ(Send(device, Request(2, {1, 2, 3})).size(), load == 0 ? 0u : 1u);
+        EXPECT_EQ(Send(device, Request(2, {1, 2, 3})).size(), 1u);
+        EXPECT_EQ(updater->Loads().back().bytes, (std::vector<uint8_t>{1, 2, 3, 1, 2, 3}));
+    }
 }
 
 // Loads the container in plain mode (one acknowledgement per datagram of 512

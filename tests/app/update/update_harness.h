@@ -264,6 +264,16 @@ struct DeviceConnection {
     bool open = false;
 };
 
+// An engine that loads images as a shown run of the band 0..30 would, and
+// the report of its runs.
+struct CEngineLoader {
+    CWizardState sheet;
+    CRecordingReport report;
+    CUpdateEngine engine{sheet, report};
+
+    int Load(const std::string& address, std::vector<uint8_t>& image);
+};
+
 inline std::vector<uint8_t> RandomBytes(size_t size, uint32_t seed) {
     std::vector<uint8_t> bytes(size);
     std::mt19937 random(seed);
@@ -288,4 +298,10 @@ inline void AddSelectedDevices(CWizardState& sheet, const std::vector<std::strin
         device->m_nSelected = 1;
         sheet.m_devices.Add(device);
     }
+}
+
+inline int CEngineLoader::Load(const std::string& address, std::vector<uint8_t>& image) {
+    DeviceConnection connection(address);
+    auto stream = ImageStream(image);
+    return connection.open ? engine.LoadAndRecord(connection.client, connection.settings, 0, *stream, 30, 0, 1, 0) : -1;
 }

@@ -296,6 +296,62 @@ TEST(UpdateProcedure, LongInventoryWhenTheShortOneIsNotAnswered) {
     EXPECT_EQ(SectionsOf(loads[1].bytes), (SectionList{{0xFEFD, 0}, {0xFEFE, 0}}));
 }
 
+// What the inventory answer says decides the last image: the sections whose
+// versions differ, wherever they stand in the answer. An answer that does
+// not hold what its count says is no inventory: the long one is asked next,
+// then the whole package goes. A true, empty inventory leaves nothing to do.
+TEST(UpdateProcedure, TheInventoryAnswerDecidesTheLastImage) {
+    struct Case {
+        const char* name;
+        StandinUpdateProfile profile;
+        int longInventories;
+        SectionList image;  // empty: "Nothing to upgrade!"
+    };
+    // The initialisation's sections held already, so that recording them
+    // appends nothing: the differing section stays the last record.
+    StandinUpdateProfile lastDiffers;
+    lastDiffers.sections = {{0xFEFD, 0, "000000"},      {0xFEFE, 0, "000000"},      {0x0A0D, 0, "00.0.3"},
+                            {0x0105, 1, "02.0.0"},      {0x020A, 0, "01.0.0"},      {0x030C, 5, "01.0.0"},
+                            {0x0400, 0x10000, "02.0.0"}};
+    StandinUpdateProfile lastDiffersLong = lastDiffers;
+    lastDiffersLong.inventory12Lie.bare = true;
+    StandinUpdateProfile bare = lastDiffers;
+    bare.inventory12Lie.bare = true;
+    bare.inventory9Lie.bare = true;
+    StandinUpdateProfile claimsForty;
+    claimsForty.inventory12Lie.claimedCount = 40;
+    claimsForty.inventory9Lie.claimedCount = 40;
+    StandinUpdateProfile empty;
+    const SectionList whole = {{0xFEFD, 0}, {0xFEFE, 0}, {0x0105, 1}, {0x020A, 0}, {0x030C, 5}, {0x0400, 0x10000}};
+    const Case cases[] = {
+        {"the last record differs", lastDiffers, 0, {{0xFEFD, 0}, {0xFEFE, 0}, {0x0400, 0x10000}}},
+        {"the last long record differs", lastDiffersLong, 1, {{0xFEFD, 0}, {0xFEFE, 0}, {0x0400, 0x10000}}},
+        {"both answers the header alone", bare, 1, whole},
+        {"both answers claim 40 records and hold none", claimsForty, 1, whole},
+        {"a true inventory of nothing", empty, 0, {}},
+    };
+    int group = 18;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CStandinHarness devices(group++, 1, c.profile);
+        ASSERT_TRUE(devices.Ok()) << devices.Error();
+        Procedure run(devices.Address(0), 4, "1.0.0", MakePackage());
+        EXPECT_EQ(run.Update(), 1);
+        EXPECT_EQ(devices.Device(0).CountOf(12), 1);
+        EXPECT_EQ(devices.Device(0).CountOf(9), c.longInventories);
+        const auto loads = devices.Device(0).Loads();
+        EXPECT_EQ(loads.size(), c.image.empty() ? 1u : 2u);
+        if (loads.size() != (c.image.empty() ? 1u : 2u)) continue;
+        if (c.image.empty()) {
+            EXPECT_EQ(run.report.Status(0).back(), "Nothing to upgrade!");
+            continue;
+        }
+        EXPECT_EQ(SectionsOf(loads[1].bytes), c.image);
+        EXPECT_FALSE(run.report.HasStatus(0, "Nothing to upgrade!"));
+        EXPECT_EQ(devices.Device(0).Sections().back(), (StandinSection{0x0400, 0x10000, "03.0.0"}));
+    }
+}
+
 TEST(UpdateProcedure, EmptyPackageAndUnreachableAddress) {
     CStandinHarness devices(13, 1);
     ASSERT_TRUE(devices.Ok()) << devices.Error();
@@ -378,6 +434,48 @@ TEST(UpdateVersions, GatesReadTheVersionTexts) {
     EXPECT_EQ(engine.IsCrossGeneration(0, text), 0);
     sheet.m_nFamily = 3;
     EXPECT_EQ(engine.IsSameGeneration(0), 0);
+}
+
+// The boot loader goes first when the package is of a generation that needs
+// it and the device is older: 5.4.0 and 6.3.0 are the first versions of the
+// two generations; a device at 6.3.0 whose text begins with 0 is taken for
+// one that has it already. Each limit, from both sides, for the package and
+// for the device.
+TEST(UpdateVersions, BootLoaderGateOnBothSidesOfEachLimit) {
+    Procedure gates("", 1, "", std::string());
+    struct Case {
+        const char* package;
+        const char* device;
+        int needed;
+    };
+    const Case cases[] = {
+        {"/p/fw_v5.3.9.zpk", "Wrong Version", 0}, {"/p/fw_v5.4.0.zpk", "Wrong Version", 1},
+        {"/p/fw_v5.5.0.zpk", "5.3.9", 1},         {"/p/fw_v5.5.0.zpk", "5.4.0", 0},
+        {"/p/fw_v6.2.9.zpk", "6.0.0", 0},         {"/p/fw_v6.3.0.zpk", "6.0.0", 1},
+        {"/p/fw_v6.2.9.zpk", "6.3.0", 0},         {"/p/fw_v6.3.0.zpk", "6.3.0", 1},
+        {"/p/fw_v6.3.0.zpk", "06.3.0", 0},        {"/p/fw_v6.3.0.zpk", "6.3.1", 0},
+        {"/p/fw_v5.5.0.zpk", "5.40", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.package) + " on " + c.device);
+        gates.sheet.m_strPackagePath = c.package;
+        gates.sheet.GetDevice(0)->m_strVersion = c.device;
+        WORD id = 0;
+        EXPECT_EQ(gates.engine.NeedBiosUpdate(0, id), c.needed);
+        EXPECT_EQ(id, c.needed ? 139 : 0);
+    }
+
+    // A device at the first version of its generation gets the package alone.
+    CStandinHarness devices(30, 1);
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    const std::string package = MakePackage();
+    Procedure run(devices.Address(0), 1, "5.4.0", package, "/p/fw_v5.5.0.zpk");
+    run.sheet.m_nFamilyPackage = 1;
+    EXPECT_EQ(run.Update(), 1);
+    const auto loads = devices.Device(0).Loads();
+    ASSERT_EQ(loads.size(), 1u);
+    EXPECT_EQ(loads[0].bytes, ToBytes(package));
+    EXPECT_FALSE(run.report.HasStatus(0, "Updating BIOS..."));
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 
 #include "platform/base/exceptions.h"
 
+#include <filesystem>
+
 namespace {
 
 StandinUpdateProfile PlainProfile(int replyLength = 9) {
@@ -395,6 +397,29 @@ TEST(UpdateProtocol, StopDuringALoadEndsItWithoutAReport) {
         // Nothing more is sent once the stop is seen: no abort, no record.
         EXPECT_EQ(devices.Device(0).CountOf(3), 0);
         EXPECT_EQ(devices.Device(0).CountOf(4), 0);
+    }
+}
+
+// On the first run the time-outs are missing. A run reads them and uses
+// their defaults, but writes nothing: a settings write waits for the disk.
+// The update creates them with their defaults before its transfers.
+TEST(UpdateProtocol, ARunWritesNoSettingsAndTheUpdateCreatesThem) {
+    CStandinHarness devices(28, 1);
+    ASSERT_TRUE(devices.Ok()) << devices.Error();
+    ScopedRegistryDir firstRun;
+    EngineRun run;
+    std::vector<uint8_t> image = RandomBytes(6000, 5);
+    ASSERT_EQ(run.Load(devices.Address(0), image), 1);
+    EXPECT_FALSE(std::filesystem::exists(firstRun.FilePath()));
+
+    AddSelectedDevices(run.sheet, {devices.Address(0)});
+    run.sheet.m_nFamily = 2;
+    run.engine.PackageBytes().assign(image.begin(), image.end());
+    ASSERT_EQ(run.engine.UpdateDevice(0), 1);
+    const std::string settings = firstRun.ReadFile();
+    for (const char* value :
+         {"\"UpgradePacketTimeout\"=\"5000\"", "\"UpgradeResetTimeout\"=\"60000\"", "\"RecordPacketTimeout2\"=\"120000\""}) {
+        EXPECT_NE(settings.find(value), std::string::npos) << value;
     }
 }
 
