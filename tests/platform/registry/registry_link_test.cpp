@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <set>
 #include <string>
@@ -55,96 +54,69 @@ const char kKept[] = "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"kept\"\n";
 
 }  // namespace
 
-// Each case lays links in the registry folder (and files elsewhere), then
+// Each case lays links in the registry folder (and a file elsewhere), then
 // the program reads a value and writes one. The links stay as they were,
 // the new value lands in the file at the end of the chain, and nothing else
 // appears in the registry folder.
 TEST(RegistryLink, TheFileAtTheEndOfTheLinksIsWrittenAndTheLinksStay) {
     struct Case {
         const char* name;
-        // Makes the links (the registry file's first) and returns the file
-        // the chain ends in, relative to the other folder.
-        std::function<std::string(const std::string& registry, const std::string& other)> make;
+        // Name in the registry folder and what it links to, the registry
+        // file last; "@" stands for the other folder, "^" for the way there
+        // from the registry folder.
+        std::vector<std::pair<std::string, std::string>> links;
+        const char* file;  // the text of settings.reg in the other folder beforehand, or null for none
+        const char* end;   // where the chain ends in the other folder, or null
         std::string before;  // the value read first
         LONG written;
-        std::string after;   // what the file at the end of the chain holds of the new value, "" for nothing
-        const char* aside;   // the text of a copy set aside beside that file, or null for none
+        const char* aside;  // the text of a copy set aside beside the end, or null for none
     };
-    const std::string file = "/HKEY_CURRENT_USER.reg";
+    const std::string reg = "HKEY_CURRENT_USER.reg";
     const Case cases[] = {
-        {"link to a file in another folder",
-         [&](const std::string& registry, const std::string& other) {
-             std::ofstream(other + "/settings.reg") << kKept;
-             fs::create_symlink(other + "/settings.reg", registry + file);
-             return std::string("/settings.reg");
-         },
-         "kept", ERROR_SUCCESS, "\"w\"=\"new\"", nullptr},
-        {"relative link",
-         [&](const std::string& registry, const std::string& other) {
-             std::ofstream(other + "/settings.reg") << kKept;
-             fs::create_symlink("../" + fs::path(other).filename().string() + "/settings.reg", registry + file);
-             return std::string("/settings.reg");
-         },
-         "kept", ERROR_SUCCESS, "\"w\"=\"new\"", nullptr},
-        {"chain of two links",
-         [&](const std::string& registry, const std::string& other) {
-             std::ofstream(other + "/settings.reg") << kKept;
-             fs::create_symlink(other + "/settings.reg", registry + "/middle.reg");
-             fs::create_symlink("middle.reg", registry + file);
-             return std::string("/settings.reg");
-         },
-         "kept", ERROR_SUCCESS, "\"w\"=\"new\"", nullptr},
-        {"link to a file not made yet",
-         [&](const std::string& registry, const std::string& other) {
-             fs::create_symlink(other + "/settings.reg", registry + file);
-             return std::string("/settings.reg");
-         },
-         "<no key>", ERROR_SUCCESS, "\"w\"=\"new\"", nullptr},
-        {"link into a folder that does not exist",
-         [&](const std::string& registry, const std::string& other) {
-             fs::create_symlink(other + "/gone/settings.reg", registry + file);
-             return std::string("/gone/settings.reg");
-         },
-         "<no key>", ERROR_CANTWRITE, "", nullptr},
-        {"link to a damaged file",
-         [&](const std::string& registry, const std::string& other) {
-             std::ofstream(other + "/settings.reg") << "not a settings file\n";
-             fs::create_symlink(other + "/settings.reg", registry + file);
-             return std::string("/settings.reg");
-         },
-         "<no key>", ERROR_SUCCESS, "\"w\"=\"new\"", "not a settings file\n"},
-        {"links in a circle",
-         [&](const std::string& registry, const std::string&) {
-             fs::create_symlink("HKEY_CURRENT_USER.reg", registry + "/circle.reg");
-             fs::create_symlink("circle.reg", registry + file);
-             return std::string();
-         },
-         "<no key>", ERROR_REGISTRY_CORRUPT, "", nullptr},
+        {"link to a file in another folder", {{reg, "@/settings.reg"}}, kKept, "settings.reg", "kept", ERROR_SUCCESS,
+         nullptr},
+        {"relative link", {{reg, "^/settings.reg"}}, kKept, "settings.reg", "kept", ERROR_SUCCESS, nullptr},
+        {"chain of two links", {{"middle.reg", "@/settings.reg"}, {reg, "middle.reg"}}, kKept, "settings.reg", "kept",
+         ERROR_SUCCESS, nullptr},
+        {"link to a file not made yet", {{reg, "@/settings.reg"}}, nullptr, "settings.reg", "<no key>", ERROR_SUCCESS,
+         nullptr},
+        {"link into a folder that does not exist", {{reg, "@/gone/settings.reg"}}, nullptr, nullptr, "<no key>",
+         ERROR_CANTWRITE, nullptr},
+        {"link to a damaged file", {{reg, "@/settings.reg"}}, "not a settings file\n", "settings.reg", "<no key>",
+         ERROR_SUCCESS, "not a settings file\n"},
+        {"links in a circle", {{"circle.reg", reg}, {reg, "circle.reg"}}, nullptr, nullptr, "<no key>",
+         ERROR_REGISTRY_CORRUPT, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ScopedRegistryDir dir;
         OtherFolder other;
-        const std::string end = c.make(dir.Path(), other.Path());
-        const std::set<std::string> links = Names(dir.Path());
-        std::vector<fs::path> targets;
-        for (const std::string& link : links) targets.push_back(fs::read_symlink(dir.Path() + "/" + link));
+        if (c.file) std::ofstream(other.Path() + "/settings.reg") << c.file;
+        std::set<std::string> names;
+        std::vector<std::string> targets;
+        for (const auto& [name, link] : c.links) {
+            std::string target = link;
+            if (target[0] == '@') target.replace(0, 1, other.Path());
+            if (target[0] == '^') target.replace(0, 1, "../" + fs::path(other.Path()).filename().string());
+            fs::create_symlink(target, dir.Path() + "/" + name);
+            names.insert(name);
+            targets.push_back(target);
+        }
 
         testing::internal::CaptureStderr();
         EXPECT_EQ(ReadText(HKEY_CURRENT_USER, "A", "v"), c.before);
         EXPECT_EQ(WriteText(HKEY_CURRENT_USER, "B", "w", "new"), c.written);
         testing::internal::GetCapturedStderr();
 
-        EXPECT_EQ(Names(dir.Path()), links);
-        size_t i = 0;
-        for (const std::string& link : links) {
+        EXPECT_EQ(Names(dir.Path()), names);
+        for (size_t i = 0; i < c.links.size(); ++i) {
             std::error_code notLink;
-            EXPECT_EQ(fs::read_symlink(dir.Path() + "/" + link, notLink), targets[i++]) << link;
-            EXPECT_FALSE(notLink) << link;
+            EXPECT_EQ(fs::read_symlink(dir.Path() + "/" + c.links[i].first, notLink).string(), targets[i]);
+            EXPECT_FALSE(notLink) << c.links[i].first;
         }
-        if (!c.after.empty()) {
-            const std::string text = FileText(other.Path() + end);
-            EXPECT_NE(text.find(c.after), std::string::npos) << text;
+        if (c.written == ERROR_SUCCESS) {
+            const std::string text = FileText(other.Path() + "/" + c.end);
+            EXPECT_NE(text.find("\"w\"=\"new\""), std::string::npos) << text;
             EXPECT_EQ(text.find("kept") != std::string::npos, c.before == "kept") << text;
             dir.ForceReread();
             EXPECT_EQ(ReadText(HKEY_CURRENT_USER, "B", "w"), "new");
