@@ -79,10 +79,3 @@ DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize)
     SetLastError(ERROR_SUCCESS);
     return static_cast<DWORD>(len);
 }
-
-void OutputDebugStringA(LPCSTR lpOutputString)
-{
-    static const bool enabled = getenv("TRELWIN_DEBUG_OUTPUT") != nullptr;
-    if (enabled && lpOutputString)
-        fputs(lpOutputString, stderr);
-}

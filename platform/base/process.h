@@ -21,6 +21,9 @@ DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 #define GetModuleFileName GetModuleFileNameA
 
 // Written to standard error when TRELWIN_DEBUG_OUTPUT is set in the
-// environment; dropped otherwise.
+// environment; dropped otherwise. The texts carry what devices send, so
+// what could act on a terminal or forge a line is written escaped: control
+// characters (a line end other than the text's last included), C1 controls,
+// bytes that are not UTF-8 as \xHH, and a backslash as \\.
 void OutputDebugStringA(LPCSTR lpOutputString);
 #define OutputDebugString OutputDebugStringA

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/gdi/internal/control_glyph.h"
 #include "platform/gdi/internal/raster.h"
 #include "platform/gdi/internal/text_render.h"
 #include "platform/gdi/text.h"
@@ -135,7 +136,7 @@ BOOL GetCharWidth32A(HDC hdc, UINT first, UINT last, LPINT widths) {
     auto font = dc_font(*dc);
     for (UINT c = first; c <= last; ++c) {
         const uint32_t code = c < 0x100 ? cp1252_to_unicode(static_cast<uint8_t>(c)) : c;
-        widths[c - first] = font->glyph(code).advance;
+        widths[c - first] = shown_glyph(*font, code).advance;
     }
     return TRUE;
 }

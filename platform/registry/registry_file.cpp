@@ -1,7 +1,6 @@
 #include "platform/registry/registry_file.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +15,7 @@
 #include "platform/base/win_errors.h"
 #include "platform/registry/regedit_format.h"
 #include "platform/registry/registry_folder.h"
+#include "platform/registry/registry_place.h"
 
 namespace trelwin::registry {
 
@@ -61,33 +61,6 @@ int64_t Nanoseconds(const timespec& t) { return static_cast<int64_t>(t.tv_sec) *
 // two seconds.
 int64_t TimeStep(const timespec& t) { return t.tv_nsec % 1000000 != 0 ? 1000000 : 2000000000; }
 
-// Holds an exclusive flock on the registry folder; other processes using
-// the same folder wait for it.
-class FolderLock {
-public:
-    explicit FolderLock(const std::string& folder) {
-        fd_ = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd_ < 0) return;
-        while (flock(fd_, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                close(fd_);
-                fd_ = -1;
-                return;
-            }
-        }
-    }
-    ~FolderLock() {
-        if (fd_ >= 0) close(fd_);  // closing releases the lock
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-    bool Held() const { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
-};
-
 // Reads the whole file, but no more than limit bytes: false with
 // tooLarge set when there is more.
 bool ReadAll(int fd, size_t limit, std::string& out, bool& tooLarge) {
@@ -120,11 +93,6 @@ bool WriteAll(int fd, const std::string& text) {
         done += static_cast<size_t>(n);
     }
     return true;
-}
-
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
 }
 
 // Renames from to to unless to exists; false with errno otherwise.
@@ -230,8 +198,9 @@ LONG RegistryFile::Access(bool write, const Operation& op) {
         return op(tree_, changed);
     }
     if (write && !MakeFolders(folder)) return ERROR_ACCESS_DENIED;
+    target_ = FollowLinks(path_);
     // A reader of a folder that does not exist (yet) has nothing to lock.
-    FolderLock lock(folder);
+    FolderLocks lock({folder, FolderOf(target_)});
     if (write && !lock.Held()) return ERROR_ACCESS_DENIED;
     Refresh(lock.Held());
     if (write && blocked_) return ERROR_REGISTRY_CORRUPT;
@@ -249,7 +218,9 @@ LONG RegistryFile::AccessTogether(RegistryFile& first, RegistryFile& second, con
     std::string folder = first.FollowFolder();
     second.FollowFolder();
     if (!MakeFolders(folder)) return ERROR_ACCESS_DENIED;
-    FolderLock lock(folder);
+    first.target_ = FollowLinks(first.path_);
+    second.target_ = FollowLinks(second.path_);
+    FolderLocks lock({folder, FolderOf(first.target_), FolderOf(second.target_)});
     if (!lock.Held()) return ERROR_ACCESS_DENIED;
     first.Refresh(true);
     second.Refresh(true);
@@ -358,7 +329,7 @@ void RegistryFile::SetAside(const std::string& reason, bool locked) {
     tree_.Clear();
     cached_ = Cached::Nothing;
     if (locked) {
-        std::string aside = MoveAside(path_);
+        std::string aside = MoveAside(target_);
         if (!aside.empty()) {
             std::fprintf(stderr, "registry: %s cannot be read (%s); it was kept as %s and %s starts empty\n",
                          path_.c_str(), reason.c_str(), aside.c_str(), rootName_.c_str());
@@ -381,7 +352,9 @@ bool RegistryFile::Save() {
     std::string text = FormatRegedit(tree_, rootName_);
     // A file that would be refused when read back is not written.
     if (text.size() > kMaxFileSize) return false;
-    std::string temp = path_ + ".tmp";
+    // Beside the file the text lives in, so that a link in the registry
+    // folder stays a link and its file is replaced.
+    std::string temp = target_ + ".tmp";
     mode_t mode = stamp_.exists ? stamp_.mode : 0600;
     // A temporary file left behind (or a FIFO or link in its place) is
     // removed first, so that the new one is surely a file of our own.
@@ -394,13 +367,13 @@ bool RegistryFile::Save() {
     // Taken before the rename: whoever changes the file after it gives the
     // file a change time no earlier than this.
     const timespec looked = CoarseNow();
-    if (ok) ok = rename(temp.c_str(), path_.c_str()) == 0;
+    if (ok) ok = rename(temp.c_str(), target_.c_str()) == 0;
     if (!ok) {
         unlink(temp.c_str());
         return false;
     }
     // The rename itself must reach the disk too.
-    int dir = open(FolderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int dir = open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         fsync(dir);
         close(dir);

@@ -44,9 +44,12 @@ inline constexpr size_t kMaxFileSize = 32u << 20;
 // from then is used as it is. Any other call reads the text, and parses it
 // only when it differs from the text last read or written.
 //
+// A link is followed: its file is read, written (a new file renamed over
+// it) and set aside where it is, and the link stays.
+//
 // Not thread-safe: the caller serialises the calls. Between processes the
-// folder is locked (flock) for the whole of each call that reads the text or
-// changes the file.
+// folder, and the folder of a file that a link leads to, is locked (flock)
+// for the whole of each call that reads the text or changes the file.
 class RegistryFile {
 public:
     using Operation = std::function<LONG(RegistryKey& root, bool& changed)>;
@@ -87,6 +90,9 @@ private:
 
     std::string rootName_;
     std::string path_;
+    // The file path_ leads to (itself, or the end of its links), as taken
+    // when the lock of the call in progress was; written and set aside there.
+    std::string target_;
     RegistryKey tree_;
     // The file's text as last read or saved, so that a file whose text is
     // unchanged is not parsed again.

@@ -14,6 +14,11 @@ constexpr JDIMENSION kMaxSide = 32768;
 // (64 MiB decoded). A few hundred bytes of JPEG can claim any size, so the
 // claim is checked before anything is allocated.
 constexpr uint64_t kMaxPixels = 1ull << 24;
+// Each scan of a progressive stream is a pass over the coefficients of the
+// whole picture, and a scan header costs ten bytes. Encoders write about ten
+// scans (eighteen for four components in the usual scripts); a stream of
+// more than a hundred is refused rather than decoded pass after pass.
+constexpr int kMaxScans = 100;
 
 struct ErrorManager {
     jpeg_error_mgr base;
@@ -28,6 +33,26 @@ void on_error(j_common_ptr info) {
 }
 
 void on_message(j_common_ptr) {}
+
+bool size_in_range(const jpeg_decompress_struct& info) {
+    return info.output_width > 0 && info.output_height > 0 && info.output_width <= kMaxSide &&
+           info.output_height <= kMaxSide &&
+           static_cast<uint64_t>(info.output_width) * info.output_height <= kMaxPixels && info.output_components == 4;
+}
+
+// At least the number of scans the decoder will read: the one the header
+// ended with and one for each SOS marker code after it. Every marker the
+// decoder reads follows a 0xFF byte, and entropy-coded data never holds
+// 0xFF 0xDA, so counting the pairs can only count too many.
+int scans_at_most(const jpeg_decompress_struct& info) {
+    const JOCTET* rest = info.src->next_input_byte;
+    const size_t size = info.src->bytes_in_buffer;
+    int scans = 1;
+    for (size_t i = 0; i + 1 < size; ++i) {
+        if (rest[i] == 0xFF && rest[i + 1] == 0xDA) ++scans;
+    }
+    return scans;
+}
 
 // Plain C-style decoding: nothing with a destructor lives across the jumps.
 bool decode(const uint8_t* data, size_t size, JpegSink* sink, char* message) {
@@ -46,14 +71,19 @@ bool decode(const uint8_t* data, size_t size, JpegSink* sink, char* message) {
     jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_EXT_BGRX;
-    jpeg_start_decompress(&info);
-    if (info.output_width == 0 || info.output_height == 0 || info.output_width > kMaxSide ||
-        info.output_height > kMaxSide ||
-        static_cast<uint64_t>(info.output_width) * info.output_height > kMaxPixels || info.output_components != 4) {
-        std::snprintf(message, JMSG_LENGTH_MAX, "%s", "image size is out of range");
+    // Judged from the header, before the decompression starts: starting it
+    // sets aside the coefficients of the whole picture for a progressive
+    // stream and reads every one of its scans.
+    jpeg_calc_output_dimensions(&info);
+    const char* refusal = !size_in_range(info)              ? "image size is out of range"
+                          : scans_at_most(info) > kMaxScans ? "the image has too many scans"
+                                                             : nullptr;
+    if (refusal) {
+        std::snprintf(message, JMSG_LENGTH_MAX, "%s", refusal);
         jpeg_destroy_decompress(&info);
         return false;
     }
+    jpeg_start_decompress(&info);
     ptrdiff_t stride = 0;
     uint8_t* top = sink->allocate(sink->context, static_cast<int>(info.output_width),
                                   static_cast<int>(info.output_height), &stride);

@@ -1,5 +1,7 @@
 #include "platform/gdi/internal/text_decode.h"
 
+#include "platform/base/utf8.h"
+
 namespace trelwin::gdi {
 
 uint32_t cp1252_to_unicode(uint8_t byte) {
@@ -11,28 +13,6 @@ uint32_t cp1252_to_unicode(uint8_t byte) {
     return byte;
 }
 
-namespace {
-
-// Length and code point of a valid UTF-8 sequence at p, or 0.
-int utf8_sequence(const unsigned char* p, size_t left, uint32_t& code) {
-    const unsigned char b = p[0];
-    int length;
-    uint32_t min;
-    if (b >= 0xC2 && b <= 0xDF) { length = 2; code = b & 0x1F; min = 0x80; }
-    else if (b >= 0xE0 && b <= 0xEF) { length = 3; code = b & 0x0F; min = 0x800; }
-    else if (b >= 0xF0 && b <= 0xF4) { length = 4; code = b & 0x07; min = 0x10000; }
-    else return 0;
-    if (left < static_cast<size_t>(length)) return 0;
-    for (int i = 1; i < length; ++i) {
-        if ((p[i] & 0xC0) != 0x80) return 0;
-        code = (code << 6) | (p[i] & 0x3F);
-    }
-    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-    return length;
-}
-
-}  // namespace
-
 std::vector<DecodedChar> decode_text(std::string_view text) {
     std::vector<DecodedChar> out;
     out.reserve(text.size());
@@ -40,7 +20,7 @@ std::vector<DecodedChar> decode_text(std::string_view text) {
     size_t i = 0;
     while (i < text.size()) {
         uint32_t code = 0;
-        int length = p[i] < 0x80 ? 0 : utf8_sequence(p + i, text.size() - i, code);
+        int length = p[i] < 0x80 ? 0 : Utf8Sequence(p + i, text.size() - i, code);
         if (length == 0) {
             code = cp1252_to_unicode(p[i]);
             length = 1;

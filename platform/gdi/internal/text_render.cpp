@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/gdi/internal/control_glyph.h"
 #include "platform/gdi/internal/raster.h"
 
 namespace trelwin::gdi {
@@ -23,6 +24,9 @@ TextRun layout_run(DeviceContext& dc, const RealFont& font, std::string_view tex
     for (size_t i = 0; i < run.chars.size(); ++i) codes[i] = run.chars[i].code;
     run.glyphs.resize(run.chars.size());
     font.glyphs(codes.data(), codes.size(), run.glyphs.data());
+    for (size_t i = 0; i < codes.size(); ++i) {
+        if (is_shown_control(codes[i])) run.glyphs[i] = &control_glyph(codes[i], font.metrics().tmAscent);
+    }
     const int breaks = dc.state.break_count;
     const int extra = dc.state.break_extra;
     const uint32_t break_char = font.metrics().tmBreakChar;

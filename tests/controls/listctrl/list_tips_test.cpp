@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/gdi/internal/font_engine.h"
 #include "tests/controls/listctrl/list_ctrl_test_util.h"
@@ -15,6 +18,46 @@ namespace {
 using listctrl_test::ListFixture;
 
 class ListTips : public ListFixture {};
+
+// The box a control character is shown as, drawn here by hand: a frame
+// around the code's two hexadecimal digits of 3 x 5 pixels.
+std::vector<std::string> ControlBox(const char* code)
+{
+    static const std::map<char, std::vector<std::string>> digits = {
+        {'0', {"###", "#.#", "#.#", "#.#", "###"}}, {'1', {".#.", "##.", ".#.", ".#.", "###"}},
+        {'7', {"###", "..#", "..#", "..#", "..#"}}, {'B', {"##.", "#.#", "##.", "#.#", "##."}},
+        {'F', {"###", "#..", "###", "#..", "#.."}}};
+    std::vector<std::string> rows = {"###########", "#.........#"};
+    for (size_t y = 0; y < 5; ++y) rows.push_back("#." + digits.at(code[0])[y] + "." + digits.at(code[1])[y] + ".#");
+    rows.insert(rows.end(), {"#.........#", "###########"});
+    return rows;
+}
+
+// A part of a window's client area as rows of '#' (black) and '.' (any other colour).
+std::vector<std::string> InkRows(HWND window, const CRect& area)
+{
+    std::vector<std::string> rows;
+    for (int y = area.top; y < area.bottom; ++y) {
+        std::string row;
+        for (int x = area.left; x < area.right; ++x)
+            row += trelwin::user::GetClientPixel(window, x, y) == RGB(0, 0, 0) ? '#' : '.';
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// The column where the box stands in the rows, or -1.
+int FindBox(const std::vector<std::string>& rows, const std::vector<std::string>& box)
+{
+    for (size_t y = 0; y + box.size() <= rows.size(); ++y) {
+        for (size_t x = 0; x + box[0].size() <= rows[y].size(); ++x) {
+            size_t matched = 0;
+            while (matched < box.size() && rows[y + matched].compare(x, box[0].size(), box[matched]) == 0) ++matched;
+            if (matched == box.size()) return static_cast<int>(x);
+        }
+    }
+    return -1;
+}
 
 // The point in the middle of a cell, in the list's client coordinates.
 POINT CellCentre(CBriselListCtrl& list, int item, int column)
@@ -81,21 +124,7 @@ TEST_F(ListTips, HoveringACutCellShowsItsWholeText)
     CBriselListCtrl& list = MakeList(0, {{"Name", 60}, {"Type", 150}});
     Fill(list, {{"Encoder with a long name", "Encoder"}});
     list.GetTip().SetDelayTime(30, 0);
-    auto pump = [&](const std::function<bool()>& done) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (std::chrono::steady_clock::now() < end) {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (!CWnd::WalkPreTranslateTree(nullptr, &msg)) {
-                    TranslateMessage(&msg);
-                    DispatchMessageA(&msg);
-                }
-            }
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
-    };
+    const auto pump = afx_test::PumpTranslatedUntil;
     POINT pt = CellCentre(list, 0, 0);
     list.ClientToScreen(&pt);
     trelwin::user::InjectMouseMove(pt.x, pt.y, NextTime());
@@ -125,21 +154,7 @@ TEST_F(ListTips, NamesInEveryScriptShowWithoutMissingGlyphs)
                                             "Кодер Москва студия", "Κωδικοποιητής Αθήνα"};
     for (const std::string& name : names) Fill(list, {{name, name}});
     list.GetTip().SetDelayTime(30, 0);
-    auto pump = [&](const std::function<bool()>& done) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (std::chrono::steady_clock::now() < end) {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (!CWnd::WalkPreTranslateTree(nullptr, &msg)) {
-                    TranslateMessage(&msg);
-                    DispatchMessageA(&msg);
-                }
-            }
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
-    };
+    const auto pump = afx_test::PumpTranslatedUntil;
     const uint64_t before = trelwin::gdi::missing_glyph_count();
     list.Invalidate();
     Paint();
@@ -160,6 +175,46 @@ TEST_F(ListTips, NamesInEveryScriptShowWithoutMissingGlyphs)
     list.SetItemText(0, 1, "Enc \xCD\xB8");
     Paint();
     EXPECT_GT(trelwin::gdi::missing_glyph_count(), before);
+}
+
+// A device name with a colour escape, a bell, other control bytes and a
+// delete: its cell and the tip over it show each control as the box of its
+// code, in the order of the name, and the name itself stays as it came.
+TEST_F(ListTips, ControlBytesOfADeviceNameShowAsTheirCodesInTheCellAndTheTip)
+{
+    const std::string name = "Enc\x1B[31m1\x07\x01\x7F";
+    CBriselListCtrl& list = MakeList(0, {{"Name", 300}, {"Type", 150}});
+    Fill(list, {{name, "Encoder"}});
+    list.GetTip().SetDelayTime(30, 0);
+    const char* const codes[] = {"1B", "07", "01", "7F"};
+    const auto boxesInOrder = [&](HWND window, const CRect& area) {
+        const std::vector<std::string> rows = InkRows(window, area);
+        int previous = -1;
+        for (const char* code : codes) {
+            const int at = FindBox(rows, ControlBox(code));
+            EXPECT_GT(at, previous) << code;
+            previous = at;
+        }
+    };
+    Paint();
+    CRect cell;
+    list.GetSubItemRect(0, 0, LVIR_LABEL, cell);
+    {
+        SCOPED_TRACE("cell");
+        boxesInOrder(list.m_hWnd, cell);
+    }
+    EXPECT_EQ(std::string(list.GetItemText(0, 0)), name);
+
+    list.SetColumnWidth(0, 40);
+    POINT pt = CellCentre(list, 0, 0);
+    list.ClientToScreen(&pt);
+    trelwin::user::InjectMouseMove(pt.x, pt.y, NextTime());
+    ASSERT_TRUE(afx_test::PumpTranslatedUntil([&] { return list.GetTip().GetState() == CRichToolTip::STATE_SHOWN; }));
+    EXPECT_EQ(std::string(list.GetTip().GetDrawer().GetMarkupText()), name);
+    CRect tip;
+    list.GetTip().GetClientRect(&tip);
+    SCOPED_TRACE("tip");
+    boxesInOrder(list.GetTip().m_hWnd, tip);
 }
 
 }  // namespace

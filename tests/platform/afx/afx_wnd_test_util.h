@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <thread>
 #include <vector>
 
 #include "platform/afx/afx.h"
@@ -16,6 +19,24 @@ namespace afx_test {
 
 using user_test::DestroyThreadWindows;
 using user_test::Pump;
+
+// Runs the thread's messages as a modal loop does, the windows' own
+// PreTranslateMessage first, until done holds or three seconds are up.
+inline bool PumpTranslatedUntil(const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!CWnd::WalkPreTranslateTree(nullptr, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
 
 // What the plain procedure saw, per thread.
 struct PlainLog {

@@ -173,6 +173,44 @@ TEST(Encoding, Utf8AndWindows1252DrawTheSameCharacters) {
     EXPECT_EQ(std::memcmp(a.bits(), b.bits(), 60 * 20 * 4), 0);
 }
 
+// A control character shows as a box with its code, of the width it is
+// measured with by either path, growing with the font, and telling one
+// code from another (the font's missing-glyph box would not).
+TEST(Encoding, ControlCharactersShowTheirCodeAndAreMeasuredAsDrawn) {
+    struct Case {
+        int height;
+        const char* text;
+        UINT code;  // what GetCharWidth32 is asked for
+    };
+    const Case cases[] = {{-11, "\x1B", 0x1B}, {-13, "\x07", 0x07}, {-13, "\x7F", 0x7F},
+                          {-13, "\x81", 0x81}, {-40, "\x1B", 0x1B}, {-13, "\xC2\x9B", 0x9B}};
+    std::vector<std::vector<uint32_t>> drawn;
+    int small_height = 0, large_height = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.height) + " " + std::to_string(c.code));
+        Canvas canvas(80, 60);
+        Selected font(canvas.dc(), make_font("MS Sans Serif", c.height));
+        const int width = extent(canvas.dc(), c.text);
+        int char_width = 0;
+        ASSERT_TRUE(GetCharWidth32A(canvas.dc(), c.code, c.code, &char_width));
+        if (c.code < 0x80) {
+            EXPECT_EQ(char_width, width);
+        }
+        const std::string between = std::string("a") + c.text + "b";
+        EXPECT_EQ(extent(canvas.dc(), between.c_str()), extent(canvas.dc(), "a") + width + extent(canvas.dc(), "b"));
+        TextOut(canvas.dc(), 0, 0, c.text, static_cast<int>(std::strlen(c.text)));
+        const RECT r = ink(canvas);
+        EXPECT_GE(r.left, 0);
+        EXPECT_LE(r.right, width);
+        EXPECT_GE(r.bottom - r.top, 9);
+        (c.height == -40 ? large_height : small_height) = static_cast<int>(r.bottom - r.top);
+        if (c.height == -13) drawn.emplace_back(canvas.bits(), canvas.bits() + 80 * 60);
+    }
+    EXPECT_GE(large_height, 2 * small_height - 1);
+    for (size_t i = 0; i < drawn.size(); ++i)
+        for (size_t j = i + 1; j < drawn.size(); ++j) EXPECT_NE(drawn[i], drawn[j]) << i << " " << j;
+}
+
 TEST(TextOut, PositionsByAlignment) {
     Canvas c(100, 60);
     Selected font(c.dc(), make_font("Arial", -20));
