@@ -13,6 +13,18 @@
 
 namespace trelwin::gdi {
 
+FcPattern* match_styled_face(FcPattern* pattern, bool bold, bool italic) {
+    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    return match;
+}
+
 namespace {
 
 std::atomic<uint64_t> g_missing_glyphs{0};
@@ -41,14 +53,7 @@ bool query_face(uint32_t code, bool bold, bool italic, std::string& file, int& i
     FcCharSetAddChar(wanted, code);
     FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
     FcCharSetDestroy(wanted);
-    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcPatternDestroy(pattern);
+    FcPattern* match = match_styled_face(pattern, bold, italic);
     if (!match) return false;
     // The best match is only the nearest one: it may still lack the
     // character when no installed face has it.

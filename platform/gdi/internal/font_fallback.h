@@ -11,6 +11,8 @@
 #include <mutex>
 #include <string>
 
+struct _FcPattern;  // fontconfig's pattern
+
 namespace trelwin::gdi {
 
 // A face inside a font file.
@@ -18,6 +20,11 @@ struct FaceFile {
     std::string file;
     int index = 0;
 };
+
+// The installed face nearest to the pattern with the weight and slant asked
+// for, scalable; null when fontconfig has none. Takes the pattern (destroys
+// it); the caller destroys the match. Under fontconfig_mutex().
+_FcPattern* match_styled_face(_FcPattern* pattern, bool bold, bool italic);
 
 // Serialises every call into fontconfig (its configuration is loaded once
 // and handed back at exit under the same lock).

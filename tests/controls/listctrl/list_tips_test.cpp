@@ -124,7 +124,7 @@ TEST_F(ListTips, HoveringACutCellShowsItsWholeText)
     CBriselListCtrl& list = MakeList(0, {{"Name", 60}, {"Type", 150}});
     Fill(list, {{"Encoder with a long name", "Encoder"}});
     list.GetTip().SetDelayTime(30, 0);
-    const auto pump = afx_test::PumpTranslatedUntil;
+    const auto pump = [](const std::function<bool()>& done) { return afx_test::PumpTranslatedUntil(done); };
     POINT pt = CellCentre(list, 0, 0);
     list.ClientToScreen(&pt);
     trelwin::user::InjectMouseMove(pt.x, pt.y, NextTime());
@@ -154,7 +154,7 @@ TEST_F(ListTips, NamesInEveryScriptShowWithoutMissingGlyphs)
                                             "Кодер Москва студия", "Κωδικοποιητής Αθήνα"};
     for (const std::string& name : names) Fill(list, {{name, name}});
     list.GetTip().SetDelayTime(30, 0);
-    const auto pump = afx_test::PumpTranslatedUntil;
+    const auto pump = [](const std::function<bool()>& done) { return afx_test::PumpTranslatedUntil(done); };
     const uint64_t before = trelwin::gdi::missing_glyph_count();
     list.Invalidate();
     Paint();

@@ -14,6 +14,7 @@
 #include "controls/tooltip/rich_tool_tip.h"
 #include "platform/display/display.h"
 #include "platform/user/input.h"
+#include "tests/platform/afx/afx_wnd_test_util.h"
 #include "platform/user/painting.h"
 #include "tests/platform/afx/afx_wnd_test_util.h"
 
@@ -46,22 +47,7 @@ protected:
 
 // Runs the messages of the thread as a modal loop would, windows' own
 // PreTranslateMessage first, until the condition holds or the time is up.
-bool PumpUntil(const std::function<bool()>& done, int ms = 3000)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!CWnd::WalkPreTranslateTree(nullptr, &msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-}
+bool PumpUntil(const std::function<bool()>& done, int ms = 3000) { return afx_test::PumpTranslatedUntil(done, ms); }
 
 class TipWindow : public ::testing::Test
 {

@@ -22,8 +22,8 @@ using user_test::Pump;
 
 // Runs the thread's messages as a modal loop does, the windows' own
 // PreTranslateMessage first, until done holds or three seconds are up.
-inline bool PumpTranslatedUntil(const std::function<bool()>& done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+inline bool PumpTranslatedUntil(const std::function<bool()>& done, int ms = 3000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
