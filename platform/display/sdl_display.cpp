@@ -37,6 +37,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/base/process.h"
 #include "platform/base/program_end.h"
 #include "platform/display/display.h"
 #include "platform/display/sdl_keys.h"
@@ -108,7 +109,7 @@ SDL_Surface* IconPicture(HICON handle) {
 
 class SdlDisplay : public Display {
 public:
-    explicit SdlDisplay(SIZE screen) : Display(screen) {}
+    SdlDisplay(SIZE screen, int dpi) : Display(screen, dpi) {}
     ~SdlDisplay() override {
         {
             std::lock_guard<std::mutex> guard(lock_);
@@ -127,16 +128,19 @@ public:
 
     const char* name() const override { return "sdl"; }
 
-    // Starts the host thread; the screen size or an error.
-    static std::unique_ptr<SdlDisplay> open(std::string* error) {
+    // Starts the host thread; the screen size or an error. The resolution
+    // goes to *resolution.
+    static std::unique_ptr<SdlDisplay> open(std::string* error, ScreenResolution* resolution) {
         std::promise<std::pair<bool, SIZE>> started;
         auto result = started.get_future();
-        auto thread = std::thread([&started, error]() mutable {
+        auto thread = std::thread([&started, error, resolution]() mutable {
             // Window surfaces are plain memory: no graphics library is loaded for them.
             SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
             // SIGINT and SIGTERM are the program's (trelwin::EndProgramOnSignals).
             SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-            x11::prefer_screen_visual();
+            ResolutionSources sources = x11::prefer_screen_visual();
+            sources.override_text = std::getenv("TRELWIN_DPI");
+            *resolution = choose_resolution(sources);
             // A click that gives a window the focus is a click like any other.
             // SDL drops a press that it reads within 10 ms of the window's
             // focus event: on a busy machine, or with a quick hand, the press
@@ -176,7 +180,7 @@ public:
             thread.join();
             return nullptr;
         }
-        auto display = std::make_unique<SdlDisplay>(size);
+        auto display = std::make_unique<SdlDisplay>(size, resolution->dpi);
         display->thread_ = std::move(thread);
         {
             std::lock_guard<std::mutex> guard(pending_lock());
@@ -662,13 +666,17 @@ private:
 
 bool use_host_display() {
     std::string error;
-    std::unique_ptr<SdlDisplay> display = SdlDisplay::open(&error);
+    ScreenResolution resolution;
+    std::unique_ptr<SdlDisplay> display = SdlDisplay::open(&error, &resolution);
+    if (!resolution.complaint.empty()) std::fprintf(stderr, "trelwin: %s\n", resolution.complaint.c_str());
     if (!display) {
         std::fprintf(stderr, "trelwin: cannot open the display (%s); windows stay on the virtual screen only\n",
                      error.c_str());
         return false;
     }
     install_display(std::move(display));
+    OutputDebugStringA(("screen resolution " + std::to_string(resolution.dpi) + " dpi (" + resolution.source +
+                        ")\n").c_str());
     // The host thread must end before the libraries it uses go away.
     static std::once_flag atExit;
     std::call_once(atExit, [] { std::atexit(shutdown); });

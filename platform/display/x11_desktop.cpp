@@ -127,15 +127,22 @@ int on_lost_connection(::Display*) { end_on_lost_connection(); }
 
 }  // namespace
 
-void prefer_screen_visual() {
+ResolutionSources prefer_screen_visual() {
+    ResolutionSources sources;
     const char* name = std::getenv("DISPLAY");
-    if (!name || !*name) return;
+    if (!name || !*name) return sources;
     ::Display* display = XOpenDisplay(name);
-    if (!display) return;  // SDL says why when it cannot reach the server either
-    const VisualID visual = XVisualIDFromVisual(DefaultVisual(display, DefaultScreen(display)));
+    if (!display) return sources;  // SDL says why when it cannot reach the server either
+    const int screen = DefaultScreen(display);
+    const VisualID visual = XVisualIDFromVisual(DefaultVisual(display, screen));
+    // The root window's RESOURCE_MANAGER, as the connection read it on opening.
+    if (const char* database = XResourceManagerString(display)) sources.resources = database;
+    sources.pixels = SIZE{DisplayWidth(display, screen), DisplayHeight(display, screen)};
+    sources.millimetres = SIZE{DisplayWidthMM(display, screen), DisplayHeightMM(display, screen)};
     XCloseDisplay(display);
     SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, std::to_string(visual).c_str());
     screen_visual_asked() = true;
+    return sources;
 }
 
 void use_screen_colormap(SDL_Window* window) {

@@ -11,6 +11,7 @@
 
 #include <optional>
 
+#include "platform/display/screen_resolution.h"
 #include "platform/gdi/internal/region_data.h"
 
 namespace trelwin::display::x11 {
@@ -19,9 +20,10 @@ namespace trelwin::display::x11 {
 // a colormap of its own (SDL makes one for every window, of a direct-colour
 // visual when the server has one), the X server shows black outside the
 // window's shape instead of what lies beneath. Before the first window:
-// tells SDL the visual of the X server's screen (nothing when the host is
-// not X).
-void prefer_screen_visual();
+// tells SDL the visual of the X server's screen, and returns what the
+// server tells of the screen's resolution: the resource database that the
+// desktop set and the screen's size (empty sources when the host is not X).
+ResolutionSources prefer_screen_visual();
 // Gives the window the screen's colormap when SDL was told that visual.
 void use_screen_colormap(SDL_Window* window);
 
