@@ -58,9 +58,7 @@ bool ReadFile(LPCSTR path, std::vector<uint8_t>& bytes) {
 // A bitmap comes in the form drawn for the screen's resolution, when the
 // program has one.
 const uint8_t* ResourceBytes(HINSTANCE module, LPCSTR name, LPCSTR type, DWORD* size) {
-    HRSRC found = type == RT_BITMAP
-                      ? trelwin::FindScaledResource(module, name, type, MulDiv(trelwin::user::ScreenDpi(), 100, 96))
-                      : FindResourceA(module, name, type);
+    HRSRC found = type == RT_BITMAP ? trelwin::user::FindScreenBitmap(module, name) : FindResourceA(module, name, type);
     if (!found) return nullptr;
     *size = SizeofResource(module, found);
     return static_cast<const uint8_t*>(LockResource(LoadResource(module, found)));
@@ -123,6 +121,10 @@ HANDLE LoadIconImage(HINSTANCE module, LPCSTR name, bool icon, int cx, int cy, U
 }
 
 }  // namespace
+
+HRSRC trelwin::user::FindScreenBitmap(HINSTANCE module, LPCSTR name) {
+    return trelwin::FindScaledResource(module, name, RT_BITMAP, MulDiv(ScreenDpi(), 100, 96));
+}
 
 HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad) {
     if (!name || (type != IMAGE_BITMAP && type != IMAGE_ICON && type != IMAGE_CURSOR) ||
