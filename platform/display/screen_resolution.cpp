@@ -90,18 +90,15 @@ ScreenResolution choose_resolution(const ResolutionSources& sources) {
         return true;
     };
     const char* wanted = sources.override_text;
-    if (wanted && *wanted) {
-        const std::optional<int> dpi = dpi_from_text(wanted);
-        if (!dpi || *dpi < kMinimumDpi || *dpi > kMaximumDpi) {
-            chosen.complaint = std::string("TRELWIN_DPI \"") + wanted + "\" is not a resolution from " +
-                               std::to_string(kMinimumDpi) + " to " + std::to_string(kMaximumDpi) + " dpi";
-        }
-        take(dpi, "TRELWIN_DPI");
+    const std::optional<int> asked = wanted && *wanted ? dpi_from_text(wanted) : std::nullopt;
+    if (wanted && *wanted && (!asked || *asked < kMinimumDpi || *asked > kMaximumDpi)) {
+        chosen.complaint = std::string("TRELWIN_DPI \"") + wanted + "\" is not a resolution from " +
+                           std::to_string(kMinimumDpi) + " to " + std::to_string(kMaximumDpi) + " dpi";
     }
-    if (chosen.source == std::string_view("default") &&
-        !(sources.resources && take(dpi_from_resources(*sources.resources), "Xft.dpi"))) {
-        take(dpi_from_physical_size(sources.pixels, sources.millimetres), "physical size");
-    }
+    // The first source that gives one; none: 96.
+    const bool given =
+        take(asked, "TRELWIN_DPI") || (sources.resources && take(dpi_from_resources(*sources.resources), "Xft.dpi"));
+    if (!given) take(dpi_from_physical_size(sources.pixels, sources.millimetres), "physical size");
     if (!chosen.complaint.empty()) chosen.complaint += "; using " + std::to_string(chosen.dpi);
     return chosen;
 }
