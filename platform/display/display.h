@@ -73,8 +73,10 @@ public:
     SIZE screen_size() const { return SIZE{screen_.width, screen_.height}; }
     // Dots per inch (see screen_resolution.h); GetDeviceCaps reports it.
     int dpi() const { return dpi_; }
-    // The composed screen (drawn on by a DC of the screen).
-    Surface& screen() { return screen_; }
+    // The composed screen (drawn on by a DC of the screen). Composed when
+    // first asked for and kept up to date from then on: a program that
+    // never reads or draws on the screen keeps no copy of it.
+    Surface& screen();
 
     // Creates the host window or changes it (rectangle, visibility, shape,
     // title); the whole window is shown again. A window of a new size keeps
@@ -137,7 +139,7 @@ private:
     void copy_host(const HostWindow& host, const RegionData& area, uint32_t* out, LONG stride, POINT origin) const;
 
     std::unordered_map<uintptr_t, Picture> pictures_;  // by host id
-    std::vector<uint32_t> pixels_;
+    std::vector<uint32_t> pixels_;  // the composed screen; empty until asked for
     Surface screen_;
     int dpi_;
     HCURSOR cursor_ = nullptr;

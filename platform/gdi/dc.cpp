@@ -271,7 +271,11 @@ int GetDeviceCaps(HDC hdc, int index) {
     if (!dc) return 0;
     int width = g_screen_width, height = g_screen_height;
     const int dpi = g_screen_dpi;
-    if (!dc->is_memory()) {
+    // Only the sizes look at what the DC draws on (the screen's pixels are
+    // composed only for a DC that does).
+    const bool size = index == HORZRES || index == VERTRES || index == DESKTOPHORZRES || index == DESKTOPVERTRES ||
+                      index == HORZSIZE || index == VERTSIZE;
+    if (size && !dc->is_memory()) {
         if (Surface* s = dc->surface()) {
             width = s->width;
             height = s->height;
