@@ -6,7 +6,8 @@ namespace trelwin::commctrl::header {
 
 namespace {
 
-constexpr int kTextMargin = 6;
+// Between the text and the item's edges: 6 pixels at 96 dpi.
+int TextMargin() { return user::ScaleToScreen(6); }
 
 UINT AlignOf(int format) {
     switch (format & HDF_JUSTIFYMASK) {
@@ -45,7 +46,7 @@ void DrawItemFace(State& s, HDC hdc, int index, RECT r, bool pressed) {
         DrawEdge(hdc, &edge, EDGE_RAISED, BF_RECT);
     }
     RECT text = r;
-    InflateRect(&text, -kTextMargin, 0);
+    InflateRect(&text, -TextMargin(), 0);
     if (pressed) OffsetRect(&text, 1, 1);
     if ((item.format & HDF_IMAGE) && s.images != nullptr && item.image >= 0) {
         int cx = 0;
@@ -53,7 +54,7 @@ void DrawItemFace(State& s, HDC hdc, int index, RECT r, bool pressed) {
         ImageList_GetIconSize(s.images, &cx, &cy);
         if (text.right - text.left >= cx) {
             ImageList_Draw(s.images, item.image, hdc, text.left, (text.top + text.bottom - cy) / 2, ILD_NORMAL);
-            text.left += cx + kTextMargin;
+            text.left += cx + TextMargin();
         }
     }
     if (text.right <= text.left || item.text.empty()) return;
