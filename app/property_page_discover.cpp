@@ -107,12 +107,15 @@ void CPropertyPageDiscover::InitDeviceList()
     m_listDevices.RestoreSettings(&count);
     for (int i = 0; i < count; ++i)
     {
-        m_listDevices.InsertColumn(i, columns[i].title, LVCFMT_CENTER, columns[i].width);
+        m_listDevices.InsertColumn(i, columns[i].title, LVCFMT_CENTER, ScreenPixels(columns[i].width));
         m_listDevices.SetColumnSortType(i, static_cast<_eTipoOrdenacion>(2));
     }
-    m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 1);
+    // Small icons, drawn for the screen's resolution.
+    const int nIconSize = ::GetSystemMetrics(SM_CXSMICON);
+    m_imageList.Create(nIconSize, nIconSize, ILC_COLOR32 | ILC_MASK, 3, 1);
     for (UINT icon : ROW_ICONS)
-        m_imageList.Add(::LoadIcon(AfxGetInstanceHandle(), MAKEINTRESOURCE(icon)));
+        m_imageList.Add(static_cast<HICON>(
+            ::LoadImage(AfxGetInstanceHandle(), MAKEINTRESOURCE(icon), IMAGE_ICON, nIconSize, nIconSize, LR_SHARED)));
     m_listDevices.SetImageList(&m_imageList, LVSIL_SMALL);
 }
 

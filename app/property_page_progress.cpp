@@ -91,7 +91,7 @@ void CPropertyPageProgress::InitDeviceList()
     m_list.GetClientRect(&client);
     for (int i = 0; i < COLUMN_COUNT; ++i)
     {
-        const int width = i == COLUMN_STATUS ? StatusColumnWidth(client.Width()) : kColumns[i].width;
+        const int width = i == COLUMN_STATUS ? StatusColumnWidth(client.Width()) : ScreenPixels(kColumns[i].width);
         m_list.InsertColumn(i, kColumns[i].title, i == COLUMN_STATUS ? LVCFMT_LEFT : LVCFMT_CENTER, width);
         m_list.SetColumnSortType(i, kColumns[i].sort);
     }
@@ -362,7 +362,7 @@ void CPropertyPageProgress::EnableCancel(BOOL bEnable)
 
 int CPropertyPageProgress::StatusColumnWidth(int nClientWidth)
 {
-    return std::max(nClientWidth - kStatusWidthTaken, kStatusWidthFloor);
+    return std::max(nClientWidth - ScreenPixels(kStatusWidthTaken), ScreenPixels(kStatusWidthFloor));
 }
 
 int CPropertyPageProgress::MeanPercent(const CArray<int, int>& percents)

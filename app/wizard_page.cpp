@@ -13,3 +13,9 @@ void ShowWizardPage(CPropertyPage& page, DWORD dwWizardButtons, LPCSTR pszName)
     line.Format("wizard page %s shown\n", pszName);
     OutputDebugStringA(line);
 }
+
+int ScreenPixels(int nPixels)
+{
+    CClientDC screen(nullptr);
+    return MulDiv(nPixels, screen.GetDeviceCaps(LOGPIXELSX), 96);
+}

@@ -5,6 +5,7 @@
 #include "app/property_page_discover.h"
 #include "app/property_page_progress.h"
 #include "app/property_page_select_file.h"
+#include "app/wizard_page.h"
 #include "platform/base/process.h"
 #include "platform/base/version_info.h"
 
@@ -57,7 +58,10 @@ void CZeloPropertySheet::OnShowWindow(BOOL bShow, UINT nStatus)
 
 void CZeloPropertySheet::OnLButtonDblClk(UINT nFlags, CPoint point)
 {
-    const BOOL inArea = ::PtInRect(&TEST_MODE_AREA, point);
+    // The area lies on the header's picture, which grows with the screen's resolution.
+    const RECT area = {ScreenPixels(TEST_MODE_AREA.left), ScreenPixels(TEST_MODE_AREA.top),
+                       ScreenPixels(TEST_MODE_AREA.right), ScreenPixels(TEST_MODE_AREA.bottom)};
+    const BOOL inArea = ::PtInRect(&area, point);
     const BOOL keys = ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_MENU) < 0 && ::GetKeyState(VK_SHIFT) < 0;
     if (inArea && keys)
         m_nTestMode = 1;

@@ -26,7 +26,8 @@ public:
     static CString GetFileVersionString();
 
     // Client rectangle of the hidden test-mode gesture (a double click with
-    // Ctrl, Alt and Shift held), in the header band.
+    // Ctrl, Alt and Shift held), in the header band, in pixels of a 96-dpi
+    // screen.
     static const RECT TEST_MODE_AREA;
 
 protected:

@@ -3,8 +3,9 @@
 #
 #   within TENTHS COMMAND...  runs COMMAND until it succeeds, at most TENTHS
 #                             tenths of a second; fails (status 1) after that
-#   start_xvfb WxH            starts Xvfb on a free display (its pid in
-#                             $xvfb) and exports DISPLAY
+#   start_xvfb WxH [OPTION...] starts Xvfb on a free display (its pid in
+#                             $xvfb), with the options given (-dpi 192), and
+#                             exports DISPLAY
 #   need_tools WHAT TOOL...   exits 77 (skipped), saying that WHAT is not
 #                             tried, when a tool is missing
 #   open_session NAME         makes $dir, removed at exit together with the
@@ -42,14 +43,18 @@ within() {
 # just then, the demo while xdotool looks for its window, would be turned
 # away while the server starts over.
 start_xvfb() {
+    size=$1
+    shift
     display=
     if [ "${TRELWIN_NET_PRIVATE:-}" = 1 ]; then
         n=$((100 + $$ % 800))
         while [ -e "/tmp/.X11-unix/X$n" ] && [ "$n" -lt 1000 ]; do n=$((n + 1)); done
         display=":$n"
     fi
+    # Emptied first: a server started earlier in the session wrote its number there.
+    : >"$dir/display"
     # shellcheck disable=SC2086
-    Xvfb $display -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+    Xvfb $display -displayfd 3 -screen 0 "${size}x24" "$@" -nolisten tcp -noreset 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
     xvfb=$!
     within 100 xvfb_ready
     number=$(grep '^[0-9][0-9]*$' "$dir/display")

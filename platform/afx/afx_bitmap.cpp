@@ -8,6 +8,7 @@
 #include "platform/base/win_errors.h"
 #include "platform/gdi/image_decode.h"
 #include "platform/resources/resource_api.h"
+#include "platform/user/images.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ BOOL CBitmap::LoadBitmap(UINT nIDResource) { return LoadBitmap(MAKEINTRESOURCE(n
 
 BOOL CBitmap::LoadBitmap(LPCTSTR lpszResourceName) {
     if (m_hObject) return FALSE;
-    HRSRC resource = ::FindResourceA(nullptr, lpszResourceName, RT_BITMAP);
+    HRSRC resource = trelwin::user::FindScreenBitmap(nullptr, lpszResourceName);
     if (!resource) return FALSE;  // FindResource has set the last error
     const auto* data = static_cast<const uint8_t*>(::LockResource(::LoadResource(nullptr, resource)));
     const DWORD size = ::SizeofResource(nullptr, resource);

@@ -9,8 +9,11 @@ namespace {
 
 using namespace trelwin::commctrl;
 
-constexpr int kBoxSize = 13;    // check box square and radio circle slot
-constexpr int kTextGap = 4;     // between the box and its text
+// The check box square and the radio circle's slot, which grow with the
+// screen's resolution (13 pixels at 96 dpi), and the gap between the box
+// and its text (4 pixels at 96 dpi).
+int BoxSize() { return GetSystemMetrics(SM_CXMENUCHECK); }
+int TextGap() { return trelwin::user::ScaleToScreen(4); }
 
 struct CButtonState {
     HFONT font = nullptr;
@@ -186,33 +189,42 @@ void PaintPush(HWND hwnd, HDC hdc, const CButtonState* state, RECT rect, DWORD s
     if (state->focus) DrawFocusRect(hdc, &content);
 }
 
-// The classic check mark, 7 x 7, one string per row.
+// The classic check mark, 7 x 7 at 96 dpi, one string per row.
 constexpr const char* kCheckMark[7] = {"......X", ".....XX", "X...XXX", "XX.XXX.", "XXXXX..", ".XXX...", "..X...."};
 
+// Each cell of the mark becomes a block of whole pixels, so that it stays
+// sharp at any size; the mark fills the box as at 96 dpi (13 pixels).
 void PaintCheckBox(HDC hdc, const RECT& box, UINT check, bool greyed) {
     RECT edge = box;
     DrawEdge(hdc, &edge, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
     FillRect(hdc, &edge, GetSysColorBrush(greyed || check == BST_INDETERMINATE ? COLOR_3DFACE : COLOR_WINDOW));
     if (check == BST_UNCHECKED) return;
-    const COLORREF mark = GetSysColor(check == BST_INDETERMINATE || greyed ? COLOR_3DSHADOW : COLOR_WINDOWTEXT);
+    HBRUSH mark = GetSysColorBrush(check == BST_INDETERMINATE || greyed ? COLOR_3DSHADOW : COLOR_WINDOWTEXT);
+    const int size = box.right - box.left;
+    const auto at = [size](int cell) { return MulDiv(cell, size, 13); };
     for (int y = 0; y < 7; ++y) {
         for (int x = 0; x < 7; ++x) {
-            if (kCheckMark[y][x] == 'X') SetPixelV(hdc, edge.left + 1 + x, edge.top + 1 + y, mark);
+            if (kCheckMark[y][x] != 'X') continue;
+            const RECT cell{box.left + at(x + 3), box.top + at(y + 3), box.left + at(x + 4), box.top + at(y + 4)};
+            FillRect(hdc, &cell, mark);
         }
     }
 }
 
-// A 12 x 12 circle: two rings lit from the top left, the inside, the dot.
+// A circle of 12 x 12 pixels at 96 dpi, drawn at the box's scale: two
+// rings lit from the top left, the inside, the dot.
 void PaintRadio(HDC hdc, const RECT& box, bool checked, bool greyed) {
     const COLORREF outerLit = GetSysColor(COLOR_3DSHADOW), outerDark = GetSysColor(COLOR_3DHILIGHT);
     const COLORREF innerLit = GetSysColor(COLOR_3DDKSHADOW), innerDark = GetSysColor(COLOR_3DLIGHT);
     const COLORREF inside = GetSysColor(greyed ? COLOR_3DFACE : COLOR_WINDOW);
     const COLORREF dot = GetSysColor(greyed ? COLOR_3DSHADOW : COLOR_WINDOWTEXT);
-    for (int y = 0; y < 12; ++y) {
-        for (int x = 0; x < 12; ++x) {
-            const double dx = x + 0.5 - 6.0, dy = y + 0.5 - 6.0;
+    const double k = (box.right - box.left) / 13.0;  // pixels for one of 96 dpi
+    const int n = static_cast<int>(12 * k);
+    for (int y = 0; y < n; ++y) {
+        for (int x = 0; x < n; ++x) {
+            const double dx = (x + 0.5) / k - 6.0, dy = (y + 0.5) / k - 6.0;
             const double d2 = dx * dx + dy * dy;
-            const bool lit = x + y < 11;
+            const bool lit = dx + dy < -0.5;  // x + y < 11 at 96 dpi
             COLORREF c;
             if (d2 > 36.0) continue;
             if (d2 > 25.0) c = lit ? outerLit : outerDark;
@@ -227,11 +239,12 @@ void PaintCheckOrRadio(HWND hwnd, HDC hdc, const CButtonState* state, RECT rect,
     HBRUSH brush = ParentColours(hwnd, hdc, WM_CTLCOLORSTATIC);
     if (brush) FillRect(hdc, &rect, brush);
     const bool leftText = (style & BS_LEFTTEXT) != 0;
-    RECT box{0, 0, kBoxSize, kBoxSize};
-    const int left = leftText ? rect.right - kBoxSize : rect.left;
-    int top = rect.top + (rect.bottom - rect.top - kBoxSize) / 2;
+    const int boxSize = BoxSize();
+    RECT box{0, 0, boxSize, boxSize};
+    const int left = leftText ? rect.right - boxSize : rect.left;
+    int top = rect.top + (rect.bottom - rect.top - boxSize) / 2;
     if ((style & BS_VCENTER) == BS_TOP) top = rect.top;
-    if ((style & BS_VCENTER) == BS_BOTTOM) top = rect.bottom - kBoxSize;
+    if ((style & BS_VCENTER) == BS_BOTTOM) top = rect.bottom - boxSize;
     OffsetRect(&box, left, top);
     const bool greyed = state->pushed || !IsWindowEnabled(hwnd);
     if (IsRadio(KindOf(style))) {
@@ -241,9 +254,9 @@ void PaintCheckOrRadio(HWND hwnd, HDC hdc, const CButtonState* state, RECT rect,
     }
     RECT textArea = rect;
     if (leftText) {
-        textArea.right = box.left - kTextGap;
+        textArea.right = box.left - TextGap();
     } else {
-        textArea.left = box.right + kTextGap;
+        textArea.left = box.right + TextGap();
     }
     SetBkMode(hdc, TRANSPARENT);
     const RECT took = DrawLabel(hwnd, hdc, textArea, style, leftText ? DT_RIGHT : DT_LEFT);

@@ -6,7 +6,8 @@ namespace trelwin::commctrl::header {
 
 namespace {
 
-constexpr int kTextMargin = 6;
+// Between the text and the item's edges: 6 pixels at 96 dpi.
+int TextMargin() { return user::ScaleToScreen(6); }
 
 UINT AlignOf(int format) {
     switch (format & HDF_JUSTIFYMASK) {
@@ -57,7 +58,7 @@ void DrawItemFace(State& s, HDC hdc, int index, RECT r, bool pressed) {
         DrawEdge(hdc, &edge, EDGE_RAISED, BF_RECT);
     }
     RECT text = r;
-    InflateRect(&text, -kTextMargin, 0);
+    InflateRect(&text, -TextMargin(), 0);
     if (pressed) OffsetRect(&text, 1, 1);
     if ((item.format & HDF_IMAGE) && s.images != nullptr && item.image >= 0) {
         int cx = 0;
@@ -65,16 +66,16 @@ void DrawItemFace(State& s, HDC hdc, int index, RECT r, bool pressed) {
         ImageList_GetIconSize(s.images, &cx, &cy);
         if (text.right - text.left >= cx) {
             ImageList_Draw(s.images, item.image, hdc, text.left, (text.top + text.bottom - cy) / 2, ILD_NORMAL);
-            text.left += cx + kTextMargin;
+            text.left += cx + TextMargin();
         }
     }
     if (item.format & (HDF_SORTUP | HDF_SORTDOWN)) {
         // The sort mark sits at the right end and the title keeps clear of it.
-        const int half = 4;
+        const int half = user::ScaleToScreen(4);
         const int right = static_cast<int>(text.right);
         if (right - text.left >= 3 * half) {
             DrawSortMark(hdc, right - half, (text.top + text.bottom) / 2, half, (item.format & HDF_SORTUP) != 0);
-            text.right = right - 2 * half - kTextMargin;
+            text.right = right - 2 * half - TextMargin();
         }
     }
     if (text.right <= text.left || item.text.empty()) return;

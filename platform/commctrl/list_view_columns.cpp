@@ -77,14 +77,14 @@ int ContentWidth(State& s, int index) {
     SelectObject(dc, old);
     ReleaseDC(s.hwnd, dc);
     if (index == 0) {
-        int extra = 2 * kLabelMargin;
+        int extra = 2 * LabelMargin();
         int cx = 0;
         int cy = 0;
         if (s.smallImages && ImageList_GetIconSize(s.smallImages, &cx, &cy)) extra += cx;
         if (s.stateImages && ImageList_GetIconSize(s.stateImages, &cx, &cy)) extra += cx;
         return widest + extra;
     }
-    return widest + 2 * kSubItemMargin;
+    return widest + 2 * SubItemMargin();
 }
 
 int HeaderTextWidth(State& s, int index) {
@@ -94,7 +94,7 @@ int HeaderTextWidth(State& s, int index) {
     item.pszText = text;
     item.cchTextMax = sizeof(text);
     SendMessageA(s.header, HDM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-    return TextWidth(s, text) + 2 * kSubItemMargin;
+    return TextWidth(s, text) + 2 * SubItemMargin();
 }
 
 LRESULT Forward(State& s, WPARAM wParam, NMHDR* hdr) {

@@ -171,8 +171,8 @@ LRESULT OnScroll(State& s, UINT msg, WPARAM wParam);
 LRESULT OnWheel(State& s, WPARAM wParam);
 
 // Text margins: inside the label of the first column, and on each side of
-// the other columns' text.
-constexpr int kLabelMargin = 2;
-constexpr int kSubItemMargin = 6;
+// the other columns' text (2 and 6 pixels at 96 dpi).
+inline int LabelMargin() { return user::ScaleToScreen(2); }
+inline int SubItemMargin() { return user::ScaleToScreen(6); }
 
 }  // namespace trelwin::commctrl::listview

@@ -60,7 +60,7 @@ struct Painter {
         const int column = sp.column;
         const int format = column < ColumnCount(s) ? s.columns[column].format : LVCFMT_LEFT;
         RECT label = cell;
-        int margin = kSubItemMargin;
+        int margin = SubItemMargin();
         const bool subImages = (s.exStyle & LVS_EX_SUBITEMIMAGES) && s.smallImages != nullptr;
         const bool image = column == 0 ? s.smallImages != nullptr : subImages;
         const Shown shown = ItemShown(s, item, column, LVIF_TEXT | (image ? LVIF_IMAGE : 0) | LVIF_INDENT);
@@ -74,7 +74,7 @@ struct Painter {
             }
             if (s.smallImages != nullptr && shown.image >= 0) DrawIcon16(parts.icon, shown.image);
             label = parts.label;
-            margin = kLabelMargin;
+            margin = LabelMargin();
             if (selectedLook && !fullRow) {
                 // Only the label shows the selection.
                 Fill(label, hiBack);

@@ -15,16 +15,18 @@
 #include "platform/commctrl/control_classes.h"
 #include "platform/commctrl/item_control_support.h"
 #include "platform/commctrl/menu.h"
+#include "platform/user/system_metrics.h"
 
 namespace trelwin::commctrl {
 
 namespace {
 
-constexpr int kFrame = 3;        // raised edge and a pixel of space
-constexpr int kCheckColumn = 18;  // check marks left of the text
-constexpr int kArrowColumn = 18;  // sub-menu arrows right of it
-constexpr int kSeparatorHeight = 9;
-constexpr int kAcceleratorGap = 12;
+// Spacing, in pixels at 96 dpi: the menus grow with the screen's resolution.
+int Frame() { return user::ScaleToScreen(3); }         // raised edge and a pixel of space
+int CheckColumn() { return user::ScaleToScreen(18); }  // check marks left of the text
+int ArrowColumn() { return user::ScaleToScreen(18); }  // sub-menu arrows right of it
+int SeparatorHeight() { return user::ScaleToScreen(9); }
+int AcceleratorGap() { return user::ScaleToScreen(12); }
 
 struct Level {
     HMENU menu = nullptr;
@@ -91,28 +93,30 @@ SIZE Layout(Level& level) {
     }
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    const int width = kCheckColumn + labelWidth + (accelWidth > 0 ? kAcceleratorGap + accelWidth : 0) + kArrowColumn;
-    int y = kFrame;
+    const int width = CheckColumn() + labelWidth + (accelWidth > 0 ? AcceleratorGap() + accelWidth : 0) + ArrowColumn();
+    int y = Frame();
     const int height = ItemHeight();
     for (const MenuItemView& item : level.items) {
-        const int h = IsSeparator(item) ? kSeparatorHeight : height;
-        level.rects.push_back({kFrame, y, kFrame + width, y + h});
+        const int h = IsSeparator(item) ? SeparatorHeight() : height;
+        level.rects.push_back({Frame(), y, Frame() + width, y + h});
         y += h;
     }
-    return {width + 2 * kFrame, std::max(y, kFrame + 1) + kFrame};
+    return {width + 2 * Frame(), std::max(y, Frame() + 1) + Frame()};
 }
 
+// Drawn in blocks of whole pixels, one for each pixel of the 96-dpi mark.
 void DrawCheck(HDC dc, const RECT& column, COLORREF colour, bool radio) {
-    const int cx = (column.left + column.right) / 2 - 3;
+    const int f = std::max(1, user::ScaleToScreen(1));
+    const int cx = (column.left + column.right) / 2 - 3 * f;
     const int cy = (column.top + column.bottom) / 2;
     HBRUSH brush = CreateSolidBrush(colour);
     if (radio) {
-        RECT dot{cx + 1, cy - 2, cx + 6, cy + 3};
+        RECT dot{cx + f, cy - 2 * f, cx + 6 * f, cy + 3 * f};
         FillRect(dc, &dot, brush);
     } else {
         static const int kTops[7] = {2, 3, 4, 3, 2, 1, 0};  // a tick seven pixels wide, three thick
         for (int dx = 0; dx < 7; ++dx) {
-            RECT column3{cx + dx, cy - 3 + kTops[dx], cx + dx + 1, cy - 3 + kTops[dx] + 3};
+            RECT column3{cx + dx * f, cy + (kTops[dx] - 3) * f, cx + (dx + 1) * f, cy + kTops[dx] * f};
             FillRect(dc, &column3, brush);
         }
     }
@@ -123,16 +127,17 @@ void DrawItemText(HDC dc, const MenuItemView& item, RECT rc, COLORREF colour) {
     SetTextColor(dc, colour);
     const std::string label = Label(item.text);
     const std::string accel = Accelerator(item.text);
-    RECT textRect{rc.left + kCheckColumn, rc.top, rc.right - kArrowColumn, rc.bottom};
+    RECT textRect{rc.left + CheckColumn(), rc.top, rc.right - ArrowColumn(), rc.bottom};
     DrawTextA(dc, label.c_str(), static_cast<int>(label.size()), &textRect, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
     if (!accel.empty()) {
         DrawTextA(dc, accel.c_str(), static_cast<int>(accel.size()), &textRect, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
     }
     if (item.state & MFS_CHECKED) {
-        DrawCheck(dc, {rc.left, rc.top, rc.left + kCheckColumn, rc.bottom}, colour, (item.type & MFT_RADIOCHECK) != 0);
+        DrawCheck(dc, {rc.left, rc.top, rc.left + CheckColumn(), rc.bottom}, colour, (item.type & MFT_RADIOCHECK) != 0);
     }
     if (item.subMenu != nullptr) {
-        RECT arrow{rc.right - kArrowColumn + 4, rc.top + 2, rc.right - 4, rc.bottom - 2};
+        const int inset = user::ScaleToScreen(4);
+        RECT arrow{rc.right - ArrowColumn() + inset, rc.top + inset / 2, rc.right - inset, rc.bottom - inset / 2};
         items::DrawArrow(dc, arrow, items::Arrow::Right, colour);
     }
 }
@@ -290,8 +295,8 @@ void OpenSub(Tracker& t, size_t levelIndex) {
     RECT window;
     GetWindowRect(level.wnd, &window);
     const RECT& rc = level.rects[static_cast<size_t>(level.hot)];
-    OpenLevel(t, item.subMenu, window.right - kFrame, window.top + rc.top - kFrame, TPM_LEFTALIGN, level.hot,
-              window.left + kFrame);
+    OpenLevel(t, item.subMenu, window.right - Frame(), window.top + rc.top - Frame(), TPM_LEFTALIGN, level.hot,
+              window.left + Frame());
 }
 
 int FirstSelectable(const Level& level, int from, int step) {

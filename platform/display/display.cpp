@@ -58,15 +58,14 @@ RegionData host_area(const HostWindow& host) {
 
 }  // namespace
 
-std::unique_ptr<Display> make_headless(int width, int height);
+std::unique_ptr<Display> make_headless(int width, int height, int dpi);
 
-Display::Display(SIZE screen) {
+Display::Display(SIZE screen, int dpi) : dpi_(dpi) {
     screen_.width = std::max<LONG>(screen.cx, 1);
     screen_.height = std::max<LONG>(screen.cy, 1);
-    pixels_.assign(static_cast<size_t>(screen_.width) * screen_.height, kDesktopPixel);
-    screen_.bits = reinterpret_cast<uint8_t*>(pixels_.data());
     screen_.stride = static_cast<ptrdiff_t>(screen_.width) * 4;
     gdi::set_screen_size(screen_.width, screen_.height);  // what GetDeviceCaps reports
+    gdi::set_screen_dpi(dpi_);
 }
 
 const HostWindow* Display::host(uintptr_t id) const {
@@ -148,7 +147,17 @@ void Display::present(uintptr_t id, const Surface& surface, const RegionData& ch
     host_changed(*h, picture.surface, changed);
 }
 
+Surface& Display::screen() {
+    if (pixels_.empty()) {
+        pixels_.assign(static_cast<size_t>(screen_.width) * screen_.height, kDesktopPixel);
+        screen_.bits = reinterpret_cast<uint8_t*>(pixels_.data());
+        recompose(RegionData::from_rect(RECT{0, 0, screen_.width, screen_.height}));
+    }
+    return screen_;
+}
+
 void Display::recompose(const RegionData& area) {
+    if (pixels_.empty()) return;  // nobody has asked for the screen yet
     const RegionData clipped =
         RegionData::combine(area, RegionData::from_rect(RECT{0, 0, screen_.width, screen_.height}), RGN_AND);
     if (clipped.empty()) return;
@@ -202,11 +211,11 @@ FollowingHost::~FollowingHost() { t_following = previous_; }
 
 Display& current() {
     auto& slot = current_slot();
-    if (!slot) slot = make_headless(1024, 768);
+    if (!slot) slot = make_headless(1024, 768, 0);
     return *slot;
 }
 
-void use_headless(int width, int height) { current_slot() = make_headless(width, height); }
+void use_headless(int width, int height, int dpi) { current_slot() = make_headless(width, height, dpi); }
 
 void install_display(std::unique_ptr<Display> display) { current_slot() = std::move(display); }
 

@@ -71,8 +71,12 @@ public:
     virtual const char* name() const = 0;
 
     SIZE screen_size() const { return SIZE{screen_.width, screen_.height}; }
-    // The composed screen (drawn on by a DC of the screen).
-    Surface& screen() { return screen_; }
+    // Dots per inch (see screen_resolution.h); GetDeviceCaps reports it.
+    int dpi() const { return dpi_; }
+    // The composed screen (drawn on by a DC of the screen). Composed when
+    // first asked for and kept up to date from then on: a program that
+    // never reads or draws on the screen keeps no copy of it.
+    Surface& screen();
 
     // Creates the host window or changes it (rectangle, visibility, shape,
     // title); the whole window is shown again. A window of a new size keeps
@@ -106,7 +110,7 @@ public:
     uint64_t presented_pixels() const { return presented_pixels_; }
 
 protected:
-    explicit Display(SIZE screen);
+    Display(SIZE screen, int dpi);
     // The window's pixels changed in the area (window coordinates); host
     // displays push it on. `shown` is the display's own copy of the window.
     virtual void host_changed(const HostWindow&, const Surface& /*shown*/, const RegionData&) {}
@@ -135,8 +139,9 @@ private:
     void copy_host(const HostWindow& host, const RegionData& area, uint32_t* out, LONG stride, POINT origin) const;
 
     std::unordered_map<uintptr_t, Picture> pictures_;  // by host id
-    std::vector<uint32_t> pixels_;
+    std::vector<uint32_t> pixels_;  // the composed screen; empty until asked for
     Surface screen_;
+    int dpi_;
     HCURSOR cursor_ = nullptr;
     uintptr_t active_ = 0;
     uint64_t presented_pixels_ = 0;
@@ -159,8 +164,9 @@ private:
 
 // The display in use: the headless one unless a host display was opened.
 Display& current();
-// Replaces the display with a headless one of the given size (tests).
-void use_headless(int width, int height);
+// Replaces the display with a headless one of the given size (tests), at
+// the given resolution; 0: as TRELWIN_DPI says, else 96.
+void use_headless(int width, int height, int dpi = 0);
 // Puts a display in place: a host display, or a test's own that watches
 // what the window system asks of a host.
 void install_display(std::unique_ptr<Display> display);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/display/display.h"
+#include "platform/display/screen_resolution.h"
 
 namespace trelwin::display {
 
@@ -11,13 +12,23 @@ namespace {
 
 class HeadlessDisplay : public Display {
 public:
-    explicit HeadlessDisplay(SIZE size) : Display(size) {}
+    HeadlessDisplay(SIZE size, int dpi) : Display(size, dpi) {}
     const char* name() const override { return "headless"; }
 };
 
+// The virtual screen has no resolution of its own: 96 unless TRELWIN_DPI
+// sets one.
+int headless_dpi() {
+    ResolutionSources sources;
+    sources.override_text = std::getenv("TRELWIN_DPI");
+    const ScreenResolution chosen = choose_resolution(sources);
+    if (!chosen.complaint.empty()) std::fprintf(stderr, "%s\n", chosen.complaint.c_str());
+    return chosen.dpi;
+}
+
 }  // namespace
 
-std::unique_ptr<Display> make_headless(int width, int height) {
+std::unique_ptr<Display> make_headless(int width, int height, int dpi) {
     // TRELWIN_SCREEN_SIZE ("1280x1024") overrides the size a program starts with.
     if (const char* size = std::getenv("TRELWIN_SCREEN_SIZE")) {
         int w = 0, h = 0;
@@ -28,7 +39,7 @@ std::unique_ptr<Display> make_headless(int width, int height) {
             std::fprintf(stderr, "TRELWIN_SCREEN_SIZE \"%s\" is not WIDTHxHEIGHT; using %dx%d\n", size, width, height);
         }
     }
-    return std::make_unique<HeadlessDisplay>(SIZE{width, height});
+    return std::make_unique<HeadlessDisplay>(SIZE{width, height}, dpi > 0 ? dpi : headless_dpi());
 }
 
 

@@ -37,6 +37,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/base/process.h"
 #include "platform/base/program_end.h"
 #include "platform/display/display.h"
 #include "platform/display/sdl_keys.h"
@@ -115,7 +116,7 @@ const char* HostVideoDriver() {
 
 class SdlDisplay : public Display {
 public:
-    explicit SdlDisplay(SIZE screen) : Display(screen) {}
+    SdlDisplay(SIZE screen, int dpi) : Display(screen, dpi) {}
     ~SdlDisplay() override {
         {
             std::lock_guard<std::mutex> guard(lock_);
@@ -134,11 +135,12 @@ public:
 
     const char* name() const override { return "sdl"; }
 
-    // Starts the host thread; the screen size or an error.
-    static std::unique_ptr<SdlDisplay> open(std::string* error) {
+    // Starts the host thread; the screen size or an error. The resolution
+    // goes to *resolution.
+    static std::unique_ptr<SdlDisplay> open(std::string* error, ScreenResolution* resolution) {
         std::promise<std::pair<bool, SIZE>> started;
         auto result = started.get_future();
-        auto thread = std::thread([&started, error]() mutable {
+        auto thread = std::thread([&started, error, resolution]() mutable {
             // Window surfaces are plain memory: no graphics library is loaded for them.
             SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
             // SIGINT and SIGTERM are the program's (trelwin::EndProgramOnSignals).
@@ -146,6 +148,9 @@ public:
             // Held until SDL has its own connection (see ServerConnection).
             std::optional<x11::ServerConnection> held;
             held.emplace();
+            ResolutionSources sources = held->resolution_sources();
+            sources.override_text = std::getenv("TRELWIN_DPI");
+            *resolution = choose_resolution(sources);
             // Only a driver that shows windows on the desktop will do: when it
             // cannot start, SDL would go on with one that shows nothing, and
             // the program would run where nobody can see or end it.
@@ -199,7 +204,7 @@ public:
             thread.join();
             return nullptr;
         }
-        auto display = std::make_unique<SdlDisplay>(size);
+        auto display = std::make_unique<SdlDisplay>(size, resolution->dpi);
         display->thread_ = std::move(thread);
         {
             std::lock_guard<std::mutex> guard(pending_lock());
@@ -690,11 +695,16 @@ private:
 
 namespace {
 
-// Opens and installs the SDL display; the reason when it cannot.
+// Opens and installs the SDL display; the reason when it cannot. Says what
+// was wrong with a resolution asked for, and which one is used.
 bool open_host_display(std::string* error) {
-    std::unique_ptr<SdlDisplay> display = SdlDisplay::open(error);
+    ScreenResolution resolution;
+    std::unique_ptr<SdlDisplay> display = SdlDisplay::open(error, &resolution);
+    if (!resolution.complaint.empty()) std::fprintf(stderr, "trelwin: %s\n", resolution.complaint.c_str());
     if (!display) return false;
     install_display(std::move(display));
+    OutputDebugStringA(("screen resolution " + std::to_string(resolution.dpi) + " dpi (" + resolution.source +
+                        ")\n").c_str());
     // The host thread must end before the libraries it uses go away.
     static std::once_flag atExit;
     std::call_once(atExit, [] { std::atexit(shutdown); });

@@ -141,7 +141,12 @@ ServerConnection::ServerConnection() {
     }
     if (!display) return;  // SDL says why when it cannot reach the server either
     display_ = display;
-    const VisualID visual = XVisualIDFromVisual(DefaultVisual(display, DefaultScreen(display)));
+    const int screen = DefaultScreen(display);
+    const VisualID visual = XVisualIDFromVisual(DefaultVisual(display, screen));
+    // The root window's RESOURCE_MANAGER, as the connection read it on opening.
+    if (const char* database = XResourceManagerString(display)) sources_.resources = database;
+    sources_.pixels = SIZE{DisplayWidth(display, screen), DisplayHeight(display, screen)};
+    sources_.millimetres = SIZE{DisplayWidthMM(display, screen), DisplayHeightMM(display, screen)};
     SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, std::to_string(visual).c_str());
     screen_visual_asked() = true;
 }

@@ -11,6 +11,7 @@
 
 #include <optional>
 
+#include "platform/display/screen_resolution.h"
 #include "platform/gdi/internal/region_data.h"
 
 namespace trelwin::display::x11 {
@@ -37,9 +38,14 @@ public:
     ServerConnection& operator=(const ServerConnection&) = delete;
 
     bool connected() const { return display_ != nullptr; }
+    // What the server tells of the screen's resolution: the resource
+    // database that the desktop set and the screen's size (empty sources
+    // when there is no X server).
+    const ResolutionSources& resolution_sources() const { return sources_; }
 
 private:
     void* display_ = nullptr;  // the Xlib connection
+    ResolutionSources sources_;
 };
 // Gives the window the screen's colormap when SDL was told that visual.
 void use_screen_colormap(SDL_Window* window);

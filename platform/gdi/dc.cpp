@@ -251,6 +251,7 @@ BOOL RestoreDC(HDC hdc, int saved) {
 namespace {
 std::atomic<int> g_screen_width{1920};
 std::atomic<int> g_screen_height{1080};
+std::atomic<int> g_screen_dpi{96};
 }  // namespace
 
 namespace trelwin::gdi {
@@ -259,13 +260,22 @@ void set_screen_size(int width, int height) {
     g_screen_width = width;
     g_screen_height = height;
 }
+void set_screen_dpi(int dpi) {
+    if (dpi > 0) g_screen_dpi = dpi;
+}
+int screen_dpi() { return g_screen_dpi; }
 }  // namespace trelwin::gdi
 
 int GetDeviceCaps(HDC hdc, int index) {
     auto dc = dc_from_handle(hdc);
     if (!dc) return 0;
     int width = g_screen_width, height = g_screen_height;
-    if (!dc->is_memory()) {
+    const int dpi = g_screen_dpi;
+    // Only the sizes look at what the DC draws on (the screen's pixels are
+    // composed only for a DC that does).
+    const bool size = index == HORZRES || index == VERTRES || index == DESKTOPHORZRES || index == DESKTOPVERTRES ||
+                      index == HORZSIZE || index == VERTSIZE;
+    if (size && !dc->is_memory()) {
         if (Surface* s = dc->surface()) {
             width = s->width;
             height = s->height;
@@ -276,15 +286,15 @@ int GetDeviceCaps(HDC hdc, int index) {
         case TECHNOLOGY: return DT_RASDISPLAY;
         case HORZRES: case DESKTOPHORZRES: return width;
         case VERTRES: case DESKTOPVERTRES: return height;
-        case HORZSIZE: return MulDiv(width, 254, 960);
-        case VERTSIZE: return MulDiv(height, 254, 960);
+        case HORZSIZE: return MulDiv(width, 254, dpi * 10);
+        case VERTSIZE: return MulDiv(height, 254, dpi * 10);
         case BITSPIXEL: return 32;
         case PLANES: return 1;
         case NUMBRUSHES: case NUMPENS: case NUMCOLORS: return -1;
         case NUMFONTS: return 0;
         case ASPECTX: case ASPECTY: return 36;
         case ASPECTXY: return 51;
-        case LOGPIXELSX: case LOGPIXELSY: return 96;
+        case LOGPIXELSX: case LOGPIXELSY: return dpi;
         case SIZEPALETTE: return 0;
         case COLORRES: return 24;
         case RASTERCAPS: return RC_BITBLT | RC_BITMAP64 | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB;

@@ -1,9 +1,12 @@
 #include <cstring>
+#include <map>
 #include <mutex>
+#include <utility>
 
 #include "platform/gdi/gdi_objects.h"
 #include "platform/gdi/internal/dc_state.h"
 #include "platform/gdi/internal/objects.h"
+#include "platform/gdi/rect.h"
 
 using namespace trelwin::gdi;
 
@@ -102,6 +105,26 @@ std::shared_ptr<FontObject> stock_font(LONG height, LONG weight, BYTE pitch, con
     return font;
 }
 
+// The stock fonts' heights are pixels at 96 dots per inch; each
+// resolution the screen takes gets fonts of its own (fonts never change
+// once made, so a handle taken before keeps its size).
+struct StockFont {
+    int index;
+    LONG height;
+    LONG weight;
+    BYTE pitch;
+    const char* face;
+};
+constexpr StockFont kStockFonts[] = {
+    {OEM_FIXED_FONT, 12, FW_NORMAL, FIXED_PITCH | FF_MODERN, "Terminal"},
+    {ANSI_FIXED_FONT, 12, FW_NORMAL, FIXED_PITCH | FF_MODERN, "Courier"},
+    {ANSI_VAR_FONT, 12, FW_NORMAL, VARIABLE_PITCH | FF_SWISS, "MS Sans Serif"},
+    {SYSTEM_FONT, 16, FW_BOLD, VARIABLE_PITCH | FF_SWISS, "System"},
+    {DEVICE_DEFAULT_FONT, 16, FW_BOLD, VARIABLE_PITCH | FF_SWISS, "System"},
+    {SYSTEM_FIXED_FONT, 16, FW_NORMAL, FIXED_PITCH | FF_MODERN, "Fixedsys"},
+    {DEFAULT_GUI_FONT, -11, FW_NORMAL, VARIABLE_PITCH | FF_SWISS, "MS Shell Dlg"},
+};
+
 StockTable& stock_table() {
     static StockTable* table = [] {
         auto* t = new StockTable;
@@ -114,13 +137,6 @@ StockTable& stock_table() {
         t->objects[WHITE_PEN] = register_object(stock_pen(RGB(255, 255, 255), PS_SOLID));
         t->objects[BLACK_PEN] = register_object(stock_pen(RGB(0, 0, 0), PS_SOLID));
         t->objects[NULL_PEN] = register_object(stock_pen(0, PS_NULL));
-        t->objects[OEM_FIXED_FONT] = register_object(stock_font(12, FW_NORMAL, FIXED_PITCH | FF_MODERN, "Terminal"));
-        t->objects[ANSI_FIXED_FONT] = register_object(stock_font(12, FW_NORMAL, FIXED_PITCH | FF_MODERN, "Courier"));
-        t->objects[ANSI_VAR_FONT] = register_object(stock_font(12, FW_NORMAL, VARIABLE_PITCH | FF_SWISS, "MS Sans Serif"));
-        t->objects[SYSTEM_FONT] = register_object(stock_font(16, FW_BOLD, VARIABLE_PITCH | FF_SWISS, "System"));
-        t->objects[DEVICE_DEFAULT_FONT] = register_object(stock_font(16, FW_BOLD, VARIABLE_PITCH | FF_SWISS, "System"));
-        t->objects[SYSTEM_FIXED_FONT] = register_object(stock_font(16, FW_NORMAL, FIXED_PITCH | FF_MODERN, "Fixedsys"));
-        t->objects[DEFAULT_GUI_FONT] = register_object(stock_font(-11, FW_NORMAL, VARIABLE_PITCH | FF_SWISS, "MS Shell Dlg"));
         auto dc_brush = stock_brush(RGB(255, 255, 255), BS_SOLID);
         dc_brush->dc_brush = true;
         t->objects[DC_BRUSH] = register_object(dc_brush);
@@ -135,13 +151,32 @@ StockTable& stock_table() {
     return *table;
 }
 
+// The stock font for the screen's resolution now, or null for an index
+// that is no font. The fonts of a resolution are made together, with the
+// other stock objects for the first.
+HGDIOBJ stock_font_object(int index) {
+    static std::mutex* lock = new std::mutex;
+    static auto* fonts = new std::map<int, std::map<int, HGDIOBJ>>;  // by resolution and index; guarded by lock
+    const int dpi = screen_dpi();
+    std::lock_guard<std::mutex> guard(*lock);
+    std::map<int, HGDIOBJ>& made = (*fonts)[dpi];
+    if (made.empty()) {
+        for (const StockFont& f : kStockFonts) {
+            made[f.index] = register_object(stock_font(MulDiv(f.height, dpi, 96), f.weight, f.pitch, f.face));
+        }
+    }
+    auto found = made.find(index);
+    return found == made.end() ? nullptr : found->second;
+}
+
 }  // namespace
 
 HGDIOBJ stock_object(int index) {
     StockTable& t = stock_table();
+    HGDIOBJ font = stock_font_object(index);
     if (index == -1) return t.default_bitmap;
     if (index < 0 || index >= 20) return nullptr;
-    return t.objects[index];
+    return font ? font : t.objects[index];
 }
 
 bool is_stock(HGDIOBJ h) {

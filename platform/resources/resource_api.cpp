@@ -7,19 +7,35 @@
 
 using trelwin::ResourceEntry;
 
-HRSRC FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType)
+namespace {
+
+// percent 0: the resource itself.
+HRSRC Find(HMODULE hModule, LPCSTR lpName, LPCSTR lpType, int percent)
 {
     if (!trelwin::IsProgramModule(hModule)) {
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return nullptr;
     }
     DWORD error = ERROR_SUCCESS;
-    const ResourceEntry* entry = trelwin::LookupResource(lpType, lpName, &error);
+    const ResourceEntry* entry = percent ? trelwin::LookupScaledResource(lpType, lpName, percent, &error)
+                                         : trelwin::LookupResource(lpType, lpName, &error);
     if (!entry) {
         SetLastError(error);
         return nullptr;
     }
     return reinterpret_cast<HRSRC>(const_cast<ResourceEntry*>(entry));
+}
+
+}  // namespace
+
+HRSRC FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType)
+{
+    return Find(hModule, lpName, lpType, 0);
+}
+
+HRSRC trelwin::FindScaledResource(HMODULE hModule, LPCSTR lpName, LPCSTR lpType, int percent)
+{
+    return Find(hModule, lpName, lpType, percent > 0 ? percent : 100);
 }
 
 namespace {

@@ -16,6 +16,12 @@
 HRSRC FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType);
 #define FindResource FindResourceA
 
+namespace trelwin {
+// FindResourceA for pictures: the form of the resource drawn for the scale
+// nearest to `percent` of a 96-dpi screen (see RegisterScaledResource).
+HRSRC FindScaledResource(HMODULE hModule, LPCSTR lpName, LPCSTR lpType, int percent);
+}  // namespace trelwin
+
 // A handle to the resource's data; NULL (ERROR_INVALID_HANDLE) for a handle
 // that FindResourceA did not return.
 HGLOBAL LoadResource(HMODULE hModule, HRSRC hResInfo);

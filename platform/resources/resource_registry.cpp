@@ -1,5 +1,6 @@
 #include "platform/resources/resource_registry.h"
 
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -53,14 +54,22 @@ namespace {
 
 class Registry {
 public:
-    bool Add(LPCSTR type, LPCSTR name, const void* data, size_t size)
+    bool Add(LPCSTR type, LPCSTR name, const void* data, size_t size, int percent = 100)
     {
-        if (type == nullptr || (data == nullptr && size != 0))
+        if (type == nullptr || (data == nullptr && size != 0) || percent <= 0)
             return false;
         auto entry = std::make_unique<ResourceEntry>();
         entry->data = size ? static_cast<const BYTE*>(data) : kEmpty;
         entry->size = size;
         std::unique_lock lock(mutex_);
+        if (percent != 100) {
+            auto [it, inserted] = scaled_[MakeKey(type)][MakeKey(name)].try_emplace(percent, nullptr);
+            if (!inserted)
+                return false;
+            it->second = std::move(entry);
+            entries_.insert(it->second.get());
+            return true;
+        }
         auto& names = types_[MakeKey(type)];
         auto [it, inserted] = names.try_emplace(MakeKey(name), nullptr);
         if (!inserted)
@@ -88,6 +97,28 @@ public:
         return n->second.get();
     }
 
+    // The nearest of the other forms, when one is nearer than 100 %.
+    const ResourceEntry* FindScaled(LPCSTR type, LPCSTR name, int percent) const
+    {
+        std::shared_lock lock(mutex_);
+        auto t = scaled_.find(MakeKey(type));
+        if (t == scaled_.end())
+            return nullptr;
+        auto n = t->second.find(MakeKey(name));
+        if (n == t->second.end())
+            return nullptr;
+        const ResourceEntry* best = nullptr;
+        int bestScale = 100;
+        for (const auto& [scale, entry] : n->second) {
+            const int distance = std::abs(scale - percent), bestDistance = std::abs(bestScale - percent);
+            if (distance < bestDistance || (distance == bestDistance && scale > bestScale)) {
+                best = entry.get();
+                bestScale = scale;
+            }
+        }
+        return best;
+    }
+
     bool Contains(const ResourceEntry* entry) const
     {
         std::shared_lock lock(mutex_);
@@ -97,6 +128,8 @@ public:
 private:
     mutable std::shared_mutex mutex_;
     std::map<ResourceKey, std::map<ResourceKey, std::unique_ptr<ResourceEntry>>> types_;
+    // The forms for other scales, by type, name and percent.
+    std::map<ResourceKey, std::map<ResourceKey, std::map<int, std::unique_ptr<ResourceEntry>>>> scaled_;
     std::set<const ResourceEntry*> entries_;
 };
 
@@ -115,9 +148,23 @@ bool RegisterResource(LPCSTR type, LPCSTR name, const void* data, size_t size)
     return TheRegistry().Add(type, name, data, size);
 }
 
+bool RegisterScaledResource(LPCSTR type, LPCSTR name, int percent, const void* data, size_t size)
+{
+    return TheRegistry().Add(type, name, data, size, percent);
+}
+
 const ResourceEntry* LookupResource(LPCSTR type, LPCSTR name, DWORD* error)
 {
     return TheRegistry().Find(type, name, error);
+}
+
+const ResourceEntry* LookupScaledResource(LPCSTR type, LPCSTR name, int percent, DWORD* error)
+{
+    const ResourceEntry* plain = TheRegistry().Find(type, name, error);
+    if (!plain)
+        return nullptr;
+    const ResourceEntry* scaled = TheRegistry().FindScaled(type, name, percent);
+    return scaled ? scaled : plain;
 }
 
 bool IsResourceEntry(const ResourceEntry* entry)

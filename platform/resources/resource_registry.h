@@ -23,9 +23,17 @@ struct ResourceEntry;
 // the type and name are taken, or when type or data are missing.
 bool RegisterResource(LPCSTR type, LPCSTR name, const void* data, size_t size);
 
+// Adds a picture drawn for a screen scaled by `percent` (125: 120 dpi) as
+// another form of the resource of that type and name; the resource itself
+// is the form for 100 %. False when that form is taken.
+bool RegisterScaledResource(LPCSTR type, LPCSTR name, int percent, const void* data, size_t size);
+
 // Finds a resource. On failure returns nullptr and sets *error (when given)
 // to ERROR_RESOURCE_TYPE_NOT_FOUND or ERROR_RESOURCE_NAME_NOT_FOUND.
 const ResourceEntry* LookupResource(LPCSTR type, LPCSTR name, DWORD* error);
+// The same, but the form whose scale is nearest to `percent` (the larger of
+// two as near), the resource itself when it has no other.
+const ResourceEntry* LookupScaledResource(LPCSTR type, LPCSTR name, int percent, DWORD* error);
 
 // Whether the pointer is an entry handed out by LookupResource.
 bool IsResourceEntry(const ResourceEntry* entry);
@@ -36,9 +44,12 @@ size_t ResourceSize(const ResourceEntry* entry);
 // Registers one resource from a static initialiser.
 class ResourceRegistration {
 public:
-    ResourceRegistration(LPCSTR type, LPCSTR name, const void* data, size_t size)
+    ResourceRegistration(LPCSTR type, LPCSTR name, const void* data, size_t size, int percent = 100)
     {
-        RegisterResource(type, name, data, size);
+        if (percent == 100)
+            RegisterResource(type, name, data, size);
+        else
+            RegisterScaledResource(type, name, percent, data, size);
     }
 };
 

@@ -1,8 +1,10 @@
 #include "platform/user/cursors.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/base/last_error.h"
@@ -59,37 +61,47 @@ const std::vector<CShape>& Shapes() {
     return shapes;
 }
 
-HCURSOR MakeCursor(const CShape& shape) {
-    // One monochrome bitmap: the AND mask above the XOR mask, rows of 4 bytes.
-    std::vector<BYTE> bits(32 * 64 / 8, 0);
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < 32; ++x) {
+// The shapes are drawn for 96 dpi; on a finer screen each of their pixels
+// becomes a square of whole pixels, which keeps their edges sharp.
+HCURSOR MakeCursor(const CShape& shape, int factor) {
+    const int n = 32 * factor, stride = (n + 31) / 32 * 4;
+    // One monochrome bitmap: the AND mask above the XOR mask.
+    std::vector<BYTE> bits(static_cast<size_t>(stride * n * 2), 0);
+    for (int y = 0; y < n; ++y) {
+        const int row = y / factor;
+        for (int x = 0; x < n; ++x) {
+            const int column = x / factor;
             char c = ' ';
-            if (y < static_cast<int>(shape.rows.size())) {
-                const char* row = shape.rows[y];
-                for (int i = 0; row[i] && i <= x; ++i) {
-                    if (i == x) c = row[i];
+            if (row < static_cast<int>(shape.rows.size())) {
+                const char* text = shape.rows[static_cast<size_t>(row)];
+                for (int i = 0; text[i] && i <= column; ++i) {
+                    if (i == column) c = text[i];
                 }
             }
             const bool transparent = c != 'X' && c != '.';
             const bool white = c == '.';
-            if (transparent) bits[y * 4 + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
-            if (white) bits[(y + 32) * 4 + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
+            const BYTE bit = static_cast<BYTE>(0x80 >> (x % 8));
+            if (transparent) bits[static_cast<size_t>(y * stride + x / 8)] |= bit;
+            if (white) bits[static_cast<size_t>((y + n) * stride + x / 8)] |= bit;
         }
     }
-    HBITMAP mask = CreateBitmap(32, 64, 1, 1, bits.data());
-    ICONINFO info{FALSE, static_cast<DWORD>(shape.hotspot.x), static_cast<DWORD>(shape.hotspot.y), mask, nullptr};
+    HBITMAP mask = CreateBitmap(n, 2 * n, 1, 1, bits.data());
+    ICONINFO info{FALSE, static_cast<DWORD>(shape.hotspot.x * factor), static_cast<DWORD>(shape.hotspot.y * factor),
+                  mask, nullptr};
     HCURSOR cursor = CreateIconIndirect(&info);
     DeleteObject(mask);
     return cursor;
 }
 
 // The standard icons: a coloured sign on a round or triangular ground.
+// Drawn at the size of the screen's icons.
 HICON MakeIcon(WORD id) {
+    const int n = GetSystemMetrics(SM_CXICON);
+    const auto at = [n](int v) { return MulDiv(v, n, 32); };
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    HBITMAP colour = CreateCompatibleBitmap(screen, 32, 32);
-    HBITMAP mask = CreateBitmap(32, 32, 1, 1, nullptr);
+    HBITMAP colour = CreateCompatibleBitmap(screen, n, n);
+    HBITMAP mask = CreateBitmap(n, n, 1, 1, nullptr);
     ReleaseDC(nullptr, screen);
     COLORREF ground = RGB(0, 0, 255);
     const char* sign = "i";
@@ -101,40 +113,41 @@ HICON MakeIcon(WORD id) {
     case 32516: ground = RGB(0, 0, 255); sign = "i"; break;
     default: ground = RGB(0, 128, 128); sign = ""; break;
     }
-    const POINT tri[3] = {{16, 1}, {31, 30}, {1, 30}};
+    const POINT tri[3] = {{at(16), at(1)}, {at(31), at(30)}, {at(1), at(30)}};
     HGDIOBJ oldBitmap = SelectObject(dc, mask);
-    RECT all{0, 0, 32, 32};
+    RECT all{0, 0, n, n};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SelectObject(dc, GetStockObject(BLACK_BRUSH));
     SelectObject(dc, GetStockObject(BLACK_PEN));
-    if (triangle) Polygon(dc, tri, 3); else Ellipse(dc, 1, 1, 31, 31);
+    if (triangle) Polygon(dc, tri, 3); else Ellipse(dc, at(1), at(1), at(31), at(31));
     SelectObject(dc, colour);
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     HBRUSH brush = CreateSolidBrush(ground);
     SelectObject(dc, brush);
-    if (triangle) Polygon(dc, tri, 3); else Ellipse(dc, 1, 1, 31, 31);
-    HFONT font = CreateFontA(-20, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, DEFAULT_QUALITY, 0, "Arial");
+    if (triangle) Polygon(dc, tri, 3); else Ellipse(dc, at(1), at(1), at(31), at(31));
+    HFONT font = CreateFontA(-at(20), 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, DEFAULT_QUALITY, 0, "Arial");
     HGDIOBJ oldFont = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, triangle ? RGB(0, 0, 0) : RGB(255, 255, 255));
-    RECT text{0, triangle ? 6 : 2, 32, 32};
+    RECT text{0, at(triangle ? 6 : 2), n, n};
     DrawTextA(dc, sign, -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     SelectObject(dc, oldFont);
     SelectObject(dc, oldBitmap);
     DeleteObject(font);
     DeleteObject(brush);
     DeleteDC(dc);
-    ICONINFO info{TRUE, 16, 16, mask, colour};
+    ICONINFO info{TRUE, static_cast<DWORD>(n / 2), static_cast<DWORD>(n / 2), mask, colour};
     HICON icon = CreateIconIndirect(&info);
     DeleteObject(mask);
     DeleteObject(colour);
     return icon;
 }
 
+// By resolution and id: a screen of another resolution gets its own.
 struct CStandardImages {
     std::mutex lock;
-    std::map<WORD, HCURSOR> cursors;
-    std::map<WORD, HICON> icons;
+    std::map<std::pair<int, WORD>, HCURSOR> cursors;
+    std::map<std::pair<int, WORD>, HICON> icons;
 };
 
 CStandardImages& Standard() {
@@ -172,12 +185,13 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
     if (id == 32651 || id == 32650) id = 32512;  // help and busy arrows look like the arrow
     CStandardImages& images = Standard();
     std::lock_guard<std::mutex> guard(images.lock);
-    auto found = images.cursors.find(id);
+    const int dpi = trelwin::user::ScreenDpi();
+    auto found = images.cursors.find({dpi, id});
     if (found != images.cursors.end()) return found->second;
     for (const CShape& shape : Shapes()) {
         if (shape.id == id) {
-            HCURSOR cursor = MakeCursor(shape);
-            images.cursors[id] = cursor;
+            HCURSOR cursor = MakeCursor(shape, std::max(1, dpi / 96));
+            images.cursors[{dpi, id}] = cursor;
             return cursor;
         }
     }
@@ -190,10 +204,11 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
     const WORD id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(lpIconName));
     CStandardImages& images = Standard();
     std::lock_guard<std::mutex> guard(images.lock);
-    auto found = images.icons.find(id);
+    const int dpi = trelwin::user::ScreenDpi();
+    auto found = images.icons.find({dpi, id});
     if (found != images.icons.end()) return found->second;
     HICON icon = MakeIcon(id);
-    images.icons[id] = icon;
+    images.icons[{dpi, id}] = icon;
     return icon;
 }
 

@@ -44,6 +44,7 @@ BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect) {
 }
 
 LONG WINAPI GetDialogBaseUnits() {
-    static const SIZE units = BaseUnitsOf(nullptr);
+    // The system font follows the screen's resolution, so this is measured each time.
+    const SIZE units = BaseUnitsOf(nullptr);
     return MAKELONG(units.cx, units.cy);
 }

@@ -36,6 +36,8 @@ std::string Key(UINT type, LPCSTR name, int cx, int cy) {
         for (const char* c = name; *c; ++c) key.push_back(static_cast<char>(*c >= 'a' && *c <= 'z' ? *c - 32 : *c));
     }
     key.push_back(':');
+    key.append(std::to_string(trelwin::user::ScreenDpi()));  // the pictures drawn for it
+    key.push_back(':');
     key.append(std::to_string(cx));
     key.push_back('x');
     key.append(std::to_string(cy));
@@ -53,8 +55,10 @@ bool ReadFile(LPCSTR path, std::vector<uint8_t>& bytes) {
 }
 
 // The data of a resource; null with the last error set when there is none.
+// A bitmap comes in the form drawn for the screen's resolution, when the
+// program has one.
 const uint8_t* ResourceBytes(HINSTANCE module, LPCSTR name, LPCSTR type, DWORD* size) {
-    HRSRC found = FindResourceA(module, name, type);
+    HRSRC found = type == RT_BITMAP ? trelwin::user::FindScreenBitmap(module, name) : FindResourceA(module, name, type);
     if (!found) return nullptr;
     *size = SizeofResource(module, found);
     return static_cast<const uint8_t*>(LockResource(LoadResource(module, found)));
@@ -117,6 +121,10 @@ HANDLE LoadIconImage(HINSTANCE module, LPCSTR name, bool icon, int cx, int cy, U
 }
 
 }  // namespace
+
+HRSRC trelwin::user::FindScreenBitmap(HINSTANCE module, LPCSTR name) {
+    return trelwin::FindScaledResource(module, name, RT_BITMAP, MulDiv(ScreenDpi(), 100, 96));
+}
 
 HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad) {
     if (!name || (type != IMAGE_BITMAP && type != IMAGE_ICON && type != IMAGE_CURSOR) ||

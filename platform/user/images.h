@@ -15,3 +15,10 @@ HBITMAP WINAPI LoadBitmapA(HINSTANCE hInstance, LPCSTR lpBitmapName);
 
 #define LoadImage LoadImageA
 #define LoadBitmap LoadBitmapA
+
+namespace trelwin::user {
+// The bitmap resource in the form drawn for the screen's resolution (the
+// program's artwork comes in several, see RegisterScaledResource), as
+// FindResourceA reports it.
+HRSRC FindScreenBitmap(HINSTANCE module, LPCSTR name);
+}  // namespace trelwin::user

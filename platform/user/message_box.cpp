@@ -27,14 +27,17 @@ namespace {
 
 constexpr int kTextId = 0xFFFF;
 constexpr char kTextClass[] = "MessageBoxText";
-// Pixels of the classic layout.
-constexpr int kMargin = 11;
-constexpr int kIconSize = 32;
-constexpr int kIconGap = 12;
-constexpr int kButtonWidth = 75;
-constexpr int kButtonHeight = 23;
-constexpr int kButtonGap = 6;
-constexpr int kTextButtonGap = 14;
+// Pixels of the classic layout at the screen's resolution (the numbers
+// are those of 96 dpi).
+struct Spacing {
+    int margin = ScaleToScreen(11);
+    int iconSize = GetSystemMetrics(SM_CXICON);
+    int iconGap = ScaleToScreen(12);
+    int buttonWidth = ScaleToScreen(75);
+    int buttonHeight = ScaleToScreen(23);
+    int buttonGap = ScaleToScreen(6);
+    int textButtonGap = ScaleToScreen(14);
+};
 
 struct ButtonSpec {
     int id;
@@ -140,36 +143,37 @@ SIZE TextExtent(HFONT font, LPCSTR text, int maxWidth, UINT format) {
 // Places the icon, the text and the buttons, sizes the box around them and
 // centres it on the work area.
 void Layout(HWND hDlg, MessageBoxContext& box) {
+    const Spacing g;
     auto font = reinterpret_cast<HFONT>(SendMessageA(hDlg, WM_GETFONT, 0, 0));
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const int textLeft = kMargin + (box.icon ? kIconSize + kIconGap : 0);
-    const int maxText = std::max(100, (work.right - work.left) * 5 / 8 - textLeft - kMargin);
+    const int textLeft = g.margin + (box.icon ? g.iconSize + g.iconGap : 0);
+    const int maxText = std::max(100, (work.right - work.left) * 5 / 8 - textLeft - g.margin);
     const SIZE text = TextExtent(font, box.text, maxText, kTextFormat);
 
     const int count = static_cast<int>(box.buttons.size());
-    const int buttonsWidth = count * kButtonWidth + (count - 1) * kButtonGap;
+    const int buttonsWidth = count * g.buttonWidth + (count - 1) * g.buttonGap;
     const std::string caption = WindowTextOf(hDlg);
     const SIZE captionSize = TextExtent(font, caption.c_str(), 10000, DT_SINGLELINE | DT_NOPREFIX);
-    int clientWidth = std::max(textLeft + text.cx + kMargin, buttonsWidth + 2 * kMargin);
+    int clientWidth = std::max(textLeft + text.cx + g.margin, buttonsWidth + 2 * g.margin);
     clientWidth = std::max(clientWidth, static_cast<int>(captionSize.cx) + 2 * GetSystemMetrics(SM_CXSIZE));
 
-    int textTop = kMargin;
-    int contentBottom = kMargin + text.cy;
+    int textTop = g.margin;
+    int contentBottom = g.margin + text.cy;
     if (box.icon) {
-        if (text.cy < kIconSize) textTop = kMargin + (kIconSize - text.cy) / 2;
-        contentBottom = std::max(textTop + static_cast<int>(text.cy), kMargin + kIconSize);
-        box.iconRect = RECT{kMargin, kMargin, kMargin + kIconSize, kMargin + kIconSize};
+        if (text.cy < g.iconSize) textTop = g.margin + (g.iconSize - text.cy) / 2;
+        contentBottom = std::max(textTop + static_cast<int>(text.cy), g.margin + g.iconSize);
+        box.iconRect = RECT{g.margin, g.margin, g.margin + g.iconSize, g.margin + g.iconSize};
     }
     MoveWindow(GetDlgItem(hDlg, kTextId), textLeft, textTop, text.cx, text.cy, FALSE);
 
-    const int buttonsTop = contentBottom + kTextButtonGap;
+    const int buttonsTop = contentBottom + g.textButtonGap;
     int x = (clientWidth - buttonsWidth) / 2;
     for (const ButtonSpec& button : box.buttons) {
-        MoveWindow(GetDlgItem(hDlg, button.id), x, buttonsTop, kButtonWidth, kButtonHeight, FALSE);
-        x += kButtonWidth + kButtonGap;
+        MoveWindow(GetDlgItem(hDlg, button.id), x, buttonsTop, g.buttonWidth, g.buttonHeight, FALSE);
+        x += g.buttonWidth + g.buttonGap;
     }
-    RECT frame{0, 0, clientWidth, buttonsTop + kButtonHeight + kMargin};
+    RECT frame{0, 0, clientWidth, buttonsTop + g.buttonHeight + g.margin};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(hDlg, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongA(hDlg, GWL_EXSTYLE)));
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;

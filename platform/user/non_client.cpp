@@ -28,25 +28,30 @@ void Line(HDC hdc, int x0, int y0, int x1, int y1) {
 
 enum class Glyph { Close, Maximize, Minimize };
 
-// The glyph drawn in a colour, with its top-left at (x, y) in a box n high.
+// The glyph drawn in a colour, with its top-left at (x, y) in a box n high;
+// its strokes are two pixels wide at 96 dpi and widen with the screen's
+// resolution.
 void DrawGlyph(HDC hdc, Glyph glyph, int x, int y, int n, COLORREF colour) {
     HPEN pen = CreatePen(PS_SOLID, 1, colour);
     HGDIOBJ old = SelectObject(hdc, pen);
+    const int w = std::max(1, trelwin::user::ScaleToScreen(1));  // a line of the 96-dpi glyph
     switch (glyph) {
     case Glyph::Close:
-        for (int d = 0; d < 2; ++d) {
+        for (int d = 0; d < 2 * w; ++d) {
             Line(hdc, x + d, y, x + d + n, y + n);
             Line(hdc, x + d + n - 1, y, x + d - 1, y + n);
         }
         break;
     case Glyph::Maximize:  // a window with a thick top edge
-        for (int d = 0; d < 2; ++d) Line(hdc, x, y + d, x + n + 1, y + d);
-        Line(hdc, x, y, x, y + n);
-        Line(hdc, x + n, y, x + n, y + n);
-        Line(hdc, x, y + n - 1, x + n + 1, y + n - 1);
+        for (int d = 0; d < 2 * w; ++d) Line(hdc, x, y + d, x + n + 1, y + d);
+        for (int d = 0; d < w; ++d) {
+            Line(hdc, x + d, y, x + d, y + n);
+            Line(hdc, x + n - d, y, x + n - d, y + n);
+            Line(hdc, x, y + n - 1 - d, x + n + 1, y + n - 1 - d);
+        }
         break;
     case Glyph::Minimize:  // a bar at the bottom
-        for (int d = 0; d < 2; ++d) Line(hdc, x, y + n - 2 + d, x + n - 2, y + n - 2 + d);
+        for (int d = 0; d < 2 * w; ++d) Line(hdc, x, y + n - 2 * w + d, x + n - 2, y + n - 2 * w + d);
         break;
     }
     SelectObject(hdc, old);
@@ -56,8 +61,9 @@ void DrawGlyph(HDC hdc, Glyph glyph, int x, int y, int n, COLORREF colour) {
 void DrawCaptionButton(HDC hdc, const RECT& box, Glyph glyph, bool enabled) {
     RECT face = box;
     DrawEdge(hdc, &face, EDGE_RAISED, BF_RECT | BF_MIDDLE);
-    const int n = box.bottom - box.top - 6;
-    const int x = box.left + 4, y = box.top + 3;
+    using trelwin::user::ScaleToScreen;
+    const int n = box.bottom - box.top - ScaleToScreen(6);
+    const int x = box.left + ScaleToScreen(4), y = box.top + ScaleToScreen(3);
     if (enabled) {
         DrawGlyph(hdc, glyph, x, y, n, GetSysColor(COLOR_BTNTEXT));
     } else {
@@ -73,10 +79,11 @@ bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 // system menu.
 void DrawCaptionIcon(HDC hdc, const RECT& caption, HICON icon, RECT& text) {
     const int size = GetSystemMetrics(SM_CXSMICON);
-    const int left = caption.left + 2;
+    const int gap = trelwin::user::ScaleToScreen(2);
+    const int left = caption.left + gap;
     const int top = caption.top + (caption.bottom - caption.top - size) / 2;
     DrawIconEx(hdc, left, top, icon, size, size, 0, nullptr, DI_NORMAL);
-    text.left = left + size + 2;
+    text.left = left + size + gap;
 }
 
 void DrawCaption(HDC hdc, HWND hwnd, const CCaptionLayout& layout, DWORD style, bool active, HICON icon) {
@@ -90,7 +97,7 @@ void DrawCaption(HDC hdc, HWND hwnd, const CCaptionLayout& layout, DWORD style, 
     GRADIENT_RECT mesh{0, 1};
     GradientFill(hdc, v, 2, &mesh, 1, GRADIENT_FILL_RECT_H);
     RECT text = caption;
-    text.left += 4;
+    text.left += trelwin::user::ScaleToScreen(4);
     if (icon != nullptr && (style & WS_SYSMENU)) DrawCaptionIcon(hdc, caption, icon, text);
     if (!Empty(layout.close)) {
         DrawCaptionButton(hdc, layout.close, Glyph::Close, true);
@@ -103,7 +110,7 @@ void DrawCaption(HDC hdc, HWND hwnd, const CCaptionLayout& layout, DWORD style, 
     }
     const std::string title = WindowTextOf(hwnd);
     if (!title.empty()) {
-        HFONT font = CreateFontA(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, DEFAULT_QUALITY, 0, "MS Sans Serif");
+        HFONT font = CreateFontA(-trelwin::user::ScaleToScreen(11), 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, DEFAULT_QUALITY, 0, "MS Sans Serif");
         HGDIOBJ old = SelectObject(hdc, font);
         SetBkMode(hdc, TRANSPARENT);
         SetTextColor(hdc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
@@ -125,12 +132,13 @@ CCaptionLayout LayOutCaption(DWORD style, DWORD exStyle, int width, int height) 
     const int captionHeight = GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION);
     layout.bar = RECT{frame, frame, width - frame, std::min(frame + captionHeight - 1, height)};
     if (!(style & WS_SYSMENU)) return layout;
-    const int size = layout.bar.bottom - layout.bar.top - 4;  // a button's height; it is two wider
-    const int top = layout.bar.top + 2;
-    layout.close = RECT{layout.bar.right - 2 - (size + 2), top, layout.bar.right - 2, top + size};
+    const int gap = trelwin::user::ScaleToScreen(2);
+    const int size = layout.bar.bottom - layout.bar.top - 2 * gap;  // a button's height; it is a gap wider
+    const int top = layout.bar.top + gap;
+    layout.close = RECT{layout.bar.right - gap - (size + gap), top, layout.bar.right - gap, top + size};
     if (!tool && (style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX))) {
-        layout.maximize = RECT{layout.close.left - 2 - (size + 2), top, layout.close.left - 2, top + size};
-        layout.minimize = RECT{layout.maximize.left - (size + 2), top, layout.maximize.left, top + size};
+        layout.maximize = RECT{layout.close.left - gap - (size + gap), top, layout.close.left - gap, top + size};
+        layout.minimize = RECT{layout.maximize.left - (size + gap), top, layout.maximize.left, top + size};
     }
     return layout;
 }

@@ -94,17 +94,18 @@ bool Inside(const RECT& r, POINT pt) { return pt.x >= r.left && pt.x < r.right &
 void DrawArrow(HDC hdc, RECT r, bool vertical, bool forward, bool enabled) {
     DrawEdge(hdc, &r, EDGE_RAISED, BF_RECT | BF_MIDDLE);
     const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+    // The triangle of 96 dpi (7 wide, 4 deep) at the screen's resolution.
+    const int k = std::max(1, trelwin::user::ScaleToScreen(1));
+    const int d = forward ? k : -k;
     POINT tri[3];
     if (vertical) {
-        const int d = forward ? 1 : -1;
-        tri[0] = POINT{cx - 3, cy - 2 * d};
-        tri[1] = POINT{cx + 3, cy - 2 * d};
-        tri[2] = POINT{cx, cy + 1 * d};
+        tri[0] = POINT{cx - 3 * k, cy - 2 * d};
+        tri[1] = POINT{cx + 3 * k, cy - 2 * d};
+        tri[2] = POINT{cx, cy + d};
     } else {
-        const int d = forward ? 1 : -1;
-        tri[0] = POINT{cx - 2 * d, cy - 3};
-        tri[1] = POINT{cx - 2 * d, cy + 3};
-        tri[2] = POINT{cx + 1 * d, cy};
+        tri[0] = POINT{cx - 2 * d, cy - 3 * k};
+        tri[1] = POINT{cx - 2 * d, cy + 3 * k};
+        tri[2] = POINT{cx + d, cy};
     }
     const COLORREF colour = GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT);
     HBRUSH brush = CreateSolidBrush(colour);

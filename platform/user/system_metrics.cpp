@@ -3,6 +3,8 @@
 #include <atomic>
 
 #include "platform/display/display.h"
+#include "platform/gdi/internal/dc_state.h"
+#include "platform/gdi/rect.h"
 #include "platform/user/window_tree.h"
 
 namespace {
@@ -18,24 +20,19 @@ SIZE ScreenSize() {
 
 }  // namespace
 
-int WINAPI GetSystemMetrics(int nIndex) {
+namespace trelwin::user {
+
+int ScreenDpi() { return gdi::screen_dpi(); }
+
+int ScaleToScreen(int pixels) { return MulDiv(pixels, ScreenDpi(), 96); }
+
+}  // namespace trelwin::user
+
+namespace {
+
+// The metrics that are lengths, at 96 dpi.
+int LengthAt96(int nIndex) {
     switch (nIndex) {
-    case SM_CXSCREEN:
-    case SM_CXFULLSCREEN:
-    case SM_CXVIRTUALSCREEN:
-    case SM_CXMAXIMIZED:
-    case SM_CXMAXTRACK:
-        return ScreenSize().cx;
-    case SM_CYSCREEN:
-    case SM_CYVIRTUALSCREEN:
-    case SM_CYMAXIMIZED:
-    case SM_CYMAXTRACK:
-        return ScreenSize().cy;
-    case SM_CYFULLSCREEN: return ScreenSize().cy - 19;
-    case SM_XVIRTUALSCREEN:
-    case SM_YVIRTUALSCREEN:
-    case SM_SWAPBUTTON:
-        return 0;
     case SM_CXVSCROLL:
     case SM_CYHSCROLL:
     case SM_CYVSCROLL:
@@ -55,23 +52,12 @@ int WINAPI GetSystemMetrics(int nIndex) {
     case SM_CXSMSIZE:
     case SM_CYSMSIZE:
         return 12;
-    case SM_CXBORDER:
-    case SM_CYBORDER:
-    case SM_CXFOCUSBORDER:
-    case SM_CYFOCUSBORDER:
-    case SM_MOUSEPRESENT:
-    case SM_MOUSEWHEELPRESENT:
-    case SM_CMONITORS:
-        return 1;
     case SM_CXDLGFRAME:
     case SM_CYDLGFRAME:
         return 3;
     case SM_CXFRAME:
     case SM_CYFRAME:
         return 4;
-    case SM_CXEDGE:
-    case SM_CYEDGE:
-        return 2;
     case SM_CXICON:
     case SM_CYICON:
     case SM_CXCURSOR:
@@ -85,14 +71,51 @@ int WINAPI GetSystemMetrics(int nIndex) {
     case SM_CXDRAG:
     case SM_CYDRAG:
         return 4;
-    case SM_CXMIN: return 112;
-    case SM_CYMIN: return 27;
-    case SM_CXMINTRACK: return 112;
-    case SM_CYMINTRACK: return 27;
+    case SM_CXMIN:
+    case SM_CXMINTRACK:
+        return 112;
+    case SM_CYMIN:
+    case SM_CYMINTRACK:
+        return 27;
     case SM_CXMENUCHECK:
     case SM_CYMENUCHECK:
         return 13;
     default: return 0;
+    }
+}
+
+}  // namespace
+
+int WINAPI GetSystemMetrics(int nIndex) {
+    switch (nIndex) {
+    case SM_CXSCREEN:
+    case SM_CXFULLSCREEN:
+    case SM_CXVIRTUALSCREEN:
+    case SM_CXMAXIMIZED:
+    case SM_CXMAXTRACK:
+        return ScreenSize().cx;
+    case SM_CYSCREEN:
+    case SM_CYVIRTUALSCREEN:
+    case SM_CYMAXIMIZED:
+    case SM_CYMAXTRACK:
+        return ScreenSize().cy;
+    case SM_CYFULLSCREEN: return ScreenSize().cy - GetSystemMetrics(SM_CYCAPTION);
+    case SM_XVIRTUALSCREEN:
+    case SM_YVIRTUALSCREEN:
+    case SM_SWAPBUTTON:
+        return 0;
+    case SM_CXBORDER:
+    case SM_CYBORDER:
+    case SM_CXFOCUSBORDER:
+    case SM_CYFOCUSBORDER:
+    case SM_MOUSEPRESENT:
+    case SM_MOUSEWHEELPRESENT:
+    case SM_CMONITORS:
+        return 1;
+    case SM_CXEDGE:
+    case SM_CYEDGE:
+        return 2;
+    default: return trelwin::user::ScaleToScreen(LengthAt96(nIndex));
     }
 }
 

@@ -74,8 +74,19 @@
 #define SPI_GETWHEELSCROLLLINES 0x0068
 
 int WINAPI GetSystemMetrics(int nIndex);
+// Sizes of window parts follow the screen's resolution (GetDeviceCaps
+// LOGPIXELSX): the values of a 96-dpi screen, scaled. Lines and edges stay
+// one and two pixels wide, as the drawing of frames and edges expects.
 BOOL WINAPI SystemParametersInfoA(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni);
 UINT WINAPI GetDoubleClickTime();
+
+namespace trelwin::user {
+// The screen's resolution in dots per inch.
+int ScreenDpi();
+// A length in pixels of a 96-dpi screen, at the screen's resolution.
+int ScaleToScreen(int pixels);
+}  // namespace trelwin::user
+
 BOOL WINAPI SetDoubleClickTime(UINT uInterval);
 
 #define SystemParametersInfo SystemParametersInfoA

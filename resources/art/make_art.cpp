@@ -2,16 +2,19 @@
 // the resources embed. Every picture is made here from shapes, so the
 // pictures are ours and the same on every build.
 //
-//   make_art <output folder>
+//   make_art <output folder> <percent>...
 //
-// writes program.ico (128: 16, 32 and 48 pixels), device_unreachable.ico
-// (996), device_unticked.ico (997), device_ticked.ico (998), all 16 and 32
-// pixels with alpha, wizard_side.bmp (130, 164 x 314) and wizard_header.bmp
-// (131, 49 x 49).
+// writes program.ico (128), device_unreachable.ico (996),
+// device_unticked.ico (997) and device_ticked.ico (998), each with the small
+// (16) and large (32) icon size of every scale given, with alpha;
+// wizard_side.bmp (130, 164 x 314) and wizard_header.bmp (131, 49 x 49) for
+// 100 %, and for each other scale wizard_side_<percent>.bmp and
+// wizard_header_<percent>.bmp, drawn at that size (not stretched).
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -275,7 +278,7 @@ bool Write(const std::string& path, const std::string& bytes) {
 }
 
 template <class Draw>
-std::string IconOf(std::initializer_list<int> sizes, Draw draw) {
+std::string IconOf(const std::vector<int>& sizes, Draw draw) {
     std::vector<Canvas> images;
     for (int size : sizes) {
         images.emplace_back(size, size, Colour{0, 0, 0, 0});
@@ -284,22 +287,46 @@ std::string IconOf(std::initializer_list<int> sizes, Draw draw) {
     return Ico(images);
 }
 
+int Scaled(int pixels, int percent) { return static_cast<int>(std::lround(pixels * percent / 100.0)); }
+
+std::string Suffix(int percent) { return percent == 100 ? "" : "_" + std::to_string(percent); }
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+    std::vector<int> scales;
+    for (int i = 2; i < argc; ++i) {
+        const int percent = std::atoi(argv[i]);
+        if (percent < 100 || percent > 500) {
+            std::fprintf(stderr, "make_art: scale '%s' is not a percentage from 100 to 500\n", argv[i]);
+            return 2;
+        }
+        scales.push_back(percent);
+    }
+    if (scales.empty()) {
+        std::fprintf(stderr, "usage: %s <output folder> <percent>...\n", argv[0]);
         return 2;
     }
     const std::string dir = std::string(argv[1]) + "/";
-    Canvas side(164, 314, {0, 0, 0, 0});
-    SideBitmap(side);
-    Canvas header(49, 49, {1, 1, 1, 1});
-    Emblem(header, 0.04, 0.04, 0.92);
-    bool ok = Write(dir + "wizard_side.bmp", Bmp(side)) && Write(dir + "wizard_header.bmp", Bmp(header));
-    ok = ok && Write(dir + "program.ico", IconOf({16, 32, 48}, [](Canvas& c) { Emblem(c, 0, 0, 1); }));
-    ok = ok && Write(dir + "device_unreachable.ico", IconOf({16, 32}, [](Canvas& c) { TickBox(c, Box::Unreachable); }));
-    ok = ok && Write(dir + "device_unticked.ico", IconOf({16, 32}, [](Canvas& c) { TickBox(c, Box::Unticked); }));
-    ok = ok && Write(dir + "device_ticked.ico", IconOf({16, 32}, [](Canvas& c) { TickBox(c, Box::Ticked); }));
+    // Every icon holds the small and the large size of each scale.
+    std::vector<int> iconSizes;
+    for (int percent : scales) {
+        for (int base : {16, 32}) iconSizes.push_back(Scaled(base, percent));
+    }
+    std::sort(iconSizes.begin(), iconSizes.end());
+    iconSizes.erase(std::unique(iconSizes.begin(), iconSizes.end()), iconSizes.end());
+    bool ok = true;
+    for (int percent : scales) {
+        Canvas side(Scaled(164, percent), Scaled(314, percent), {0, 0, 0, 0});
+        SideBitmap(side);
+        Canvas header(Scaled(49, percent), Scaled(49, percent), {1, 1, 1, 1});
+        Emblem(header, 0.04, 0.04, 0.92);
+        ok = ok && Write(dir + "wizard_side" + Suffix(percent) + ".bmp", Bmp(side)) &&
+             Write(dir + "wizard_header" + Suffix(percent) + ".bmp", Bmp(header));
+    }
+    ok = ok && Write(dir + "program.ico", IconOf(iconSizes, [](Canvas& c) { Emblem(c, 0, 0, 1); }));
+    ok = ok && Write(dir + "device_unreachable.ico", IconOf(iconSizes, [](Canvas& c) { TickBox(c, Box::Unreachable); }));
+    ok = ok && Write(dir + "device_unticked.ico", IconOf(iconSizes, [](Canvas& c) { TickBox(c, Box::Unticked); }));
+    ok = ok && Write(dir + "device_ticked.ico", IconOf(iconSizes, [](Canvas& c) { TickBox(c, Box::Ticked); }));
     return ok ? 0 : 1;
 }

@@ -1,18 +1,21 @@
 // Build tool: draws the pictures of the drawing objects and writes them as
 // the files the resources embed, the same on every build.
 //
-//   make_drawing_art <output folder>
+//   make_drawing_art <output folder> <percent>...
 //
 // writes gauge_empty.bmp (136) and gauge_full.bmp (137), the progress
 // gauge's two pictures, 729 x 20 at 24 bits, with one frame, so that the
-// full gauge cut off anywhere meets the empty one seamlessly; and the five
-// cursors of map editing, 32 x 32 with alpha, hot spot in the middle:
+// full gauge cut off anywhere meets the empty one seamlessly, and for each
+// other scale gauge_empty_<percent>.bmp and gauge_full_<percent>.bmp drawn
+// at that size; and the five cursors of map editing, with alpha, hot spot
+// in the middle, each with a 32 x 32 image scaled by every scale given:
 // size_nwse.cur (30983), size_nesw.cur (30984), size_ns.cur (30985),
 // size_we.cur (30986) and move.cur (30987).
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,6 +25,17 @@ namespace {
 const int GAUGE_WIDTH = 729;
 const int GAUGE_HEIGHT = 20;
 const int CURSOR_SIZE = 32;
+
+int Scaled(int pixels, int percent) { return static_cast<int>(std::lround(pixels * percent / 100.0)); }
+
+// A gauge picture's size and the scale its details are drawn at.
+struct Gauge {
+    int width, height;
+    double k;  // pixels of this picture for one of the 100 % picture
+    explicit Gauge(int percent)
+        : width(Scaled(GAUGE_WIDTH, percent)), height(Scaled(GAUGE_HEIGHT, percent)), k(percent / 100.0) {}
+    int Line() const { return std::max(1, static_cast<int>(std::lround(k))); }
+};
 
 struct Rgb {
     double r, g, b;
@@ -84,39 +98,47 @@ bool SaveBitmap(const std::string& path, int width, int height, const std::funct
     return w.Save(path);
 }
 
-// The frame both gauge pictures share: a grey line round the picture with
-// a lighter line inside its bottom edge. Returns false inside the frame.
-bool GaugeFrame(int x, int y, Rgb* colour) {
-    if (x == 0 || y == 0 || x == GAUGE_WIDTH - 1 || y == GAUGE_HEIGHT - 1) {
+// The frame both gauge pictures share: a grey line round the picture.
+// Returns false inside the frame.
+bool GaugeFrame(const Gauge& g, int x, int y, Rgb* colour) {
+    const int line = g.Line();
+    if (x < line || y < line || x >= g.width - line || y >= g.height - line) {
         *colour = {112, 118, 128};
         return true;
     }
     return false;
 }
 
-Rgb EmptyGauge(int x, int y) {
+// Where y lies between the frame's top and bottom lines, 0 to 1.
+double Depth(const Gauge& g, int y) { return (y - g.Line()) / double(g.height - 2 * g.Line() - 1); }
+
+Rgb EmptyGauge(const Gauge& g, int x, int y) {
     Rgb c;
-    if (GaugeFrame(x, y, &c)) return c;
+    if (GaugeFrame(g, x, y, &c)) return c;
     // A shallow trough, darker under its top edge, with faint marks at
     // every tenth.
-    Rgb trough = Blend({226, 229, 234}, {248, 249, 251}, (y - 1) / double(GAUGE_HEIGHT - 3));
-    if (y == 1) trough = {206, 210, 217};
+    Rgb trough = Blend({226, 229, 234}, {248, 249, 251}, Depth(g, y));
+    if (y < 2 * g.Line()) trough = {206, 210, 217};
+    // In pixels of the 100 % picture, so that the marks are where it has them.
+    const double u = (x + 0.5) / g.k - 0.5, v = (y + 0.5) / g.k - 0.5;
     const double tenth = (GAUGE_WIDTH - 1) / 10.0;
-    const double fromMark = std::fabs(x - std::round(x / tenth) * tenth);
-    if (fromMark < 0.5 && x > 1 && x < GAUGE_WIDTH - 2 && y >= 13) trough = Blend(trough, {170, 176, 186}, 0.6);
+    const double fromMark = std::fabs(u - std::round(u / tenth) * tenth);
+    if (fromMark < 0.5 && u > 1 && u < GAUGE_WIDTH - 2 && v >= 13) {
+        trough = Blend(trough, {170, 176, 186}, 0.6);
+    }
     return trough;
 }
 
-Rgb FullGauge(int x, int y) {
+Rgb FullGauge(const Gauge& g, int x, int y) {
     Rgb c;
-    if (GaugeFrame(x, y, &c)) return c;
+    if (GaugeFrame(g, x, y, &c)) return c;
     // Green, light at the top with a soft shine, deeper towards the bottom,
     // crossed by faint slanted bands.
-    const double t = (y - 1) / double(GAUGE_HEIGHT - 3);
+    const double t = Depth(g, y);
     Rgb bar = t < 0.45 ? Blend({150, 222, 136}, {82, 186, 74}, t / 0.45)
                        : Blend({58, 164, 56}, {34, 124, 40}, (t - 0.45) / 0.55);
-    if (((x + y) / 9) % 2 == 0) bar = Blend(bar, {255, 255, 255}, 0.07);
-    if (y == 1) bar = Blend(bar, {255, 255, 255}, 0.35);
+    if (static_cast<int>((x + y) / (9 * g.k)) % 2 == 0) bar = Blend(bar, {255, 255, 255}, 0.07);
+    if (y < 2 * g.Line()) bar = Blend(bar, {255, 255, 255}, 0.35);
     return bar;
 }
 
@@ -136,65 +158,95 @@ Shape Along(double angle, double reach) {
     return [=](double x, double y) { return DoubleArrow(x * cu + y * su, -x * su + y * cu, reach); };
 }
 
-// A cursor file of one 32-bit image: white shape, black outline, clear
-// elsewhere; the AND mask is set where the image is clear.
-bool SaveCursor(const std::string& path, const Shape& shape) {
-    const int n = CURSOR_SIZE;
-    const double centre = n / 2.0;
+// One 32-bit cursor image of n x n pixels, the shape scaled from 32: white
+// shape, black outline, clear elsewhere; the AND mask is set where the
+// image is clear.
+std::vector<uint8_t> CursorImage(const Shape& shape, int n) {
+    const double centre = n / 2.0, k = n / double(CURSOR_SIZE);
+    const int outline = std::max(1, static_cast<int>(std::lround(k)));
     auto inside = [&](int x, int y) {
-        return x >= 0 && y >= 0 && x < n && y < n && shape(x + 0.5 - centre, y + 0.5 - centre);
+        return x >= 0 && y >= 0 && x < n && y < n && shape((x + 0.5 - centre) / k, (y + 0.5 - centre) / k);
     };
     std::vector<uint32_t> pixels(static_cast<size_t>(n * n), 0);
     for (int y = 0; y < n; ++y) {
         for (int x = 0; x < n; ++x) {
             bool edge = false;
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx) edge = edge || inside(x + dx, y + dy);
+            for (int dy = -outline; dy <= outline; ++dy)
+                for (int dx = -outline; dx <= outline; ++dx) edge = edge || inside(x + dx, y + dy);
             pixels[static_cast<size_t>(y * n + x)] = inside(x, y) ? 0xFFFFFFFF : edge ? 0xFF000000 : 0;
         }
     }
-    const int maskStride = 4;
-    const uint32_t imageSize = static_cast<uint32_t>(40 + n * n * 4 + maskStride * n);
+    const int maskStride = (n + 31) / 32 * 4;
     Writer w;
-    w.Le(0, 2);
-    w.Le(2, 2);  // a cursor
-    w.Le(1, 2);
-    w.Bytes({static_cast<uint8_t>(n), static_cast<uint8_t>(n), 0, 0});
-    w.Le(static_cast<uint32_t>(n / 2), 2);  // hot spot x
-    w.Le(static_cast<uint32_t>(n / 2), 2);  // hot spot y
-    w.Le(imageSize, 4);
-    w.Le(6 + 16, 4);
     InfoHeader(w, n, 2 * n, 32, static_cast<uint32_t>(n * n * 4));
     for (int y = n - 1; y >= 0; --y)
         for (int x = 0; x < n; ++x) w.Le(pixels[static_cast<size_t>(y * n + x)], 4);
     for (int y = n - 1; y >= 0; --y) {
-        uint32_t bits = 0;
+        std::vector<uint8_t> row(static_cast<size_t>(maskStride), 0);
         for (int x = 0; x < n; ++x)
-            if ((pixels[static_cast<size_t>(y * n + x)] >> 24) == 0) bits |= 0x80000000u >> x;
-        w.Bytes({static_cast<uint8_t>(bits >> 24), static_cast<uint8_t>(bits >> 16), static_cast<uint8_t>(bits >> 8),
-                 static_cast<uint8_t>(bits)});
+            if ((pixels[static_cast<size_t>(y * n + x)] >> 24) == 0) row[static_cast<size_t>(x / 8)] |= 0x80 >> (x % 8);
+        w.data.insert(w.data.end(), row.begin(), row.end());
     }
+    return w.data;
+}
+
+// A cursor file with one image of each size, hot spot in the middle.
+bool SaveCursor(const std::string& path, const Shape& shape, const std::vector<int>& sizes) {
+    Writer w;
+    w.Le(0, 2);
+    w.Le(2, 2);  // a cursor
+    w.Le(static_cast<uint32_t>(sizes.size()), 2);
+    std::vector<std::vector<uint8_t>> images;
+    uint32_t offset = static_cast<uint32_t>(6 + 16 * sizes.size());
+    for (int n : sizes) {
+        images.push_back(CursorImage(shape, n));
+        w.Bytes({static_cast<uint8_t>(n), static_cast<uint8_t>(n), 0, 0});
+        w.Le(static_cast<uint32_t>(n / 2), 2);  // hot spot x
+        w.Le(static_cast<uint32_t>(n / 2), 2);  // hot spot y
+        w.Le(static_cast<uint32_t>(images.back().size()), 4);
+        w.Le(offset, 4);
+        offset += static_cast<uint32_t>(images.back().size());
+    }
+    for (const auto& image : images) w.data.insert(w.data.end(), image.begin(), image.end());
     return w.Save(path);
 }
+
+std::string Suffix(int percent) { return percent == 100 ? "" : "_" + std::to_string(percent); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_drawing_art OUTPUT_FOLDER\n");
+    std::vector<int> scales;
+    for (int i = 2; i < argc; ++i) {
+        const int percent = std::atoi(argv[i]);
+        if (percent < 100 || percent > 500) {
+            std::fprintf(stderr, "make_drawing_art: scale '%s' is not a percentage from 100 to 500\n", argv[i]);
+            return 2;
+        }
+        scales.push_back(percent);
+    }
+    if (scales.empty()) {
+        std::fprintf(stderr, "usage: make_drawing_art OUTPUT_FOLDER PERCENT...\n");
         return 2;
     }
     const std::string dir = std::string(argv[1]) + "/";
+    bool ok = true;
+    std::vector<int> cursorSizes;
+    for (int percent : scales) {
+        const Gauge gauge(percent);
+        ok = ok &&
+             SaveBitmap(dir + "gauge_empty" + Suffix(percent) + ".bmp", gauge.width, gauge.height,
+                        [&](int x, int y) { return EmptyGauge(gauge, x, y); }) &&
+             SaveBitmap(dir + "gauge_full" + Suffix(percent) + ".bmp", gauge.width, gauge.height,
+                        [&](int x, int y) { return FullGauge(gauge, x, y); });
+        cursorSizes.push_back(Scaled(CURSOR_SIZE, percent));
+    }
     const double pi = std::acos(-1.0);
-    const Shape vertical = Along(pi / 2, 12);
-    const Shape horizontal = Along(0, 12);
     const Shape cross = [](double x, double y) { return DoubleArrow(x, y, 12) || DoubleArrow(y, x, 12); };
-    const bool ok = SaveBitmap(dir + "gauge_empty.bmp", GAUGE_WIDTH, GAUGE_HEIGHT, EmptyGauge) &&
-                    SaveBitmap(dir + "gauge_full.bmp", GAUGE_WIDTH, GAUGE_HEIGHT, FullGauge) &&
-                    SaveCursor(dir + "size_nwse.cur", Along(pi / 4, 12)) &&
-                    SaveCursor(dir + "size_nesw.cur", Along(-pi / 4, 12)) &&
-                    SaveCursor(dir + "size_ns.cur", vertical) && SaveCursor(dir + "size_we.cur", horizontal) &&
-                    SaveCursor(dir + "move.cur", cross);
+    ok = ok && SaveCursor(dir + "size_nwse.cur", Along(pi / 4, 12), cursorSizes) &&
+         SaveCursor(dir + "size_nesw.cur", Along(-pi / 4, 12), cursorSizes) &&
+         SaveCursor(dir + "size_ns.cur", Along(pi / 2, 12), cursorSizes) &&
+         SaveCursor(dir + "size_we.cur", Along(0, 12), cursorSizes) && SaveCursor(dir + "move.cur", cross, cursorSizes);
     if (!ok) {
         std::fprintf(stderr, "make_drawing_art: cannot write into %s\n", argv[1]);
         return 1;

@@ -110,6 +110,11 @@ std::shared_ptr<DeviceContext> dc_from_handle(HDC hdc);
 // The screen size that GetDeviceCaps reports for memory DCs (HORZRES,
 // VERTRES); the display sets it. 1920 x 1080 until then.
 void set_screen_size(int width, int height);
+// The screen's resolution that GetDeviceCaps reports (LOGPIXELSX and
+// LOGPIXELSY) and the stock fonts are made for; the display sets it. 96
+// until then.
+void set_screen_dpi(int dpi);
+int screen_dpi();
 
 // A DC drawing on a target other than a bitmap (a window, for example); it
 // starts with the default objects and state. Deleted with DeleteDC.

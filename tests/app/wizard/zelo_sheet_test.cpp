@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/registry_settings.h"
@@ -122,6 +124,104 @@ TEST_F(ZeloSheetTest, TestModeNeedsTheHiddenAreaAndAllThreeKeys)
                          [&] { sheet.PressButton(PSBTN_CANCEL); }});
         EXPECT_EQ(sheet.m_nTestMode, c.testMode);
     }
+}
+
+SIZE SizeOf(HWND hwnd)
+{
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+using Pixels = std::pair<LONG, LONG>;
+
+Pixels SizeOf(HBITMAP bitmap)
+{
+    BITMAP info{};
+    ::GetObjectA(bitmap, sizeof(info), &info);
+    return {info.bmWidth, info.bmHeight};
+}
+
+// The wizard on a screen of 96 and of 192 dpi: the sheet and its buttons
+// grow with the dialog font to about twice the size, the program's pictures
+// come drawn at exactly twice theirs (through the framework's CBitmap as
+// through LoadBitmap), and the hidden test-mode gesture is still found on
+// the header's picture.
+TEST_F(ZeloSheetTest, AtTwiceTheResolutionTheWizardAndItsPicturesAreTwiceAsLarge)
+{
+    struct Look
+    {
+        SIZE sheet{}, next{};
+        Pixels smallIcon{};
+        std::vector<Pixels> pictures, framework;
+        int testMode = 0;
+    };
+    const auto lookAt = [](int dpi) {
+        trelwin::display::use_headless(2560, 1600, dpi);
+        Look look;
+        CZeloPropertySheet sheet("");
+        const std::vector<UINT> keys = {VK_CONTROL, VK_MENU, VK_SHIFT};
+        RunSheet(sheet, {[&] {
+                             look.sheet = SizeOf(sheet.m_hWnd);
+                             look.next = SizeOf(::GetDlgItem(sheet.m_hWnd, ID_WIZNEXT));
+                             for (UINT key : keys)
+                                 trelwin::user::InjectKey(key, true);
+                             POINT at = {MulDiv(735, dpi, 96), MulDiv(20, dpi, 96)};
+                             ::ClientToScreen(sheet.m_hWnd, &at);
+                             const DWORD now = ::GetTickCount();
+                             trelwin::user::InjectMouseClick(at.x, at.y, 0, now);
+                             trelwin::user::InjectMouseClick(at.x, at.y, 0, now + 50);
+                         },
+                         [&] {
+                             for (UINT key : keys)
+                                 trelwin::user::InjectKey(key, false);
+                         },
+                         [&] { sheet.PressButton(PSBTN_CANCEL); }});
+        look.testMode = sheet.m_nTestMode;
+        for (UINT id : {130, 131, 136, 137})
+        {
+            HBITMAP loaded = ::LoadBitmapA(nullptr, MAKEINTRESOURCEA(id));
+            look.pictures.push_back(SizeOf(loaded));
+            ::DeleteObject(loaded);
+            CBitmap framework;
+            framework.LoadBitmap(id);
+            look.framework.push_back(SizeOf(static_cast<HBITMAP>(framework.GetSafeHandle())));
+        }
+        const int small = ::GetSystemMetrics(SM_CXSMICON);
+        HICON icon = static_cast<HICON>(::LoadImageA(nullptr, MAKEINTRESOURCEA(128), IMAGE_ICON, small, small, 0));
+        ICONINFO info{};
+        if (::GetIconInfo(icon, &info))
+        {
+            look.smallIcon = SizeOf(info.hbmColor);
+            ::DeleteObject(info.hbmColor);
+            ::DeleteObject(info.hbmMask);
+        }
+        ::DestroyIcon(icon);
+        return look;
+    };
+    const Look at96 = lookAt(96), at192 = lookAt(192);
+    for (auto [name, small, large] : {std::tuple{"sheet", at96.sheet, at192.sheet}, {"Next", at96.next, at192.next}})
+    {
+        SCOPED_TRACE(name);
+        EXPECT_GE(large.cx * 10, small.cx * 18) << small.cx << " -> " << large.cx;
+        EXPECT_LE(large.cx * 10, small.cx * 22) << small.cx << " -> " << large.cx;
+        EXPECT_GE(large.cy * 10, small.cy * 18) << small.cy << " -> " << large.cy;
+        EXPECT_LE(large.cy * 10, small.cy * 22) << small.cy << " -> " << large.cy;
+    }
+    ASSERT_EQ(at96.pictures.size(), 4u);
+    for (size_t i = 0; i < at96.pictures.size(); ++i)
+    {
+        SCOPED_TRACE(i);
+        EXPECT_GT(at96.pictures[i].first, 0);
+        EXPECT_EQ(at96.framework[i], at96.pictures[i]);
+        const Pixels twice{2 * at96.pictures[i].first, 2 * at96.pictures[i].second};
+        EXPECT_EQ(at192.pictures[i], twice);
+        EXPECT_EQ(at192.framework[i], twice);
+    }
+    EXPECT_EQ(at96.smallIcon, Pixels(16, 16));
+    EXPECT_EQ(at192.smallIcon, Pixels(32, 32));
+    EXPECT_EQ(at96.testMode, 1);
+    EXPECT_EQ(at192.testMode, 1);
 }
 
 std::string WritePackage(const char* name, int deviceType)

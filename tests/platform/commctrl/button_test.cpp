@@ -153,6 +153,39 @@ TEST_F(ButtonTest, AutoThreeStateCyclesThroughIndeterminate) {
     EXPECT_EQ(seen, (std::vector<LRESULT>{BST_CHECKED, BST_INDETERMINATE, BST_UNCHECKED}));
 }
 
+// The same on a screen of 192 dpi (TRELWIN_DPI, as a user without a
+// desktop's setting gives it).
+class ButtonAt192DpiTest : public ControlParentTest {
+protected:
+    void SetUp() override {
+        setenv("TRELWIN_DPI", "192", 1);
+        ControlParentTest::SetUp();
+    }
+    void TearDown() override {
+        ControlParentTest::TearDown();
+        unsetenv("TRELWIN_DPI");
+    }
+};
+
+// The box is 26 pixels, its sunken edge two, and each of the 21 cells of
+// the 7 x 7 mark a square of 2 x 2 pixels, as sharp as at 96 dpi.
+TEST_F(ButtonAt192DpiTest, TheCheckBoxAndItsMarkAreTwiceAsLarge) {
+    HWND box = Control("BUTTON", "", BS_AUTOCHECKBOX, 10, 10, 120, 32, 109);
+    const RECT inside{0, 0, 40, 32};
+    const COLORREF ink = GetSysColor(COLOR_WINDOWTEXT), paper = GetSysColor(COLOR_WINDOW);
+    EXPECT_EQ(CountColour(box, inside, ink), 0);
+    // White: the box less its edge, and the edge's light outer line along
+    // the bottom and the right.
+    EXPECT_EQ(CountColour(box, inside, paper), 22 * 22 + 26 + 25);
+    ClickAt(box, 12, 16);
+    EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(CountColour(box, inside, ink), 21 * 4);
+    // The mark's lowest cell, cell (5, 9) of the box's 13 x 13, in whole pixels.
+    EXPECT_EQ(GetClientPixel(box, 10, 3 + 18), ink);
+    EXPECT_EQ(GetClientPixel(box, 11, 3 + 19), ink);
+    EXPECT_EQ(GetClientPixel(box, 12, 3 + 19), paper);
+}
+
 TEST_F(ButtonTest, AutoRadioButtonsUncheckTheRestOfTheirGroupOnly) {
     HWND a = Control("BUTTON", "A", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 10, 10, 100, 16, 121);
     HWND b = Control("BUTTON", "B", BS_AUTORADIOBUTTON, 10, 30, 100, 16, 122);

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -153,6 +154,43 @@ TEST_F(ResourceApiTest, EmbeddedFileRoundTripsByteForByte)
     ASSERT_GT(file.size(), 256u);
     EXPECT_EQ(Bytes(MAKEINTRESOURCE(7), "TESTBLOB"), file);
     EXPECT_EQ(Bytes("sample.bin", RT_RCDATA), file);
+}
+
+
+
+// A picture drawn for several scales: the form nearest to the scale asked
+// for (the larger of two as near); FindResourceA keeps the 100 % form.
+TEST(ScaledResources, TheFormNearestTheScaleIsFound)
+{
+    static const char k100[] = "100", k150[] = "150", k200[] = "200", kOnly[] = "only";
+    ASSERT_TRUE(trelwin::RegisterResource("TestScaled", MAKEINTRESOURCE(5), k100, 3));
+    ASSERT_TRUE(trelwin::RegisterScaledResource("TestScaled", MAKEINTRESOURCE(5), 200, k200, 3));
+    ASSERT_TRUE(trelwin::RegisterScaledResource("TestScaled", MAKEINTRESOURCE(5), 150, k150, 3));
+    EXPECT_FALSE(trelwin::RegisterScaledResource("TestScaled", MAKEINTRESOURCE(5), 150, kOnly, 4));
+    ASSERT_TRUE(trelwin::RegisterResource("TestScaled", "Plain", kOnly, 4));
+    const auto text = [](HRSRC found) {
+        if (!found)
+            return std::string("none");
+        const auto* p = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+        return std::string(p, SizeofResource(nullptr, found));
+    };
+    struct Case
+    {
+        LPCSTR name;
+        int percent;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {MAKEINTRESOURCE(5), 100, "100"}, {MAKEINTRESOURCE(5), 112, "100"}, {MAKEINTRESOURCE(5), 125, "150"},
+        {MAKEINTRESOURCE(5), 140, "150"}, {MAKEINTRESOURCE(5), 175, "200"}, {MAKEINTRESOURCE(5), 400, "200"},
+        {MAKEINTRESOURCE(5), 0, "100"},   {"Plain", 200, "only"},           {"Missing", 200, "none"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.percent) + (IS_INTRESOURCE(c.name) ? "" : std::string(" ") + c.name));
+        EXPECT_EQ(text(trelwin::FindScaledResource(nullptr, c.name, "TestScaled", c.percent)), c.expected);
+    }
+    EXPECT_EQ(text(FindResourceA(nullptr, MAKEINTRESOURCE(5), "TestScaled")), "100");
 }
 
 }  // namespace

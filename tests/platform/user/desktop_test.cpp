@@ -373,7 +373,7 @@ public:
         std::string what;
         bool following;
     };
-    RecordingDisplay() : Display(SIZE{640, 480}) {}
+    RecordingDisplay() : Display(SIZE{640, 480}, 96) {}
     const char* name() const override { return "recording"; }
     std::vector<Note> notes;
 
