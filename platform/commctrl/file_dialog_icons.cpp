@@ -2,9 +2,11 @@
 // a file page and a page crossed out for a link that points nowhere.
 #include "platform/commctrl/file_dialog_icons.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/gdi/gdi.h"
+#include "platform/user/system_metrics.h"
 
 namespace trelwin::commctrl::filedialog {
 
@@ -14,13 +16,21 @@ constexpr int kSize = 16;
 constexpr int kCount = 3;
 constexpr COLORREF kTransparent = RGB(255, 0, 255);
 
+// The icons are drawn on a grid of 16 by 16 squares, each `scale` pixels a
+// side: whole pixels at any resolution, never a blurred stretch.
 struct Pixels {
     uint32_t* bits;
-    int icon;  // which 16-pixel square is drawn
+    int icon;   // which square icon of the row is drawn
+    int scale;  // pixels a side of one square of the grid
 
     void Put(int x, int y, COLORREF c) const {
         if (x < 0 || y < 0 || x >= kSize || y >= kSize) return;
-        bits[y * kSize * kCount + icon * kSize + x] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+        const int side = kSize * scale, stride = side * kCount;
+        const uint32_t pixel = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+        for (int dy = 0; dy < scale; ++dy) {
+            uint32_t* row = bits + static_cast<size_t>(y * scale + dy) * stride + icon * side + x * scale;
+            for (int dx = 0; dx < scale; ++dx) row[dx] = pixel;
+        }
     }
     // [x0, x1) x [y0, y1)
     void Fill(int x0, int y0, int x1, int y1, COLORREF c) const {
@@ -70,10 +80,13 @@ void DrawBrokenLink(const Pixels& p) {
 }  // namespace
 
 HIMAGELIST MakeFileIcons() {
+    // As many whole squares as the small icons' size holds.
+    const int scale = std::max(1, GetSystemMetrics(SM_CXSMICON) / kSize);
+    const int side = kSize * scale;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kSize * kCount;
-    info.bmiHeader.biHeight = -kSize;
+    info.bmiHeader.biWidth = side * kCount;
+    info.bmiHeader.biHeight = -side;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -81,11 +94,11 @@ HIMAGELIST MakeFileIcons() {
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (bitmap == nullptr || bits == nullptr) return nullptr;
     auto* pixels = static_cast<uint32_t*>(bits);
-    for (int i = 0; i < kSize * kSize * kCount; ++i) pixels[i] = 0xFF00FF;  // the mask colour
-    DrawFolder(Pixels{pixels, kFolderIcon});
-    DrawPage(Pixels{pixels, kFileIcon});
-    DrawBrokenLink(Pixels{pixels, kBrokenLinkIcon});
-    HIMAGELIST list = ImageList_Create(kSize, kSize, ILC_COLOR32 | ILC_MASK, kCount, 0);
+    for (int i = 0; i < side * side * kCount; ++i) pixels[i] = 0xFF00FF;  // the mask colour
+    DrawFolder(Pixels{pixels, kFolderIcon, scale});
+    DrawPage(Pixels{pixels, kFileIcon, scale});
+    DrawBrokenLink(Pixels{pixels, kBrokenLinkIcon, scale});
+    HIMAGELIST list = ImageList_Create(side, side, ILC_COLOR32 | ILC_MASK, kCount, 0);
     if (list != nullptr && ImageList_AddMasked(list, bitmap, kTransparent) < 0) {
         ImageList_Destroy(list);
         list = nullptr;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/commctrl/file_dialog_icons.h"
+#include "platform/user/system_metrics.h"
 #include "platform/commctrl/file_dialog_internal.h"
 #include "platform/user/user.h"
 
@@ -126,7 +127,8 @@ void SetUpList(Dialog& d) {
         column.pszText = const_cast<LPSTR>(kColumns[i].title);
         column.iSubItem = i;
         // Room for the text, the cell's margins and the heading's sort mark.
-        if (kColumns[i].widest) column.cx = std::max(width(kColumns[i].widest), width(kColumns[i].title) + 16) + 16;
+        const int pad = trelwin::user::ScaleToScreen(16);
+        if (kColumns[i].widest) column.cx = std::max(width(kColumns[i].widest), width(kColumns[i].title) + pad) + pad;
         if (i > 0) rest -= column.cx;
         SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }

@@ -4,8 +4,8 @@
 # The real program runs inside the private network of
 # tests/net/private_network.sh through all three pages (package, devices,
 # update of two stand-in devices to Finish) at each resolution; it must say
-# that it took the resolution from Xft.dpi, and at 192 dpi the wizard must be
-# at least 1.8 times as wide and as tall as at 96. Pictures of every page at
+# that it took the resolution from Xft.dpi, and at 192 dpi the wizard and its
+# open-file dialog must be at least 1.8 times as wide and as tall as at 96. Pictures of every page at
 # both resolutions stay in the artefact folder (dpi_96/, dpi_192/) to be
 # looked at. Every wait is bounded; exit code 77 (skipped) where Xvfb,
 # xdotool, xwd or xrdb is missing or when not run inside the private network.
@@ -52,6 +52,8 @@ click_at() {
     xdotool mousemove "$((wx + $(scaled_x "$1")))" "$((wy + $(scaled_y "$2")))" click 1 || fail "xdotool could not click"
     sleep 0.2
 }
+find_dialog() { dialog=$(find_named '^Open$'); [ -n "$dialog" ]; }
+no_dialog() { ! find_dialog; }
 last_mean() { grep '^update mean ' "$dir/err" | tail -n 1 | sed 's/^update mean //'; }
 mean_is_100() { [ "$(last_mean)" = 100 ]; }
 
@@ -72,6 +74,17 @@ run_at() {
     eval "width_$dpi=$WIDTH height_$dpi=$HEIGHT"
     grep -q "^screen resolution $dpi dpi (Xft.dpi)\$" "$dir/err" ||
         fail "the program did not take $dpi dpi from Xft.dpi: $(grep '^screen resolution' "$dir/err")"
+    # Browse: the open-file dialog at this resolution, then back.
+    click_at 708 113
+    within 50 find_dialog || fail "Browse showed no open-file dialog at $dpi dpi"
+    sleep 0.3
+    photograph "$dialog" page1_browse.png
+    eval "$(xdotool getwindowgeometry --shell "$dialog")"
+    eval "browse_width_$dpi=$WIDTH browse_height_$dpi=$HEIGHT"
+    press Escape
+    within 50 no_dialog || fail "Escape did not close the open-file dialog at $dpi dpi"
+    focus_wizard
+    click_at 300 113  # the package's path
     type_text "$dir/encoder_v2.1.0.zpk"
     sleep 0.2
     photograph "$wizard" page1_package.png
@@ -104,5 +117,8 @@ run_at 192
 # shellcheck disable=SC2154
 [ $((width_192 * 10)) -ge $((width_96 * 18)) ] && [ $((height_192 * 10)) -ge $((height_96 * 18)) ] ||
     fail "at 192 dpi the wizard is ${width_192} x ${height_192}, at 96 ${width_96} x ${height_96}: not 1.8 times"
+# shellcheck disable=SC2154
+[ $((browse_width_192 * 10)) -ge $((browse_width_96 * 18)) ] && [ $((browse_height_192 * 10)) -ge $((browse_height_96 * 18)) ] ||
+    fail "at 192 dpi the open-file dialog is ${browse_width_192} x ${browse_height_192}, at 96 ${browse_width_96} x ${browse_height_96}"
 echo "PASS: the wizard is ${width_96} x ${height_96} at 96 dpi and ${width_192} x ${height_192} at 192 dpi, all three pages to Finish at both ($(($(date +%s) - started)) s)"
 exit 0
