@@ -37,8 +37,9 @@ public:
 
     // The PNG road: palette images become 32 bits, with the alpha of their
     // transparency table (hasAlpha TRUE) or opaque (hasAlpha FALSE); grey
-    // and RGB images 24 bits, or 32 with their alpha channel or
-    // transparent colour (hasAlpha TRUE); 16-bit channels are cut to 8.
+    // and RGB images 24 bits (a transparent colour given by a tRNS chunk is
+    // not applied), or 32 with their alpha channel (hasAlpha TRUE); 16-bit
+    // channels are cut to 8.
     // Colours are premultiplied by alpha, truncating. A damaged, truncated
     // or oversized image gives FALSE and leaves the target as it was.
     static BOOL LoadPngFromMemory(CBitmap* pTarget, const BYTE* pData, DWORD dwSize, BOOL* pbHasAlpha);

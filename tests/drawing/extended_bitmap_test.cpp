@@ -143,6 +143,12 @@ TEST(ImageLoader, PngImagesBecomeDibRowsBlueFirstWithPremultipliedAlpha)
     keyed.key.red = 1;
     keyed.key.green = 2;
     keyed.key.blue = 3;
+    png_maker::Spec keyedGrey;
+    keyedGrey.width = 2;
+    keyedGrey.colourType = PNG_COLOR_TYPE_GRAY;
+    keyedGrey.rows = {{7, 200}};
+    keyedGrey.colourKey = true;
+    keyedGrey.key.gray = 7;
     png_maker::Spec interlaced = Rgb(3, 3, {{0, 1, 2, 10, 11, 12, 20, 21, 22},
                                             {30, 31, 32, 40, 41, 42, 50, 51, 52},
                                             {60, 61, 62, 70, 71, 72, 80, 81, 82}});
@@ -165,7 +171,10 @@ TEST(ImageLoader, PngImagesBecomeDibRowsBlueFirstWithPremultipliedAlpha)
         {"4-bit grey", png_maker::Make(grey4), 24, 8, FALSE, {255, 255, 255, 136, 136, 136}},
         {"16-bit RGB cut to 8", png_maker::Make(rgb16), 24, 4, FALSE, {0xFF, 0xAB, 0x12}},
         {"grey with alpha", png_maker::Make(greyAlpha), 32, 4, TRUE, {20, 20, 20, 51}},
-        {"RGB with a transparent colour", png_maker::Make(keyed), 32, 8, TRUE, {0, 0, 0, 0, 9, 9, 9, 255}},
+        {"RGB with a transparent colour: 24 bits, the colour kept", png_maker::Make(keyed), 24, 8, FALSE,
+         {3, 2, 1, 9, 9, 9}},
+        {"grey with a transparent grey: 24 bits, the grey kept", png_maker::Make(keyedGrey), 24, 8, FALSE,
+         {7, 7, 7, 200, 200, 200}},
         {"interlaced", png_maker::Make(interlaced), 24, 12, FALSE,
          {2, 1, 0, 12, 11, 10, 22, 21, 20, 0, 0, 0, 32, 31, 30, 42, 41, 40, 52, 51, 50, 0, 0, 0, 62, 61, 60, 72,
           71, 70, 82, 81, 80}},
