@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/gdi/image_decode.h"
+#include "platform/user/user.h"
 
 namespace
 {
@@ -221,8 +222,13 @@ BOOL CExtendedBitmap::LoadFromPicture(const BYTE* pData, DWORD dwSize, CBitmap* 
     {
         return FALSE;
     }
+    // Metafiles are sized from their frame (in HIMETRIC) at the desktop's
+    // resolution; raster pictures keep their own size.
+    HDC hDesktop = ::GetDC(::GetDesktopWindow());
+    const SIZE resolution = {::GetDeviceCaps(hDesktop, LOGPIXELSX), ::GetDeviceCaps(hDesktop, LOGPIXELSY)};
+    ::ReleaseDC(::GetDesktopWindow(), hDesktop);
     std::string error;
-    HBITMAP hPicture = trelwin::gdi::render_picture(pData, dwSize, crBackground, &error);
+    HBITMAP hPicture = trelwin::gdi::render_picture(pData, dwSize, crBackground, resolution, &error);
     if (hPicture == nullptr)
     {
         return FALSE;

@@ -2,8 +2,9 @@
 // a resource). PNG images go through libpng into a DIB section, 24 bits for
 // opaque images and 32 bits with premultiplied alpha for images that carry
 // transparency and for palette images; every other picture (BMP, JPEG,
-// icons) is rendered at its own size into a 32-bit DIB section over a
-// background colour. GIF images and metafiles are refused.
+// GIF, icons, placeable and enhanced metafiles) is rendered into a 32-bit
+// DIB section over a background colour: raster pictures at their own size,
+// metafiles at the size of their frame at the desktop's resolution.
 //
 // The bitmap belongs to the object; a caller usually detaches the handle
 // and attaches it to a CBitmap of its own.

@@ -86,11 +86,33 @@ RegionData round_rect_region(LONG left, LONG top, LONG right, LONG bottom, LONG 
 RegionData polygon_region(const POINT* points, int count, int fill_mode, RowLimit limit, bool* ok) {
     if (ok) *ok = true;
     if (!points || count < 3) return RegionData();
-    LONG ymin = points[0].y, ymax = points[0].y;
-    for (int i = 1; i < count; ++i) {
-        ymin = std::min(ymin, points[i].y);
-        ymax = std::max(ymax, points[i].y);
+    return poly_polygon_region(points, &count, 1, fill_mode, limit, ok);
+}
+
+RegionData poly_polygon_region(const POINT* points, const int* counts, int polygons, int fill_mode, RowLimit limit,
+                               bool* ok) {
+    if (ok) *ok = true;
+    if (!points || !counts || polygons < 1) return RegionData();
+    // Every polygon is closed; one of fewer than three points adds no area.
+    struct Edge { POINT a, b; };
+    std::vector<Edge> edges;
+    LONG ymin = 0, ymax = 0;
+    size_t start = 0;
+    for (int k = 0; k < polygons; ++k) {
+        const int n = counts[k];
+        if (n < 0) return RegionData();
+        for (int i = 0; i < n; ++i) {
+            const POINT& a = points[start + static_cast<size_t>(i)];
+            const POINT& b = points[start + static_cast<size_t>((i + 1) % n)];
+            if (n < 3 || a.y == b.y) continue;
+            if (edges.empty()) ymin = ymax = a.y;
+            ymin = std::min({ymin, a.y, b.y});
+            ymax = std::max({ymax, a.y, b.y});
+            edges.push_back(Edge{a, b});
+        }
+        start += static_cast<size_t>(n);
     }
+    if (edges.empty()) return RegionData();
     LONG first, last;
     if (!row_range(ymin, ymax, limit, first, last, ok)) return RegionData();
     struct Crossing { double x; int dir; };
@@ -99,10 +121,9 @@ RegionData polygon_region(const POINT* points, int count, int fill_mode, RowLimi
     for (LONG y = first; y < last; ++y) {
         const double py = y + 0.5;
         crossings.clear();
-        for (int i = 0; i < count; ++i) {
-            const POINT& a = points[i];
-            const POINT& b = points[(i + 1) % count];
-            if (a.y == b.y) continue;
+        for (const Edge& e : edges) {
+            const POINT& a = e.a;
+            const POINT& b = e.b;
             const double lo = std::min(a.y, b.y), hi = std::max(a.y, b.y);
             if (py < lo || py >= hi) continue;
             const double x = a.x + (py - a.y) * static_cast<double>(b.x - a.x) / static_cast<double>(b.y - a.y);
