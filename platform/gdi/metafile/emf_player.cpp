@@ -4,7 +4,9 @@
 // header's size, indexed from 1, and stock objects are named by index with
 // the top bit set.
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/gdi/bitmaps.h"
@@ -408,8 +410,10 @@ bool read_emf_header(const RecordReader& file, EmfHeader* header, std::string* e
     const uint32_t size = file.u32(4);
     if (size < 88 || size % 4 != 0 || !file.has(0, size)) return fail("the enhanced metafile header is damaged");
     header->frame = RECT{file.s32(24), file.s32(28), file.s32(32), file.s32(36)};
-    if (header->frame.right <= header->frame.left || header->frame.bottom <= header->frame.top)
-        return fail("the enhanced metafile's frame is empty");
+    const int64_t width = int64_t{header->frame.right} - header->frame.left;
+    const int64_t height = int64_t{header->frame.bottom} - header->frame.top;
+    if (width <= 0 || height <= 0) return fail("the enhanced metafile's frame is empty");
+    if (width > INT32_MAX || height > INT32_MAX) return fail("the enhanced metafile's frame is too large");
     const int32_t px = file.s32(72), py = file.s32(76), mmx = file.s32(80), mmy = file.s32(84);
     // A header without a sound reference device is read at 96 pixels an inch.
     header->pixels_per_mm_x = px > 0 && mmx > 0 ? static_cast<double>(px) / mmx : 96 / 25.4;
