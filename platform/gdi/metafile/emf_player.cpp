@@ -34,7 +34,8 @@ enum EmfRecord : uint32_t {
     EMR_SCALEVIEWPORTEXTEX = 31, EMR_SCALEWINDOWEXTEX = 32, EMR_SAVEDC = 33, EMR_RESTOREDC = 34,
     EMR_SETWORLDTRANSFORM = 35, EMR_MODIFYWORLDTRANSFORM = 36, EMR_SELECTOBJECT = 37, EMR_CREATEPEN = 38,
     EMR_CREATEBRUSHINDIRECT = 39, EMR_DELETEOBJECT = 40, EMR_ELLIPSE = 42, EMR_RECTANGLE = 43,
-    EMR_ROUNDRECT = 44, EMR_CREATEPALETTE = 49, EMR_LINETO = 54, EMR_BEGINPATH = 59, EMR_ENDPATH = 60,
+    EMR_ROUNDRECT = 44, EMR_ARC = 45, EMR_CHORD = 46, EMR_PIE = 47, EMR_CREATEPALETTE = 49, EMR_LINETO = 54,
+    EMR_ARCTO = 55, EMR_FILLRGN = 71, EMR_PAINTRGN = 74, EMR_BEGINPATH = 59, EMR_ENDPATH = 60,
     EMR_CLOSEFIGURE = 61, EMR_FILLPATH = 62, EMR_STROKEANDFILLPATH = 63, EMR_STROKEPATH = 64,
     EMR_SELECTCLIPPATH = 67, EMR_ABORTPATH = 68, EMR_EXTSELECTCLIPRGN = 75, EMR_BITBLT = 76,
     EMR_STRETCHBLT = 77, EMR_SETDIBITSTODEVICE = 80, EMR_STRETCHDIBITS = 81, EMR_EXTCREATEFONTINDIRECTW = 82,
@@ -158,6 +159,12 @@ public:
             case EMR_ROUNDRECT:
                 pb_.round_rect(r.s32(8), r.s32(12), r.s32(16), r.s32(20), r.s32(24), r.s32(28));
                 break;
+            case EMR_ARC: arc(r, Playback::ArcKind::Arc); break;
+            case EMR_ARCTO: arc(r, Playback::ArcKind::ArcTo); break;
+            case EMR_CHORD: arc(r, Playback::ArcKind::Chord); break;
+            case EMR_PIE: arc(r, Playback::ArcKind::Pie); break;
+            case EMR_FILLRGN: fill_region(r, 24, 32, r.u32(28)); break;
+            case EMR_PAINTRGN: fill_region(r, 24, 28, SIZE_MAX); break;
             case EMR_INTERSECTCLIPRECT: pb_.intersect_clip(r.s32(8), r.s32(12), r.s32(16), r.s32(20)); break;
             case EMR_EXCLUDECLIPRECT: pb_.exclude_clip(r.s32(8), r.s32(12), r.s32(16), r.s32(20)); break;
             case EMR_OFFSETCLIPRGN: pb_.offset_clip(r.s32(8), r.s32(12)); break;
@@ -179,7 +186,7 @@ public:
             case EMR_DELETEOBJECT: pb_.delete_object(r.u32(8)); break;
             case EMR_CREATEPEN: {
                 const int32_t width = r.s32(16);
-                pb_.store_pen(r.u32(8), PenSpec{r.u32(12) & PS_STYLE_MASK, static_cast<double>(std::abs(width)),
+                pb_.store_pen(r.u32(8), PenSpec{r.u32(12) & PS_STYLE_MASK, std::fabs(static_cast<double>(width)),
                                                 width == 0, r.u32(24)});
                 break;
             }
@@ -341,6 +348,32 @@ private:
         pb_.text_out(x, y, text, dx, options, has_rect ? &rect : nullptr);
     }
 
+    void arc(const RecordReader& r, Playback::ArcKind kind) {
+        pb_.arc(kind, r.s32(8), r.s32(12), r.s32(16), r.s32(20), r.s32(24), r.s32(28), r.s32(32), r.s32(36));
+    }
+
+    // The rectangles of region data (a header, then left, top, right,
+    // bottom of each) at `at`, or false when they do not fit.
+    static bool region_rects(const RecordReader& r, size_t at, size_t bytes, std::vector<RECT>& rects) {
+        if (bytes < sizeof(RGNDATAHEADER) || !r.has(at, bytes)) return false;
+        const size_t count = r.u32(at + 8);
+        const size_t first = at + std::max<size_t>(r.u32(at), sizeof(RGNDATAHEADER));
+        if (!r.has_items(first, count, 16)) return false;
+        rects.reserve(count);
+        for (size_t i = 0; i < count; ++i) {
+            const size_t p = first + 16 * i;
+            rects.push_back(RECT{r.s32(p), r.s32(p + 4), r.s32(p + 8), r.s32(p + 12)});
+        }
+        return true;
+    }
+
+    // FILLRGN (with a brush of the table) and PAINTRGN (with the selected
+    // one): the region's size at `size_at`, its data at `data_at`.
+    void fill_region(const RecordReader& r, size_t size_at, size_t data_at, size_t brush) {
+        std::vector<RECT> rects;
+        if (region_rects(r, data_at, r.u32(size_at), rects)) pb_.fill_region(rects, brush);
+    }
+
     // Region data in the reference device's pixels.
     void select_clip_region(const RecordReader& r) {
         const size_t bytes = r.u32(8);
@@ -352,17 +385,12 @@ private:
             if (mode == RGN_COPY) pb_.select_clip_rects(nullptr, mode);
             return;
         }
-        if (!r.has(16, bytes)) return;
-        const size_t count = r.u32(24);
-        const size_t first = 16 + std::max<size_t>(r.u32(16), sizeof(RGNDATAHEADER));
-        if (!r.has_items(first, count, 16)) return;
         std::vector<RECT> rects;
-        rects.reserve(count);
-        for (size_t i = 0; i < count; ++i) {
-            const size_t p = first + 16 * i;
-            const POINT a = pb_.reference_to_device(r.s32(p), r.s32(p + 4));
-            const POINT b = pb_.reference_to_device(r.s32(p + 8), r.s32(p + 12));
-            rects.push_back(RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)});
+        if (!region_rects(r, 16, bytes, rects)) return;
+        for (RECT& rect : rects) {
+            const POINT a = pb_.reference_to_device(rect.left, rect.top);
+            const POINT b = pb_.reference_to_device(rect.right, rect.bottom);
+            rect = RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
         }
         pb_.select_clip_rects(&rects, mode);
     }

@@ -1,7 +1,9 @@
 #include "platform/gdi/metafile/playback.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/gdi/blit.h"
@@ -50,6 +52,51 @@ RECT bounds_of(const std::vector<POINT>& points) {
     }
     return box;
 }
+
+// The polygon cut to the window (Sutherland and Hodgman): inside the
+// window every point keeps its winding number, so a region made from the
+// result is the same there, and costs rows of the window only.
+std::vector<POINT> cut_to(const std::vector<POINT>& polygon, const RECT& window) {
+    const RECT box = bounds_of(polygon);
+    if (box.left >= window.left && box.top >= window.top && box.right <= window.right && box.bottom <= window.bottom)
+        return polygon;
+    struct Edge {
+        bool vertical;
+        double at;
+        bool keep_above;  // keep the side of larger coordinates
+    };
+    const Edge edges[4] = {{true, static_cast<double>(window.left), true},
+                           {true, static_cast<double>(window.right), false},
+                           {false, static_cast<double>(window.top), true},
+                           {false, static_cast<double>(window.bottom), false}};
+    std::vector<std::pair<double, double>> points;
+    for (const POINT& p : polygon) points.emplace_back(p.x, p.y);
+    for (const Edge& e : edges) {
+        if (points.empty()) break;
+        auto inside = [&](const std::pair<double, double>& p) {
+            const double v = e.vertical ? p.first : p.second;
+            return e.keep_above ? v >= e.at : v <= e.at;
+        };
+        std::vector<std::pair<double, double>> out;
+        for (size_t i = 0; i < points.size(); ++i) {
+            const auto& a = points[i];
+            const auto& b = points[(i + 1) % points.size()];
+            if (inside(a)) out.push_back(a);
+            if (inside(a) != inside(b)) {
+                const double va = e.vertical ? a.first : a.second, vb = e.vertical ? b.first : b.second;
+                const double t = (e.at - va) / (vb - va);
+                const double x = a.first + (b.first - a.first) * t, y = a.second + (b.second - a.second) * t;
+                out.emplace_back(e.vertical ? e.at : x, e.vertical ? y : e.at);
+            }
+        }
+        points.swap(out);
+    }
+    std::vector<POINT> result;
+    for (const auto& [x, y] : points) result.push_back(POINT{to_pixel(x), to_pixel(y)});
+    return result;
+}
+
+uint64_t height_of(const RECT& box) { return static_cast<uint64_t>(int64_t{box.bottom} - box.top); }
 
 // A cubic curve from p0 through the control points p1, p2 to p3, appended
 // without its first point.
@@ -464,7 +511,7 @@ void Playback::draw_polygons(const std::vector<POINT>& device, const std::vector
     realise_pen();
     const RECT box = bounds_of(points);
     uint64_t cost = area_cost(box);
-    cost = saturating_add(cost, saturating_mul(points.size(), static_cast<uint64_t>(box.bottom - box.top)));
+    cost = saturating_add(cost, saturating_mul(points.size(), height_of(box)));
     if (stroke) cost = saturating_add(cost, stroke_cost(points, true));
     if (!charge(cost)) return;
     HGDIOBJ old_pen = stroke ? nullptr : SelectObject(dc_, GetStockObject(NULL_PEN));
@@ -552,6 +599,53 @@ void Playback::ellipse(double left, double top, double right, double bottom) {
     Ellipse(dc_, a.x, a.y, b.x, b.y);
 }
 
+void Playback::arc(ArcKind kind, double left, double top, double right, double bottom, double xs, double ys,
+                   double xe, double ye) {
+    const double cx = (left + right) / 2, cy = (top + bottom) / 2;
+    const double rx = std::fabs(right - left) / 2, ry = std::fabs(bottom - top) / 2;
+    if (rx == 0 || ry == 0) return;
+    // Angles of the ellipse's parameter, y upwards as seen.
+    const double start = std::atan2(-(ys - cy) / ry, (xs - cx) / rx);
+    double end = std::atan2(-(ye - cy) / ry, (xe - cx) / rx);
+    if (end <= start) end += 2 * M_PI;
+    const int steps = std::max(2, static_cast<int>(std::ceil(kEllipsePoints * (end - start) / (2 * M_PI))));
+    std::vector<POINT> points;
+    for (int i = 0; i <= steps; ++i) {
+        const double a = start + (end - start) * i / steps;
+        points.push_back(to_device(cx + rx * std::cos(a), cy - ry * std::sin(a)));
+    }
+    switch (kind) {
+        case ArcKind::Arc:
+            if (path_open_) add_figure(std::move(points), false);
+            else draw_polyline(points);
+            return;
+        case ArcKind::ArcTo: polyline_device_to(points); return;
+        case ArcKind::Pie: points.push_back(to_device(cx, cy)); [[fallthrough]];
+        case ArcKind::Chord:
+            if (path_open_) add_figure(std::move(points), true);
+            else draw_polygons(points, {static_cast<int>(points.size())}, true, true);
+            return;
+    }
+}
+
+void Playback::fill_region(const std::vector<RECT>& rects, size_t slot) {
+    HBRUSH brush = static_cast<HBRUSH>(GetCurrentObject(dc_, OBJ_BRUSH));
+    if (slot != SIZE_MAX) {
+        if (slot >= objects_.size() || objects_[slot].kind != Object::Kind::Brush) return;
+        brush = objects_[slot].brush;
+    }
+    uint64_t cost = rects.size() + 1;
+    std::vector<RECT> device;
+    device.reserve(rects.size());
+    for (const RECT& r : rects) {
+        const POINT a = reference_to_device(r.left, r.top), b = reference_to_device(r.right, r.bottom);
+        device.push_back(RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)});
+        cost = saturating_add(cost, area_cost(device.back()));
+    }
+    if (!charge(cost)) return;
+    for (const RECT& r : device) FillRect(dc_, &r, brush);
+}
+
 void Playback::set_pixel(double x, double y, COLORREF colour) {
     if (!charge(1)) return;
     const POINT p = to_device(x, y);
@@ -560,8 +654,12 @@ void Playback::set_pixel(double x, double y, COLORREF colour) {
 
 void Playback::pattern_blt(double x, double y, double w, double h, DWORD rop) {
     const POINT a = to_device(x, y), b = to_device(x + w, y + h);
-    const RECT box{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
-    if (!charge(area_cost(box))) return;
+    // Only the part near the destination: the extents of a far larger one
+    // would not fit the call's integers.
+    const RECT window = region_window();
+    const RECT box{std::max(std::min(a.x, b.x), window.left), std::max(std::min(a.y, b.y), window.top),
+                   std::min(std::max(a.x, b.x), window.right), std::min(std::max(a.y, b.y), window.bottom)};
+    if (box.right <= box.left || box.bottom <= box.top || !charge(area_cost(box))) return;
     PatBlt(dc_, box.left, box.top, box.right - box.left, box.bottom - box.top, rop);
 }
 
@@ -569,7 +667,8 @@ void Playback::stretch_bitmap(HBITMAP bitmap, double x, double y, double w, doub
                               int hs, DWORD rop) {
     const POINT a = to_device(x, y), b = to_device(x + w, y + h);
     const RECT box{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
-    if (!charge(area_cost(box))) return;
+    const int64_t width = int64_t{box.right} - box.left, height = int64_t{box.bottom} - box.top;
+    if (width > INT32_MAX || height > INT32_MAX || !charge(area_cost(box))) return;
     HDC source = CreateCompatibleDC(dc_);
     if (!source) return;
     HGDIOBJ old = SelectObject(source, bitmap);
@@ -618,9 +717,18 @@ void Playback::text_out(double x, double y, const std::string& text, const std::
 
 // ---- clipping -----------------------------------------------------------
 
-void Playback::clip_polygon(const std::vector<POINT>& device, int mode) {
+RECT Playback::region_window() const {
+    // A margin round the destination, so that the edges a cut adds are
+    // never where a pixel is decided.
+    constexpr LONG kMargin = 4;
+    return RECT{std::min(dest_.left, dest_.right) - kMargin, std::min(dest_.top, dest_.bottom) - kMargin,
+                std::max(dest_.left, dest_.right) + kMargin, std::max(dest_.top, dest_.bottom) + kMargin};
+}
+
+void Playback::clip_polygon(const std::vector<POINT>& original, int mode) {
+    const std::vector<POINT> device = cut_to(original, region_window());
     const RECT box = bounds_of(device);
-    if (!charge(saturating_mul(device.size() + 1, static_cast<uint64_t>(box.bottom - box.top) + 1))) return;
+    if (!charge(saturating_mul(device.size() + 1, height_of(box) + 1))) return;
     HRGN region = CreatePolygonRgn(device.data(), static_cast<int>(device.size()), ALTERNATE);
     if (!region) return;
     ExtSelectClipRgn(dc_, region, mode);
@@ -734,15 +842,17 @@ void Playback::select_clip_path(int mode) {
     path_open_ = false;
     std::vector<POINT> points;
     std::vector<INT> counts;
+    const RECT window = region_window();
     for (const PathFigure& f : path_) {
-        if (f.points.size() < 3) continue;
-        points.insert(points.end(), f.points.begin(), f.points.end());
-        counts.push_back(static_cast<INT>(f.points.size()));
+        const std::vector<POINT> cut = cut_to(f.points, window);
+        if (cut.size() < 3) continue;
+        points.insert(points.end(), cut.begin(), cut.end());
+        counts.push_back(static_cast<INT>(cut.size()));
     }
     path_.clear();
     if (counts.empty()) return;
     const RECT box = bounds_of(points);
-    if (!charge(saturating_mul(points.size() + 1, static_cast<uint64_t>(box.bottom - box.top) + 1))) return;
+    if (!charge(saturating_mul(points.size() + 1, height_of(box) + 1))) return;
     HRGN region = CreatePolyPolygonRgn(points.data(), counts.data(), static_cast<int>(counts.size()),
                                        GetPolyFillMode(dc_));
     if (!region) return;

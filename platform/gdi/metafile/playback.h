@@ -117,6 +117,17 @@ public:
     void rectangle(double left, double top, double right, double bottom);
     void round_rect(double left, double top, double right, double bottom, double corner_w, double corner_h);
     void ellipse(double left, double top, double right, double bottom);
+    // Arcs run counter-clockwise (as seen) round the ellipse of the box,
+    // from where the line from its centre to (xs, ys) meets it to where the
+    // line to (xe, ye) does; a chord closes them with a line, a pie through
+    // the centre. arc_to draws a line to the arc's start first and ends
+    // there.
+    enum class ArcKind { Arc, ArcTo, Chord, Pie };
+    void arc(ArcKind kind, double left, double top, double right, double bottom, double xs, double ys, double xe,
+             double ye);
+    // A region in the reference device's pixels, filled with the brush in
+    // `slot` (or the selected brush for SIZE_MAX).
+    void fill_region(const std::vector<RECT>& rects, size_t slot);
     void set_pixel(double x, double y, COLORREF colour);
     void pattern_blt(double x, double y, double w, double h, DWORD rop);
     // A bitmap (owned by the caller) over a logical rectangle; the source
@@ -175,6 +186,8 @@ private:
     void polyline_device_to(const std::vector<POINT>& device);
     void add_figure(std::vector<POINT> device, bool closed);
     void clip_polygon(const std::vector<POINT>& device, int mode);
+    // Where polygons are cut before they become regions.
+    RECT region_window() const;
 
     HDC dc_;
     RECT dest_;

@@ -65,6 +65,9 @@ enum WmfFunction : uint16_t {
     META_ROUNDRECT = 0x061C,
     META_PATBLT = 0x061D,
     META_CREATEREGION = 0x06FF,
+    META_ARC = 0x0817,
+    META_PIE = 0x081A,
+    META_CHORD = 0x0830,
     META_DIBBITBLT = 0x0940,
     META_EXTTEXTOUT = 0x0A32,
     META_DIBSTRETCHBLT = 0x0B41,
@@ -170,6 +173,9 @@ public:
             case META_RECTANGLE: pb_.rectangle(rec.s(3), rec.s(2), rec.s(1), rec.s(0)); break;
             case META_ELLIPSE: pb_.ellipse(rec.s(3), rec.s(2), rec.s(1), rec.s(0)); break;
             case META_ROUNDRECT: pb_.round_rect(rec.s(5), rec.s(4), rec.s(3), rec.s(2), rec.s(1), rec.s(0)); break;
+            case META_ARC: arc(rec, Playback::ArcKind::Arc); break;
+            case META_PIE: arc(rec, Playback::ArcKind::Pie); break;
+            case META_CHORD: arc(rec, Playback::ArcKind::Chord); break;
             case META_SETPIXEL: pb_.set_pixel(rec.s(3), rec.s(2), rec.u32(0)); break;
             case META_PATBLT: pb_.pattern_blt(rec.s(5), rec.s(4), rec.s(3), rec.s(2), rec.u32(0)); break;
             case META_POLYGON: pb_.polygon(points_at(rec, 1, rec.u(0))); break;
@@ -209,6 +215,11 @@ private:
         Mapping& m = pb_.mapping();
         m.window_ext_x = m.window_ext_x * x_numerator / x_denominator;
         m.window_ext_y = m.window_ext_y * y_numerator / y_denominator;
+    }
+
+    // yEnd, xEnd, yStart, xStart, bottom, right, top, left.
+    void arc(const Record& rec, Playback::ArcKind kind) {
+        pb_.arc(kind, rec.s(7), rec.s(6), rec.s(5), rec.s(4), rec.s(3), rec.s(2), rec.s(1), rec.s(0));
     }
 
     void poly_polygon(const Record& rec) {

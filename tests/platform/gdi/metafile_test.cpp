@@ -363,3 +363,55 @@ TEST(MetafilePlayer, DamagedAndHostileFilesEndCleanly) {
         EXPECT_EQ(trelwin::gdi::live_object_count(), handles);
     }
 }
+
+// Pies, chords and region fills, judged by pixels known from the geometry:
+// a quarter pie from the right round to the top fills the top-right
+// quarter, a chord from the right to the left the upper half.
+TEST(MetafilePlayer, PiesChordsAndRegionFillsCoverTheirParts) {
+    struct Probe {
+        int x, y;
+        bool red;
+    };
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> metafile;
+        std::vector<Probe> probes;
+        int least, most;  // red pixels
+    };
+    auto filled = [](uint32_t type, Bytes params) {
+        Emf emf(kFrame);
+        emf.Record(EMR_SELECTOBJECT, Ints({static_cast<int32_t>(kNullPen)}));
+        SolidBrush(emf, 1, gdi_test::kRed).Record(type, params);
+        return emf.Make();
+    };
+    Wmf wmf(0, 0, kSide, kSide, 1440);
+    wmf.Record(0x02FC, {BS_SOLID, Low(gdi_test::kRed), High(gdi_test::kRed), 0})
+        .Record(0x012D, {0})
+        .Record(0x02FA, {PS_NULL, 0, 0, 0, 0})
+        .Record(0x012D, {1})
+        .Record(0x081A, {0, 20, 20, 40, 40, 40, 0, 0});  // pie: end, start, box, each y first
+    Emf region(kFrame);
+    region.Record(EMR_CREATEBRUSHINDIRECT, Ints({3, BS_SOLID, static_cast<int32_t>(gdi_test::kRed), 0}))
+        .Record(EMR_FILLRGN, Ints({0, 0, 0, 0, 64, 3, 32, RDH_RECTANGLES, 2, 32, 0, 0, 40, 40, 0, 0, 10, 10, 30, 30,
+                                    40, 35}));
+    const std::vector<Probe> quarter = {{30, 10, true}, {10, 10, false}, {10, 30, false}, {30, 30, false}};
+    const Case cases[] = {
+        {"quarter pie", filled(EMR_PIE, Ints({0, 0, 40, 40, 40, 20, 20, 0})), quarter, 280, 340},
+        {"half chord", filled(EMR_CHORD, Ints({0, 0, 40, 40, 40, 20, 0, 20})), {{20, 10, true}, {20, 30, false}}, 590,
+         660},
+        {"quarter pie of a placeable metafile", wmf.Make(), quarter, 280, 340},
+        {"a region filled with a brush of the table", region.Make(), {{5, 5, true}, {35, 32, true}, {20, 20, false}},
+         150, 150},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Canvas canvas(kSide, kSide);
+        std::string error;
+        ASSERT_TRUE(trelwin::gdi::play_metafile(canvas.dc(), RECT{0, 0, kSide, kSide}, c.metafile.data(),
+                                                c.metafile.size(), &error))
+            << error;
+        for (const Probe& p : c.probes) EXPECT_EQ(canvas.at(p.x, p.y) == gdi_test::kRed, p.red) << p.x << ", " << p.y;
+        EXPECT_GE(canvas.count(gdi_test::kRed), c.least);
+        EXPECT_LE(canvas.count(gdi_test::kRed), c.most);
+    }
+}
