@@ -40,7 +40,7 @@ RegionData ellipse_region(LONG left, LONG top, LONG right, LONG bottom, RowLimit
     normalise(left, right);
     normalise(top, bottom);
     if (ok) *ok = true;
-    if (right - left < 1 || bottom - top < 1) return RegionData();
+    if (int64_t{right} - left < 1 || int64_t{bottom} - top < 1) return RegionData();
     LONG first, last;
     if (!row_range(top, bottom, limit, first, last, ok)) return RegionData();
     const double cx = (double(left) + right) / 2.0, cy = (double(top) + bottom) / 2.0;
@@ -60,13 +60,15 @@ RegionData round_rect_region(LONG left, LONG top, LONG right, LONG bottom, LONG 
     normalise(left, right);
     normalise(top, bottom);
     if (ok) *ok = true;
-    if (right - left < 1 || bottom - top < 1) return RegionData();
-    corner_w = std::min<LONG>(std::abs(corner_w), right - left);
-    corner_h = std::min<LONG>(std::abs(corner_h), bottom - top);
-    if (corner_w == 0 || corner_h == 0) return RegionData::from_rect(RECT{left, top, right, bottom});
+    // Sides and corners in 64 bits: a box may span more than a LONG holds.
+    const int64_t width = int64_t{right} - left, height = int64_t{bottom} - top;
+    if (width < 1 || height < 1) return RegionData();
+    const int64_t cw = std::min<int64_t>(std::llabs(corner_w), width);
+    const int64_t ch = std::min<int64_t>(std::llabs(corner_h), height);
+    if (cw == 0 || ch == 0) return RegionData::from_rect(RECT{left, top, right, bottom});
     LONG first, last;
     if (!row_range(top, bottom, limit, first, last, ok)) return RegionData();
-    const double a = corner_w / 2.0, b = corner_h / 2.0;
+    const double a = static_cast<double>(cw) / 2.0, b = static_cast<double>(ch) / 2.0;
     std::vector<std::vector<Span>> rows(static_cast<size_t>(last - first));
     for (LONG y = first; y < last; ++y) {
         const double py = y + 0.5;
