@@ -80,7 +80,12 @@ bool fits(int width, int height) {
     return width > 0 && height > 0 && static_cast<uint64_t>(width) * static_cast<uint64_t>(height) <= kMaxPictureArea;
 }
 
-HBITMAP render_bitmap(HBITMAP picture, COLORREF background, std::string* error) {
+// How a decoded picture goes onto its canvas: copied, or laid over it by
+// its premultiplied alpha (a GIF's transparent pixels are zeros) so that
+// the background shows through.
+enum class Laying { Copied, Blended };
+
+HBITMAP render_bitmap(HBITMAP picture, COLORREF background, Laying laying, std::string* error) {
     BITMAP bm{};
     GetObject(picture, sizeof(bm), &bm);
     if (!fits(bm.bmWidth, bm.bmHeight)) {
@@ -90,8 +95,11 @@ HBITMAP render_bitmap(HBITMAP picture, COLORREF background, std::string* error) 
     Canvas canvas(bm.bmWidth, bm.bmHeight, background);
     HDC source = CreateCompatibleDC(nullptr);
     HGDIOBJ old = source ? SelectObject(source, picture) : nullptr;
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     const bool drawn =
-        canvas.ready() && old && BitBlt(canvas.dc, 0, 0, bm.bmWidth, bm.bmHeight, source, 0, 0, SRCCOPY);
+        canvas.ready() && old &&
+        (laying == Laying::Blended ? AlphaBlend(canvas.dc, 0, 0, bm.bmWidth, bm.bmHeight, source, 0, 0, bm.bmWidth, bm.bmHeight, blend)
+                 : BitBlt(canvas.dc, 0, 0, bm.bmWidth, bm.bmHeight, source, 0, 0, SRCCOPY));
     if (old) SelectObject(source, old);
     if (source) DeleteDC(source);
     DeleteObject(picture);
@@ -117,27 +125,6 @@ HBITMAP render_icon(HICON icon, COLORREF background, std::string* error) {
     return drawn ? canvas.release() : fail(error, "the icon could not be rendered");
 }
 
-// A picture with premultiplied alpha (a GIF's transparent pixels are
-// zeros) blended over the canvas, so that the background shows through.
-HBITMAP render_blended(HBITMAP picture, COLORREF background, std::string* error) {
-    BITMAP bm{};
-    GetObject(picture, sizeof(bm), &bm);
-    if (!fits(bm.bmWidth, bm.bmHeight)) {
-        DeleteObject(picture);
-        return fail(error, "the picture is too large");
-    }
-    Canvas canvas(bm.bmWidth, bm.bmHeight, background);
-    HDC source = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = source ? SelectObject(source, picture) : nullptr;
-    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    const bool drawn = canvas.ready() && old &&
-                       AlphaBlend(canvas.dc, 0, 0, bm.bmWidth, bm.bmHeight, source, 0, 0, bm.bmWidth, bm.bmHeight, blend);
-    if (old) SelectObject(source, old);
-    if (source) DeleteDC(source);
-    DeleteObject(picture);
-    return drawn ? canvas.release() : fail(error, "the picture could not be rendered");
-}
-
 // A metafile at the size its frame has at the given resolution.
 HBITMAP render_metafile(const uint8_t* data, size_t size, COLORREF background, SIZE resolution, std::string* error) {
     MetafileFrame frame;
@@ -158,11 +145,11 @@ HBITMAP render_picture(const uint8_t* data, size_t size, COLORREF background, SI
     switch (sniff(data, size)) {
         case PictureFormat::Bitmap: {
             HBITMAP picture = decode_bmp(data, size, error);
-            return picture ? render_bitmap(picture, background, error) : nullptr;
+            return picture ? render_bitmap(picture, background, Laying::Copied, error) : nullptr;
         }
         case PictureFormat::Jpeg: {
             HBITMAP picture = decode_jpeg(data, size, error);
-            return picture ? render_bitmap(picture, background, error) : nullptr;
+            return picture ? render_bitmap(picture, background, Laying::Copied, error) : nullptr;
         }
         case PictureFormat::Icon: {
             HICON icon = decode_icon_file(data, size, 0, 0, error);
@@ -170,7 +157,7 @@ HBITMAP render_picture(const uint8_t* data, size_t size, COLORREF background, SI
         }
         case PictureFormat::Gif: {
             HBITMAP picture = decode_gif(data, size, error);
-            return picture ? render_blended(picture, background, error) : nullptr;
+            return picture ? render_bitmap(picture, background, Laying::Blended, error) : nullptr;
         }
         case PictureFormat::Metafile:
             return render_metafile(data, size, background, resolution, error);
