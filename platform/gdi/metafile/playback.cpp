@@ -789,6 +789,11 @@ void Playback::save() {
         fail("the metafile saves its state too often without restoring it");
         return;
     }
+    // Each save copies the clip region: a large one costs its size.
+    HRGN clip = CreateRectRgn(0, 0, 0, 0);
+    const uint64_t bytes = clip && GetClipRgn(dc_, clip) == 1 ? GetRegionData(clip, 0, nullptr) : 0;
+    if (clip) DeleteObject(clip);
+    if (!charge(saturating_mul(bytes, 4) + 1)) return;
     SaveDC(dc_);
     saved_.push_back(state_);
 }
