@@ -128,7 +128,7 @@ RegionData poly_polygon_region(const POINT* points, const int* counts, int polyg
             const POINT& b = e.b;
             const double lo = std::min(a.y, b.y), hi = std::max(a.y, b.y);
             if (py < lo || py >= hi) continue;
-            const double x = a.x + (py - a.y) * static_cast<double>(b.x - a.x) / static_cast<double>(b.y - a.y);
+            const double x = a.x + (py - a.y) * (static_cast<double>(b.x) - a.x) / (static_cast<double>(b.y) - a.y);
             crossings.push_back(Crossing{x, b.y > a.y ? 1 : -1});
         }
         std::sort(crossings.begin(), crossings.end(), [](const Crossing& p, const Crossing& q) { return p.x < q.x; });
