@@ -2,6 +2,8 @@
 // it into a rectangle; and the DIB reading both players share.
 #include "platform/gdi/metafile.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -128,7 +130,8 @@ HBITMAP split_dib(const RecordReader& record, size_t header_offset, size_t heade
 int source_top(HBITMAP bitmap, int y, int height) {
     DIBSECTION ds{};
     if (GetObject(bitmap, sizeof(ds), &ds) != static_cast<int>(sizeof(ds)) || ds.dsBmih.biHeight < 0) return y;
-    return ds.dsBm.bmHeight - y - height;
+    const int64_t top = int64_t{ds.dsBm.bmHeight} - y - height;
+    return static_cast<int>(std::clamp<int64_t>(top, INT32_MIN, INT32_MAX));
 }
 
 }  // namespace metafile

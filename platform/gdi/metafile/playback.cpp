@@ -668,7 +668,12 @@ void Playback::stretch_bitmap(HBITMAP bitmap, double x, double y, double w, doub
     const POINT a = to_device(x, y), b = to_device(x + w, y + h);
     const RECT box{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
     const int64_t width = int64_t{box.right} - box.left, height = int64_t{box.bottom} - box.top;
-    if (width > INT32_MAX || height > INT32_MAX || !charge(area_cost(box))) return;
+    // A source rectangle far outside any bitmap (its sums would not fit the
+    // call's integers) is no drawing.
+    constexpr int kFar = 1 << 30;
+    const bool far = std::abs(int64_t{xs}) > kFar || std::abs(int64_t{ys}) > kFar || std::abs(int64_t{ws}) > kFar ||
+                     std::abs(int64_t{hs}) > kFar;
+    if (far || width > INT32_MAX || height > INT32_MAX || !charge(area_cost(box))) return;
     HDC source = CreateCompatibleDC(dc_);
     if (!source) return;
     HGDIOBJ old = SelectObject(source, bitmap);
