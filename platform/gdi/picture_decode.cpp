@@ -96,10 +96,10 @@ HBITMAP render_bitmap(HBITMAP picture, COLORREF background, Laying laying, std::
     HDC source = CreateCompatibleDC(nullptr);
     HGDIOBJ old = source ? SelectObject(source, picture) : nullptr;
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    const bool drawn =
-        canvas.ready() && old &&
-        (laying == Laying::Blended ? AlphaBlend(canvas.dc, 0, 0, bm.bmWidth, bm.bmHeight, source, 0, 0, bm.bmWidth, bm.bmHeight, blend)
-                 : BitBlt(canvas.dc, 0, 0, bm.bmWidth, bm.bmHeight, source, 0, 0, SRCCOPY));
+    const int w = bm.bmWidth, h = bm.bmHeight;
+    const bool drawn = canvas.ready() && old &&
+                       (laying == Laying::Blended ? AlphaBlend(canvas.dc, 0, 0, w, h, source, 0, 0, w, h, blend)
+                                                  : BitBlt(canvas.dc, 0, 0, w, h, source, 0, 0, SRCCOPY));
     if (old) SelectObject(source, old);
     if (source) DeleteDC(source);
     DeleteObject(picture);

@@ -339,7 +339,8 @@ TEST(ImageLoader, GifImagesAndMetafilesLoadAtTheirSizeAndColours)
     const SIZE dpi = DesktopResolution();
     const int frameX = MulDiv(10, 2540, dpi.cx), frameY = MulDiv(10, 2540, dpi.cy);
     metafile_maker::Emf emf(RECT{0, 0, frameX, frameY});
-    emf.Record(metafile_maker::EMR_CREATEBRUSHINDIRECT, metafile_maker::Ints({1, BS_SOLID, static_cast<int32_t>(colour), 0}))
+    emf.Record(metafile_maker::EMR_CREATEBRUSHINDIRECT,
+               metafile_maker::Ints({1, BS_SOLID, static_cast<int32_t>(colour), 0}))
         .Record(metafile_maker::EMR_SELECTOBJECT, metafile_maker::Ints({1}))
         .Record(metafile_maker::EMR_SELECTOBJECT, metafile_maker::Ints({static_cast<int32_t>(0x80000000u | NULL_PEN)}))
         .Record(metafile_maker::EMR_RECTANGLE, metafile_maker::Ints({-5, -5, 1000, 1000}));

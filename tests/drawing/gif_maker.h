@@ -69,7 +69,8 @@ inline std::vector<uint8_t> Make(const Spec& spec)
     }
     for (int y : order)
     {
-        std::vector<GifPixelType> row(spec.rows[static_cast<size_t>(y)].begin(), spec.rows[static_cast<size_t>(y)].end());
+        const std::vector<uint8_t>& indexes = spec.rows[static_cast<size_t>(y)];
+        std::vector<GifPixelType> row(indexes.begin(), indexes.end());
         ok = ok && EGifPutLine(gif, row.data(), spec.width) == GIF_OK;
     }
     if (colours != nullptr)

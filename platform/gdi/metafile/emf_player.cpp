@@ -286,7 +286,8 @@ private:
         const COLORREF colour = r.u32(16);
         HBRUSH brush;
         if (style == BS_NULL) brush = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-        else if (style == BS_HATCHED && hatch <= HS_DIAGCROSS) brush = CreateHatchBrush(static_cast<int>(hatch), colour);
+        else if (style == BS_HATCHED && hatch <= HS_DIAGCROSS)
+            brush = CreateHatchBrush(static_cast<int>(hatch), colour);
         else brush = CreateSolidBrush(colour);
         pb_.store_brush(r.u32(8), brush);
     }

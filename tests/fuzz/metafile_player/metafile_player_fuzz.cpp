@@ -29,7 +29,8 @@ void play(const std::vector<uint8_t>& bytes) {
     HGDIOBJ brush = GetCurrentObject(dc, OBJ_BRUSH), pen = GetCurrentObject(dc, OBJ_PEN);
     HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
     std::string error;
-    const bool played = trelwin::gdi::play_metafile(dc, RECT{0, 0, kWidth, kHeight}, bytes.data(), bytes.size(), &error);
+    const bool played =
+        trelwin::gdi::play_metafile(dc, RECT{0, 0, kWidth, kHeight}, bytes.data(), bytes.size(), &error);
     if (!played && error.empty()) std::abort();
     HRGN clip = CreateRectRgn(0, 0, 0, 0);
     if (GetClipRgn(dc, clip) != 0 || GetCurrentObject(dc, OBJ_BRUSH) != brush ||

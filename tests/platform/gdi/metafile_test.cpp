@@ -356,8 +356,8 @@ TEST(MetafilePlayer, DamagedAndHostileFilesEndCleanly) {
         Canvas canvas(c.side, c.side);
         const size_t handles = trelwin::gdi::live_object_count();
         std::string error;
-        const bool played =
-            trelwin::gdi::play_metafile(canvas.dc(), RECT{0, 0, c.side, c.side}, c.bytes.data(), c.bytes.size(), &error);
+        const bool played = trelwin::gdi::play_metafile(canvas.dc(), RECT{0, 0, c.side, c.side}, c.bytes.data(),
+                                                        c.bytes.size(), &error);
         EXPECT_EQ(played, c.played) << error;
         EXPECT_EQ(error.empty(), c.played) << error;
         EXPECT_EQ(trelwin::gdi::live_object_count(), handles);
