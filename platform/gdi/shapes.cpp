@@ -325,7 +325,7 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     const PenObject& pen = *dc->state.pen;
     if (std::max(1, pen.width) == 1 && pen.style != PS_SOLID && pen.style != PS_INSIDEFRAME) {
         // Styled frame: the dashes run around the rectangle from its top-left corner.
-        if (box.right - box.left < 2 || box.bottom - box.top < 2) return TRUE;
+        if (int64_t{box.right} - box.left < 2 || int64_t{box.bottom} - box.top < 2) return TRUE;
         fill_with_brush(*dc, RegionData::from_rect(RECT{box.left + 1, box.top + 1, box.right - 1, box.bottom - 1}));
         Stroke stroke(*dc, pen);
         const POINT corners[4] = {{box.left, box.top}, {box.right - 1, box.top}, {box.right - 1, box.bottom - 1},
