@@ -134,10 +134,13 @@ public:
     Wmf(int left, int top, int right, int bottom, int units_per_inch, uint16_t objects = 8)
         : box_{left, top, right, bottom}, inch_(units_per_inch), objects_(objects) {}
 
-    // A record of 16-bit parameter words (the file's own order).
-    Wmf& Record(uint16_t function, std::initializer_list<int> words = {}) {
-        records_.u32(static_cast<uint32_t>(3 + words.size())).u16(function);
+    // A record of 16-bit parameter words (the file's own order), then any
+    // bytes (a DIB), padded to a whole word.
+    Wmf& Record(uint16_t function, std::initializer_list<int> words = {}, const Bytes& tail = {}) {
+        const size_t tail_words = (tail.data.size() + 1) / 2;
+        records_.u32(static_cast<uint32_t>(3 + words.size() + tail_words)).u16(function);
         for (int w : words) records_.u16(static_cast<uint16_t>(w));
+        records_.append(tail).zeros(tail_words * 2 - tail.data.size());
         return *this;
     }
 

@@ -258,6 +258,28 @@ std::vector<Case> Cases() {
                              Filled(dc, gdi_test::kGreen, [&] { Ellipse(dc, 30, 30, 40, 40); });
                          }});
     }
+    {
+        // At one logical unit a pixel: a font, text, and a DIB stretched.
+        Wmf wmf(0, 0, kSide, kSide, 1440);
+        wmf.Record(0x02FB, {-14, 0, 0, 0, 400, 0, 0, 0, 0, 'A' | ('r' << 8), 'i' | ('a' << 8), 'l'})
+            .Record(0x012D, {0})
+            .Record(0x0209, {Low(gdi_test::kRed), High(gdi_test::kRed)})  // text colour
+            .Record(0x0102, {TRANSPARENT})
+            .Record(0x0521, {2, 'H' | ('i' << 8), 5, 3})  // text "Hi" at y 5, x 3
+            .Record(0x0F43, {0x0020, 0x00CC, 0, 1, 2, 0, 0, 8, 16, 24, 4},  // SRCCOPY onto (4, 24, 16, 8)
+                    DibHeader(2, 1).append(DibRows(2, {{gdi_test::kGreen, gdi_test::kBlue}})));
+        cases.push_back({"a placeable metafile's text and DIB", wmf.Make(), [](HDC dc) {
+                             HFONT font = CreateFontA(-14, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+                             HGDIOBJ old = SelectObject(dc, font);
+                             SetTextColor(dc, gdi_test::kRed);
+                             SetBkMode(dc, TRANSPARENT);
+                             TextOutA(dc, 3, 5, "Hi", 2);
+                             SelectObject(dc, old);
+                             DeleteObject(font);
+                             FillSolidRect(dc, 4, 24, 8, 8, gdi_test::kGreen);
+                             FillSolidRect(dc, 12, 24, 8, 8, gdi_test::kBlue);
+                         }});
+    }
     return cases;
 }
 
