@@ -38,5 +38,7 @@ HBITMAP decode_gif(const uint8_t* data, size_t size, std::string* error);
 // 2^24 pixels.
 HBITMAP render_picture(const uint8_t* data, size_t size, COLORREF background, SIZE resolution,
                        std::string* error);
+// The same at the resolution GetDeviceCaps gives this layer's DCs.
+HBITMAP render_picture(const uint8_t* data, size_t size, COLORREF background, std::string* error);
 
 }  // namespace trelwin::gdi

@@ -167,4 +167,11 @@ HBITMAP render_picture(const uint8_t* data, size_t size, COLORREF background, SI
     return fail(error, "not a picture format that can be loaded (BMP, JPEG, GIF, icon or metafile)");
 }
 
+HBITMAP render_picture(const uint8_t* data, size_t size, COLORREF background, std::string* error) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    const SIZE resolution{GetDeviceCaps(dc, LOGPIXELSX), GetDeviceCaps(dc, LOGPIXELSY)};
+    if (dc) DeleteDC(dc);
+    return render_picture(data, size, background, resolution, error);
+}
+
 }  // namespace trelwin::gdi

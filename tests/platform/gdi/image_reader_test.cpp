@@ -458,8 +458,7 @@ TEST(PictureLoader, RendersBitmapsJpegsAndIconsAndRefusesTheRest) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::string error;
-        HBITMAP picture =
-            trelwin::gdi::render_picture(c.bytes.data(), c.bytes.size(), c.background, SIZE{96, 96}, &error);
+        HBITMAP picture = trelwin::gdi::render_picture(c.bytes.data(), c.bytes.size(), c.background, &error);
         if (c.width == 0) {
             EXPECT_EQ(picture, nullptr);
             EXPECT_NE(error.find(c.error), std::string::npos) << error;
