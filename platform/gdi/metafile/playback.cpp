@@ -684,11 +684,20 @@ void Playback::stretch_bitmap(HBITMAP bitmap, double x, double y, double w, doub
     DeleteDC(source);
 }
 
-void Playback::text_out(double x, double y, const std::string& text, const std::vector<double>& dx, UINT options,
+void Playback::text_out(double x, double y, const std::string& whole, const std::vector<double>& dx, UINT options,
                         const RECT* logical_rect) {
     if (path_open_) return;
     realise_font();
     const POINT at = to_device(x, y);
+    // The text layer adds up pen positions in 32 bits: text that starts
+    // far outside the picture is not drawn, a line keeps its first
+    // kMaxTextBytes bytes and an advance is at most kMaxAdvance pixels,
+    // which leaves every sum in range and changes nothing that can show.
+    constexpr LONG kFarText = 1 << 29;
+    constexpr size_t kMaxTextBytes = 4096;
+    constexpr LONG kMaxAdvance = 1 << 16;
+    if (std::abs(at.x) > kFarText || std::abs(at.y) > kFarText) return;
+    const std::string text = whole.substr(0, kMaxTextBytes);
     RECT rect{};
     if (logical_rect) {
         const POINT a = to_device(logical_rect->left, logical_rect->top);
@@ -708,10 +717,10 @@ void Playback::text_out(double x, double y, const std::string& text, const std::
         const double ux = unit_x();
         double sum = 0;
         LONG placed = 0;
-        for (double d : dx) {
-            sum += d;
+        for (size_t i = 0; i < dx.size() && i < text.size(); ++i) {
+            sum += dx[i];
             const LONG next = to_pixel(sum * ux);
-            advances.push_back(next - placed);
+            advances.push_back(std::clamp<LONG>(static_cast<LONG>(int64_t{next} - placed), -kMaxAdvance, kMaxAdvance));
             placed = next;
         }
         advances.resize(text.size(), 0);
