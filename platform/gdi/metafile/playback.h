@@ -11,12 +11,14 @@
 // mapping; shapes that a rotation or shear turns are drawn as polygons.
 //
 // Budget: each drawing call costs an estimate of the pixels it touches
-// (its clipped box, times the pen's width for strokes); when the total
-// passes kWorkBudget the playback stops with an error. Pen widths and font
-// heights are capped at the destination's size.
+// (its clipped box, times the pen's width for strokes), and a font not
+// used before costs kWorkPerFont; when the total passes the budget the
+// playback stops with an error. Pen widths and font heights are capped at
+// the destination's size.
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,8 @@ namespace trelwin::gdi::metafile {
 // every pixel of the destination.
 constexpr uint64_t kWorkBudget = 1ull << 28;
 constexpr uint64_t kWorkPerPixel = 16;
+// What a font of a size not used before in the playback costs.
+constexpr uint64_t kWorkPerFont = 1ull << 20;
 
 struct Mapping {
     XFORM world{1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f};
@@ -206,6 +210,7 @@ private:
     HFONT font_ = nullptr;
     FontSpec font_for_;
     double font_scale_ = -1;
+    std::set<std::string> fonts_seen_;  // LOGFONTs realised, as bytes
     bool path_open_ = false;
     std::vector<PathFigure> path_;
     uint64_t budget_ = 0;

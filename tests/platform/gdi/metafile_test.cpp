@@ -354,6 +354,11 @@ TEST(MetafilePlayer, DamagedAndHostileFilesEndCleanly) {
     wide_pen.Record(EMR_CREATEPEN, Ints({1, PS_SOLID, 100000, 0, 0}))
         .Record(EMR_SELECTOBJECT, Ints({1}))
         .Record(EMR_ELLIPSE, Ints({0, 0, 30, 30}));
+    Emf fonts(kFrame);
+    for (int i = 0; i < 1000; ++i) {
+        const std::string face = "Face " + std::to_string(i);
+        fonts.Font(1, -12, face.c_str()).Record(EMR_SELECTOBJECT, Ints({1})).Text(1, 1, "x");
+    }
     std::vector<uint8_t> wmf_cut = Wmf(0, 0, 10, 10, 96).Record(0x041B, {1, 1, 0, 0}).Make();
     wmf_cut.resize(wmf_cut.size() - 6);
     std::vector<uint8_t> plain = Wmf(0, 0, 10, 10, 96).Make();
@@ -368,6 +373,7 @@ TEST(MetafilePlayer, DamagedAndHostileFilesEndCleanly) {
         {"object indexes, levels and transforms out of range: skipped", bad_objects.Make(), true},
         {"2000 saves without a restore", saves.Make(), false},
         {"a picture painted over and over", floods.Make(), false, 4096},
+        {"a thousand fonts", fonts.Make(), false},
         {"a placeable metafile cut inside its end record", wmf_cut, false},
         {"a metafile without the placeable header", plain, false},
         {"a placeable header alone", placeable_only, false},
