@@ -681,7 +681,11 @@ void Playback::stretch_bitmap(HBITMAP bitmap, double x, double y, double w, doub
     constexpr int kFar = 1 << 30;
     const bool far = std::abs(int64_t{xs}) > kFar || std::abs(int64_t{ys}) > kFar || std::abs(int64_t{ws}) > kFar ||
                      std::abs(int64_t{hs}) > kFar;
-    if (far || width > INT32_MAX || height > INT32_MAX || !charge(area_cost(box))) return;
+    // Stretching reads the whole source rectangle, however small the
+    // bitmap behind it.
+    const uint64_t read = saturating_mul(static_cast<uint64_t>(std::abs(int64_t{ws})),
+                                           static_cast<uint64_t>(std::abs(int64_t{hs})));
+    if (far || width > INT32_MAX || height > INT32_MAX || !charge(saturating_add(area_cost(box), read))) return;
     HDC source = CreateCompatibleDC(dc_);
     if (!source) return;
     HGDIOBJ old = SelectObject(source, bitmap);
