@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/gdi/image_decode.h"
+#include "platform/user/user.h"
 
 namespace
 {
@@ -95,12 +96,21 @@ HBITMAP DecodePng(png_structp png, png_infop info, _TPngMemoryRead* pRead, BOOL*
     const bool bPalette = nColourType == PNG_COLOR_TYPE_PALETTE;
     const bool bTransparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     // Everything becomes 8-bit red, green, blue (and alpha): palettes and
-    // low depths are expanded, transparency tables become alpha, 16-bit
-    // channels are cut, grey is spread over the three colours. Palette
-    // images always get alpha.
-    const int nChannels =
-        (nColourType == PNG_COLOR_TYPE_GRAY || nColourType == PNG_COLOR_TYPE_RGB) && !bTransparency ? 3 : 4;
-    png_set_expand(png);
+    // low depths are expanded, 16-bit channels are cut, grey is spread over
+    // the three colours. Palette images always get alpha, from their
+    // transparency table when they have one. A grey or RGB image keeps its
+    // depth: its transparent colour (a tRNS chunk) is not turned into alpha
+    // and shows as the colour it is.
+    const int nChannels = nColourType == PNG_COLOR_TYPE_GRAY || nColourType == PNG_COLOR_TYPE_RGB ? 3 : 4;
+    if (bPalette)
+    {
+        png_set_palette_to_rgb(png);
+        if (bTransparency)
+        {
+            png_set_tRNS_to_alpha(png);
+        }
+    }
+    png_set_expand_gray_1_2_4_to_8(png);
     png_set_strip_16(png);
     png_set_gray_to_rgb(png);
     if (bPalette && !bTransparency)
@@ -212,8 +222,13 @@ BOOL CExtendedBitmap::LoadFromPicture(const BYTE* pData, DWORD dwSize, CBitmap* 
     {
         return FALSE;
     }
+    // Metafiles are sized from their frame (in HIMETRIC) at the desktop's
+    // resolution; raster pictures keep their own size.
+    HDC hDesktop = ::GetDC(::GetDesktopWindow());
+    const SIZE resolution = {::GetDeviceCaps(hDesktop, LOGPIXELSX), ::GetDeviceCaps(hDesktop, LOGPIXELSY)};
+    ::ReleaseDC(::GetDesktopWindow(), hDesktop);
     std::string error;
-    HBITMAP hPicture = trelwin::gdi::render_picture(pData, dwSize, crBackground, &error);
+    HBITMAP hPicture = trelwin::gdi::render_picture(pData, dwSize, crBackground, resolution, &error);
     if (hPicture == nullptr)
     {
         return FALSE;

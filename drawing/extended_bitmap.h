@@ -2,8 +2,9 @@
 // a resource). PNG images go through libpng into a DIB section, 24 bits for
 // opaque images and 32 bits with premultiplied alpha for images that carry
 // transparency and for palette images; every other picture (BMP, JPEG,
-// icons) is rendered at its own size into a 32-bit DIB section over a
-// background colour. GIF images and metafiles are refused.
+// GIF, icons, placeable and enhanced metafiles) is rendered into a 32-bit
+// DIB section over a background colour: raster pictures at their own size,
+// metafiles at the size of their frame at the desktop's resolution.
 //
 // The bitmap belongs to the object; a caller usually detaches the handle
 // and attaches it to a CBitmap of its own.
@@ -37,8 +38,9 @@ public:
 
     // The PNG road: palette images become 32 bits, with the alpha of their
     // transparency table (hasAlpha TRUE) or opaque (hasAlpha FALSE); grey
-    // and RGB images 24 bits, or 32 with their alpha channel or
-    // transparent colour (hasAlpha TRUE); 16-bit channels are cut to 8.
+    // and RGB images 24 bits (a transparent colour given by a tRNS chunk is
+    // not applied), or 32 with their alpha channel (hasAlpha TRUE); 16-bit
+    // channels are cut to 8.
     // Colours are premultiplied by alpha, truncating. A damaged, truncated
     // or oversized image gives FALSE and leaves the target as it was.
     static BOOL LoadPngFromMemory(CBitmap* pTarget, const BYTE* pData, DWORD dwSize, BOOL* pbHasAlpha);

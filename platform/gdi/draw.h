@@ -10,6 +10,10 @@ BOOL LineTo(HDC hdc, int x, int y);
 BOOL Polyline(HDC hdc, const POINT* points, int count);
 BOOL PolylineTo(HDC hdc, const POINT* points, DWORD count);
 BOOL Polygon(HDC hdc, const POINT* points, int count);
+// The polygons are filled as one shape under the polygon fill mode (a
+// polygon inside another makes a hole in ALTERNATE mode), each outlined and
+// closed; every polygon needs at least two points.
+BOOL PolyPolygon(HDC hdc, const POINT* points, const INT* counts, int polygons);
 BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom);
 BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, int corner_w, int corner_h);
 BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom);

@@ -310,6 +310,13 @@ typedef struct tagCOLORADJUSTMENT {
 #define GM_COMPATIBLE 1
 #define GM_ADVANCED 2
 #define MM_TEXT 1
+#define MM_LOMETRIC 2
+#define MM_HIMETRIC 3
+#define MM_LOENGLISH 4
+#define MM_HIENGLISH 5
+#define MM_TWIPS 6
+#define MM_ISOTROPIC 7
+#define MM_ANISOTROPIC 8
 #define MWT_IDENTITY 1
 #define MWT_LEFTMULTIPLY 2
 #define MWT_RIGHTMULTIPLY 3

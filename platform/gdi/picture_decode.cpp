@@ -8,6 +8,8 @@
 #include "platform/gdi/icons.h"
 #include "platform/gdi/image/icon_resource.h"
 #include "platform/gdi/image_decode.h"
+#include "platform/gdi/metafile.h"
+#include "platform/gdi/rect.h"
 
 namespace trelwin::gdi {
 
@@ -27,12 +29,7 @@ PictureFormat sniff(const uint8_t* data, size_t size) {
     if (starts_with(data, size, "\xFF\xD8\xFF", 3)) return PictureFormat::Jpeg;
     if (starts_with(data, size, "\0\0\1\0", 4) || starts_with(data, size, "\0\0\2\0", 4)) return PictureFormat::Icon;
     if (starts_with(data, size, "GIF87a", 6) || starts_with(data, size, "GIF89a", 6)) return PictureFormat::Gif;
-    // Placeable and plain Windows metafiles, and enhanced metafiles (record
-    // type 1 with the " EMF" signature at offset 40).
-    if (starts_with(data, size, "\xD7\xCD\xC6\x9A", 4) || starts_with(data, size, "\1\0\x09\0", 4) ||
-        starts_with(data, size, "\2\0\x09\0", 4) ||
-        (starts_with(data, size, "\1\0\0\0", 4) && size >= 44 && std::memcmp(data + 40, " EMF", 4) == 0))
-        return PictureFormat::Metafile;
+    if (looks_like_metafile(data, size)) return PictureFormat::Metafile;
     return PictureFormat::Unknown;
 }
 
@@ -83,7 +80,12 @@ bool fits(int width, int height) {
     return width > 0 && height > 0 && static_cast<uint64_t>(width) * static_cast<uint64_t>(height) <= kMaxPictureArea;
 }
 
-HBITMAP render_bitmap(HBITMAP picture, COLORREF background, std::string* error) {
+// How a decoded picture goes onto its canvas: copied, or laid over it by
+// its premultiplied alpha (a GIF's transparent pixels are zeros) so that
+// the background shows through.
+enum class Laying { Copied, Blended };
+
+HBITMAP render_bitmap(HBITMAP picture, COLORREF background, Laying laying, std::string* error) {
     BITMAP bm{};
     GetObject(picture, sizeof(bm), &bm);
     if (!fits(bm.bmWidth, bm.bmHeight)) {
@@ -93,8 +95,11 @@ HBITMAP render_bitmap(HBITMAP picture, COLORREF background, std::string* error) 
     Canvas canvas(bm.bmWidth, bm.bmHeight, background);
     HDC source = CreateCompatibleDC(nullptr);
     HGDIOBJ old = source ? SelectObject(source, picture) : nullptr;
-    const bool drawn =
-        canvas.ready() && old && BitBlt(canvas.dc, 0, 0, bm.bmWidth, bm.bmHeight, source, 0, 0, SRCCOPY);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    const int w = bm.bmWidth, h = bm.bmHeight;
+    const bool drawn = canvas.ready() && old &&
+                       (laying == Laying::Blended ? AlphaBlend(canvas.dc, 0, 0, w, h, source, 0, 0, w, h, blend)
+                                                  : BitBlt(canvas.dc, 0, 0, w, h, source, 0, 0, SRCCOPY));
     if (old) SelectObject(source, old);
     if (source) DeleteDC(source);
     DeleteObject(picture);
@@ -120,31 +125,53 @@ HBITMAP render_icon(HICON icon, COLORREF background, std::string* error) {
     return drawn ? canvas.release() : fail(error, "the icon could not be rendered");
 }
 
+// A metafile at the size its frame has at the given resolution.
+HBITMAP render_metafile(const uint8_t* data, size_t size, COLORREF background, SIZE resolution, std::string* error) {
+    MetafileFrame frame;
+    if (!read_metafile_frame(data, size, &frame, error)) return nullptr;
+    const int width = MulDiv(frame.width, resolution.cx, 2540);
+    const int height = MulDiv(frame.height, resolution.cy, 2540);
+    if (!fits(width, height)) return fail(error, "the metafile's frame is empty or too large");
+    Canvas canvas(width, height, background);
+    if (!canvas.ready()) return fail(error, "no memory for the picture");
+    if (!play_metafile(canvas.dc, RECT{0, 0, width, height}, data, size, error)) return nullptr;
+    return canvas.release();
+}
+
 }  // namespace
 
-HBITMAP render_picture(const uint8_t* data, size_t size, COLORREF background, std::string* error) {
+HBITMAP render_picture(const uint8_t* data, size_t size, COLORREF background, SIZE resolution, std::string* error) {
     if (!data || size == 0) return fail(error, "no picture data");
     switch (sniff(data, size)) {
         case PictureFormat::Bitmap: {
             HBITMAP picture = decode_bmp(data, size, error);
-            return picture ? render_bitmap(picture, background, error) : nullptr;
+            return picture ? render_bitmap(picture, background, Laying::Copied, error) : nullptr;
         }
         case PictureFormat::Jpeg: {
             HBITMAP picture = decode_jpeg(data, size, error);
-            return picture ? render_bitmap(picture, background, error) : nullptr;
+            return picture ? render_bitmap(picture, background, Laying::Copied, error) : nullptr;
         }
         case PictureFormat::Icon: {
             HICON icon = decode_icon_file(data, size, 0, 0, error);
             return icon ? render_icon(icon, background, error) : nullptr;
         }
-        case PictureFormat::Gif:
-            return fail(error, "GIF pictures are not supported");
+        case PictureFormat::Gif: {
+            HBITMAP picture = decode_gif(data, size, error);
+            return picture ? render_bitmap(picture, background, Laying::Blended, error) : nullptr;
+        }
         case PictureFormat::Metafile:
-            return fail(error, "metafile pictures are not supported");
+            return render_metafile(data, size, background, resolution, error);
         case PictureFormat::Unknown:
             break;
     }
-    return fail(error, "not a picture format that can be loaded (BMP, JPEG or icon)");
+    return fail(error, "not a picture format that can be loaded (BMP, JPEG, GIF, icon or metafile)");
+}
+
+HBITMAP render_picture(const uint8_t* data, size_t size, COLORREF background, std::string* error) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    const SIZE resolution{GetDeviceCaps(dc, LOGPIXELSX), GetDeviceCaps(dc, LOGPIXELSY)};
+    if (dc) DeleteDC(dc);
+    return render_picture(data, size, background, resolution, error);
 }
 
 }  // namespace trelwin::gdi

@@ -64,6 +64,13 @@ HRGN CreatePolygonRgn(const POINT* points, int count, int fill_mode) {
     return ok ? make_region(std::move(data)) : nullptr;
 }
 
+HRGN CreatePolyPolygonRgn(const POINT* points, const INT* counts, int polygons, int fill_mode) {
+    if (!points || !counts || polygons < 1 || (fill_mode != ALTERNATE && fill_mode != WINDING)) return nullptr;
+    bool ok = true;
+    RegionData data = poly_polygon_region(points, counts, polygons, fill_mode, RowLimit{}, &ok);
+    return ok ? make_region(std::move(data)) : nullptr;
+}
+
 int CombineRgn(HRGN hdst, HRGN h1, HRGN h2, int mode) {
     auto dst = region_of(hdst);
     auto a = region_of(h1);

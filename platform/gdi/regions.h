@@ -9,6 +9,8 @@ HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int corner_w, 
 HRGN CreateEllipticRgn(int left, int top, int right, int bottom);
 HRGN CreateEllipticRgnIndirect(const RECT* rect);
 HRGN CreatePolygonRgn(const POINT* points, int count, int fill_mode);
+// Several polygons, counts[k] points each, as one region (see PolyPolygon).
+HRGN CreatePolyPolygonRgn(const POINT* points, const INT* counts, int polygons, int fill_mode);
 int CombineRgn(HRGN dst, HRGN src1, HRGN src2, int mode);
 int OffsetRgn(HRGN rgn, int dx, int dy);
 BOOL SetRectRgn(HRGN rgn, int left, int top, int right, int bottom);

@@ -283,6 +283,36 @@ BOOL Polygon(HDC hdc, const POINT* points, int count) {
     return TRUE;
 }
 
+BOOL PolyPolygon(HDC hdc, const POINT* points, const INT* counts, int polygons) {
+    auto dc = dc_from_handle(hdc);
+    if (!dc || !points || !counts || polygons < 1) return FALSE;
+    size_t total = 0;
+    for (int k = 0; k < polygons; ++k) {
+        if (counts[k] < 2) return FALSE;
+        total += static_cast<size_t>(counts[k]);
+    }
+    std::vector<POINT> device(total);
+    for (size_t i = 0; i < total; ++i) device[i] = dc->to_surface(points[i].x, points[i].y);
+    RegionData interior = poly_polygon_region(device.data(), counts, polygons, dc->state.poly_fill_mode,
+                                              visible_rows(*dc, dc->state.pen ? dc->state.pen->width : 1));
+    if (!has_pen(*dc)) {
+        fill_with_brush(*dc, interior);
+        return TRUE;
+    }
+    // One stroke for all outlines, so that a styled pen runs on from one
+    // polygon to the next and shared edges are painted once.
+    Stroke stroke(*dc, *dc->state.pen);
+    size_t start = 0;
+    for (int k = 0; k < polygons; ++k) {
+        const size_t n = static_cast<size_t>(counts[k]);
+        for (size_t i = 0; i < n; ++i) stroke.line(device[start + i], device[start + (i + 1) % n], false);
+        start += n;
+    }
+    fill_with_brush(*dc, RegionData::combine(interior, stroke.pixels(), RGN_DIFF));
+    stroke.paint();
+    return TRUE;
+}
+
 BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     auto dc = dc_from_handle(hdc);
     if (!dc) return FALSE;
@@ -295,7 +325,7 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     const PenObject& pen = *dc->state.pen;
     if (std::max(1, pen.width) == 1 && pen.style != PS_SOLID && pen.style != PS_INSIDEFRAME) {
         // Styled frame: the dashes run around the rectangle from its top-left corner.
-        if (box.right - box.left < 2 || box.bottom - box.top < 2) return TRUE;
+        if (int64_t{box.right} - box.left < 2 || int64_t{box.bottom} - box.top < 2) return TRUE;
         fill_with_brush(*dc, RegionData::from_rect(RECT{box.left + 1, box.top + 1, box.right - 1, box.bottom - 1}));
         Stroke stroke(*dc, pen);
         const POINT corners[4] = {{box.left, box.top}, {box.right - 1, box.top}, {box.right - 1, box.bottom - 1},

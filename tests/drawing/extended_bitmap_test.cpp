@@ -9,7 +9,10 @@
 
 #include "drawing/extended_bitmap.h"
 #include "platform/gdi/internal/object_table.h"
+#include "platform/user/user.h"
+#include "tests/drawing/gif_maker.h"
 #include "tests/drawing/png_maker.h"
+#include "tests/platform/gdi/metafile_maker.h"
 
 namespace
 {
@@ -21,6 +24,7 @@ struct Decoded
     BOOL ok = FALSE;
     BOOL hasAlpha = 7;  // 7: not written
     int bitsPerPixel = 0;
+    int width = 0;
     int stride = 0;
     int height = 0;
     Bytes rows;  // every byte of the DIB, top row first
@@ -41,6 +45,7 @@ Decoded Decode(const Bytes& bytes, COLORREF background = 0xFFFFFFFF)
         return d;
     }
     d.bitsPerPixel = ds.dsBm.bmBitsPixel;
+    d.width = ds.dsBm.bmWidth;
     d.stride = ds.dsBm.bmWidthBytes;
     d.height = ds.dsBm.bmHeight;
     const auto* bits = static_cast<const uint8_t*>(ds.dsBm.bmBits);
@@ -143,6 +148,12 @@ TEST(ImageLoader, PngImagesBecomeDibRowsBlueFirstWithPremultipliedAlpha)
     keyed.key.red = 1;
     keyed.key.green = 2;
     keyed.key.blue = 3;
+    png_maker::Spec keyedGrey;
+    keyedGrey.width = 2;
+    keyedGrey.colourType = PNG_COLOR_TYPE_GRAY;
+    keyedGrey.rows = {{7, 200}};
+    keyedGrey.colourKey = true;
+    keyedGrey.key.gray = 7;
     png_maker::Spec interlaced = Rgb(3, 3, {{0, 1, 2, 10, 11, 12, 20, 21, 22},
                                             {30, 31, 32, 40, 41, 42, 50, 51, 52},
                                             {60, 61, 62, 70, 71, 72, 80, 81, 82}});
@@ -165,7 +176,10 @@ TEST(ImageLoader, PngImagesBecomeDibRowsBlueFirstWithPremultipliedAlpha)
         {"4-bit grey", png_maker::Make(grey4), 24, 8, FALSE, {255, 255, 255, 136, 136, 136}},
         {"16-bit RGB cut to 8", png_maker::Make(rgb16), 24, 4, FALSE, {0xFF, 0xAB, 0x12}},
         {"grey with alpha", png_maker::Make(greyAlpha), 32, 4, TRUE, {20, 20, 20, 51}},
-        {"RGB with a transparent colour", png_maker::Make(keyed), 32, 8, TRUE, {0, 0, 0, 0, 9, 9, 9, 255}},
+        {"RGB with a transparent colour: 24 bits, the colour kept", png_maker::Make(keyed), 24, 8, FALSE,
+         {3, 2, 1, 9, 9, 9}},
+        {"grey with a transparent grey: 24 bits, the grey kept", png_maker::Make(keyedGrey), 24, 8, FALSE,
+         {7, 7, 7, 200, 200, 200}},
         {"interlaced", png_maker::Make(interlaced), 24, 12, FALSE,
          {2, 1, 0, 12, 11, 10, 22, 21, 20, 0, 0, 0, 32, 31, 30, 42, 41, 40, 52, 51, 50, 0, 0, 0, 62, 61, 60, 72,
           71, 70, 82, 81, 80}},
@@ -259,4 +273,114 @@ TEST(ImageLoader, PicturesOtherThanPngGoThroughThePictureLoader)
     EXPECT_FALSE(bitmap.LoadFromMemory(bmp.data(), static_cast<DWORD>(bmp.size()), 0, &alpha));
     EXPECT_EQ(bitmap.GetSafeHandle(), held);
     EXPECT_EQ(alpha, 7);
+}
+
+namespace
+{
+
+// The desktop's resolution, which sizes metafiles from their frames.
+SIZE DesktopResolution()
+{
+    HDC desktop = GetDC(GetDesktopWindow());
+    const SIZE resolution = {GetDeviceCaps(desktop, LOGPIXELSX), GetDeviceCaps(desktop, LOGPIXELSY)};
+    ReleaseDC(GetDesktopWindow(), desktop);
+    return resolution;
+}
+
+// Blue, green, red of each pixel of a 32-bit decode, top row first.
+std::vector<COLORREF> Colours(const Decoded& d)
+{
+    std::vector<COLORREF> colours;
+    for (int y = 0; y < d.height; ++y)
+    {
+        for (int x = 0; x < d.width; ++x)
+        {
+            const uint8_t* p = d.rows.data() + static_cast<size_t>(y) * d.stride + static_cast<size_t>(x) * 4;
+            colours.push_back(RGB(p[2], p[1], p[0]));
+        }
+    }
+    return colours;
+}
+
+}  // namespace
+
+// GIF images and metafiles load through the picture road at their size and
+// in their colours: a GIF's transparent pixels and what lies outside its
+// frame show the background; a metafile of a 10-pixel frame at the
+// desktop's resolution fills 10 x 10 pixels.
+TEST(ImageLoader, GifImagesAndMetafilesLoadAtTheirSizeAndColours)
+{
+    const COLORREF background = RGB(1, 2, 3), red = RGB(250, 0, 0), colour = RGB(10, 200, 30);
+    gif_maker::Spec one;
+    one.palette = {{10, 200, 30}, {0, 0, 0}};
+    one.rows = {{0}};
+    gif_maker::Spec keyed;
+    keyed.width = 2;
+    keyed.palette = {{250, 0, 0}, {0, 0, 250}};
+    keyed.rows = {{0, 1}};
+    keyed.transparent = 1;
+    gif_maker::Spec interlaced;
+    interlaced.height = 6;
+    interlaced.interlaced = true;
+    std::vector<COLORREF> ramp;
+    for (uint8_t i = 0; i < 8; ++i)
+    {
+        interlaced.palette.push_back({static_cast<GifByteType>(i * 30), 0, 0});
+        if (i < 6)
+        {
+            interlaced.rows.push_back({i});
+            ramp.push_back(RGB(i * 30, 0, 0));
+        }
+    }
+    gif_maker::Spec inset = one;
+    inset.screenWidth = 3;
+    inset.left = 1;
+
+    const SIZE dpi = DesktopResolution();
+    const int frameX = MulDiv(10, 2540, dpi.cx), frameY = MulDiv(10, 2540, dpi.cy);
+    metafile_maker::Emf emf(RECT{0, 0, frameX, frameY});
+    emf.Record(metafile_maker::EMR_CREATEBRUSHINDIRECT,
+               metafile_maker::Ints({1, BS_SOLID, static_cast<int32_t>(colour), 0}))
+        .Record(metafile_maker::EMR_SELECTOBJECT, metafile_maker::Ints({1}))
+        .Record(metafile_maker::EMR_SELECTOBJECT, metafile_maker::Ints({static_cast<int32_t>(0x80000000u | NULL_PEN)}))
+        .Record(metafile_maker::EMR_RECTANGLE, metafile_maker::Ints({-5, -5, 1000, 1000}));
+    // Box units of 0.01 mm (2540 to the inch), so that the box is the frame.
+    metafile_maker::Wmf wmf(0, 0, frameX, frameY, 2540);
+    wmf.Record(0x02FC, {BS_SOLID, metafile_maker::Low(colour), metafile_maker::High(colour), 0})
+        .Record(0x012D, {0})
+        .Record(0x02FA, {PS_NULL, 0, 0, 0, 0})
+        .Record(0x012D, {1})
+        .Record(0x041B, {frameY * 2, frameX * 2, -5, -5});
+
+    struct Case
+    {
+        const char* name;
+        Bytes bytes;
+        int width;
+        int height;
+        std::vector<COLORREF> colours;  // every pixel, top row first; one for all
+    };
+    const Case cases[] = {
+        {"1 x 1 GIF", gif_maker::Make(one), 1, 1, {colour}},
+        {"GIF with a transparent index", gif_maker::Make(keyed), 2, 1, {red, background}},
+        {"interlaced GIF", gif_maker::Make(interlaced), 1, 6, ramp},
+        {"GIF frame inside a wider screen", gif_maker::Make(inset), 3, 1, {background, colour, background}},
+        {"10 x 10 enhanced metafile", emf.Make(), 10, 10, {colour}},
+        {"10 x 10 placeable metafile", wmf.Make(), 10, 10, {colour}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ASSERT_FALSE(c.bytes.empty());
+        const Decoded d = Decode(c.bytes, background);
+        ASSERT_TRUE(d.ok);
+        EXPECT_EQ(d.hasAlpha, 7);
+        EXPECT_EQ(d.bitsPerPixel, 32);
+        EXPECT_EQ(d.width, c.width);
+        EXPECT_EQ(d.height, c.height);
+        const std::vector<COLORREF> expected =
+            c.colours.size() == 1 ? std::vector<COLORREF>(static_cast<size_t>(c.width * c.height), c.colours[0])
+                                  : c.colours;
+        EXPECT_EQ(Colours(d), expected);
+    }
 }

@@ -40,7 +40,7 @@ RegionData ellipse_region(LONG left, LONG top, LONG right, LONG bottom, RowLimit
     normalise(left, right);
     normalise(top, bottom);
     if (ok) *ok = true;
-    if (right - left < 1 || bottom - top < 1) return RegionData();
+    if (int64_t{right} - left < 1 || int64_t{bottom} - top < 1) return RegionData();
     LONG first, last;
     if (!row_range(top, bottom, limit, first, last, ok)) return RegionData();
     const double cx = (double(left) + right) / 2.0, cy = (double(top) + bottom) / 2.0;
@@ -60,13 +60,15 @@ RegionData round_rect_region(LONG left, LONG top, LONG right, LONG bottom, LONG 
     normalise(left, right);
     normalise(top, bottom);
     if (ok) *ok = true;
-    if (right - left < 1 || bottom - top < 1) return RegionData();
-    corner_w = std::min<LONG>(std::abs(corner_w), right - left);
-    corner_h = std::min<LONG>(std::abs(corner_h), bottom - top);
-    if (corner_w == 0 || corner_h == 0) return RegionData::from_rect(RECT{left, top, right, bottom});
+    // Sides and corners in 64 bits: a box may span more than a LONG holds.
+    const int64_t width = int64_t{right} - left, height = int64_t{bottom} - top;
+    if (width < 1 || height < 1) return RegionData();
+    const int64_t cw = std::min<int64_t>(std::llabs(corner_w), width);
+    const int64_t ch = std::min<int64_t>(std::llabs(corner_h), height);
+    if (cw == 0 || ch == 0) return RegionData::from_rect(RECT{left, top, right, bottom});
     LONG first, last;
     if (!row_range(top, bottom, limit, first, last, ok)) return RegionData();
-    const double a = corner_w / 2.0, b = corner_h / 2.0;
+    const double a = static_cast<double>(cw) / 2.0, b = static_cast<double>(ch) / 2.0;
     std::vector<std::vector<Span>> rows(static_cast<size_t>(last - first));
     for (LONG y = first; y < last; ++y) {
         const double py = y + 0.5;
@@ -86,11 +88,33 @@ RegionData round_rect_region(LONG left, LONG top, LONG right, LONG bottom, LONG 
 RegionData polygon_region(const POINT* points, int count, int fill_mode, RowLimit limit, bool* ok) {
     if (ok) *ok = true;
     if (!points || count < 3) return RegionData();
-    LONG ymin = points[0].y, ymax = points[0].y;
-    for (int i = 1; i < count; ++i) {
-        ymin = std::min(ymin, points[i].y);
-        ymax = std::max(ymax, points[i].y);
+    return poly_polygon_region(points, &count, 1, fill_mode, limit, ok);
+}
+
+RegionData poly_polygon_region(const POINT* points, const int* counts, int polygons, int fill_mode, RowLimit limit,
+                               bool* ok) {
+    if (ok) *ok = true;
+    if (!points || !counts || polygons < 1) return RegionData();
+    // Every polygon is closed; one of fewer than three points adds no area.
+    struct Edge { POINT a, b; };
+    std::vector<Edge> edges;
+    LONG ymin = 0, ymax = 0;
+    size_t start = 0;
+    for (int k = 0; k < polygons; ++k) {
+        const int n = counts[k];
+        if (n < 0) return RegionData();
+        for (int i = 0; i < n; ++i) {
+            const POINT& a = points[start + static_cast<size_t>(i)];
+            const POINT& b = points[start + static_cast<size_t>((i + 1) % n)];
+            if (n < 3 || a.y == b.y) continue;
+            if (edges.empty()) ymin = ymax = a.y;
+            ymin = std::min({ymin, a.y, b.y});
+            ymax = std::max({ymax, a.y, b.y});
+            edges.push_back(Edge{a, b});
+        }
+        start += static_cast<size_t>(n);
     }
+    if (edges.empty()) return RegionData();
     LONG first, last;
     if (!row_range(ymin, ymax, limit, first, last, ok)) return RegionData();
     struct Crossing { double x; int dir; };
@@ -99,13 +123,12 @@ RegionData polygon_region(const POINT* points, int count, int fill_mode, RowLimi
     for (LONG y = first; y < last; ++y) {
         const double py = y + 0.5;
         crossings.clear();
-        for (int i = 0; i < count; ++i) {
-            const POINT& a = points[i];
-            const POINT& b = points[(i + 1) % count];
-            if (a.y == b.y) continue;
+        for (const Edge& e : edges) {
+            const POINT& a = e.a;
+            const POINT& b = e.b;
             const double lo = std::min(a.y, b.y), hi = std::max(a.y, b.y);
             if (py < lo || py >= hi) continue;
-            const double x = a.x + (py - a.y) * static_cast<double>(b.x - a.x) / static_cast<double>(b.y - a.y);
+            const double x = a.x + (py - a.y) * (static_cast<double>(b.x) - a.x) / (static_cast<double>(b.y) - a.y);
             crossings.push_back(Crossing{x, b.y > a.y ? 1 : -1});
         }
         std::sort(crossings.begin(), crossings.end(), [](const Crossing& p, const Crossing& q) { return p.x < q.x; });

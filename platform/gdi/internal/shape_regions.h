@@ -24,6 +24,9 @@ RegionData round_rect_region(LONG left, LONG top, LONG right, LONG bottom, LONG 
                              RowLimit rows = {}, bool* ok = nullptr);
 // ALTERNATE or WINDING.
 RegionData polygon_region(const POINT* points, int count, int fill_mode, RowLimit rows = {}, bool* ok = nullptr);
+// Several polygons filled as one: counts[k] points each, one after another.
+RegionData poly_polygon_region(const POINT* points, const int* counts, int polygons, int fill_mode,
+                               RowLimit rows = {}, bool* ok = nullptr);
 // Pixels of the region that have a 4-neighbour outside it.
 RegionData region_boundary(const RegionData& region);
 
