@@ -381,12 +381,36 @@ std::string substitute_family(const char* face_name, BYTE pitch_and_family) {
     return "Liberation Sans";
 }
 
-std::shared_ptr<const RealFont> realise_font(const LOGFONTA& logfont) {
-    static std::mutex mutex;
+namespace {
+
+// Fonts that no device context holds any more are let go once the cache
+// holds this many: a picture or a text may ask for any number of faces and
+// sizes, each costing its face and glyphs, and the program itself uses a few.
+constexpr size_t kCachedFonts = 256;
+
+std::mutex& cache_mutex() {
+    static auto* mutex = new std::mutex;
+    return *mutex;
+}
+
+// Guarded by cache_mutex().
+std::map<std::string, std::shared_ptr<const RealFont>>& font_cache() {
     static auto* cache = new std::map<std::string, std::shared_ptr<const RealFont>>;
+    return *cache;
+}
+
+}  // namespace
+
+size_t cached_font_count() {
+    std::lock_guard<std::mutex> lock(cache_mutex());
+    return font_cache().size();
+}
+
+std::shared_ptr<const RealFont> realise_font(const LOGFONTA& logfont) {
+    auto* cache = &font_cache();
     const std::string key = cache_key(logfont);
     {
-        std::lock_guard<std::mutex> lock(mutex);
+        std::lock_guard<std::mutex> lock(cache_mutex());
         auto it = cache->find(key);
         if (it != cache->end()) return it->second;
     }
@@ -397,7 +421,10 @@ std::shared_ptr<const RealFont> realise_font(const LOGFONTA& logfont) {
     } else {
         font = std::make_shared<EmptyFont>(logfont);
     }
-    std::lock_guard<std::mutex> lock(mutex);
+    std::lock_guard<std::mutex> lock(cache_mutex());
+    if (cache->size() >= kCachedFonts) {
+        std::erase_if(*cache, [](const auto& entry) { return entry.second.use_count() == 1; });
+    }
     return cache->emplace(key, font).first->second;
 }
 

@@ -47,6 +47,8 @@ public:
 // Never null: when no face can be loaded at all, a font without glyphs
 // (zero widths) with plausible metrics is returned.
 std::shared_ptr<const RealFont> realise_font(const LOGFONTA& logfont);
+// Fonts the cache holds now: at most a few hundred besides those in use.
+size_t cached_font_count();
 
 // How many glyphs have been handed out as the missing-glyph shape since the
 // process started, over all fonts and threads (each lookup counts).

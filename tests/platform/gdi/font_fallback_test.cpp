@@ -132,3 +132,21 @@ TEST(FontFallback, ThreadsFallBackToTheSameGlyphs) {
             << "size " << 13 + size;
     }
 }
+
+// A text or picture that asks for a thousand sizes leaves the font cache at
+// a few hundred fonts, while the font a DC holds stays the one it realised.
+TEST(FontCache, FontsNoDcHoldsAreLetGoBeyondAFewHundred) {
+    LOGFONTA held{};
+    held.lfHeight = -13;
+    std::strncpy(held.lfFaceName, "Arial", LF_FACESIZE - 1);
+    const std::shared_ptr<const trelwin::gdi::RealFont> kept = trelwin::gdi::realise_font(held);
+    for (int size = 1; size <= 1000; ++size) {
+        LOGFONTA lf{};
+        lf.lfHeight = -size;
+        lf.lfWeight = size % 2 ? FW_BOLD : FW_NORMAL;
+        std::strncpy(lf.lfFaceName, "Verdana", LF_FACESIZE - 1);
+        trelwin::gdi::realise_font(lf);
+    }
+    EXPECT_LE(trelwin::gdi::cached_font_count(), 300u);
+    EXPECT_EQ(trelwin::gdi::realise_font(held), kept);
+}
