@@ -9,32 +9,70 @@
 #include <zlib.h>
 
 // Every block this test program takes from the heap is counted, so that a
-// test can see what an archive leaves behind.
+// test can see what an archive leaves behind. Each form of new and delete is
+// replaced, so that none of them meets a block of another allocator.
 namespace
 {
 std::atomic<long> g_liveBlocks{0};
-}
 
-void* operator new(std::size_t size)
+void* CountedNew(std::size_t size) noexcept
 {
     void* p = std::malloc(size ? size : 1);
-    if (!p)
-        throw std::bad_alloc();
-    ++g_liveBlocks;
+    if (p)
+        ++g_liveBlocks;
     return p;
 }
 
-void operator delete(void* p) noexcept
+void CountedDelete(void* p) noexcept
 {
     if (!p)
         return;
     --g_liveBlocks;
     std::free(p);
 }
+}  // namespace
 
+void* operator new(std::size_t size)
+{
+    if (void* p = CountedNew(size))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return CountedNew(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return CountedNew(size);
+}
+void operator delete(void* p) noexcept
+{
+    CountedDelete(p);
+}
+void operator delete[](void* p) noexcept
+{
+    CountedDelete(p);
+}
 void operator delete(void* p, std::size_t) noexcept
 {
-    operator delete(p);
+    CountedDelete(p);
+}
+void operator delete[](void* p, std::size_t) noexcept
+{
+    CountedDelete(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    CountedDelete(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept
+{
+    CountedDelete(p);
 }
 
 namespace
