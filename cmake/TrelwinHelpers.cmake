@@ -10,6 +10,64 @@ function(trelwin_add_subdirectories)
   endforeach()
 endfunction()
 
+# Test labels choose which tests a build runs (see scripts/test). A folder's
+# tests, and those of the folders below it, carry the folder's labels; set
+# them before the subdirectories are added:
+#   set_property(DIRECTORY PROPERTY LABELS concurrency)
+# One executable's tests get more through trelwin_add_test(... LABELS ...).
+# trelwin_add_label_targets then makes, for each label, the target
+# trelwin_tests_<label> that builds the executables in the label's folders
+# and those given the label, so that a build which runs one label builds no
+# more than that.
+
+# The labels of the current folder and of the folders above it.
+function(trelwin_folder_labels out dir)
+  set(labels "")
+  while(dir)
+    get_property(own DIRECTORY ${dir} PROPERTY LABELS)
+    list(APPEND labels ${own})
+    get_property(dir DIRECTORY ${dir} PROPERTY PARENT_DIRECTORY)
+  endwhile()
+  list(REMOVE_DUPLICATES labels)
+  set(${out} "${labels}" PARENT_SCOPE)
+endfunction()
+
+function(_trelwin_label_executable target labels)
+  foreach(label IN LISTS labels)
+    set_property(GLOBAL APPEND PROPERTY TRELWIN_TEST_LABELS ${label})
+    set_property(GLOBAL APPEND PROPERTY TRELWIN_LABEL_TARGETS_${label} ${target})
+  endforeach()
+endfunction()
+
+function(_trelwin_label_folder dir)
+  trelwin_folder_labels(labels ${dir})
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target IN LISTS targets)
+    get_property(type TARGET ${target} PROPERTY TYPE)
+    if(type STREQUAL "EXECUTABLE")
+      _trelwin_label_executable(${target} "${labels}")
+    endif()
+  endforeach()
+  get_property(children DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(child IN LISTS children)
+    _trelwin_label_folder(${child})
+  endforeach()
+endfunction()
+
+# Called once after every test folder was added: trelwin_tests_<label> for
+# each label of the current folder's tree.
+function(trelwin_add_label_targets)
+  _trelwin_label_folder(${CMAKE_CURRENT_SOURCE_DIR})
+  get_property(labels GLOBAL PROPERTY TRELWIN_TEST_LABELS)
+  list(REMOVE_DUPLICATES labels)
+  foreach(label IN LISTS labels)
+    get_property(targets GLOBAL PROPERTY TRELWIN_LABEL_TARGETS_${label})
+    list(REMOVE_DUPLICATES targets)
+    add_custom_target(trelwin_tests_${label})
+    add_dependencies(trelwin_tests_${label} ${targets})
+  endforeach()
+endfunction()
+
 # trelwin_add_test(NAME <name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [SERIAL])
 # A GoogleTest executable whose cases CTest runs one by one.
 function(trelwin_add_test)
@@ -28,6 +86,7 @@ function(trelwin_add_test)
     list(APPEND props RUN_SERIAL TRUE)
   endif()
   gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+  _trelwin_label_executable(${T_NAME} "${T_LABELS}")
 endfunction()
 
 # trelwin_add_fuzzer(NAME <name> SOURCES <files...> LIBS <targets...>)
@@ -62,11 +121,13 @@ function(trelwin_add_benchmark)
   target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark)
 endfunction()
 
-# trelwin_add_tests_per_file(PREFIX <prefix> LIBS <targets...>)
+# trelwin_add_tests_per_file(PREFIX <prefix> LIBS <targets...> [CONCURRENT <stems...>])
 # One test executable per *_test.cpp file of the current folder, so that a
-# folder's suites build and fail independently.
+# folder's suites build and fail independently. The files named (without
+# .cpp) under CONCURRENT run code on several threads at once and get the
+# label concurrency.
 function(trelwin_add_tests_per_file)
-  cmake_parse_arguments(P "" "PREFIX" "LIBS" ${ARGN})
+  cmake_parse_arguments(P "" "PREFIX" "LIBS;CONCURRENT" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   set(libs "")
   foreach(lib IN LISTS P_LIBS)
@@ -77,6 +138,10 @@ function(trelwin_add_tests_per_file)
   set(P_LIBS ${libs})
   foreach(test IN LISTS tests)
     get_filename_component(stem ${test} NAME_WE)
-    trelwin_add_test(NAME ${P_PREFIX}_${stem} SOURCES ${test} LIBS ${P_LIBS})
+    set(labels "")
+    if(stem IN_LIST P_CONCURRENT)
+      set(labels concurrency)
+    endif()
+    trelwin_add_test(NAME ${P_PREFIX}_${stem} SOURCES ${test} LIBS ${P_LIBS} LABELS ${labels})
   endforeach()
 endfunction()

@@ -319,6 +319,11 @@ bool CZipArchive::AddNewFile(LPCTSTR lpszFilePath, LPCTSTR lpszFileNameInZip, in
         CZipException::Throw(ENOENT, lpszFilePath);
     CString szName = lpszFileNameInZip && *lpszFileNameInZip ? CString(lpszFileNameInZip) : NameInArchive(lpszFilePath);
     CZipFileHeader header;
+    // The entry keeps the time the file was last written, as readers show it;
+    // without one, the time of adding it stands.
+    SYSTEMTIME modified;
+    if (ZipPlatform::GetFileModTime(lpszFilePath, modified))
+        header.SetTime(modified);
     if (ZipPlatform::IsDirectory(uAttr))
     {
         CZipPathComponent::RemoveSeparators(szName);

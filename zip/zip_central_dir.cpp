@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 using ZipBytes::Get16;
 using ZipBytes::Get32;
@@ -116,7 +117,47 @@ void CZipCentralDir::ReadHeaders()
         if (pHeader->m_uVolumeStart > m_info.m_uLastVolume)
             CZipException::Throw(CZipException::badZipFile, m_pStorage->GetArchivePath());
     }
+    CheckEntriesApart();
     BuildFindFastArray();
+}
+
+// A sound archive gives each entry bytes of its own, in front of the
+// directory. Entries that share bytes let a small archive extract to any
+// size (hundreds of entries over one compressed stream), so they are refused
+// before anything is extracted. An entry takes at least its local header
+// with the name and its compressed data; the local extra field and a data
+// descriptor come on top, so the check never refuses a sound archive.
+// Entries may stand in any order, with gaps between them.
+void CZipCentralDir::CheckEntriesApart() const
+{
+    struct CExtent
+    {
+        ZIP_VOLUME_TYPE m_uVolume;
+        ULONGLONG m_uBegin;
+        ULONGLONG m_uEnd;
+    };
+    std::vector<CExtent> extents;
+    extents.reserve(static_cast<size_t>(m_headers.GetSize()));
+    for (INT_PTR i = 0; i < m_headers.GetSize(); ++i)
+    {
+        const CZipFileHeader& header = *m_headers[i];
+        const ULONGLONG uBegin = header.m_uOffset;
+        extents.push_back({header.m_uVolumeStart, uBegin,
+                           uBegin + CZipFileHeader::LOCAL_SIZE + header.m_pszFileName.GetSize() + header.m_uComprSize});
+    }
+    std::sort(extents.begin(), extents.end(), [](const CExtent& a, const CExtent& b) {
+        return a.m_uVolume != b.m_uVolume ? a.m_uVolume < b.m_uVolume : a.m_uBegin < b.m_uBegin;
+    });
+    for (size_t i = 0; i < extents.size(); ++i)
+    {
+        const CExtent& extent = extents[i];
+        // An entry that starts on the directory's volume lies wholly before it.
+        const bool bOverDirectory = extent.m_uVolume == m_info.m_uVolumeWithCD && extent.m_uEnd > m_info.m_uOffset;
+        const bool bOverNext = i + 1 < extents.size() && extents[i + 1].m_uVolume == extent.m_uVolume &&
+                               extent.m_uEnd > extents[i + 1].m_uBegin;
+        if (bOverDirectory || bOverNext)
+            CZipException::Throw(CZipException::badZipFile, m_pStorage->GetArchivePath());
+    }
 }
 
 void CZipCentralDir::BuildFindFastArray()

@@ -66,6 +66,8 @@ private:
     // The offset of the end record in the archive's (last) file.
     ZIP_SIZE_TYPE LocateEndRecord();
     void ReadHeaders();
+    // badZipFile when two entries' bytes overlap, or an entry's the directory's.
+    void CheckEntriesApart() const;
     void BuildFindFastArray();
 
     CZipStorage* m_pStorage;

@@ -96,8 +96,21 @@ void CZipFileHeader::SetComment(LPCTSTR lpszComment)
 
 void CZipFileHeader::SetTime(const SYSTEMTIME& time)
 {
-    const WORD uYear = time.wYear < 1980 ? 1980 : time.wYear > 2107 ? 2107 : time.wYear;
-    m_uModDate = static_cast<WORD>(((uYear - 1980) << 9) | (time.wMonth << 5) | time.wDay);
+    // Seven bits of years from 1980; a time outside them keeps the nearest
+    // one the record can hold, not its own day in another year.
+    if (time.wYear < 1980)
+    {
+        m_uModDate = static_cast<WORD>((1 << 5) | 1);
+        m_uModTime = 0;
+        return;
+    }
+    if (time.wYear > 2107)
+    {
+        m_uModDate = static_cast<WORD>((127 << 9) | (12 << 5) | 31);
+        m_uModTime = static_cast<WORD>((23 << 11) | (59 << 5) | (58 / 2));
+        return;
+    }
+    m_uModDate = static_cast<WORD>(((time.wYear - 1980) << 9) | (time.wMonth << 5) | time.wDay);
     m_uModTime = static_cast<WORD>((time.wHour << 11) | (time.wMinute << 5) | (time.wSecond / 2));
 }
 

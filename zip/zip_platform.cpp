@@ -2,6 +2,7 @@
 
 #include "platform/base/file.h"
 #include "platform/base/file_system.h"
+#include "platform/base/system_time.h"
 #include "zip/zip_compatibility.h"
 #include "zip/zip_exception.h"
 
@@ -56,6 +57,11 @@ bool ZipPlatform::SetFileAttr(LPCTSTR lpszFileName, DWORD uAttr)
 bool ZipPlatform::IsDirectory(DWORD uAttr)
 {
     return (uAttr & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool ZipPlatform::GetFileModTime(LPCTSTR lpszFileName, SYSTEMTIME& time)
+{
+    return GetFileLastWriteLocalTime(lpszFileName, &time) != FALSE;
 }
 
 bool ZipPlatform::IsDriveRemovable(LPCTSTR lpszFilePath)

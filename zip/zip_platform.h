@@ -1,6 +1,7 @@
 // The operating-system services the archive classes use: free space, volume
-// labels, the current directory, attributes, removable devices, and removing
-// and renaming files with the library's own errors.
+// labels, the current directory, attributes and modification times,
+// removable devices, and removing and renaming files with the library's own
+// errors.
 #pragma once
 
 #include "platform/base/cstring.h"
@@ -19,6 +20,8 @@ bool GetCurrentDir(CString& szDirectory);
 bool GetFileAttr(LPCTSTR lpszFileName, DWORD& uAttr);
 bool SetFileAttr(LPCTSTR lpszFileName, DWORD uAttr);
 bool IsDirectory(DWORD uAttr);
+// When the file or folder was last written, as local time.
+bool GetFileModTime(LPCTSTR lpszFileName, SYSTEMTIME& time);
 // Whether the device that holds lpszFilePath can be changed by the user.
 bool IsDriveRemovable(LPCTSTR lpszFilePath);
 // 1 for a file, -1 for a directory, 0 when nothing is there.

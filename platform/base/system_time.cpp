@@ -1,8 +1,12 @@
 #include "platform/base/system_time.h"
 
+#include "platform/base/file.h"
+#include "platform/base/last_error.h"
+
 #include <cerrno>
 #include <ctime>
 #include <sched.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -70,4 +74,17 @@ void GetSystemTime(LPSYSTEMTIME lpSystemTime)
 void GetLocalTime(LPSYSTEMTIME lpSystemTime)
 {
     FillNow(lpSystemTime, localtime_r);
+}
+
+BOOL GetFileLastWriteLocalTime(LPCSTR lpFileName, LPSYSTEMTIME lpLocalTime)
+{
+    struct stat st;
+    if (!lpFileName || stat(CFile::NativePath(lpFileName).GetString(), &st) != 0) {
+        SetLastErrorFromErrno(lpFileName ? errno : EINVAL);
+        return FALSE;
+    }
+    struct tm t;
+    localtime_r(&st.st_mtim.tv_sec, &t);
+    Fill(lpLocalTime, t, st.st_mtim.tv_nsec);
+    return TRUE;
 }

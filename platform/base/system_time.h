@@ -1,5 +1,6 @@
 // Clocks: milliseconds since an arbitrary start (the monotonic clock, so
-// never stepped by clock changes), sleeping, and the calendar time.
+// never stepped by clock changes), sleeping, the calendar time, and the
+// calendar time of a file's last write.
 #pragma once
 
 #include "platform/base/win_types.h"
@@ -12,3 +13,6 @@ void Sleep(DWORD dwMilliseconds);
 // Coordinated universal time and local time, to the millisecond.
 void GetSystemTime(LPSYSTEMTIME lpSystemTime);
 void GetLocalTime(LPSYSTEMTIME lpSystemTime);
+// When the file or folder at the path was last written, as local time to the
+// millisecond; FALSE with the last error when it cannot be read.
+BOOL GetFileLastWriteLocalTime(LPCSTR lpFileName, LPSYSTEMTIME lpLocalTime);

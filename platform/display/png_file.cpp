@@ -20,6 +20,30 @@ struct FileCloser {
     }
 };
 
+// libpng reports a write failure by jumping back to the setjmp here, so no
+// object that needs its destructor or keeps state in registers lives in this
+// function; false after such a jump.
+bool WriteRows(png_structp png, png_infop info, FILE* f, const gdi::Surface& surface, RECT area, png_byte* row,
+               gdi::Pixel* pixels) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    const int width = area.right - area.left;
+    png_init_io(png, f);
+    png_set_IHDR(png, info, width, area.bottom - area.top, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = area.top; y < area.bottom; ++y) {
+        surface.read(y, area.left, width, pixels);
+        for (int x = 0; x < width; ++x) {
+            row[x * 3] = static_cast<png_byte>(pixels[x] >> 16);
+            row[x * 3 + 1] = static_cast<png_byte>(pixels[x] >> 8);
+            row[x * 3 + 2] = static_cast<png_byte>(pixels[x]);
+        }
+        png_write_row(png, row);
+    }
+    png_write_end(png, nullptr);
+    return true;
+}
+
 }  // namespace
 
 bool save_png(const gdi::Surface& surface, RECT area, const std::string& path, std::string* error) {
@@ -43,30 +67,15 @@ bool save_png(const gdi::Surface& surface, RECT area, const std::string& path, s
         if (error) *error = "out of memory writing " + path;
         return false;
     }
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
-    std::vector<png_byte> row(static_cast<size_t>(width) * 3);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
+    const size_t width = static_cast<size_t>(area.right - area.left);
+    std::vector<png_byte> row(width * 3);
+    std::vector<gdi::Pixel> pixels(width);
+    const bool written = WriteRows(png, info, file.f, surface, area, row.data(), pixels.data());
+    png_destroy_write_struct(&png, &info);
+    if (!written) {
         if (error) *error = "cannot write " + path;
         return false;
     }
-    png_init_io(png, file.f);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<gdi::Pixel> pixels(static_cast<size_t>(width));
-    for (int y = area.top; y < area.bottom; ++y) {
-        surface.read(y, area.left, width, pixels.data());
-        for (int x = 0; x < width; ++x) {
-            row[x * 3] = static_cast<png_byte>(pixels[x] >> 16);
-            row[x * 3 + 1] = static_cast<png_byte>(pixels[x] >> 8);
-            row[x * 3 + 2] = static_cast<png_byte>(pixels[x]);
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
     if (std::fflush(file.f) != 0) {
         if (error) *error = "cannot write " + path + ": " + std::strerror(errno);
         return false;

@@ -157,24 +157,37 @@ TEST_F(BriselListRows, WorkerThreadsWriteAndReadTheirOwnRowsWhileTheWindowPaints
         }
         std::atomic<int> done{0};
         std::atomic<int> wrongData{0};
+        std::atomic<int> paints{0};
         std::vector<std::thread> workers;
+        const DWORD start = GetTickCount();
         for (int i = 0; i < kRows; ++i) {
-            workers.emplace_back([&list, &done, &wrongData, i] {
-                for (int round = 1; round <= kRounds; ++round) {
-                    if (list.GetItemData(i) != static_cast<DWORD_PTR>(i)) ++wrongData;
-                    list.SetItemText(i, 1, (std::to_string(round * 100 / kRounds) + "%").c_str());
-                    list.SetItemText(i, 2, ("Loading " + std::to_string(round)).c_str());
-                }
+            workers.emplace_back([&list, &done, &wrongData, &paints, start, i] {
+                // The rounds go on until the window has painted twice while
+                // they wrote, so that a thread checker sees writing and
+                // painting meet; for ten seconds at most.
+                do {
+                    for (int round = 1; round <= kRounds && GetTickCount() - start < 10000; ++round) {
+                        if (list.GetItemData(i) != static_cast<DWORD_PTR>(i)) ++wrongData;
+                        list.SetItemText(i, 1, (std::to_string(round * 100 / kRounds) + "%").c_str());
+                        list.SetItemText(i, 2, ("Loading " + std::to_string(round)).c_str());
+                    }
+                } while (paints < 2 && GetTickCount() - start < 10000);
                 ++done;
             });
         }
-        // The window's thread keeps handling the workers' messages and
-        // painting, for ten seconds at most.
-        const DWORD start = GetTickCount();
-        while (done < kRows && GetTickCount() - start < 10000) {
-            Pump(100);
-            list.Invalidate(FALSE);
-            list.UpdateWindow();
+        // The window's thread handles the workers' calls as they come (the
+        // wait does) and paints every 100 ms, until they end (they give up
+        // after ten seconds). Painting after every few calls would hold a
+        // plain list's workers back, since each call waits for this thread.
+        DWORD painted = start;
+        while (done < kRows && GetTickCount() - start < 20000) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, 0);
+            if (GetTickCount() - painted >= 100) {
+                list.Invalidate(FALSE);
+                list.UpdateWindow();
+                ++paints;
+                painted = GetTickCount();
+            }
         }
         for (std::thread& worker : workers) worker.join();
         Pump();
