@@ -168,6 +168,7 @@ public:
             held.reset();
             if (!initialised) {
                 *error = SDL_GetError();
+                SDL_Quit();  // frees what SDL kept (the hints) even when it did not start
                 started.set_value({false, SIZE{}});
                 return;
             }
