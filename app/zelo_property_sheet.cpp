@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "app/property_page_discover.h"
-#include "app/property_page_progress.h"
-#include "app/property_page_select_file.h"
-#include "app/wizard_page.h"
+#include "app/pages/property_page_discover.h"
+#include "app/pages/property_page_progress.h"
+#include "app/pages/property_page_select_file.h"
+#include "app/pages/wizard_page.h"
 #include "platform/base/process.h"
 #include "platform/base/version_info.h"
 

@@ -16,7 +16,7 @@
 // All of it runs on the thread that owns the window.
 #pragma once
 
-#include "controls/tooltip/markup_drawer.h"
+#include "controls/tooltip/markup/markup_drawer.h"
 #include "platform/afx/afx.h"
 
 #include <map>

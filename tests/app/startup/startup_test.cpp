@@ -13,7 +13,7 @@
 #include "app/zelo_trelwin_app.h"
 #include "common/base/registry_helpers.h"
 #include "platform/display/display.h"
-#include "tests/app/wizard/wizard_script.h"
+#include "tests/app/wizard_script.h"
 
 using wizard_test::ChildTexts;
 using wizard_test::WindowText;

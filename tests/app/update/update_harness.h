@@ -20,7 +20,7 @@
 #include <unistd.h>
 
 #include "app/registry_settings.h"
-#include "app/update_engine.h"
+#include "app/update/update_engine.h"
 #include "platform/base/mem_file.h"
 #include "platform/net/net.h"
 #include "tests/platform/registry/registry_test_dir.h"

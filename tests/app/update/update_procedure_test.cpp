@@ -5,7 +5,7 @@
 
 #include "tests/app/update/update_harness.h"
 
-#include "app/image_container.h"
+#include "app/package/image_container.h"
 #include "platform/resources/resources.h"
 #include "tools/package_maker/package_maker.h"
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "controls/tooltip/markup_drawer.h"
+#include "controls/tooltip/markup/markup_drawer.h"
 #include "tests/platform/gdi/canvas.h"
 
 namespace tooltip_test {

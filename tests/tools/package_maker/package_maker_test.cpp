@@ -1,6 +1,6 @@
 #include "tools/package_maker/package_maker.h"
 
-#include "app/package_key.h"
+#include "app/package/package_key.h"
 
 #include <cryptopp/aes.h>
 #include <cryptopp/filters.h>
