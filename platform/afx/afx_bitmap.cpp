@@ -19,13 +19,7 @@ HBITMAP ToDeviceBitmap(HBITMAP dib) {
     if (!::GetObject(dib, sizeof(bm), &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0) return nullptr;
     HBITMAP ddb = ::CreateBitmap(bm.bmWidth, bm.bmHeight, 1, bm.bmBitsPixel == 1 ? 1 : 32, nullptr);
     if (!ddb) return nullptr;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = bm.bmWidth;
-    info.bmiHeader.biHeight = -bm.bmHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = trelwin::gdi::dib32_info(bm.bmWidth, bm.bmHeight);
     std::vector<uint32_t> pixels(static_cast<size_t>(bm.bmWidth) * static_cast<size_t>(bm.bmHeight));
     HDC dc = ::CreateCompatibleDC(nullptr);
     const UINT rows = static_cast<UINT>(bm.bmHeight);

@@ -83,13 +83,7 @@ HIMAGELIST MakeFileIcons() {
     // As many whole squares as the small icons' size holds.
     const int scale = std::max(1, GetSystemMetrics(SM_CXSMICON) / kSize);
     const int side = kSize * scale;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = side * kCount;
-    info.bmiHeader.biHeight = -side;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = trelwin::gdi::dib32_info(side * kCount, side);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (bitmap == nullptr || bits == nullptr) return nullptr;

@@ -280,3 +280,18 @@ HANDLE CopyImage(HANDLE image, UINT type, int cx, int cy, UINT flags) {
     if (flags & LR_COPYDELETEORG) DeleteObject(image);
     return result;
 }
+
+namespace trelwin::gdi {
+
+BITMAPINFO dib32_info(int width, int height, bool bottom_up) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = bottom_up ? height : -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+}  // namespace trelwin::gdi

@@ -19,3 +19,9 @@ LONG SetBitmapBits(HBITMAP bitmap, DWORD size, const void* bits);
 // differ from the source size); IMAGE_ICON and IMAGE_CURSOR copy icons.
 HANDLE CopyImage(HANDLE image, UINT type, int cx, int cy, UINT flags);
 BOOL GetBitmapDimensionEx(HBITMAP bitmap, LPSIZE size);
+
+namespace trelwin::gdi {
+// The header of a 32-bit BI_RGB DIB of the size, its rows from the top down
+// (a negative height) unless bottom_up.
+BITMAPINFO dib32_info(int width, int height, bool bottom_up = false);
+}  // namespace trelwin::gdi

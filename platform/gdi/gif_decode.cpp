@@ -115,13 +115,7 @@ bool paint_frame(GifFileType* gif, const Frame& f, int transparent, uint8_t* bit
 }
 
 HBITMAP make_picture(int width, int height, void** bits) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = trelwin::gdi::dib32_info(width, height);
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
     if (bitmap && *bits) std::memset(*bits, 0, static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
     return bitmap;

@@ -46,13 +46,7 @@ struct Canvas {
     HGDIOBJ old = nullptr;
 
     Canvas(int width, int height, COLORREF background) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = trelwin::gdi::dib32_info(width, height, true);
         void* bits = nullptr;
         bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         dc = CreateCompatibleDC(nullptr);

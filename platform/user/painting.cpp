@@ -436,13 +436,7 @@ bool SaveScreenPng(const std::string& path, std::string* error) {
 bool CopyScreenBeneath(HWND hwnd, HDC hdc, int x, int y, const RECT& area) {
     const int width = area.right - area.left, height = area.bottom - area.top;
     if (width <= 0 || height <= 0) return false;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = trelwin::gdi::dib32_info(width, height);
     void* bits = nullptr;
     HBITMAP section = CreateDIBSection(hdc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!section || !bits) return false;

@@ -362,8 +362,8 @@ void Playback::realise_font() {
         };
         lf.lfHeight = scaled(lf.lfHeight, scale);
         lf.lfWidth = scaled(lf.lfWidth, unit_x());
-        // The text layer keeps every font it realises (some hundred
-        // kilobytes each): a font new to this playback costs much, so that
+        // Realising a font costs its face and glyphs (some hundred
+        // kilobytes): a font new to this playback is charged much, so that
         // a file cannot ask for thousands.
         const std::string key(reinterpret_cast<const char*>(&lf), sizeof(lf));
         if (fonts_seen_.count(key) == 0) {
