@@ -311,15 +311,15 @@ std::vector<COLORREF> Colours(const Decoded& d)
 TEST(ImageLoader, GifImagesAndMetafilesLoadAtTheirSizeAndColours)
 {
     const COLORREF background = RGB(1, 2, 3), red = RGB(250, 0, 0), colour = RGB(10, 200, 30);
-    gif_maker::Spec one;
+    gif_maker::Picture one;
     one.palette = {{10, 200, 30}, {0, 0, 0}};
     one.rows = {{0}};
-    gif_maker::Spec keyed;
+    gif_maker::Picture keyed;
     keyed.width = 2;
     keyed.palette = {{250, 0, 0}, {0, 0, 250}};
     keyed.rows = {{0, 1}};
     keyed.transparent = 1;
-    gif_maker::Spec interlaced;
+    gif_maker::Picture interlaced;
     interlaced.height = 6;
     interlaced.interlaced = true;
     std::vector<COLORREF> ramp;
@@ -332,7 +332,7 @@ TEST(ImageLoader, GifImagesAndMetafilesLoadAtTheirSizeAndColours)
             ramp.push_back(RGB(i * 30, 0, 0));
         }
     }
-    gif_maker::Spec inset = one;
+    gif_maker::Picture inset = one;
     inset.screenWidth = 3;
     inset.left = 1;
 

@@ -10,7 +10,7 @@
 namespace gif_maker
 {
 
-struct Spec
+struct Picture
 {
     int width = 1;
     int height = 1;
@@ -31,8 +31,8 @@ inline int Write(GifFileType* gif, const GifByteType* data, int length)
     return length;
 }
 
-// The GIF's bytes, or nothing when giflib refuses the spec.
-inline std::vector<uint8_t> Make(const Spec& spec)
+// The GIF's bytes, or nothing when giflib refuses the picture.
+inline std::vector<uint8_t> Make(const Picture& picture)
 {
     std::vector<uint8_t> out;
     int error = 0;
@@ -42,36 +42,36 @@ inline std::vector<uint8_t> Make(const Spec& spec)
         return {};
     }
     EGifSetGifVersion(gif, true);
-    ColorMapObject* colours = GifMakeMapObject(static_cast<int>(spec.palette.size()), spec.palette.data());
+    ColorMapObject* colours = GifMakeMapObject(static_cast<int>(picture.palette.size()), picture.palette.data());
     bool ok = colours != nullptr &&
-              EGifPutScreenDesc(gif, spec.screenWidth ? spec.screenWidth : spec.width,
-                                spec.screenHeight ? spec.screenHeight : spec.height, 8, 0, colours) == GIF_OK;
-    if (ok && spec.transparent >= 0)
+              EGifPutScreenDesc(gif, picture.screenWidth ? picture.screenWidth : picture.width,
+                                picture.screenHeight ? picture.screenHeight : picture.height, 8, 0, colours) == GIF_OK;
+    if (ok && picture.transparent >= 0)
     {
         GraphicsControlBlock control{};
-        control.TransparentColor = spec.transparent;
+        control.TransparentColor = picture.transparent;
         GifByteType block[4];
         const size_t length = EGifGCBToExtension(&control, block);
         ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), block) == GIF_OK;
     }
-    ok = ok && EGifPutImageDesc(gif, spec.left, spec.top, spec.width, spec.height, spec.interlaced, nullptr) == GIF_OK;
+    ok = ok && EGifPutImageDesc(gif, picture.left, picture.top, picture.width, picture.height, picture.interlaced, nullptr) == GIF_OK;
     // An interlaced frame is written in its four passes.
     std::vector<int> order;
-    if (spec.interlaced)
+    if (picture.interlaced)
     {
         const int start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
         for (int pass = 0; pass < 4; ++pass)
-            for (int y = start[pass]; y < spec.height; y += step[pass]) order.push_back(y);
+            for (int y = start[pass]; y < picture.height; y += step[pass]) order.push_back(y);
     }
     else
     {
-        for (int y = 0; y < spec.height; ++y) order.push_back(y);
+        for (int y = 0; y < picture.height; ++y) order.push_back(y);
     }
     for (int y : order)
     {
-        const std::vector<uint8_t>& indexes = spec.rows[static_cast<size_t>(y)];
+        const std::vector<uint8_t>& indexes = picture.rows[static_cast<size_t>(y)];
         std::vector<GifPixelType> row(indexes.begin(), indexes.end());
-        ok = ok && EGifPutLine(gif, row.data(), spec.width) == GIF_OK;
+        ok = ok && EGifPutLine(gif, row.data(), picture.width) == GIF_OK;
     }
     if (colours != nullptr)
     {
