@@ -37,7 +37,6 @@ public:
     ServerConnection(const ServerConnection&) = delete;
     ServerConnection& operator=(const ServerConnection&) = delete;
 
-    bool connected() const { return display_ != nullptr; }
     // What the server tells of the screen's resolution: the resource
     // database that the desktop set and the screen's size (empty sources
     // when there is no X server).
@@ -47,6 +46,7 @@ private:
     void* display_ = nullptr;  // the Xlib connection
     ResolutionSources sources_;
 };
+
 // Gives the window the screen's colormap when SDL was told that visual.
 void use_screen_colormap(SDL_Window* window);
 
